@@ -1,0 +1,203 @@
+// Scene bookkeeping: the spatial map's element store, ray hits and the draw entry point.
+#include "engine/core/Scene.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/core/Geometry.h"
+#include "engine/core/QLException.h"
+
+namespace {
+IRenderer* g_pSceneRenderer = nullptr;
+
+// Largest grid we accept: the command line may ask for any 16-bit count.
+constexpr int kMaxDivisions = 128;
+}
+
+IRenderer* GetSceneRenderer() { return g_pSceneRenderer; }
+void SetSceneRenderer(IRenderer* renderer) { g_pSceneRenderer = renderer; }
+
+CScene::~CScene() { ClearHits(); }
+
+void CScene::AddObject(CCyberspaceObject* object)
+{
+    if (object && std::find(m_objects.begin(), m_objects.end(), object) == m_objects.end())
+        m_objects.push_back(object);
+}
+
+void CScene::CreateSpatialMap(short divisions, double size, const SFVec3f& extent, const SFVec3f& origin)
+{
+    m_divisions = std::clamp<int>(divisions, 1, kMaxDivisions);
+    m_mapSize = size;
+    m_mapExtent = extent;
+    m_mapOrigin = origin;
+    m_cellHeads.assign(size_t(m_divisions) * m_divisions * m_divisions, -1);
+    m_hasMap = true;
+}
+
+void CScene::AddSpatialElement(CShape* shape)
+{
+    if (!m_hasMap) throw CQLException("the scene has no spatial map");
+    if (size_t(m_elementCount) == m_elements.size()) m_elements.emplace_back();
+    m_elements[size_t(m_elementCount)] = {shape, -1};
+    ++m_elementCount;
+}
+
+void CScene::ShrinkSpatialElements(int n)
+{
+    n = std::clamp(n, 0, m_elementCount);
+    for (int i = n; i < m_elementCount; ++i) m_elements[size_t(i)] = {};
+    m_elementCount = n;
+}
+
+void CScene::ClearSpatialElements() { ShrinkSpatialElements(0); }
+
+int CScene::CellOf(const SFVec3f& centre) const
+{
+    const double c[3] = {centre.x - m_mapOrigin.x, centre.y - m_mapOrigin.y, centre.z - m_mapOrigin.z};
+    const double e[3] = {m_mapExtent.x, m_mapExtent.y, m_mapExtent.z};
+    int cell[3];
+    for (int a = 0; a < 3; ++a) {
+        const double step = e[a] / m_divisions;
+        const double f = std::floor(c[a] / step);
+        // NaN and far-away centres land in the border cells, never outside the grid.
+        if (!(f >= 0.0)) cell[a] = 0;
+        else if (f >= m_divisions - 1) cell[a] = m_divisions - 1;
+        else cell[a] = int(f);
+    }
+    return cell[0] + cell[1] * m_divisions + cell[2] * m_divisions * m_divisions;
+}
+
+int CScene::UpdateSpatialMapElements()
+{
+    if (!m_hasMap) return 0;
+    std::fill(m_cellHeads.begin(), m_cellHeads.end(), -1);
+    // Every orb hangs below the same root: compute each parent's matrix once.
+    const CLocalCoordinateSystem* lastParent = nullptr;
+    SFMatrix parentMatrix;
+    // Back to front, pushing on the head, so each cell lists ascending indices.
+    for (int i = m_elementCount - 1; i >= 0; --i) {
+        SSpatialElement& el = m_elements[size_t(i)];
+        if (!el.m_pShape) { el.m_link = -1; continue; }
+        const CShape* s = el.m_pShape;
+        SFVec3f centre = s->m_position;
+        if (s->m_pParent) {
+            if (s->m_pParent != lastParent) {
+                lastParent = s->m_pParent;
+                parentMatrix = lastParent->ComputeTerminalMatrix();
+            }
+            centre = parentMatrix * centre;
+        }
+        const int cell = CellOf(centre);
+        el.m_link = m_cellHeads[size_t(cell)];
+        m_cellHeads[size_t(cell)] = i;
+    }
+    return int(m_cellHeads.size());
+}
+
+void CScene::SetHitVector(int /*mode*/, CPoint point)
+{
+    m_hitPending = true;
+    m_hitPoint = point;
+}
+
+void CScene::ClearHits()
+{
+    delete m_pHitList;
+    m_pHitList = nullptr;
+    m_hitCount = 0;
+}
+
+CShape* CScene::TerminalHit(int index, short& part, SFVec3f& point, SFVec3f& normal, double& distance,
+                            int& id) const
+{
+    if (!m_pHitList || index < 0 || index >= m_hitCount || size_t(index) >= m_pHitList->size())
+        throw CQLException("TerminalHit: no such hit");
+    const CCollisionReport& r = (*m_pHitList)[size_t(index)];
+    part = r.m_part;
+    point = r.m_point;
+    normal = r.m_normal;
+    distance = r.m_distance;
+    id = r.m_index;
+    return r.m_pShape;
+}
+
+void CScene::CollectDrawItems(std::vector<SDrawItem>& out) const
+{
+    out.clear();
+    // Depth-first walk of the frame tree, carrying the terminal matrix down.
+    struct Frame { const CCyberspaceObject* obj; SFMatrix parent; };
+    std::vector<Frame> stack;
+    for (auto it = m_objects.rbegin(); it != m_objects.rend(); ++it) {
+        const CCyberspaceObject* o = *it;
+        stack.push_back({o, o->m_pParent ? o->m_pParent->ComputeTerminalMatrix() : SFMatrix()});
+    }
+    while (!stack.empty()) {
+        Frame f = stack.back();
+        stack.pop_back();
+        const SFMatrix world = f.parent * f.obj->LocalMatrix();
+        if (f.obj->Kind() == kKindShape) {
+            auto* shape = const_cast<CShape*>(static_cast<const CShape*>(f.obj));
+            if (shape->m_pGeometry) out.push_back({shape, world});
+        }
+        const auto& kids = f.obj->Children();
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back({*it, world});
+    }
+}
+
+void CScene::CastHitRay(int width, int height)
+{
+    SFVec3f origin, dir;
+    m_camera.RayThrough(m_hitPoint.x, m_hitPoint.y, width, height, origin, dir);
+    auto* hits = new std::vector<CCollisionReport>;
+    for (const SDrawItem& item : m_drawItems) {
+        const double radius = item.shape->m_pGeometry->BoundingRadius();
+        const SFVec3f centre = item.world.GetPosition();
+        // Ray against the bounding sphere: |o + t d - c|^2 = r^2, d of unit length.
+        const SFVec3f oc = origin - centre;
+        const double b = oc.DotProduct(dir);
+        const double c = oc.Magnitude() - radius * radius;
+        const double disc = b * b - c;
+        if (!(disc >= 0.0)) continue;
+        const double root = std::sqrt(disc);
+        double t = -b - root;
+        if (t < 0.0) t = -b + root;  // the camera is inside the sphere
+        if (!(t >= 0.0)) continue;
+        const SFVec3f worldPoint = origin + dir * t;
+        const SFMatrix toLocal = item.world.Inverted();
+        CCollisionReport r;
+        r.m_pShape = item.shape;
+        r.m_point = toLocal * worldPoint;
+        r.m_normal = toLocal.TransformDirection(worldPoint - centre).Normalized();
+        r.m_distance = t;
+        r.m_index = int(hits->size());
+        hits->push_back(r);
+    }
+    ClearHits();
+    if (hits->empty()) {
+        delete hits;
+        return;
+    }
+    m_pHitList = hits;
+    m_hitCount = int(hits->size());
+}
+
+void CScene::RawDraw(void* /*window*/, void* /*dc*/, RECT rect, CPipelineStatusWord status)
+{
+    m_status = status;
+    const int width = int(std::max<long>(1, RectWidth(rect)));
+    const int height = int(std::max<long>(1, RectHeight(rect)));
+    CollectDrawItems(m_drawItems);
+    if (IRenderer* r = g_pSceneRenderer) r->DrawScene(*this, m_drawItems, width, height);
+    if (m_hitPending) {
+        m_hitPending = false;
+        CastHitRay(width, height);
+    }
+    // The transient-disable bit lasts one frame.
+    for (const SDrawItem& item : m_drawItems) item.shape->m_status.setTransientDisable(false);
+}
+
+void CScene::KillContext()
+{
+    if (IRenderer* r = g_pSceneRenderer) r->KillContext();
+}

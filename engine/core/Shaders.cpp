@@ -1,0 +1,14 @@
+// Texture shader ownership of its picture.
+#include "engine/core/Shaders.h"
+
+#include "engine/core/Dib.h"
+
+C2DTextureShader::~C2DTextureShader() { delete m_pPicture; }
+
+void C2DTextureShader::SetPicture(CDIB* picture)
+{
+    if (picture == m_pPicture) return;
+    delete m_pPicture;
+    m_pPicture = picture;
+    ++m_revision;
+}

@@ -1,0 +1,35 @@
+// The one message function and its replaceable handler.
+#include "platform/MessageBox.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+MessageBoxHandler& Handler()
+{
+    static MessageBoxHandler handler;
+    return handler;
+}
+
+bool MessagesToStderr()
+{
+    const char* v = std::getenv("NIMBULA_MESSAGE_BOXES");
+    return v && std::strcmp(v, "stderr") == 0;
+}
+}
+
+int AfxMessageBox(const std::string& text, unsigned type)
+{
+    if (Handler() && !MessagesToStderr()) return Handler()(text, type);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
+{
+    MessageBoxHandler old = std::move(Handler());
+    Handler() = std::move(handler);
+    return old;
+}

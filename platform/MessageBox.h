@@ -1,0 +1,25 @@
+// Every message the program shows goes through AfxMessageBox; tests and hosts replace the handler.
+#pragma once
+
+#include <functional>
+#include <string>
+
+constexpr unsigned MB_OK = 0x0;
+constexpr unsigned MB_OKCANCEL = 0x1;
+constexpr unsigned MB_YESNO = 0x4;
+constexpr unsigned MB_ICONERROR = 0x10;
+constexpr unsigned MB_ICONWARNING = 0x30;
+constexpr unsigned MB_ICONINFORMATION = 0x40;
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+using MessageBoxHandler = std::function<int(const std::string& text, unsigned type)>;
+
+// Shows text and returns the button pressed. Without a handler (or with
+// NIMBULA_MESSAGE_BOXES=stderr) the text goes to standard error and the answer is IDOK.
+int AfxMessageBox(const std::string& text, unsigned type = MB_OK);
+// Installs a handler; returns the previous one.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);

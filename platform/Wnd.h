@@ -1,0 +1,85 @@
+// A window object in the classic style: messages arrive through WindowProc, paints follow invalidation.
+// The portable part; a backend (platform/sdl/) supplies the real window when there is a display.
+#pragma once
+
+#include <string>
+
+#include "engine/math/Rect.h"
+#include "platform/Messages.h"
+
+class IWindowBackend;
+
+class CWnd {
+public:
+    CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+    virtual ~CWnd();
+
+    // Creates the window: a backend window when a host is installed, else a headless one
+    // (tests). Sends WM_CREATE, then WM_SIZE; returns false when WM_CREATE returns -1.
+    bool CreateEx(uint32_t exStyle, uint32_t style, const RECT& rect, CWnd* parent, long nativeParent = 0);
+    // Destroys the window: WM_DESTROY, WM_NCDESTROY, then PostNcDestroy.
+    void DestroyWindow();
+    bool IsWindow() const { return m_created; }
+
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The default handling of every message.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void PostNcDestroy() {}
+
+    // Queued for the application loop.
+    bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Handled at once.
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // Marks the window for a WM_PAINT once the message queue is empty.
+    void InvalidateRect(const RECT* rect, bool erase);
+    bool IsInvalidated() const { return m_invalid; }
+    // The paint handler validates the window.
+    void ValidateRect() { m_invalid = false; }
+
+    void SetFocus();
+    void GetWindowRect(RECT* rect) const;
+    void GetClientRect(RECT* rect) const;
+    IWindowBackend* Backend() const { return m_pBackend; }
+    // The headless size and screen position; a backend reports the real ones.
+    void SetHeadlessRect(const RECT& screenRect);
+
+    uint32_t m_style = 0;
+    uint32_t m_exStyle = 0;
+
+private:
+    IWindowBackend* m_pBackend = nullptr;
+    RECT m_headlessRect;
+    bool m_created = false;
+    bool m_invalid = false;
+    bool m_destroying = false;
+};
+
+// What a real window must provide; one implementation per platform.
+class IWindowBackend {
+public:
+    virtual ~IWindowBackend() = default;
+    virtual void GetWindowRect(RECT* rect) const = 0;  // screen coordinates
+    virtual void GetClientRect(RECT* rect) const = 0;  // (0, 0, width, height)
+    virtual void SetFocus() = 0;
+    virtual void Present() = 0;
+    virtual void Destroy() = 0;
+};
+
+// Makes backend windows; installed by the host layer at start-up, null when headless.
+class IWindowHost {
+public:
+    virtual ~IWindowHost() = default;
+    virtual IWindowBackend* CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t style, const RECT& rect,
+                                         long nativeParent) = 0;
+    virtual bool GetCursorPos(CPoint* point) = 0;
+};
+
+IWindowHost* GetWindowHost();
+void SetWindowHost(IWindowHost* host);
+
+// The cursor position in screen coordinates; headless, the position last set by SetHeadlessCursorPos.
+bool GetCursorPos(CPoint* point);
+void SetHeadlessCursorPos(CPoint point);

@@ -1,0 +1,102 @@
+// The universe window: owns the scene, draws one frame per paint, steers the camera and picks orbs.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/Scene.h"
+#include "platform/Wnd.h"
+
+class CShape;
+class CLocalCoordinateSystem;
+
+// The scene of one view; adds nothing but its own destructor.
+class CUniverseScene : public CScene {
+public:
+    ~CUniverseScene() override = default;
+};
+
+constexpr uint32_t kInitialPipelineStatus = 942;
+
+class CUniverseView : public CWnd {
+public:
+    // Camera step constants.
+    static constexpr double kCameraStepAngle = 0.05;
+    static constexpr double kCameraStepLength = 10.0;
+    static constexpr double kCameraLimitSquared = 990000.0;
+    static constexpr double kNearCentreSquared = 290000.0;
+
+    // Held-key flags.
+    enum : uint32_t {
+        kKeyLeft = 0x01, kKeyRight = 0x02, kKeyUp = 0x04, kKeyDown = 0x08,
+        kKeyShift = 0x10, kKeyCtrl = 0x20, kKeyAlt = 0x40,
+    };
+
+    explicit CUniverseView(int windowMode);
+    ~CUniverseView() override;
+
+    bool Create(uint32_t exStyle, uint32_t style, const RECT& rect, CWnd* parent, long nativeParent = 0);
+    bool CreateFullScreen(CWnd* parent);
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PostNcDestroy() override;
+
+    // Window messages of the frame loop.
+    int OnCreate();
+    void OnPaint();
+    void OnSize(int cx, int cy);
+
+    // Keys (input).
+    LRESULT OnKey(UINT message, WPARAM key, LPARAM lParam);
+    void BigBang();
+
+    // Camera.
+    void ApplyCameraKeys(CLocalCoordinateSystem* cs);
+    void TurnCamera(CLocalCoordinateSystem* cs, uint8_t axis, double angle);
+    bool MoveCamera(CLocalCoordinateSystem* cs, const SFVec3f& direction);
+    void FollowHookedOrb();
+    void ResetCamera();
+    void PlaceCamera();
+
+    // Mouse and picking.
+    LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    void ProcessHits();
+    void DragStep(CPoint point);
+    void PlaceDraggedOrb();
+    void ReleaseAndThrow();
+    void Unhook();
+    // Forgets the grabbed and hooked orbs; called whenever orbs are destroyed.
+    void ForgetOrbs();
+
+    // Members of the window.
+    CUniverseScene* m_scene = nullptr;
+    int m_windowMode = 0;
+    bool m_autoRedraw = true;
+    struct { int cx = 0, cy = 0; } m_clientSize;
+    CPipelineStatusWord m_pipelineStatus{0};
+
+    // Members of the camera.
+    uint32_t m_keyFlags = 0;
+    CLocalCoordinateSystem* m_camera = nullptr;
+    CShape* m_hookedOrb = nullptr;
+    SFVec3f m_followCentre;
+    SFVec3f m_cameraOffset;
+    SFVec3f m_followView;
+    bool m_firstFollowFrame = false;
+
+    // Members of the mouse.
+    bool m_mouseTracking = true;
+    bool m_pickPending = false;
+    CShape* m_dragOrb = nullptr;
+    CPoint m_dragStart;
+    SFVec3f m_dragPoint;
+    SFVec3f m_throwVector;
+    bool m_hookRequest = false;
+    CPoint m_moveOrigin;
+    bool m_moveOriginRecorded = false;
+    CPoint m_mousePoint;  // window point of the message being handled (y from the bottom)
+};
+
+// The view's window rectangle in screen coordinates, written by every paint.
+extern RECT g_windowRect;
+// The modal dialog the view has open, null when none; while set the view ignores input.
+extern void* g_openDialog;
