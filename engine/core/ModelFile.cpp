@@ -1,0 +1,153 @@
+// Model files: "NUMF", a format version, then (kind, object stream) pairs until the end.
+#include "engine/core/ModelFile.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+
+#include "engine/core/Archive.h"
+#include "engine/core/Geometry.h"
+#include "engine/core/PersistantObject.h"
+#include "engine/core/QLException.h"
+#include "engine/core/Shape.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Model files are small meshes; anything larger is not one of ours.
+constexpr uintmax_t kMaxModelFileSize = 256u << 20;
+constexpr size_t kHeaderSize = sizeof(CUMF::kMagic) + 4;
+
+CPersistantObject* NewObjectOfKind(uint32_t kind)
+{
+    switch (kind) {
+    case kKindShape: return new CShape;
+    case kKindGeometry: return new CGeometry;
+    default: throw CQLException("model file: unknown object kind " + std::to_string(kind));
+    }
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) throw CQLException("model file not found: " + path);
+    const uintmax_t size = fs::file_size(path, ec);
+    if (ec) throw CQLException("model file cannot be read: " + path);
+    if (size > kMaxModelFileSize) throw CQLException("model file too large: " + path);
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
+        throw CQLException("model file cannot be read: " + path);
+    return bytes;
+}
+
+// A name beside the target that no other writer picks.
+fs::path TemporaryBeside(const fs::path& target)
+{
+    std::random_device rd;
+    fs::path tmp = target;
+    tmp += ".tmp" + std::to_string(rd() % 1000000u);
+    return tmp;
+}
+}
+
+CUMF::~CUMF()
+{
+    // An unfinished file is dropped, never half written.
+    m_bytes.clear();
+}
+
+void CUMF::Open(const std::string& path)
+{
+    m_open = false;
+    m_writing = false;
+    m_pos = 0;
+    m_bytes = ReadWholeFile(path);
+    if (m_bytes.size() < kHeaderSize || std::memcmp(m_bytes.data(), kMagic, sizeof(kMagic)) != 0)
+        throw CQLException("not a model file: " + path);
+    CArchiveReader ar(m_bytes.data() + sizeof(kMagic), 4);
+    const uint32_t version = ar.ReadU32();
+    if (version != kFormatVersion)
+        throw CQLException("model file has unsupported version " + std::to_string(version) + ": " + path);
+    m_path = path;
+    m_pos = kHeaderSize;
+    m_open = true;
+}
+
+void CUMF::Create(const std::string& path)
+{
+    const fs::path target(path);
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) throw CQLException("model file folder does not exist: " + dir.string());
+    m_path = path;
+    m_writing = true;
+    m_open = true;
+    m_pos = 0;
+    CArchiveWriter ar;
+    ar.WriteBytes(kMagic, sizeof(kMagic));
+    ar.WriteU32(kFormatVersion);
+    m_bytes = ar.Bytes();
+}
+
+CPersistantObject* CUMF::LoadObject()
+{
+    if (!m_open || m_writing) throw CQLException("model file is not open for reading");
+    if (m_pos >= m_bytes.size()) return nullptr;
+    CArchiveReader ar(m_bytes.data() + m_pos, m_bytes.size() - m_pos);
+    std::unique_ptr<CPersistantObject> object;
+    try {
+        object.reset(NewObjectOfKind(ar.ReadU32()));
+        object->Load(ar);
+    } catch (const CQLException& e) {
+        // Later objects cannot be found once the stream is out of step.
+        m_pos = m_bytes.size();
+        throw CQLException("damaged model file " + m_path + ": " + e.What());
+    }
+    m_pos += ar.Position();
+    CPersistantObject* raw = object.get();
+    CPersistantObject::DefaultCatalog()->Adopt(object.release());
+    return raw;
+}
+
+void CUMF::StoreObject(const CPersistantObject& object)
+{
+    if (!m_open || !m_writing) throw CQLException("model file is not open for writing");
+    CArchiveWriter ar;
+    ar.WriteU32(uint32_t(object.Kind()));
+    object.Store(ar);
+    m_bytes.insert(m_bytes.end(), ar.Bytes().begin(), ar.Bytes().end());
+}
+
+void CUMF::Close()
+{
+    const bool writing = m_open && m_writing;
+    m_open = false;
+    m_writing = false;
+    m_pos = 0;
+    std::vector<uint8_t> bytes;
+    bytes.swap(m_bytes);
+    if (!writing) return;
+
+    const fs::path target(m_path);
+    const fs::path tmp = TemporaryBeside(target);
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            fs::remove(tmp, ec);
+            throw CQLException("model file cannot be written: " + m_path);
+        }
+    }
+    std::error_code ec;
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        throw CQLException("model file cannot be replaced: " + m_path);
+    }
+}
