@@ -3,11 +3,10 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <random>
 
 #include "engine/core/Archive.h"
+#include "engine/core/FileIO.h"
 #include "engine/core/Geometry.h"
 #include "engine/core/PersistantObject.h"
 #include "engine/core/QLException.h"
@@ -28,43 +27,17 @@ CPersistantObject* NewObjectOfKind(uint32_t kind)
     default: throw CQLException("model file: unknown object kind " + std::to_string(kind));
     }
 }
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path)
-{
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) throw CQLException("model file not found: " + path);
-    const uintmax_t size = fs::file_size(path, ec);
-    if (ec) throw CQLException("model file cannot be read: " + path);
-    if (size > kMaxModelFileSize) throw CQLException("model file too large: " + path);
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
-        throw CQLException("model file cannot be read: " + path);
-    return bytes;
 }
 
-// A name beside the target that no other writer picks.
-fs::path TemporaryBeside(const fs::path& target)
-{
-    std::random_device rd;
-    fs::path tmp = target;
-    tmp += ".tmp" + std::to_string(rd() % 1000000u);
-    return tmp;
-}
-}
-
-CUMF::~CUMF()
-{
-    // An unfinished file is dropped, never half written.
-    m_bytes.clear();
-}
+// Only Close writes: a file dropped before it is never half written.
+CUMF::~CUMF() = default;
 
 void CUMF::Open(const std::string& path)
 {
     m_open = false;
     m_writing = false;
     m_pos = 0;
-    m_bytes = ReadWholeFile(path);
+    m_bytes = ReadWholeFile(path, kMaxModelFileSize);
     if (m_bytes.size() < kHeaderSize || std::memcmp(m_bytes.data(), kMagic, sizeof(kMagic)) != 0)
         throw CQLException("not a model file: " + path);
     CArchiveReader ar(m_bytes.data() + sizeof(kMagic), 4);
@@ -131,23 +104,5 @@ void CUMF::Close()
     bytes.swap(m_bytes);
     if (!writing) return;
 
-    const fs::path target(m_path);
-    const fs::path tmp = TemporaryBeside(target);
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            throw CQLException("model file cannot be written: " + m_path);
-        }
-    }
-    std::error_code ec;
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        throw CQLException("model file cannot be replaced: " + m_path);
-    }
+    WriteFileReplacing(m_path, bytes.data(), bytes.size());
 }

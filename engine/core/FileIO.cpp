@@ -1,0 +1,49 @@
+// Bounded whole-file reads and replace-by-rename writes.
+#include "engine/core/FileIO.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "engine/core/QLException.h"
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) throw CQLException("file not found: " + path);
+    const uintmax_t size = fs::file_size(path, ec);
+    if (ec) throw CQLException("file cannot be read: " + path);
+    if (size > maxSize) throw CQLException("file too large: " + path);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
+        throw CQLException("file cannot be read: " + path);
+    return bytes;
+}
+
+void WriteFileReplacing(const std::string& path, const void* data, size_t size)
+{
+    const fs::path target(path);
+    // A name no concurrent writer of the same file picks.
+    std::random_device rd;
+    fs::path tmp = target;
+    tmp += ".tmp" + std::to_string(rd() % 1000000u);
+    std::error_code ec;
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out.write(static_cast<const char*>(data), std::streamsize(size));
+        out.flush();
+        if (!out) {
+            out.close();
+            fs::remove(tmp, ec);
+            throw CQLException("file cannot be written: " + path);
+        }
+    }
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        throw CQLException("file cannot be replaced: " + path);
+    }
+}

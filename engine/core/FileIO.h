@@ -1,0 +1,13 @@
+// Whole-file reads with a size bound, and writes that replace a file only once the new one is complete.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The bytes of a regular file of at most maxSize bytes; throws CQLException otherwise.
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize);
+
+// Writes to a temporary file beside path and renames it into place, so a failure never leaves
+// a damaged file behind; throws CQLException when it cannot.
+void WriteFileReplacing(const std::string& path, const void* data, size_t size);
