@@ -48,6 +48,11 @@ public:
     // Keys (input).
     LRESULT OnKey(UINT message, WPARAM key, LPARAM lParam);
     void BigBang();
+    // Multiplies every orb's velocity (cool and warm).
+    void ScaleVelocities(double factor);
+    // The window point of the cursor: x from the left edge, y from the bottom edge.
+    CPoint ComputeMousePoint() const;
+    void PostPaint();
 
     // Camera.
     void ApplyCameraKeys(CLocalCoordinateSystem* cs);
@@ -64,6 +69,8 @@ public:
     void PlaceDraggedOrb();
     void ReleaseAndThrow();
     void Unhook();
+    // With tracking off, a mouse move of more than a few pixels ends the saver.
+    void CloseOnMove();
     // Forgets the grabbed and hooked orbs; called whenever orbs are destroyed.
     void ForgetOrbs();
 
