@@ -23,7 +23,10 @@ public:
     void DestroyWindow();
     bool IsWindow() const { return m_created; }
 
+    // Every message enters here; the default hands it to OnMessage.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The message map of a window class; the default is DefWindowProc.
+    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The default handling of every message.
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void PostNcDestroy() {}
@@ -38,6 +41,9 @@ public:
     bool IsInvalidated() const { return m_invalid; }
     // The paint handler validates the window.
     void ValidateRect() { m_invalid = false; }
+    // A paint ran since the last present; the loop shows it and clears the mark.
+    bool NeedsPresent() const { return m_needsPresent; }
+    void Present();
 
     void SetFocus();
     void GetWindowRect(RECT* rect) const;
@@ -55,6 +61,7 @@ private:
     bool m_created = false;
     bool m_invalid = false;
     bool m_destroying = false;
+    bool m_needsPresent = false;
 };
 
 // What a real window must provide; one implementation per platform.
@@ -64,17 +71,26 @@ public:
     virtual void GetWindowRect(RECT* rect) const = 0;  // screen coordinates
     virtual void GetClientRect(RECT* rect) const = 0;  // (0, 0, width, height)
     virtual void SetFocus() = 0;
+    // Makes the window the drawing target before its paint handler runs.
+    virtual void BeginPaint() = 0;
     virtual void Present() = 0;
     virtual void Destroy() = 0;
 };
 
-// Makes backend windows; installed by the host layer at start-up, null when headless.
+// Makes backend windows and feeds their events in; installed by the host layer at start-up,
+// null when headless.
 class IWindowHost {
 public:
     virtual ~IWindowHost() = default;
     virtual IWindowBackend* CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t style, const RECT& rect,
                                          long nativeParent) = 0;
     virtual bool GetCursorPos(CPoint* point) = 0;
+    // Turns pending system events into posted messages.
+    virtual void PumpEvents() = 0;
+    // Sleeps until an event arrives or the time is up.
+    virtual void WaitEvents(double seconds) = 0;
+    // Presenting waits for the display's refresh, so the loop needs no pacing of its own.
+    virtual bool HasVsync() const = 0;
 };
 
 IWindowHost* GetWindowHost();

@@ -1,0 +1,41 @@
+// The single-instance lock on POSIX: flock on a file, released by the kernel when the process ends.
+#include "platform/SingleInstance.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
+{
+    std::error_code ec;
+    std::filesystem::path dir;
+    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run && std::filesystem::is_directory(run, ec))
+        dir = run;
+    else
+        dir = std::filesystem::temp_directory_path(ec);
+    if (dir.empty()) dir = "/tmp";
+    return dir / (name + ".lock");
+}
+
+CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
+{
+    const std::string path = LockPath(name).string();
+    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A lock we cannot make does not keep the user from running the program.
+    if (m_fd < 0) return;
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        m_alreadyExists = (errno == EWOULDBLOCK);
+        if (!m_alreadyExists) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+}
+
+CSingleInstanceLock::~CSingleInstanceLock()
+{
+    if (m_fd >= 0) ::close(m_fd);
+}
