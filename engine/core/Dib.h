@@ -12,6 +12,8 @@ class CDIB {
 public:
     // Largest side we accept from any file or stream.
     static constexpr int kMaxSide = 8192;
+    // Largest image file we read.
+    static constexpr uintmax_t kMaxFileSize = 64u << 20;
 
     CDIB() = default;
     CDIB(int width, int height);
@@ -34,15 +36,18 @@ public:
     uint32_t GetPixel(int x, int y) const;       // 0xAABBGGRR
     void SetPixel(int x, int y, uint32_t rgba);  // 0xAABBGGRR
 
-    // Resamples to a new size (filtered).
-    void FPRescale(int width, int height);
+    // Resamples to a new size (filtered); wrapEdges samples across the borders, for tiling textures.
+    void FPRescale(int width, int height, bool wrapEdges = false);
     void VerticalFlip();
     // Makes the picture tile seamlessly by blending it with its own half-shifted copy.
     void TileablePict();
-    // The power of two nearest to n, within 1..kMaxSide.
+    // Whether both sides are powers of two, as texture tiling needs.
+    bool IsTileable() const;
+    // The power of two nearest to n, within 1..kMaxSide (ties go to the larger).
     static int GetClosestTilingSize(int n);
 
-    // Model-file and universe-file stream: width, height, then the pixels; sizes are bounded on load.
+    // Model-file and universe-file stream: width, height, then the pixels; sizes are bounded on load,
+    // and a failed load leaves the image as it was. An empty image cannot be stored.
     void Serialize(CArchiveWriter& ar) const;
     void Serialize(CArchiveReader& ar);
 

@@ -225,3 +225,217 @@ TEST_F(EngineFiles, DamagedModelFilesThrowAndAdoptNothing)
         EXPECT_EQ(before + size_t(r.loaded), m_catalog.Count());
     }
 }
+
+namespace {
+CDIB RandomImage(int w, int h, uint32_t seed, bool opaque)
+{
+    std::mt19937 rng(seed);
+    CDIB dib(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) dib.SetPixel(x, y, uint32_t(rng()) | (opaque ? 0xFF000000u : 0u));
+    return dib;
+}
+
+bool SamePixels(const CDIB& a, const CDIB& b)
+{
+    return a.GetWidth() == b.GetWidth() && a.GetHeight() == b.GetHeight() &&
+           std::equal(a.Pixels(), a.Pixels() + size_t(a.GetWidth()) * a.GetHeight() * 4, b.Pixels());
+}
+
+int Channel(const CDIB& d, int x, int y, int c) { return int(d.GetPixel(x, y) >> (8 * c) & 0xFF); }
+
+// Largest channel difference between two pixels.
+int PixelStep(const CDIB& d, int x0, int y0, int x1, int y1)
+{
+    int m = 0;
+    for (int c = 0; c < 4; ++c) m = std::max(m, std::abs(Channel(d, x0, y0, c) - Channel(d, x1, y1, c)));
+    return m;
+}
+
+void ExpectRefused(const std::vector<uint8_t>& bytes, const char* what)
+{
+    try {
+        CDIB::FromMemory(bytes.data(), bytes.size());
+        ADD_FAILURE() << what << " (" << bytes.size() << " bytes) was accepted";
+    } catch (const CQLException&) {
+    }
+}
+}
+
+TEST_F(EngineFiles, ImageRoundTripsThroughPngBmpAndStream)
+{
+    const CDIB png = RandomImage(37, 23, 1, false);
+    ASSERT_TRUE(png.SavePng(Path("a.png")));
+    EXPECT_TRUE(SamePixels(png, CDIB(Path("a.png"))));
+    const std::vector<uint8_t> bytes = ReadFile(Path("a.png"));
+    EXPECT_TRUE(SamePixels(png, CDIB::FromMemory(bytes.data(), bytes.size())));
+
+    const CDIB bmp = RandomImage(19, 31, 2, true);
+    ASSERT_TRUE(bmp.SaveBmp(Path("a.bmp")));
+    EXPECT_TRUE(SamePixels(bmp, CDIB(Path("a.bmp"))));
+
+    EXPECT_FALSE(CDIB().SavePng(Path("empty.png")));
+    EXPECT_FALSE(png.SavePng(Path("no/such/folder/a.png")));
+    EXPECT_THROW(CDIB(Path("missing.png")), CQLException);
+
+    CArchiveWriter w;
+    png.Serialize(w);
+    bmp.Serialize(w);
+    CArchiveReader r(w.Bytes());
+    CDIB a, b;
+    a.Serialize(r);
+    b.Serialize(r);
+    EXPECT_TRUE(r.AtEnd());
+    EXPECT_TRUE(SamePixels(png, a));
+    EXPECT_TRUE(SamePixels(bmp, b));
+    CArchiveWriter none;
+    EXPECT_THROW(CDIB().Serialize(none), CQLException);
+}
+
+TEST_F(EngineFiles, DamagedImageStreamsThrowAndKeepTheImage)
+{
+    const CDIB keep = RandomImage(4, 4, 3, false);
+    auto expectRefused = [&](const std::vector<uint8_t>& bytes) {
+        CDIB dib = keep;
+        CArchiveReader r(bytes);
+        EXPECT_THROW(dib.Serialize(r), CQLException);
+        EXPECT_TRUE(SamePixels(keep, dib));
+    };
+    CArchiveWriter good;
+    keep.Serialize(good);
+    std::vector<uint8_t> bytes = good.Bytes();
+    for (size_t n = 0; n < bytes.size(); n += 5) expectRefused(std::vector<uint8_t>(bytes.begin(), bytes.begin() + n));
+    auto withSize = [&](uint32_t w, uint32_t h) {
+        CArchiveWriter ar;
+        ar.WriteU32(w);
+        ar.WriteU32(h);
+        ar.WriteBytes(bytes.data() + 8, bytes.size() - 8);
+        return ar.Bytes();
+    };
+    expectRefused(withSize(0, 4));
+    expectRefused(withSize(4, 0));
+    expectRefused(withSize(CDIB::kMaxSide + 1, 1));
+    expectRefused(withSize(0x40000000, 0x40000000));  // would overflow 32-bit size arithmetic
+    expectRefused(withSize(5, 4));                      // one row more than the stream holds
+}
+
+TEST_F(EngineFiles, DamagedImageFilesThrow)
+{
+    ExpectRefused({}, "empty data");
+    ExpectRefused({'B', 'M'}, "bare signature");
+    std::mt19937 rng(99);
+    std::vector<uint8_t> noise(300);
+    for (auto& b : noise) b = uint8_t(rng());
+    ExpectRefused(noise, "noise");
+
+    const CDIB dib = RandomImage(16, 9, 4, true);
+    ASSERT_TRUE(dib.SavePng(Path("a.png")));
+    ASSERT_TRUE(dib.SaveBmp(Path("a.bmp")));
+    for (const char* name : {"a.png", "a.bmp"}) {
+        const std::vector<uint8_t> file = ReadFile(Path(name));
+        // Every cut file is refused rather than decoded with missing pixels (a PNG may lose its
+        // closing 12-byte end chunk, which holds none).
+        const size_t ending = std::string(name) == "a.png" ? 12 : 0;
+        for (size_t n = 0; n + ending < file.size(); ++n)
+            ExpectRefused(std::vector<uint8_t>(file.begin(), file.begin() + n), name);
+        // Flipped bytes: decoded to the declared size or refused, never a crash.
+        for (int round = 0; round < 300; ++round) {
+            std::vector<uint8_t> damaged = file;
+            for (int k = 0; k < 4; ++k) damaged[rng() % damaged.size()] = uint8_t(rng());
+            try {
+                const CDIB d = CDIB::FromMemory(damaged.data(), damaged.size());
+                EXPECT_FALSE(d.IsEmpty());
+            } catch (const CQLException&) {
+            }
+        }
+    }
+    // Random noise behind a valid signature reaches the decoders themselves.
+    for (int round = 0; round < 300; ++round) {
+        std::vector<uint8_t> damaged = ReadFile(Path(round % 2 ? "a.png" : "a.bmp"));
+        for (size_t i = 16 + rng() % 40; i < damaged.size(); ++i) damaged[i] = uint8_t(rng());
+        try {
+            CDIB::FromMemory(damaged.data(), damaged.size());
+        } catch (const CQLException&) {
+        }
+    }
+    WriteFile(Path("bad.png"), noise);
+    EXPECT_THROW(CDIB(Path("bad.png")), CQLException);
+}
+
+TEST_F(EngineFiles, ImageFlipRescaleAndTilingSizes)
+{
+    CDIB dib = RandomImage(5, 3, 5, false);
+    const CDIB before = dib;
+    dib.VerticalFlip();
+    for (int x = 0; x < 5; ++x) {
+        EXPECT_EQ(before.GetPixel(x, 0), dib.GetPixel(x, 2));
+        EXPECT_EQ(before.GetPixel(x, 1), dib.GetPixel(x, 1));
+        EXPECT_EQ(before.GetPixel(x, 2), dib.GetPixel(x, 0));
+    }
+    dib.VerticalFlip();
+    EXPECT_TRUE(SamePixels(before, dib));
+
+    // A flat colour stays flat at any size; a horizontal ramp stays a ramp.
+    CDIB flat(30, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x) flat.SetPixel(x, y, 0xFF3080C0u);
+    flat.FPRescale(64, 7);
+    ASSERT_EQ(64, flat.GetWidth());
+    ASSERT_EQ(7, flat.GetHeight());
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 64; ++x) EXPECT_LE(PixelStep(flat, x, y, 0, 0), 1);
+    EXPECT_NEAR(0xC0, Channel(flat, 10, 3, 0), 1);
+    CDIB ramp(64, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 64; ++x) ramp.SetPixel(x, y, 0xFF000000u | uint32_t(x * 4));
+    ramp.FPRescale(16, 2);
+    for (int x = 1; x < 16; ++x) EXPECT_GT(Channel(ramp, x, 1, 0), Channel(ramp, x - 1, 1, 0));
+    EXPECT_THROW(ramp.FPRescale(0, 5), CQLException);
+    EXPECT_THROW(ramp.FPRescale(5, CDIB::kMaxSide + 1), CQLException);
+    EXPECT_THROW(CDIB().FPRescale(4, 4), CQLException);
+    EXPECT_THROW(CDIB(-1, 5), CQLException);
+
+    const std::pair<int, int> sizes[] = {{-3, 1}, {0, 1}, {1, 1}, {3, 4}, {5, 4}, {6, 8}, {95, 64},
+                                         {97, 128}, {1000, 1024}, {8192, 8192}, {20000, 8192}};
+    for (auto [n, expected] : sizes) EXPECT_EQ(expected, CDIB::GetClosestTilingSize(n)) << n;
+    EXPECT_TRUE(CDIB(64, 16).IsTileable());
+    EXPECT_FALSE(CDIB(64, 24).IsTileable());
+}
+
+TEST_F(EngineFiles, TileablePictMatchesOppositeEdges)
+{
+    // Ramps in both directions plus noise: the edges differ as much as they can before.
+    const int w = 48, h = 40;
+    CDIB dib = RandomImage(w, h, 6, false);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t noise = dib.GetPixel(x, y) & 0x0F0F0F0Fu;
+            dib.SetPixel(x, y, noise + (uint32_t(x * 5) | uint32_t(y * 6) << 8 | 0xE0000000u));
+        }
+    auto widestStep = [&](const CDIB& d, bool acrossEdges) {
+        int m = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool wrapsX = x == w - 1, wrapsY = y == h - 1;
+                if (acrossEdges ? wrapsX : !wrapsX) m = std::max(m, PixelStep(d, x, y, (x + 1) % w, y));
+                if (acrossEdges ? wrapsY : !wrapsY) m = std::max(m, PixelStep(d, x, y, x, (y + 1) % h));
+            }
+        return m;
+    };
+    ASSERT_GT(widestStep(dib, true), 200);
+    const CDIB original = dib;
+    dib.TileablePict();
+    EXPECT_EQ(w, dib.GetWidth());
+    // Across the borders the picture now steps no more than it does inside.
+    EXPECT_LE(widestStep(dib, true), widestStep(dib, false));
+    EXPECT_LT(widestStep(dib, true), 40);
+    // The middle keeps the picture; the borders show its middle, shifted out there.
+    int keptInMiddle = 0, shiftedToCorner = 0;
+    for (int c = 0; c < 4; ++c) {
+        const int middle = Channel(original, w / 2, h / 2, c);
+        keptInMiddle = std::max(keptInMiddle, std::abs(Channel(dib, w / 2, h / 2, c) - middle));
+        shiftedToCorner = std::max(shiftedToCorner, std::abs(Channel(dib, 0, 0, c) - middle));
+    }
+    EXPECT_LE(keptInMiddle, 2);
+    EXPECT_LE(shiftedToCorner, 2);
+}
