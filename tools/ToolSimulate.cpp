@@ -1,10 +1,178 @@
-// The simulate command of nimbula-tool (built with the simulation).
+// The simulate command of nimbula-tool: the standard universe run headless, every orb printed.
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
+#include <string>
+#include <system_error>
 
+#include "engine/core/Scene.h"
 #include "tools/ToolCommands.h"
+#include "universe/Collisions.h"
+#include "universe/Motion.h"
+#include "universe/Orb.h"
+#include "universe/OrbScene.h"
+#include "universe/Random.h"
+#include "universe/UniversalConstants.h"
+#include "universe/UniverseHost.h"
 
-int ToolSimulate(int, char**, std::ostream&, std::ostream& err)
+namespace fs = std::filesystem;
+
+namespace {
+struct SSimulateArgs {
+    long frames = 100;
+    int orbs = 100;
+    bool haveConstants = false;
+    std::string constants;
+    std::string dumpPath;
+};
+
+bool ParseCount(const char* text, long max, long& out)
 {
-    err << "simulate: not available in this build\n";
-    return 2;
+    const char* end = text + std::char_traits<char>::length(text);
+    long v = 0;
+    const auto [ptr, ec] = std::from_chars(text, end, v);
+    if (ec != std::errc() || ptr != end || v < 0 || v > max) return false;
+    out = v;
+    return true;
+}
+
+bool ParseArgs(int argc, char** argv, SSimulateArgs& a, std::ostream& err)
+{
+    for (int i = 0; i < argc; ++i) {
+        const std::string opt = argv[i];
+        if (i + 1 >= argc) {
+            err << "simulate: " << opt << " needs a value\n";
+            return false;
+        }
+        const char* value = argv[++i];
+        long n = 0;
+        if (opt == "--frames") {
+            if (!ParseCount(value, 1000000000L, n)) {
+                err << "simulate: --frames wants a whole number from 0 to 1000000000\n";
+                return false;
+            }
+            a.frames = n;
+        } else if (opt == "--orbs") {
+            if (!ParseCount(value, kMaxOrbs, n)) {
+                err << "simulate: --orbs wants a whole number from 0 to " << kMaxOrbs << "\n";
+                return false;
+            }
+            a.orbs = int(n);
+        } else if (opt == "--constants") {
+            a.haveConstants = true;
+            a.constants = value;
+        } else if (opt == "--dump") {
+            a.dumpPath = value;
+        } else {
+            err << "simulate: unknown option " << opt << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool HasModel(const fs::path& dir)
+{
+    std::error_code ec;
+    return !dir.empty() && fs::is_regular_file(dir / "sphere.umf", ec);
+}
+
+// NIMBULA_DIR, else the res/ folder of the build beside this program, else the source tree's res/.
+std::string FindInstallDir()
+{
+    if (const char* env = std::getenv("NIMBULA_DIR"); env && *env) return env;
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        for (const fs::path& dir : {exe.parent_path() / "res", exe.parent_path().parent_path() / "res"})
+            if (HasModel(dir)) return dir.string();
+    }
+    return (fs::path(NIMBULA_SOURCE_DIR) / "res").string();
+}
+
+void PrintOrbs(std::ostream& out)
+{
+    char line[512];
+    for (size_t i = 0; i < g_orbs.size(); ++i) {
+        const COrb& o = *g_orbs[i];
+        std::snprintf(line, sizeof line, "%zu %.17g %.17g %.17g %.17g %.17g %.17g\n", i, o.m_position.x,
+                      o.m_position.y, o.m_position.z, o.m_velocity.x, o.m_velocity.y, o.m_velocity.z);
+        out << line;
+    }
+    std::snprintf(line, sizeof line, "top_speed %.17g\n", g_pConstants->m_topSpeed);
+    out << line;
+}
+
+// Installs a fresh constants block and host for one run and puts the caller's back afterwards.
+class CSimulationRun {
+public:
+    CSimulationRun() : m_savedConstants(g_pConstants), m_savedHost(g_universeHost)
+    {
+        g_pConstants = &m_constants;
+        g_universeHost = SUniverseHost();
+        g_universeHost.scene = &m_scene;
+        g_universeHost.installDir = FindInstallDir();
+        ResetRand();
+    }
+    ~CSimulationRun()
+    {
+        DestroyAllOrbs();
+        g_universeHost = m_savedHost;
+        g_pConstants = m_savedConstants;
+    }
+    CUniversalConstants& Constants() { return m_constants; }
+    CScene& Scene() { return m_scene; }
+
+private:
+    CUniversalConstants m_constants;
+    CScene m_scene;
+    CUniversalConstants* m_savedConstants;
+    SUniverseHost m_savedHost;
+};
+}
+
+int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
+{
+    SSimulateArgs args;
+    if (!ParseArgs(argc, argv, args, err)) return 64;
+
+    CSimulationRun run;
+    if (args.haveConstants) {
+        try {
+            run.Constants().DecodeUniversalString(args.constants);
+        } catch (int code) {
+            err << (code == 1 ? "simulate: the universal string does not have 708 letters\n"
+                              : "simulate: the universal string is damaged (its check failed)\n");
+            return 1;
+        }
+    }
+    std::ofstream dump;
+    if (!args.dumpPath.empty()) {
+        dump.open(args.dumpPath, std::ios::binary | std::ios::trunc);
+        if (!dump) {
+            err << "simulate: cannot write " << args.dumpPath << "\n";
+            return 1;
+        }
+    }
+
+    CShape* root = BuildUniverse({args.orbs, -1}, {0, -1});
+    if (!root) return 1;
+    run.Scene().AddObject(root);
+    for (long f = 0; f < args.frames; ++f) {
+        MoveOrbs();
+        CollideOrbs();
+        if (dump.is_open()) PrintOrbs(dump);
+    }
+    PrintOrbs(out);
+    if (dump.is_open()) {
+        dump.close();
+        if (!dump) {
+            err << "simulate: cannot write " << args.dumpPath << "\n";
+            return 1;
+        }
+    }
+    return 0;
 }

@@ -32,6 +32,7 @@ void CScene::CreateSpatialMap(short divisions, double size, const SFVec3f& exten
     m_mapExtent = extent;
     m_mapOrigin = origin;
     m_cellHeads.assign(size_t(m_divisions) * m_divisions * m_divisions, -1);
+    m_occupiedCells.clear();
     m_hasMap = true;
 }
 
@@ -71,7 +72,9 @@ int CScene::CellOf(const SFVec3f& centre) const
 int CScene::UpdateSpatialMapElements()
 {
     if (!m_hasMap) return 0;
-    std::fill(m_cellHeads.begin(), m_cellHeads.end(), -1);
+    // Only the cells filled last time need resetting: the grid is large and mostly empty.
+    for (int32_t cell : m_occupiedCells) m_cellHeads[size_t(cell)] = -1;
+    m_occupiedCells.clear();
     // Every orb hangs below the same root: compute each parent's matrix once.
     const CLocalCoordinateSystem* lastParent = nullptr;
     SFMatrix parentMatrix;
@@ -90,8 +93,10 @@ int CScene::UpdateSpatialMapElements()
         }
         const int cell = CellOf(centre);
         el.m_link = m_cellHeads[size_t(cell)];
+        if (el.m_link == -1) m_occupiedCells.push_back(cell);
         m_cellHeads[size_t(cell)] = i;
     }
+    std::sort(m_occupiedCells.begin(), m_occupiedCells.end());
     return int(m_cellHeads.size());
 }
 

@@ -59,6 +59,9 @@ public:
     // Files every element into the cell of its centre; returns the number of cells.
     int UpdateSpatialMapElements();
     int CellHead(int cell) const { return m_cellHeads[size_t(cell)]; }
+    // The cells that hold elements after the last update, ascending: lets a pass over the map
+    // skip the empty cells without scanning them.
+    const std::vector<int32_t>& OccupiedCells() const { return m_occupiedCells; }
     int CellOf(const SFVec3f& centre) const;
 
     // Asks the next RawDraw to cast a ray through the window point (x from left, y from bottom).
@@ -82,6 +85,7 @@ private:
     double m_mapSize = 0.0;
     SFVec3f m_mapExtent, m_mapOrigin;
     std::vector<int32_t> m_cellHeads;
+    std::vector<int32_t> m_occupiedCells;
     std::vector<SSpatialElement> m_elements;
     int m_elementCount = 0;
     bool m_hitPending = false;

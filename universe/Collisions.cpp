@@ -1,0 +1,122 @@
+// The collision pass: close pairs within each spatial-map cell kick, bounce, exchange and pack.
+#include "universe/Collisions.h"
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "engine/core/Scene.h"
+#include "universe/Orb.h"
+#include "universe/Random.h"
+#include "universe/UniversalConstants.h"
+#include "universe/UniverseHost.h"
+
+namespace {
+constexpr double kContactDistance2 = 900.0;  // 30², the orb diameter
+constexpr double kKickDistance2 = 150.0;
+constexpr double kKickOnlyDistance2 = 50.0;
+constexpr double kPairBounceLoss = 0.15;
+constexpr int32_t kLinkMask = 0x7FFFFFFF;
+
+SFVec3f RandomVector(double scale)
+{
+    const int r1 = Rand(), r2 = Rand(), r3 = Rand();
+    return {(double(r3) / kRandMax - 0.5) * scale, (double(r2) / kRandMax - 0.5) * scale,
+            (double(r1) / kRandMax - 0.5) * scale};
+}
+
+// The orbs of one cell, in the map's order; reused so a frame allocates nothing once warm.
+std::vector<COrb*> g_cellOrbs;
+
+void GatherCell(const CScene& scene, int cell)
+{
+    g_cellOrbs.clear();
+    const int count = scene.SpatialElementCount();
+    int32_t link = scene.CellHead(cell);
+    // The walk is bounded by the table size, so a damaged link can never loop.
+    for (int steps = 0; steps < count; ++steps) {
+        if ((link & kLinkMask) == kLinkMask || link < 0 || link >= count) break;
+        const SSpatialElement& el = scene.SpatialElement(link);
+        COrb* orb = COrb::FromShape(el.m_pShape);
+        if (!orb) break;
+        g_cellOrbs.push_back(orb);
+        link = el.m_link;
+    }
+}
+
+// Integer part of (minimumAngle - d) / 2 as a 32-bit value; out-of-range values give the
+// x86 "integer indefinite" 0x80000000, whose low three bytes push nothing.
+uint32_t MinimumAngleSteps(double minimumAngle, double d)
+{
+    const double t = std::trunc((minimumAngle - d) / 2.0);
+    if (!(t > -2147483648.0 && t < 2147483648.0)) return 0x80000000u;
+    return uint32_t(int32_t(t));
+}
+
+// Pushes the pair apart by diff scaled per axis by the low three bytes of the step count / 256.
+void ApplyMinimumAngle(COrb* a, COrb* b, const SFVec3f& diff, double d, double minimumAngle)
+{
+    if (!(d < minimumAngle && minimumAngle > 0.0)) return;
+    const uint32_t n = MinimumAngleSteps(minimumAngle, d);
+    const SFVec3f scale((n & 0xFF) / 256.0, ((n >> 8) & 0xFF) / 256.0, ((n >> 16) & 0xFF) / 256.0);
+    if (scale == SFVec3f::kZero) return;
+    const SFVec3f push = diff * scale;
+    a->m_position += push;
+    b->m_position -= push;
+}
+
+void CollideCell(const CUniversalConstants& k)
+{
+    const size_t m = g_cellOrbs.size();
+    for (size_t i = 0; i + 1 < m; ++i) {
+        COrb* a = g_cellOrbs[i];
+        // Copies taken once: the inner loop changes a's fields but compares against these.
+        const SFVec3f pA = a->m_position;
+        const SFVec3f vA = a->m_velocity;
+        int exchanges = 0;
+        for (size_t j = i + 1; j < m; ++j) {
+            COrb* b = g_cellOrbs[j];
+            const SFVec3f diff = pA - b->m_position;
+            const double q = diff.Magnitude();
+            if (!(q < kContactDistance2)) continue;
+            if (q < kKickDistance2) {
+                if (!a->m_fromFile) a->m_pShape->m_status.setTransientDisable(true);
+                b->m_velocity += RandomVector(0.03);
+                a->m_velocity += RandomVector(0.03);
+                if (q < kKickOnlyDistance2) continue;
+            }
+            const double d = q * (1.0 / 900.0);
+            ApplyMinimumAngle(a, b, diff, d, k.m_minimumAngle);
+
+            const double recoil = k.m_recoilLoss, propagation = k.m_propagationLoss;
+            const SFVec3f t1 = b->m_velocity * recoil;
+            const SFVec3f t2 = vA * recoil;
+            a->Bounce(b->m_velocity, kPairBounceLoss);
+            b->Bounce(vA, kPairBounceLoss);
+            b->m_velocity = t2 + b->m_velocity * propagation;
+            a->m_velocity = t1 + a->m_velocity * propagation;
+
+            if (k.m_packingEnergy != 0.0) {
+                a->m_velocity += a->m_velocity * (exchanges * k.m_packingEnergy);
+                ++exchanges;
+            }
+            if (a->m_velocity == SFVec3f::kZero || !a->m_velocity.IsFinite()) a->m_velocity = RandomVector(0.01);
+            if (b->m_velocity == SFVec3f::kZero || !b->m_velocity.IsFinite()) b->m_velocity = RandomVector(0.01);
+        }
+    }
+}
+}
+
+void CollideOrbs()
+{
+    CScene* scene = g_universeHost.scene;
+    if (!scene || !scene->HasSpatialMap()) return;
+    const int cells = scene->UpdateSpatialMapElements();
+    const CUniversalConstants& k = *g_pConstants;
+    // Occupied cells come in ascending order: the same visits as a walk over every cell.
+    for (int32_t cell : scene->OccupiedCells()) {
+        if (cell < 0 || cell >= cells) continue;
+        GatherCell(*scene, cell);
+        if (g_cellOrbs.size() >= 2) CollideCell(k);
+    }
+}

@@ -1,0 +1,119 @@
+// The orb prototype read from sphere.umf and the built-in orb texture read from orb.bmp.
+#include <filesystem>
+#include <string>
+
+#include "engine/core/ModelFile.h"
+#include "engine/core/PersistantObject.h"
+#include "platform/MessageBox.h"
+#include "universe/Orb.h"
+#include "universe/OrbScene.h"
+#include "universe/UniversalConstants.h"
+#include "universe/UniverseHost.h"
+
+namespace {
+const char* const kModelMissingText =
+    "The Sphere (sphere.umf) geometry file is missing!.  Cannot run without this file.";
+
+std::string InstallPath(const char* file)
+{
+    return (std::filesystem::path(g_universeHost.installDir) / file).string();
+}
+
+// Reads every object of the model file into the default catalog; false when any step fails.
+bool ReadModelFile(const std::string& path)
+{
+    try {
+        CUMF umf;
+        umf.Open(path);
+        while (umf.LoadObject()) {
+        }
+        umf.Close();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+CShape* FindPrototype()
+{
+    CPersistantObject* found = CPersistantObject::DefaultCatalog()->LookupByName(kKindShape, "sphere2");
+    auto* shape = dynamic_cast<CShape*>(found);
+    if (!shape || !shape->m_pGeometry || shape->m_pGeometry->m_mesh->indices.empty()) return nullptr;
+    return shape;
+}
+
+// A soft light grey picture stands in when orb.bmp cannot be read.
+COrbImage* PlainImage()
+{
+    auto* image = new COrbImage(64, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) image->SetPixel(x, y, 0xFFE8E8E8u);
+    return image;
+}
+
+COrbImage* LoadOrbImage()
+{
+    const std::string path = InstallPath("orb.bmp");
+    try {
+        auto* image = new COrbImage(path);
+        if (!image->IsEmpty()) return image;
+        delete image;
+    } catch (...) {
+    }
+    AfxMessageBox("The orb texture (" + path + ") is missing or unreadable.\n"
+                  "The orbs are drawn in plain grey until it is restored.",
+                  MB_OK | MB_ICONWARNING);
+    return PlainImage();
+}
+
+void MakeBuiltInTexture()
+{
+    COrbImage* image = LoadOrbImage();
+    image->VerticalFlip();
+    auto* texture = new COrbTexture(2);
+    texture->SetPicture(image);
+    texture->ClearCompile();
+    texture->m_format = 32;  // bits per pixel of the picture
+    AddGroupTexture(texture);
+}
+
+// Scales the prototype so that its bounds are kOrbDiameter on every axis.
+void NormalisePrototypeSize(CGeometry& geometry)
+{
+    geometry.LocalVertexMinimax();
+    SFVec3f extent = geometry.m_localRegion.Extent();
+    if (!(extent.x > 1.0)) extent.x = 1.0;
+    if (!(extent.y > 1.0)) extent.y = 1.0;
+    if (!(extent.z > 1.0)) extent.z = 1.0;
+    geometry.Rescale(SFVec3f(kOrbDiameter, kOrbDiameter, kOrbDiameter) / extent);
+    geometry.m_flags |= kGeometryScaled;
+}
+}
+
+bool LoadSphereModel()
+{
+    CUniversalConstants& k = *g_pConstants;
+    k.m_boundaryMin = {-300.0, -300.0, -200.0};
+    k.m_boundaryMax = {300.0, 300.0, 200.0};
+    k.m_boundarySize = k.m_boundaryMax - k.m_boundaryMin;
+
+    const std::string path = InstallPath("sphere.umf");
+    if (!ReadModelFile(path)) {
+        AfxMessageBox(kModelMissingText, MB_OK);
+        g_universeHost.fatalExit(-1);
+        return false;
+    }
+    CShape* prototype = FindPrototype();
+    if (!prototype) {
+        AfxMessageBox("The Sphere (sphere.umf) geometry file at " + path +
+                          " holds no orb model named \"sphere2\".  Cannot run without it.",
+                      MB_OK);
+        g_universeHost.fatalExit(-1);
+        return false;
+    }
+    g_pSphereModel = prototype;
+    g_pSphereModel->SetShader(nullptr, 0);
+    MakeBuiltInTexture();
+    NormalisePrototypeSize(*g_pSphereModel->m_pGeometry);
+    return true;
+}
