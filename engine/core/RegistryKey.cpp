@@ -1,0 +1,203 @@
+// Settings file: a JSON object of groups, each an object of named string entries.
+#include "engine/core/RegistryKey.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <nlohmann/json.hpp>
+
+#include "engine/core/FileIO.h"
+#include "engine/core/QLException.h"
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+// Settings are a handful of short strings; a larger file is not ours.
+constexpr uintmax_t kMaxSettingsSize = 1u << 20;
+// Strings that are not UTF-8 (Linux paths may be any bytes) are kept as {"bytes": hex}.
+constexpr const char* kBytesKey = "bytes";
+
+std::string ToHex(const uint8_t* data, size_t size)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    std::string s;
+    s.reserve(size * 2);
+    for (size_t i = 0; i < size; ++i) {
+        s += kDigits[data[i] >> 4];
+        s += kDigits[data[i] & 15];
+    }
+    return s;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool FromHex(const std::string& s, std::vector<uint8_t>& out)
+{
+    if (s.size() % 2) return false;
+    std::vector<uint8_t> bytes(s.size() / 2);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const int hi = HexDigit(s[2 * i]), lo = HexDigit(s[2 * i + 1]);
+        if (hi < 0 || lo < 0) return false;
+        bytes[i] = uint8_t(hi << 4 | lo);
+    }
+    out.swap(bytes);
+    return true;
+}
+
+bool IsUtf8(const std::string& s)
+{
+    try {
+        (void)json(s).dump();
+        return true;
+    } catch (const json::exception&) {
+        return false;
+    }
+}
+
+json EncodeString(const std::string& value)
+{
+    if (IsUtf8(value)) return value;
+    return json{{kBytesKey, ToHex(reinterpret_cast<const uint8_t*>(value.data()), value.size())}};
+}
+
+bool DecodeString(const json& v, std::string& out)
+{
+    if (v.is_string()) {
+        out = v.get<std::string>();
+        return true;
+    }
+    std::vector<uint8_t> bytes;
+    if (v.is_object() && v.size() == 1 && v.contains(kBytesKey) && v[kBytesKey].is_string() &&
+        FromHex(v[kBytesKey].get<std::string>(), bytes)) {
+        out.assign(bytes.begin(), bytes.end());
+        return true;
+    }
+    return false;
+}
+
+struct SSettings {
+    json doc = json::object();
+    bool damaged = false;  // the file exists but is not a settings object
+};
+
+SSettings ReadSettings()
+{
+    SSettings s;
+    const std::string path = CRegistryKey::SettingsPath();
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return s;
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = ReadWholeFile(path, kMaxSettingsSize);
+    } catch (const CQLException&) {
+        s.damaged = true;
+        return s;
+    }
+    json doc = json::parse(bytes.begin(), bytes.end(), nullptr, false);
+    if (doc.is_object())
+        s.doc = std::move(doc);
+    else
+        s.damaged = true;
+    return s;
+}
+
+const json* FindEntry(const json& doc, const std::string& group, const std::string& name)
+{
+    auto g = doc.find(group);
+    if (g == doc.end() || !g->is_object()) return nullptr;
+    auto e = g->find(name);
+    return e == g->end() ? nullptr : &*e;
+}
+
+// Read, change one entry, write back whole; a damaged file is kept aside rather than lost.
+void PutEntry(const std::string& group, const std::string& name, json value)
+{
+    SSettings s = ReadSettings();
+    const fs::path path = CRegistryKey::SettingsPath();
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    if (ec) throw CQLException("cannot create the settings folder " + path.parent_path().string());
+    if (s.damaged) {
+        fs::path aside = path;
+        aside += ".damaged";
+        fs::rename(path, aside, ec);
+    }
+    json& g = s.doc[group];
+    if (!g.is_object()) g = json::object();
+    g[name] = std::move(value);
+    std::string text;
+    try {
+        text = s.doc.dump(2) + "\n";
+    } catch (const json::exception&) {
+        throw CQLException("settings group or entry name is not valid text");
+    }
+    WriteFileReplacing(path.string(), text.data(), text.size());
+}
+}
+
+CRegistryKey::CRegistryKey(int root) : m_root(root)
+{
+    if (root != 1) throw CQLException("unknown settings key " + std::to_string(root));
+}
+
+std::string CRegistryKey::SettingsPath()
+{
+    fs::path base;
+    // Relative values are to be ignored, as the XDG base-directory rules say.
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (xdg && *xdg && fs::path(xdg).is_absolute())
+        base = xdg;
+    else if (home && *home)
+        base = fs::path(home) / ".config";
+    else {
+        std::error_code ec;
+        base = fs::current_path(ec) / ".config";
+    }
+    return (base / "nimbula" / "settings").string();
+}
+
+std::string CRegistryKey::GetConfigurationString(const std::string& group, const std::string& name) const
+{
+    std::string value;
+    if (!GetCookieString(group, name, value))
+        throw CQLException("setting " + group + "/" + name + " not found in " + SettingsPath());
+    return value;
+}
+
+void CRegistryKey::PutConfigurationString(const std::string& group, const std::string& name,
+                                          const std::string& value)
+{
+    PutCookieString(group, name, value);
+}
+
+bool CRegistryKey::GetCookieString(const std::string& group, const std::string& name, std::string& out) const
+{
+    const SSettings s = ReadSettings();
+    const json* v = FindEntry(s.doc, group, name);
+    return v && DecodeString(*v, out);
+}
+
+void CRegistryKey::PutCookieString(const std::string& group, const std::string& name, const std::string& value)
+{
+    PutEntry(group, name, EncodeString(value));
+}
+
+bool CRegistryKey::GetCookieRaw(const std::string& group, const std::string& name, std::vector<uint8_t>& out) const
+{
+    const SSettings s = ReadSettings();
+    const json* v = FindEntry(s.doc, group, name);
+    return v && v->is_string() && FromHex(v->get<std::string>(), out);
+}
+
+void CRegistryKey::PutCookieRaw(const std::string& group, const std::string& name, const std::vector<uint8_t>& value)
+{
+    PutEntry(group, name, ToHex(value.data(), value.size()));
+}

@@ -1,0 +1,170 @@
+// Settings key: where the file lives, round trips of every kind of entry, missing and damaged files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+
+#include "engine/core/QLException.h"
+#include "engine/core/RegistryKey.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Sets or clears an environment variable for one test and puts the old value back afterwards.
+class CScopedEnv {
+public:
+    CScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) m_old = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~CScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+class Settings : public ::testing::Test {
+protected:
+    fs::path m_dir;
+    std::optional<CScopedEnv> m_xdg;
+
+    void SetUp() override
+    {
+        std::random_device rd;
+        m_dir = fs::temp_directory_path() / ("nimbula_settings_" + std::to_string(rd()));
+        fs::create_directories(m_dir);
+        m_xdg.emplace("XDG_CONFIG_HOME", m_dir.c_str());
+    }
+    void TearDown() override
+    {
+        m_xdg.reset();
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    fs::path File() const { return m_dir / "nimbula" / "settings"; }
+    void WriteSettings(const std::string& text) const
+    {
+        fs::create_directories(File().parent_path());
+        std::ofstream(File(), std::ios::binary) << text;
+    }
+};
+}
+
+TEST_F(Settings, FileLocationFollowsTheEnvironment)
+{
+    EXPECT_EQ(File().string(), CRegistryKey::SettingsPath());
+    CScopedEnv home("HOME", "/home/someone");
+    {
+        CScopedEnv relative("XDG_CONFIG_HOME", "relative/dir");
+        EXPECT_EQ("/home/someone/.config/nimbula/settings", CRegistryKey::SettingsPath());
+    }
+    {
+        CScopedEnv unset("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ("/home/someone/.config/nimbula/settings", CRegistryKey::SettingsPath());
+        CScopedEnv noHome("HOME", nullptr);
+        EXPECT_EQ((fs::current_path() / ".config/nimbula/settings").string(), CRegistryKey::SettingsPath());
+    }
+    EXPECT_THROW(CRegistryKey(7), CQLException);
+}
+
+TEST_F(Settings, EntriesRoundTrip)
+{
+    CRegistryKey key(1);
+    key.PutConfigurationString("Nimbula", "directory", "/opt/nimbula");
+    key.PutCookieString("APP", "UnivFile", "/home/u/universes/spiral galaxy.nmd");
+    std::vector<uint8_t> block(352);
+    std::mt19937 rng(5);
+    for (auto& b : block) b = uint8_t(rng());
+    block[0] = 0;
+    key.PutCookieRaw("APP", "Nimbula", block);
+    // Linux file names need not be UTF-8, and may hold any byte but NUL.
+    const std::string oddPath = std::string("/tmp/\xff\xfe caf\xc3\xa9/") + "x.nmd";
+    key.PutCookieString("APP", "Odd", oddPath);
+
+    // A fresh key reads what the file holds, not what the object remembers.
+    CRegistryKey again;
+    EXPECT_EQ("/opt/nimbula", again.GetConfigurationString("Nimbula", "directory"));
+    std::string s;
+    ASSERT_TRUE(again.GetCookieString("APP", "UnivFile", s));
+    EXPECT_EQ("/home/u/universes/spiral galaxy.nmd", s);
+    ASSERT_TRUE(again.GetCookieString("APP", "Odd", s));
+    EXPECT_EQ(oddPath, s);
+    std::vector<uint8_t> raw;
+    ASSERT_TRUE(again.GetCookieRaw("APP", "Nimbula", raw));
+    EXPECT_EQ(block, raw);
+
+    // Overwriting one entry keeps the others.
+    again.PutCookieString("APP", "UnivFile", "");
+    ASSERT_TRUE(key.GetCookieString("APP", "UnivFile", s));
+    EXPECT_EQ("", s);
+    EXPECT_EQ("/opt/nimbula", key.GetConfigurationString("Nimbula", "directory"));
+    ASSERT_TRUE(key.GetCookieRaw("APP", "Nimbula", raw));
+    EXPECT_EQ(block, raw);
+    key.PutCookieRaw("APP", "Empty", {});
+    ASSERT_TRUE(key.GetCookieRaw("APP", "Empty", raw));
+    EXPECT_TRUE(raw.empty());
+
+    // Written by rename: nothing but the settings file is left in its folder.
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(File().parent_path()), fs::directory_iterator()));
+}
+
+TEST_F(Settings, MissingEntriesAreReported)
+{
+    CRegistryKey key;
+    EXPECT_THROW(key.GetConfigurationString("Nimbula", "directory"), CQLException);  // no file at all
+    std::string s = "untouched";
+    std::vector<uint8_t> raw{1, 2};
+    EXPECT_FALSE(key.GetCookieString("APP", "UnivFile", s));
+    EXPECT_FALSE(key.GetCookieRaw("APP", "Nimbula", raw));
+    EXPECT_EQ("untouched", s);
+    EXPECT_EQ((std::vector<uint8_t>{1, 2}), raw);
+
+    key.PutCookieString("APP", "UnivFile", "u.nmd");
+    EXPECT_THROW(key.GetConfigurationString("Nimbula", "directory"), CQLException);  // no group
+    EXPECT_THROW(key.GetConfigurationString("APP", "directory"), CQLException);      // no entry
+    EXPECT_FALSE(key.GetCookieRaw("APP", "Nimbula", raw));
+}
+
+TEST_F(Settings, DamagedFilesAreToleratedAndReplaced)
+{
+    CRegistryKey key;
+    const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+    const std::string damaged[] = {
+        "", "{", "garbage \x01\x02", "[1, 2, 3]", "\"just a string\"", "{\"APP\": {\"UnivFile\": ",
+        deep, deep.substr(0, 200000), std::string(2u << 20, ' ') + "{}",
+    };
+    std::string s;
+    for (const std::string& text : damaged) {
+        WriteSettings(text);
+        EXPECT_THROW(key.GetConfigurationString("Nimbula", "directory"), CQLException);
+        EXPECT_FALSE(key.GetCookieString("APP", "UnivFile", s));
+        key.PutCookieString("APP", "UnivFile", "new.nmd");
+        ASSERT_TRUE(key.GetCookieString("APP", "UnivFile", s));
+        EXPECT_EQ("new.nmd", s);
+    }
+    // The last damaged file was kept aside, not thrown away.
+    fs::path aside = File();
+    aside += ".damaged";
+    EXPECT_TRUE(fs::exists(aside));
+
+    // Entries of the wrong type read as missing, and are replaced on write.
+    WriteSettings(R"({"APP": {"UnivFile": 12, "Nimbula": "zz", "Half": "abc"}, "Nimbula": [1], "X": {"Y": "ok"}})");
+    std::vector<uint8_t> raw;
+    EXPECT_FALSE(key.GetCookieString("APP", "UnivFile", s));
+    EXPECT_FALSE(key.GetCookieRaw("APP", "Nimbula", raw));
+    EXPECT_FALSE(key.GetCookieRaw("APP", "Half", raw));
+    EXPECT_THROW(key.GetConfigurationString("Nimbula", "directory"), CQLException);
+    key.PutConfigurationString("Nimbula", "directory", "/d");
+    EXPECT_EQ("/d", key.GetConfigurationString("Nimbula", "directory"));
+    EXPECT_EQ("ok", key.GetConfigurationString("X", "Y"));
+
+    // A settings folder that cannot be made is reported on write.
+    fs::remove_all(m_dir / "nimbula");
+    std::ofstream(m_dir / "nimbula") << "a file where the folder should be";
+    EXPECT_THROW(key.PutCookieString("APP", "UnivFile", "x"), CQLException);
+}
