@@ -80,21 +80,20 @@ float SeamWeight(int i, int n)
 // Blends every row (horizontal) or column with its copy shifted by half the size along that axis.
 // The shifted copy is continuous across the border and dominates there, so the result wraps
 // without a seam; the copy's own seam lies in the middle, where the original dominates.
-void BlendWithHalfShift(std::vector<float>& px, int w, int h, bool horizontal)
+void BlendWithHalfShift(std::vector<uint8_t>& px, int w, int h, bool horizontal)
 {
     const int n = horizontal ? w : h;
     if (n < 2) return;
-    const std::vector<float> src = px;
+    const std::vector<uint8_t> src = px;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            const int i = horizontal ? x : y;
             const int sx = horizontal ? (x + w / 2) % w : x;
             const int sy = horizontal ? y : (y + h / 2) % h;
-            const float a = SeamWeight(i, n);
-            float* out = &px[(size_t(y) * w + x) * 4];
-            const float* own = &src[(size_t(y) * w + x) * 4];
-            const float* shifted = &src[(size_t(sy) * w + sx) * 4];
-            for (int c = 0; c < 4; ++c) out[c] = a * own[c] + (1 - a) * shifted[c];
+            const float a = SeamWeight(horizontal ? x : y, n);
+            uint8_t* out = &px[(size_t(y) * w + x) * 4];
+            const uint8_t* own = &src[(size_t(y) * w + x) * 4];
+            const uint8_t* shifted = &src[(size_t(sy) * w + sx) * 4];
+            for (int c = 0; c < 4; ++c) out[c] = uint8_t(std::lround(a * own[c] + (1 - a) * shifted[c]));
         }
     }
 }
@@ -209,11 +208,9 @@ void CDIB::VerticalFlip()
 
 void CDIB::TileablePict()
 {
-    if (IsEmpty()) return;
-    std::vector<float> px(m_pixels.begin(), m_pixels.end());
-    BlendWithHalfShift(px, m_width, m_height, true);
-    BlendWithHalfShift(px, m_width, m_height, false);
-    for (size_t i = 0; i < px.size(); ++i) m_pixels[i] = uint8_t(std::lround(std::clamp(px[i], 0.0f, 255.0f)));
+    // One axis at a time: a single diagonal shift would put the copy's seam on the original's border.
+    BlendWithHalfShift(m_pixels, m_width, m_height, true);
+    BlendWithHalfShift(m_pixels, m_width, m_height, false);
 }
 
 bool CDIB::IsTileable() const { return IsPowerOfTwo(m_width) && IsPowerOfTwo(m_height); }
