@@ -164,7 +164,8 @@ void COrb::Bounce(const SFVec3f& surface, double energyLoss)
     SFVec3f r = -v;
     const int r4 = Rand();
     const double turn = theta * ((r4 * 0.3 / kRandMax - 0.15) + 2.0);
-    if (turn != 0.0) r.RotateAroundAxis(w, turn);
+    // With v along u there is no axis to turn about: -v is already the reflection.
+    if (turn != 0.0 && w != SFVec3f::kZero) r.RotateAroundAxis(w, turn);
     const int r5 = Rand();
     const double twist = r5 * 0.3 / kRandMax - 0.15;
     if (twist != 0.0) r.RotateAroundAxis(u, twist);
