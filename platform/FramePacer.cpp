@@ -10,7 +10,7 @@ void CFramePacer::SetRate(double fps)
 double CFramePacer::TimeUntilReady(double now) const
 {
     if (Ready(now)) return 0.0;
-    return m_next - now;
+    return m_next - m_interval * 0.125 - now;
 }
 
 void CFramePacer::FramePresented(double now)

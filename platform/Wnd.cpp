@@ -7,7 +7,11 @@
 namespace {
 IWindowHost* g_pWindowHost = nullptr;
 CPoint g_headlessCursor;
+RECT g_headlessScreen{0, 0, 640, 480};
 }
+
+RECT GetScreenRect() { return g_pWindowHost ? g_pWindowHost->GetScreenRect() : g_headlessScreen; }
+void SetHeadlessScreenRect(const RECT& rect) { g_headlessScreen = rect; }
 
 IWindowHost* GetWindowHost() { return g_pWindowHost; }
 void SetWindowHost(IWindowHost* host) { g_pWindowHost = host; }

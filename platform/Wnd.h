@@ -54,6 +54,8 @@ public:
 
     uint32_t m_style = 0;
     uint32_t m_exStyle = 0;
+    // The window class's cursor: a picture file, empty for the system's arrow.
+    std::string m_cursorImage;
 
 private:
     IWindowBackend* m_pBackend = nullptr;
@@ -89,12 +91,19 @@ public:
     virtual void PumpEvents() = 0;
     // Sleeps until an event arrives or the time is up.
     virtual void WaitEvents(double seconds) = 0;
-    // Presenting waits for the display's refresh, so the loop needs no pacing of its own.
-    virtual bool HasVsync() const = 0;
+    // The display a full-screen window opens on, in screen coordinates.
+    virtual RECT GetScreenRect() = 0;
+    // The client rectangle of a window of another program (0: the root window); false when it
+    // does not exist.
+    virtual bool GetForeignClientRect(unsigned long window, RECT* rect) = 0;
 };
 
 IWindowHost* GetWindowHost();
 void SetWindowHost(IWindowHost* host);
+
+// The display's rectangle; headless, the one last set by SetHeadlessScreenRect (640 x 480 at first).
+RECT GetScreenRect();
+void SetHeadlessScreenRect(const RECT& rect);
 
 // The cursor position in screen coordinates; headless, the position last set by SetHeadlessCursorPos.
 bool GetCursorPos(CPoint* point);

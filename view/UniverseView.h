@@ -38,11 +38,15 @@ public:
     bool CreateFullScreen(CWnd* parent);
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The window's own messages (create, paint, size, erase, move).
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
 
     // Window messages of the frame loop.
     int OnCreate();
     void OnPaint();
+    // The steps of one frame; throws whatever the simulation or the engine throws.
+    void DrawFrame();
     void OnSize(int cx, int cy);
 
     // Keys (input).

@@ -1,0 +1,48 @@
+// The run mode from the command line, and the program's own measuring options; pure functions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class ERunMode {
+    PreviewWithoutHandle,  // p alone: the internal-use message
+    Preview,               // p with a window id
+    ScreenSaver,           // s
+    Background,            // b
+    Editing,               // run as an .exe without p, s or b
+    Configure,             // c, or no argument when not run as an .exe
+    Refused,               // any other switch when not run as an .exe
+    HackRoot,              // XScreenSaver: -root (into $XSCREENSAVER_WINDOW, else the root window)
+    HackWindow,            // XScreenSaver: -window-id ID
+};
+
+struct SRunMode {
+    ERunMode mode = ERunMode::Refused;
+    // The window to draw into (Preview, HackWindow, HackRoot from $XSCREENSAVER_WINDOW); 0 = none given.
+    unsigned long window = 0;
+    // The spatial-map divisions asked for with s or b; valid only when hasDivisions.
+    bool hasDivisions = false;
+    short divisions = 0;
+};
+
+// The program counts as run as an .exe when its name ends in ".exe" in any case, or has no
+// extension at all (Linux programs carry none).
+bool RunAsExe(const std::string& programPath);
+
+// A window id as hosts write it: decimal (as atol reads it) or 0x hexadecimal.
+unsigned long ParseWindowId(const std::string& text);
+
+// Decides the mode from the argument vector (program path first). xscreensaverWindow is the
+// value of $XSCREENSAVER_WINDOW, or null.
+SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreensaverWindow);
+
+// Options of our own for measuring and testing, taken out before the mode is decided.
+struct SOwnOptions {
+    int fps = -1;     // -1: vsync where offered, else 60; 0: no pacing
+    int orbs = -1;    // -1: the standard 100
+    long frames = 0;  // 0: run until closed
+};
+
+// Removes --fps N, --orbs N and --frames N (also written --name=N) from args. Returns false with
+// a message in error when a value is missing or not a number in range.
+bool StripOwnOptions(std::vector<std::string>& args, SOwnOptions& options, std::string& error);

@@ -1,0 +1,25 @@
+// The installation directory rules.
+#include "app/InstallDir.h"
+
+std::vector<std::filesystem::path> InstallDirCandidates(const char* envDir, const std::optional<std::string>& settingsDir,
+                                                        const std::filesystem::path& exePath)
+{
+    std::vector<std::filesystem::path> out;
+    if (envDir && *envDir) out.emplace_back(envDir);
+    if (settingsDir && !settingsDir->empty()) out.emplace_back(*settingsDir);
+    if (!exePath.empty()) {
+        const std::filesystem::path dir = exePath.parent_path();
+        out.push_back(dir / "res");
+        out.push_back(dir.parent_path() / "share" / "nimbula");
+    }
+    return out;
+}
+
+std::optional<std::filesystem::path> FindInstallDir(const std::vector<std::filesystem::path>& candidates)
+{
+    for (const auto& c : candidates) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(c / "sphere.umf", ec)) return c;
+    }
+    return std::nullopt;
+}

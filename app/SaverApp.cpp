@@ -1,0 +1,235 @@
+// The application object: start-up in its fixed order, the run modes, the idle handler, shutdown.
+#include "app/SaverApp.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/InstallDir.h"
+#include "engine/core/RegistryKey.h"
+#include "engine/core/Services.h"
+#include "platform/ExePath.h"
+#include "platform/MessageBox.h"
+#include "platform/MessageQueue.h"
+#include "universe/UniversalConstants.h"
+#include "universe/UniverseHost.h"
+#include "view/UniverseView.h"
+
+CUniverseView* g_pFullScreenView = nullptr;
+
+namespace {
+const char* kAlreadyRunningText = "Please switch to the already running copy of Nimbula";
+const char* kNotInstalledText =
+    "Nimbula is not correctly installed. Defaulting to local directory!. You should reinstall Nimbula!";
+const char* kInternalUseText = "This option is only for Windows internal use!";
+}
+
+CSaverApp::CSaverApp(std::vector<std::string> args, const SOwnOptions& options, bool alreadyRunning)
+    : m_alreadyRunning(alreadyRunning), m_args(std::move(args)), m_options(options)
+{
+    // The system's own screen saving is held off per window by the host layer (while a universe
+    // window exists), so nothing is switched here.
+    SetUniverseApp(this);
+    if (m_options.orbs > 0) m_standardOrbCount = m_options.orbs;
+    if (m_options.fps >= 0) m_pacer.SetRate(m_options.fps);
+}
+
+CSaverApp::~CSaverApp()
+{
+    if (!m_alreadyRunning) {
+        if (!m_editingMode) {
+            if (m_pMainWnd) delete m_pMainWnd;
+            else if (g_pFullScreenView) delete g_pFullScreenView;
+            else delete m_pOwnedView;
+            m_pMainWnd = nullptr;
+            g_pFullScreenView = nullptr;
+            m_pOwnedView = nullptr;
+        }
+        delete g_pConstants;
+        g_pConstants = nullptr;
+        if (m_bound) {
+            UnbindRunCoreServices(m_hInstance);
+            UnbindNodeServices(m_hInstance);
+            UnbindLayerServices(m_hInstance);
+            UnbindPStoreServices(m_hInstance);
+            UnbindMathServices(m_hInstance);
+        }
+    }
+    SetUniverseApp(nullptr);
+}
+
+void CSaverApp::FindInstallationDirectory()
+{
+    std::optional<std::string> fromSettings;
+    try {
+        CRegistryKey key(1);
+        fromSettings = key.GetConfigurationString("Nimbula", "directory");
+    } catch (...) {
+        // A missing entry only means the other places are tried.
+    }
+    const auto found = FindInstallDir(InstallDirCandidates(std::getenv("NIMBULA_DIR"), fromSettings, ExecutablePath()));
+    if (found) {
+        m_installDir = found->string();
+        return;
+    }
+    AfxMessageBox(kNotInstalledText, MB_OK);
+    std::error_code ec;
+    m_installDir = std::filesystem::current_path(ec).string();
+}
+
+BOOL CSaverApp::InitInstance()
+{
+    if (m_alreadyRunning) {
+        AfxMessageBox(kAlreadyRunningText, MB_OK);
+        return FALSE;
+    }
+
+    g_pConstants = new CUniversalConstants;
+
+    BindMathServices(m_hInstance);
+    BindPStoreServices(m_hInstance);
+    BindLayerServices(m_hInstance);
+    BindNodeServices(m_hInstance);
+    BindRunCoreServices(m_hInstance);
+    m_bound = true;
+
+    // The settings store (saved default constants and universe) arrives with its own module;
+    // until then the defaults stay and there is no default universe.
+
+    FindInstallationDirectory();
+    g_universeHost.installDir = m_installDir;
+
+    const SRunMode run = ParseRunMode(m_args, std::getenv("XSCREENSAVER_WINDOW"));
+    switch (run.mode) {
+    case ERunMode::PreviewWithoutHandle:
+        AfxMessageBox(kInternalUseText, MB_OK);
+        return FALSE;
+    case ERunMode::Preview:
+        return StartPreview(run.window);
+    case ERunMode::ScreenSaver:
+    case ERunMode::Background:
+        if (run.hasDivisions) m_spatialMapDivisions = run.divisions;
+        g_universeHost.spatialMapDivisions = m_spatialMapDivisions;
+        if (run.mode == ERunMode::Background) m_editingMode = false;
+        return StartFullScreen(run.mode == ERunMode::Background ? 1 : 0);
+    case ERunMode::HackRoot:
+    case ERunMode::HackWindow:
+        if (run.mode == ERunMode::HackWindow && run.window == 0) {
+            std::fprintf(stderr, "nimbula: -window-id needs the id of a window\n");
+            m_exitCode = 1;
+            return FALSE;
+        }
+        return StartInForeignWindow(run.window);
+    case ERunMode::Editing:
+        // The editing frame arrives with its own module.
+        std::fprintf(stderr, "nimbula: the editing frame is not available yet\n");
+        return FALSE;
+    case ERunMode::Configure:
+        // The setup dialog arrives with its own module.
+        std::fprintf(stderr, "nimbula: the setup dialog is not available yet\n");
+        return FALSE;
+    case ERunMode::Refused:
+        return FALSE;
+    }
+    return FALSE;
+}
+
+BOOL CSaverApp::StartPreview(unsigned long window)
+{
+    m_previewMode = true;
+    RECT rect;
+    IWindowHost* host = GetWindowHost();
+    if (window == 0 || (host && !host->GetForeignClientRect(window, &rect))) {
+        // Drawing into a window that does not exist would leave a loop with nothing to show.
+        std::fprintf(stderr, "nimbula: there is no window %lu to preview in\n", window);
+        m_exitCode = 1;
+        return FALSE;
+    }
+    if (!host) rect = GetScreenRect();
+    auto* view = new CUniverseView(0);
+    m_pOwnedView = view;
+    if (!view->Create(0, WS_CHILD | WS_VISIBLE, rect, nullptr, long(window))) {
+        std::fprintf(stderr, "nimbula: cannot draw into window %lu\n", window);
+        m_exitCode = 1;
+        return FALSE;
+    }
+    // The first frame at once: the preview draws only when asked.
+    view->SendMessage(WM_PAINT, 0, 0);
+    m_pMainWnd = view;
+    return TRUE;
+}
+
+BOOL CSaverApp::StartFullScreen(int windowMode)
+{
+    auto* view = new CUniverseView(windowMode);
+    m_pOwnedView = view;
+    m_mainWindowRect = GetScreenRect();
+    m_pMainWnd = view;
+    g_pFullScreenView = view;
+    if (!view->CreateFullScreen(nullptr)) {
+        std::fprintf(stderr, "nimbula: cannot open the universe window\n");
+        m_pMainWnd = nullptr;
+        m_exitCode = 1;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CSaverApp::StartInForeignWindow(unsigned long window)
+{
+    RECT rect;
+    IWindowHost* host = GetWindowHost();
+    if (host && !host->GetForeignClientRect(window, &rect)) {
+        std::fprintf(stderr, "nimbula: there is no window %lu to draw into\n", window);
+        m_exitCode = 1;
+        return FALSE;
+    }
+    if (!host) rect = GetScreenRect();
+    m_mainWindowRect = rect;
+    auto* view = new CUniverseView(0);
+    m_pOwnedView = view;
+    m_pMainWnd = view;
+    // The root window is named by the host layer; 0 asks for it.
+    if (!view->Create(0, WS_CHILD | WS_VISIBLE, rect, nullptr, window ? long(window) : -1L)) {
+        std::fprintf(stderr, "nimbula: cannot draw into window %lu\n", window);
+        m_pMainWnd = nullptr;
+        m_exitCode = 1;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CSaverApp::OnIdle(long count)
+{
+    if (m_editingMode && m_pUniverseView) {
+        m_pUniverseView->InvalidateRect(nullptr, true);
+        CWinApp::OnIdle(count);
+        return TRUE;
+    }
+    return CWinApp::OnIdle(count);
+}
+
+void CSaverApp::OnFramePresented(CWnd* wnd)
+{
+    if (wnd == m_pMainWnd || (m_pUniverseView && wnd == m_pUniverseView)) CountFrame();
+}
+
+void CSaverApp::CountFrame()
+{
+    if (m_options.frames <= 0) return;
+    const double now = Now();
+    if (m_framesPainted == 0) m_firstFrameTime = now;
+    if (++m_framesPainted != m_options.frames) return;
+    const double seconds = now - m_firstFrameTime;
+    // Frames per second over the intervals between the first frame and the last.
+    const double fps = seconds > 0.0 ? double(m_framesPainted - 1) / seconds : 0.0;
+    std::fprintf(stderr, "frames: %ld, seconds: %.3f, fps: %.1f\n", m_framesPainted, seconds, fps);
+    std::fflush(stderr);
+    if (m_pMainWnd) m_pMainWnd->PostMessage(WM_CLOSE);
+    else PostQuitMessage(0);
+}
+
+void CSaverApp::RunOptionsDialog()
+{
+    // The options dialog arrives with its own module.
+}

@@ -1,0 +1,47 @@
+// The application object: one copy, engine binding, installation directory, run modes, shutdown.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "platform/App.h"
+#include "view/UniverseApp.h"
+
+class CUniverseView;
+
+constexpr const char* kMutexName = "{3F7A9C21-58D4-4e1b-8C6F-0B2D47E9A513}";
+
+class CSaverApp : public CWinApp, public CUniverseApp {
+public:
+    // args: the argument vector with our own options already taken out. alreadyRunning: the
+    // single-instance lock found another copy.
+    CSaverApp(std::vector<std::string> args, const SOwnOptions& options, bool alreadyRunning);
+    ~CSaverApp() override;
+
+    BOOL InitInstance() override;
+    BOOL OnIdle(long count) override;
+    void OnFramePresented(CWnd* wnd) override;
+    void RunOptionsDialog() override;
+
+    // Which folder holds sphere.umf, with the message when none does.
+    void FindInstallationDirectory();
+
+    bool m_alreadyRunning = false;
+    std::vector<std::string> m_args;
+    SOwnOptions m_options;
+
+private:
+    BOOL StartPreview(unsigned long window);
+    BOOL StartFullScreen(int windowMode);
+    BOOL StartInForeignWindow(unsigned long window);
+    void CountFrame();
+
+    bool m_bound = false;
+    CUniverseView* m_pOwnedView = nullptr;  // the view of the modes without a frame
+    long m_framesPainted = 0;
+    double m_firstFrameTime = 0.0;
+};
+
+// The view made for switches s and b; deleted by the application's destructor.
+extern CUniverseView* g_pFullScreenView;

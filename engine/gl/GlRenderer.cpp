@@ -1,0 +1,442 @@
+// OpenGL 3.3 core drawing: every orb is one quad whose fragments cast a ray at the exact sphere,
+// so silhouettes are round at any size and the cost follows pixels, not triangles.
+#include "engine/gl/GlRenderer.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "engine/core/Dib.h"
+#include "engine/core/Geometry.h"
+#include "engine/core/QLException.h"
+#include "engine/core/Scene.h"
+#include "engine/core/Shaders.h"
+
+namespace {
+const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec4 aCentreRadius;
+layout(location = 1) in vec3 aSide;
+layout(location = 2) in vec3 aUp;
+layout(location = 3) in vec3 aView;
+layout(location = 4) in vec3 aAmbient;
+layout(location = 5) in vec3 aDiffuse;
+layout(location = 6) in vec4 aSpecularShininess;
+
+uniform mat4 uView;
+uniform mat4 uProj;
+
+out vec3 vEyePos;
+flat out vec3 vCentre;
+flat out float vRadius;
+flat out mat3 vToObject;
+flat out vec3 vAmbient;
+flat out vec3 vDiffuse;
+flat out vec4 vSpecular;
+
+void main()
+{
+    vec3 c = (uView * vec4(aCentreRadius.xyz, 1.0)).xyz;
+    float r = aCentreRadius.w;
+    float d2 = dot(c, c);
+    vCentre = c;
+    vRadius = r;
+    mat3 eyeAxes = mat3(uView);
+    // Rows of the eye-to-object turn: the orb's axes seen from the eye.
+    vToObject = transpose(mat3(eyeAxes * aSide, eyeAxes * aUp, eyeAxes * aView));
+    vAmbient = aAmbient;
+    vDiffuse = aDiffuse;
+    vSpecular = aSpecularShininess;
+    // An eye inside the orb sees none of its outside, as with culled back faces.
+    if (d2 <= r * r * 1.0001) {
+        vEyePos = vec3(0.0);
+        gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
+        return;
+    }
+    // A square across the line of sight through the centre, just wide enough for the cone of
+    // rays that touch the sphere.
+    vec3 axis = c / sqrt(d2);
+    vec3 helper = abs(axis.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
+    vec3 u = normalize(cross(helper, axis));
+    vec3 v = cross(axis, u);
+    float h = r * sqrt(d2 / (d2 - r * r)) * 1.02;
+    vec2 corner = vec2((gl_VertexID & 1) != 0 ? 1.0 : -1.0, (gl_VertexID & 2) != 0 ? 1.0 : -1.0);
+    vec3 p = c + (u * corner.x + v * corner.y) * h;
+    vEyePos = p;
+    gl_Position = uProj * vec4(p, 1.0);
+}
+)";
+
+const char* kFragmentShader = R"(#version 330 core
+in vec3 vEyePos;
+flat in vec3 vCentre;
+flat in float vRadius;
+flat in mat3 vToObject;
+flat in vec3 vAmbient;
+flat in vec3 vDiffuse;
+flat in vec4 vSpecular;
+
+uniform mat4 uProj;
+uniform vec3 uLightDir;
+uniform vec3 uLightAmbient;
+uniform vec3 uLightDiffuse;
+uniform vec3 uLightSpecular;
+uniform sampler2D uTexture;
+
+out vec4 fragColor;
+
+const float kPi = 3.14159265358979;
+
+void main()
+{
+    vec3 dir = normalize(vEyePos);
+    float b = dot(dir, vCentre);
+    float disc = b * b - (dot(vCentre, vCentre) - vRadius * vRadius);
+    // Everything below runs for every pixel of the quad so texture derivatives stay defined;
+    // the pixels that miss the sphere are dropped at the end.
+    float t = b - sqrt(max(disc, 0.0));
+    vec3 hit = dir * t;
+    vec3 n = normalize(hit - vCentre);
+
+    // The sphere model's own mapping: u around the up axis, v from its +up pole.
+    vec3 o = vToObject * n;
+    float a = atan(o.z, o.x) / (2.0 * kPi);
+    float uA = fract(a);
+    float uB = fract(a + 0.5) - 0.5;
+    float v = acos(clamp(o.y, -1.0, 1.0)) / kPi;
+    vec2 dA = vec2(dFdx(uA), dFdy(uA));
+    vec2 dB = vec2(dFdx(uB), dFdy(uB));
+    // Of two seams, use the one that is not in this pixel block, so no stripe shows at the seam.
+    bool useA = max(abs(dA.x), abs(dA.y)) <= max(abs(dB.x), abs(dB.y));
+    float u = useA ? uA : uB;
+    vec2 du = useA ? dA : dB;
+    vec4 texel = textureGrad(uTexture, vec2(u, v), vec2(du.x, dFdx(v)), vec2(du.y, dFdy(v)));
+
+    vec3 toLight = -uLightDir;
+    float diffuse = max(dot(n, toLight), 0.0);
+    vec3 halfway = normalize(toLight - dir);
+    float specular = diffuse > 0.0 ? pow(max(dot(n, halfway), 0.0), max(vSpecular.w, 1.0)) : 0.0;
+    vec3 lit = texel.rgb * (vAmbient * uLightAmbient + vDiffuse * uLightDiffuse * diffuse)
+             + vSpecular.rgb * uLightSpecular * specular;
+
+    if (disc < 0.0) discard;
+    vec4 clip = uProj * vec4(hit, 1.0);
+    gl_FragDepth = clamp(clip.z / clip.w * 0.5 + 0.5, 0.0, 1.0);
+    fragColor = vec4(min(lit, vec3(1.0)), 1.0);
+}
+)";
+
+constexpr int kFloatsPerOrb = 23;
+
+struct STexture {
+    GLuint name = 0;
+    const CDIB* picture = nullptr;
+    uint32_t revision = 0;
+    int width = 0, height = 0;
+    uint64_t lastFrame = 0;
+};
+
+struct SOrbRef {
+    const C2DTextureShader* texture;
+    size_t item;
+};
+
+void ToFloatMatrix(const double in[16], float out[16])
+{
+    // Row-major doubles to the column-major floats GL reads.
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) out[c * 4 + r] = float(in[r * 4 + c]);
+}
+
+GLuint Compile(GLenum kind, const char* source)
+{
+    GLuint s = glCreateShader(kind);
+    glShaderSource(s, 1, &source, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetShaderInfoLog(s, sizeof log, nullptr, log);
+        glDeleteShader(s);
+        throw CQLException(std::string("orb shader: ") + log);
+    }
+    return s;
+}
+}
+
+struct CGlRenderer::SState {
+    bool dirty = true;
+    bool built = false;
+    GLuint program = 0, vao = 0, instances = 0, white = 0;
+    GLint uView = -1, uProj = -1, uLightDir = -1, uLightAmbient = -1, uLightDiffuse = -1, uLightSpecular = -1,
+          uTexture = -1;
+    size_t instanceCapacity = 0;
+    std::map<const C2DTextureShader*, STexture> textures;
+    std::vector<float> data;
+    std::vector<SOrbRef> order;
+    uint64_t frame = 0;
+    int drawableWidth = 0, drawableHeight = 0;
+    bool reported = false;
+
+    void Forget()
+    {
+        program = vao = instances = white = 0;
+        instanceCapacity = 0;
+        textures.clear();
+        built = false;
+        dirty = true;
+    }
+
+    void Release()
+    {
+        if (built) {
+            glDeleteProgram(program);
+            glDeleteVertexArrays(1, &vao);
+            glDeleteBuffers(1, &instances);
+            glDeleteTextures(1, &white);
+            for (auto& [key, t] : textures) glDeleteTextures(1, &t.name);
+        }
+        Forget();
+    }
+
+    void Build()
+    {
+        GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
+        GLuint fs = 0;
+        try {
+            fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+        } catch (...) {
+            glDeleteShader(vs);
+            throw;
+        }
+        program = glCreateProgram();
+        glAttachShader(program, vs);
+        glAttachShader(program, fs);
+        glLinkProgram(program);
+        glDeleteShader(vs);
+        glDeleteShader(fs);
+        GLint ok = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+        if (!ok) {
+            char log[2048] = {};
+            glGetProgramInfoLog(program, sizeof log, nullptr, log);
+            glDeleteProgram(program);
+            program = 0;
+            throw CQLException(std::string("orb program: ") + log);
+        }
+        uView = glGetUniformLocation(program, "uView");
+        uProj = glGetUniformLocation(program, "uProj");
+        uLightDir = glGetUniformLocation(program, "uLightDir");
+        uLightAmbient = glGetUniformLocation(program, "uLightAmbient");
+        uLightDiffuse = glGetUniformLocation(program, "uLightDiffuse");
+        uLightSpecular = glGetUniformLocation(program, "uLightSpecular");
+        uTexture = glGetUniformLocation(program, "uTexture");
+
+        glGenVertexArrays(1, &vao);
+        glGenBuffers(1, &instances);
+        glBindVertexArray(vao);
+        glBindBuffer(GL_ARRAY_BUFFER, instances);
+        for (GLuint i = 0; i <= 6; ++i) {
+            glEnableVertexAttribArray(i);
+            glVertexAttribDivisor(i, 1);
+        }
+
+        // Orbs without a texture are drawn with one white texel.
+        const uint32_t whitePixel = 0xFFFFFFFFu;
+        glGenTextures(1, &white);
+        glBindTexture(GL_TEXTURE_2D, white);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &whitePixel);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        built = true;
+        dirty = false;
+    }
+
+    GLuint TextureFor(const C2DTextureShader* shader)
+    {
+        const CDIB* pic = shader ? shader->GetPicture() : nullptr;
+        if (!pic || pic->IsEmpty()) return white;
+        STexture& t = textures[shader];
+        t.lastFrame = frame;
+        if (t.name && t.picture == pic && t.revision == shader->m_revision && t.width == pic->GetWidth() &&
+            t.height == pic->GetHeight())
+            return t.name;
+        if (!t.name) glGenTextures(1, &t.name);
+        glBindTexture(GL_TEXTURE_2D, t.name);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, pic->GetWidth(), pic->GetHeight(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     pic->Pixels());
+        glGenerateMipmap(GL_TEXTURE_2D);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        t.picture = pic;
+        t.revision = shader->m_revision;
+        t.width = pic->GetWidth();
+        t.height = pic->GetHeight();
+        return t.name;
+    }
+
+    // Textures whose shader was not drawn this frame may belong to a deleted shader: free them.
+    void PruneTextures()
+    {
+        for (auto it = textures.begin(); it != textures.end();) {
+            if (it->second.lastFrame != frame) {
+                glDeleteTextures(1, &it->second.name);
+                it = textures.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+};
+
+CGlRenderer::CGlRenderer() : m_state(new SState) {}
+
+CGlRenderer::~CGlRenderer() = default;
+
+void CGlRenderer::SetDrawableSize(int width, int height)
+{
+    m_state->drawableWidth = width;
+    m_state->drawableHeight = height;
+}
+
+void CGlRenderer::ForgetContext() { m_state->Forget(); }
+
+void CGlRenderer::KillContext() { m_state->dirty = true; }
+
+void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& items, int width, int height)
+{
+    SState& s = *m_state;
+    if (s.dirty) {
+        s.Release();
+        try {
+            s.Build();
+        } catch (const CQLException& e) {
+            // Said once; every frame then drops itself the same way.
+            if (!s.reported) std::fprintf(stderr, "nimbula: %s\n", e.What().c_str());
+            s.reported = true;
+            throw;
+        }
+    }
+    ++s.frame;
+
+    const int vw = s.drawableWidth > 0 ? s.drawableWidth : width;
+    const int vh = s.drawableHeight > 0 ? s.drawableHeight : height;
+    glViewport(0, 0, vw, vh);
+    glClearColor(float(scene.m_color.x), float(scene.m_color.y), float(scene.m_color.z), float(scene.m_color.w));
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (items.empty()) {
+        s.PruneTextures();
+        return;
+    }
+
+    double view[16], proj[16];
+    scene.m_camera.ViewMatrix(view);
+    scene.m_camera.ProjectionMatrix(double(width) / double(std::max(1, height)), proj);
+    float viewF[16], projF[16];
+    ToFloatMatrix(view, viewF);
+    ToFloatMatrix(proj, projF);
+
+    // The light travels along its frame's view vector; carried into eye axes here.
+    const SFVec3f lw = scene.m_light.ComputeTerminalMatrix().GetViewVector().Normalized();
+    const float lightEye[3] = {float(view[0] * lw.x + view[1] * lw.y + view[2] * lw.z),
+                               float(view[4] * lw.x + view[5] * lw.y + view[6] * lw.z),
+                               float(view[8] * lw.x + view[9] * lw.y + view[10] * lw.z)};
+    const CLight& light = scene.m_light;
+    const bool on = (light.m_flags & CLight::kLightOn) != 0;
+    auto lightColour = [&](const SFVec3f& c, uint32_t bit, GLint where) {
+        const bool use = on && (light.m_flags & bit);
+        glUniform3f(where, use ? float(c.x) : 0.f, use ? float(c.y) : 0.f, use ? float(c.z) : 0.f);
+    };
+
+    // Orbs grouped by texture: one instanced draw per group.
+    s.order.clear();
+    for (size_t i = 0; i < items.size(); ++i) {
+        const CShape* shape = items[i].shape;
+        if (shape->m_status.isTransientDisable() || !shape->m_pGeometry) continue;
+        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i});
+    }
+    std::stable_sort(s.order.begin(), s.order.end(),
+                     [](const SOrbRef& a, const SOrbRef& b) { return std::less<>()(a.texture, b.texture); });
+
+    s.data.resize(s.order.size() * kFloatsPerOrb);
+    float* f = s.data.data();
+    for (const SOrbRef& ref : s.order) {
+        const SDrawItem& item = items[ref.item];
+        const SFMatrix& m = item.world;
+        const SFVec3f pos = m.GetPosition();
+        const SFVec3f side = m.GetSideVector(), up = m.GetUpVector(), vw = m.GetViewVector();
+        // The frame may carry scale: the radius grows with it, the texture axes do not.
+        const double scale = std::max({side.Length(), up.Length(), vw.Length()});
+        const double radius = item.shape->m_pGeometry->BoundingRadius() * (scale > 0 ? scale : 1.0);
+        const SFVec3f a = side.Normalized(), b = up.Normalized(), c = vw.Normalized();
+        SFVec4f ambient{1, 1, 1, 1}, diffuse{1, 1, 1, 1}, specular{0, 0, 0, 1};
+        double shininess = 1.0;
+        if (const auto* mat = dynamic_cast<const CMaterialShader*>(item.shape->GetShader(0))) {
+            ambient = mat->m_ambient;
+            diffuse = mat->m_diffuse;
+            specular = mat->m_specular;
+            shininess = mat->m_shininess;
+        }
+        const float values[kFloatsPerOrb] = {
+            float(pos.x), float(pos.y), float(pos.z), float(radius),
+            float(a.x), float(a.y), float(a.z), float(b.x), float(b.y), float(b.z), float(c.x), float(c.y), float(c.z),
+            float(ambient.x), float(ambient.y), float(ambient.z),
+            float(diffuse.x), float(diffuse.y), float(diffuse.z),
+            float(specular.x), float(specular.y), float(specular.z), float(shininess)};
+        std::copy(values, values + kFloatsPerOrb, f);
+        f += kFloatsPerOrb;
+    }
+
+    glUseProgram(s.program);
+    glUniformMatrix4fv(s.uView, 1, GL_FALSE, viewF);
+    glUniformMatrix4fv(s.uProj, 1, GL_FALSE, projF);
+    glUniform3fv(s.uLightDir, 1, lightEye);
+    lightColour(light.m_ambient, CLight::kHasAmbient, s.uLightAmbient);
+    lightColour(light.m_diffuse, CLight::kHasDiffuse, s.uLightDiffuse);
+    lightColour(light.m_specular, CLight::kHasSpecular, s.uLightSpecular);
+    glUniform1i(s.uTexture, 0);
+    glActiveTexture(GL_TEXTURE0);
+
+    glBindVertexArray(s.vao);
+    glBindBuffer(GL_ARRAY_BUFFER, s.instances);
+    const size_t bytes = s.data.size() * sizeof(float);
+    if (bytes > s.instanceCapacity) {
+        s.instanceCapacity = std::max(bytes, s.instanceCapacity * 2);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.instanceCapacity), nullptr, GL_STREAM_DRAW);
+    } else {
+        // Orphan last frame's storage so the upload never waits for the GPU.
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.instanceCapacity), nullptr, GL_STREAM_DRAW);
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), s.data.data());
+
+    const GLsizei stride = kFloatsPerOrb * sizeof(float);
+    const int sizes[7] = {4, 3, 3, 3, 3, 3, 4};
+    size_t first = 0;
+    while (first < s.order.size()) {
+        size_t last = first;
+        while (last < s.order.size() && s.order[last].texture == s.order[first].texture) ++last;
+        glBindTexture(GL_TEXTURE_2D, s.TextureFor(s.order[first].texture));
+        size_t offset = first * stride;
+        for (GLuint i = 0; i < 7; ++i) {
+            glVertexAttribPointer(i, sizes[i], GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+            offset += size_t(sizes[i]) * sizeof(float);
+        }
+        glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, GLsizei(last - first));
+        first = last;
+    }
+    glBindVertexArray(0);
+    s.PruneTextures();
+}

@@ -1,0 +1,25 @@
+// The OpenGL 3.3 core renderer: every orb a ray-cast sphere on one quad, instanced per texture.
+#pragma once
+
+#include <memory>
+
+#include "engine/core/Renderer.h"
+
+class CGlRenderer : public IRenderer {
+public:
+    CGlRenderer();
+    ~CGlRenderer() override;
+
+    void DrawScene(const CScene& scene, const std::vector<SDrawItem>& items, int width, int height) override;
+    void KillContext() override;
+
+    // The size in pixels of what the next frame draws into (HiDPI screens have more pixels than
+    // window units); 0 uses the size DrawScene gets.
+    void SetDrawableSize(int width, int height);
+    // The GL context is gone: forget every GPU name without deleting it.
+    void ForgetContext();
+
+private:
+    struct SState;
+    std::unique_ptr<SState> m_state;
+};

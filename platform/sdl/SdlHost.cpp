@@ -1,0 +1,471 @@
+// The SDL2 host: native and foreign X11 windows sharing one OpenGL context, events, signals.
+#include "platform/sdl/SdlHost.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/core/Dib.h"
+#include "engine/gl/GlRenderer.h"
+#include "platform/App.h"
+#include "platform/MessageBox.h"
+#include "platform/MessageQueue.h"
+#include "platform/Wnd.h"
+#include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SdlMessageBox.h"
+
+namespace {
+volatile std::sig_atomic_t g_termRequested = 0;
+void OnTermSignal(int) { g_termRequested = 1; }
+
+// A foreign window may vanish at any time; its X errors must not end the process.
+int OnXError(Display*, XErrorEvent*) { return 0; }
+
+class CSdlHost;
+
+class CSdlWindow : public IWindowBackend {
+public:
+    CSdlHost* m_host = nullptr;
+    CWnd* m_owner = nullptr;
+    SDL_Window* m_window = nullptr;
+    unsigned long m_foreign = 0;  // the X window of another program, 0 for our own
+    bool m_gone = false;          // the foreign window no longer exists
+    RECT m_foreignRect;           // screen rectangle of the foreign window
+
+    void GetWindowRect(RECT* rect) const override;
+    void GetClientRect(RECT* rect) const override;
+    void SetFocus() override;
+    void BeginPaint() override;
+    void Present() override;
+    void Destroy() override;
+};
+
+class CSdlHost : public IWindowHost {
+public:
+    explicit CSdlHost(const SSdlHostOptions& options) : m_options(options) {}
+    ~CSdlHost() override;
+
+    IWindowBackend* CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t style, const RECT& rect,
+                                 long nativeParent) override;
+    bool GetCursorPos(CPoint* point) override;
+    void PumpEvents() override;
+    void WaitEvents(double seconds) override;
+    RECT GetScreenRect() override;
+    bool GetForeignClientRect(unsigned long window, RECT* rect) override;
+
+    void MakeCurrent(CSdlWindow* w);
+    void DestroyWindow(CSdlWindow* w);
+    bool ReadForeignRect(unsigned long xid, RECT* screenRect);
+
+private:
+    bool EnsureVideo();
+    bool EnsureX();
+    bool EnsureContext(SDL_Window* window);
+    void ApplyCursor(const std::string& image);
+    void MarkDesktopWindow(SDL_Window* window);
+    CSdlWindow* Find(uint32_t windowId) const;
+    void TrackForeignWindows();
+    void Translate(const SDL_Event& e);
+
+    SSdlHostOptions m_options;
+    bool m_video = false;
+    Display* m_x = nullptr;  // our own connection, for windows SDL does not watch
+    SDL_GLContext m_context = nullptr;
+    CGlRenderer* m_pRenderer = nullptr;
+    std::vector<CSdlWindow*> m_windows;
+    std::map<std::string, SDL_Cursor*> m_cursors;
+    int m_inhibitors = 0;
+};
+
+void CSdlWindow::GetWindowRect(RECT* rect) const
+{
+    if (m_foreign) {
+        *rect = m_foreignRect;
+        return;
+    }
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(m_window, &x, &y);
+    SDL_GetWindowSize(m_window, &w, &h);
+    *rect = {x, y, x + w, y + h};
+}
+
+void CSdlWindow::GetClientRect(RECT* rect) const
+{
+    RECT r;
+    GetWindowRect(&r);
+    *rect = {0, 0, RectWidth(r), RectHeight(r)};
+}
+
+void CSdlWindow::SetFocus()
+{
+    // Like the classic call, focus moves only within a program that has it already.
+    if (m_foreign) return;
+    SDL_Window* focused = SDL_GetKeyboardFocus();
+    if (focused && focused != m_window) SDL_SetWindowInputFocus(m_window);
+}
+
+void CSdlWindow::BeginPaint() { m_host->MakeCurrent(this); }
+
+void CSdlWindow::Present()
+{
+    if (!m_gone) SDL_GL_SwapWindow(m_window);
+}
+
+void CSdlWindow::Destroy() { m_host->DestroyWindow(this); }
+
+CSdlHost::~CSdlHost()
+{
+    for (auto& [path, cursor] : m_cursors) SDL_FreeCursor(cursor);
+    if (m_context) {
+        if (m_pRenderer) m_pRenderer->ForgetContext();
+        SDL_GL_DeleteContext(m_context);
+    }
+    if (GetSceneRenderer() == m_pRenderer) SetSceneRenderer(nullptr);
+    delete m_pRenderer;
+    if (m_x) XCloseDisplay(m_x);
+    if (m_video) {
+        SDL_EnableScreenSaver();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+}
+
+bool CSdlHost::EnsureVideo()
+{
+    if (m_video) return true;
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A full-screen saver must not vanish when a notification takes the focus.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "nimbula: cannot open the display: %s\n", SDL_GetError());
+        return false;
+    }
+    m_video = true;
+    XSetErrorHandler(OnXError);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    return true;
+}
+
+bool CSdlHost::EnsureX()
+{
+    if (m_x) return true;
+    m_x = XOpenDisplay(nullptr);
+    XSetErrorHandler(OnXError);
+    return m_x != nullptr;
+}
+
+bool CSdlHost::EnsureContext(SDL_Window* window)
+{
+    if (m_context) return true;
+    m_context = SDL_GL_CreateContext(window);
+    if (!m_context) {
+        std::fprintf(stderr, "nimbula: no OpenGL 3.3 context: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_MakeCurrent(window, m_context);
+    // Vsync only when the pace is left to us; measuring asks for every frame the machine can make.
+    SDL_GL_SetSwapInterval(m_options.fps < 0 ? 1 : 0);
+    if (!m_pRenderer) m_pRenderer = new CGlRenderer;
+    SetSceneRenderer(m_pRenderer);
+    // GLX may have put its own handler in place while making the context.
+    XSetErrorHandler(OnXError);
+    return true;
+}
+
+bool CSdlHost::ReadForeignRect(unsigned long xid, RECT* screenRect)
+{
+    if (!EnsureX()) return false;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(m_x, Window(xid), &a)) return false;
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(m_x, Window(xid), a.root, 0, 0, &x, &y, &child);
+    *screenRect = {x, y, x + a.width, y + a.height};
+    return true;
+}
+
+bool CSdlHost::GetForeignClientRect(unsigned long window, RECT* rect)
+{
+    if (!EnsureX()) return false;
+    const unsigned long xid = window ? window : DefaultRootWindow(m_x);
+    RECT r;
+    if (!ReadForeignRect(xid, &r)) return false;
+    *rect = {0, 0, RectWidth(r), RectHeight(r)};
+    return true;
+}
+
+RECT CSdlHost::GetScreenRect()
+{
+    RECT r{0, 0, 640, 480};
+    if (!EnsureVideo()) return r;
+    // The display under the mouse: where the user is.
+    int mx = 0, my = 0;
+    SDL_GetGlobalMouseState(&mx, &my);
+    const int n = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < n; ++i) {
+        SDL_Rect b;
+        if (SDL_GetDisplayBounds(i, &b) != 0) continue;
+        const bool inside = mx >= b.x && mx < b.x + b.w && my >= b.y && my < b.y + b.h;
+        if (i == 0 || inside) r = {b.x, b.y, b.x + b.w, b.y + b.h};
+        if (inside) break;
+    }
+    return r;
+}
+
+void CSdlHost::MarkDesktopWindow(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Display* d = info.info.x11.display;
+    const Window w = info.info.x11.window;
+    // On every workspace, below every other window.
+    const unsigned long all = 0xFFFFFFFFul;
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_DESKTOP", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&all), 1);
+    Atom states[] = {XInternAtom(d, "_NET_WM_STATE_BELOW", False), XInternAtom(d, "_NET_WM_STATE_STICKY", False),
+                     XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False),
+                     XInternAtom(d, "_NET_WM_STATE_SKIP_PAGER", False)};
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states), 4);
+    XFlush(d);
+}
+
+void CSdlHost::ApplyCursor(const std::string& image)
+{
+    if (image.empty()) return;
+    auto it = m_cursors.find(image);
+    if (it == m_cursors.end()) {
+        SDL_Cursor* cursor = nullptr;
+        try {
+            CDIB dib(image);
+            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(dib.Pixels(), dib.GetWidth(), dib.GetHeight(), 32,
+                                                                dib.GetWidth() * 4, SDL_PIXELFORMAT_RGBA32);
+            if (s) {
+                // The sight's centre is the hot spot.
+                cursor = SDL_CreateColorCursor(s, dib.GetWidth() / 2, dib.GetHeight() / 2);
+                SDL_FreeSurface(s);
+            }
+        } catch (...) {
+            // A missing cursor picture leaves the system's arrow.
+        }
+        it = m_cursors.emplace(image, cursor).first;
+    }
+    if (it->second) SDL_SetCursor(it->second);
+}
+
+IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t style, const RECT& rect,
+                                       long nativeParent)
+{
+    if (!EnsureVideo()) return nullptr;
+    auto* w = new CSdlWindow;
+    w->m_host = this;
+    w->m_owner = owner;
+    const int width = int(std::max<long>(1, RectWidth(rect)));
+    const int height = int(std::max<long>(1, RectHeight(rect)));
+    const Uint32 shown = (style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+
+    if (nativeParent != 0) {
+        if (!EnsureX()) {
+            delete w;
+            return nullptr;
+        }
+        w->m_foreign = nativeParent == -1 ? DefaultRootWindow(m_x) : (unsigned long)nativeParent;
+        if (!ReadForeignRect(w->m_foreign, &w->m_foreignRect)) {
+            delete w;
+            return nullptr;
+        }
+        SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+        w->m_window = SDL_CreateWindowFrom(reinterpret_cast<void*>(uintptr_t(w->m_foreign)));
+        XSetErrorHandler(OnXError);
+    } else if (exStyle & WS_EX_DESKTOP) {
+        SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DESKTOP");
+        w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
+                                       SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR |
+                                           SDL_WINDOW_HIDDEN);
+        SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_NORMAL");
+        if (w->m_window) {
+            MarkDesktopWindow(w->m_window);
+            if (shown == SDL_WINDOW_SHOWN) SDL_ShowWindow(w->m_window);
+        }
+    } else if (style & WS_POPUP) {
+        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | shown;
+        if (exStyle & WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR;
+        w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height, flags);
+    } else {
+        w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
+                                       SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | shown);
+    }
+    if (!w->m_window) {
+        std::fprintf(stderr, "nimbula: cannot make a window: %s\n", SDL_GetError());
+        delete w;
+        return nullptr;
+    }
+    if (!EnsureContext(w->m_window)) {
+        SDL_DestroyWindow(w->m_window);
+        delete w;
+        return nullptr;
+    }
+    SDL_GL_MakeCurrent(w->m_window, m_context);
+    m_windows.push_back(w);
+    if (!w->m_foreign) {
+        ApplyCursor(owner->m_cursorImage);
+        // Our own window keeps the system's screen saver and blanking away while it exists.
+        if (m_inhibitors++ == 0) SDL_DisableScreenSaver();
+    }
+    return w;
+}
+
+void CSdlHost::MakeCurrent(CSdlWindow* w)
+{
+    if (!m_context || w->m_gone) return;
+    SDL_GL_MakeCurrent(w->m_window, m_context);
+    int dw = 0, dh = 0;
+    if (w->m_foreign) {
+        dw = int(RectWidth(w->m_foreignRect));
+        dh = int(RectHeight(w->m_foreignRect));
+    } else {
+        SDL_GL_GetDrawableSize(w->m_window, &dw, &dh);
+    }
+    if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh);
+}
+
+void CSdlHost::DestroyWindow(CSdlWindow* w)
+{
+    m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), w), m_windows.end());
+    if (!w->m_foreign && --m_inhibitors == 0) SDL_EnableScreenSaver();
+    if (m_windows.empty() && m_context) {
+        // The context goes with the last window; the renderer starts afresh with the next one.
+        if (m_pRenderer) m_pRenderer->ForgetContext();
+        SDL_GL_MakeCurrent(nullptr, nullptr);
+        SDL_GL_DeleteContext(m_context);
+        m_context = nullptr;
+    }
+    if (w->m_window) SDL_DestroyWindow(w->m_window);
+    w->m_window = nullptr;
+    if (m_x) XSync(m_x, False);
+}
+
+CSdlWindow* CSdlHost::Find(uint32_t windowId) const
+{
+    for (CSdlWindow* w : m_windows)
+        if (w->m_window && SDL_GetWindowID(w->m_window) == windowId) return w;
+    return nullptr;
+}
+
+bool CSdlHost::GetCursorPos(CPoint* point)
+{
+    if (!m_video) return false;
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    *point = CPoint(x, y);
+    return true;
+}
+
+void CSdlHost::TrackForeignWindows()
+{
+    // SDL reports neither the resizes nor the end of a window it did not make.
+    for (CSdlWindow* w : std::vector<CSdlWindow*>(m_windows)) {
+        if (!w->m_foreign || w->m_gone) continue;
+        RECT r;
+        if (!ReadForeignRect(w->m_foreign, &r)) {
+            w->m_gone = true;
+            w->m_owner->PostMessage(WM_CLOSE);
+            continue;
+        }
+        const bool resized = RectWidth(r) != RectWidth(w->m_foreignRect) || RectHeight(r) != RectHeight(w->m_foreignRect);
+        w->m_foreignRect = r;
+        if (resized) {
+            w->m_owner->PostMessage(WM_SIZE, 0, MakeLParam(int(RectWidth(r)), int(RectHeight(r))));
+            w->m_owner->InvalidateRect(nullptr, false);
+        }
+    }
+}
+
+void CSdlHost::Translate(const SDL_Event& e)
+{
+    if (e.type == SDL_WINDOWEVENT) {
+        CSdlWindow* w = Find(e.window.windowID);
+        if (!w) return;
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (!w->m_foreign) w->m_owner->PostMessage(WM_SIZE, 0, MakeLParam(e.window.data1, e.window.data2));
+            w->m_owner->InvalidateRect(nullptr, false);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            w->m_owner->InvalidateRect(nullptr, true);
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            w->m_owner->PostMessage(WM_MOVE, 0, MakeLParam(e.window.data1, e.window.data2));
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            // The window manager's close goes the way of the system menu's Close.
+            w->m_owner->PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    STranslatedMessage m;
+    if (!TranslateInputEvent(e, &m)) return;
+    uint32_t id = 0;
+    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) id = e.key.windowID;
+    else if (e.type == SDL_MOUSEMOTION) id = e.motion.windowID;
+    else id = e.button.windowID;
+    CSdlWindow* w = Find(id);
+    // Windows of other programs (previews, XScreenSaver) take no input.
+    if (!w || w->m_foreign) return;
+    w->m_owner->PostMessage(m.message, m.wParam, m.lParam);
+}
+
+void CSdlHost::PumpEvents()
+{
+    if (g_termRequested) {
+        g_termRequested = 0;
+        CWinApp* app = AfxGetApp();
+        if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
+        else PostQuitMessage(0);
+    }
+    if (!m_video) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) Translate(e);
+    TrackForeignWindows();
+}
+
+void CSdlHost::WaitEvents(double seconds)
+{
+    const int ms = std::max(1, int(std::ceil(seconds * 1000.0)));
+    if (g_termRequested) return;
+    if (m_video) SDL_WaitEventTimeout(nullptr, ms);
+    else SDL_Delay(Uint32(ms));
+}
+}  // namespace
+
+CSdlHostInstaller::CSdlHostInstaller(const SSdlHostOptions& options) : m_host(new CSdlHost(options))
+{
+    SetWindowHost(m_host.get());
+    InstallSdlMessageBoxes();
+    std::signal(SIGTERM, OnTermSignal);
+    std::signal(SIGINT, OnTermSignal);
+}
+
+CSdlHostInstaller::~CSdlHostInstaller()
+{
+    SetMessageBoxHandler(nullptr);
+    SetWindowHost(nullptr);
+    m_host.reset();
+}

@@ -1,0 +1,49 @@
+// AfxMessageBox as an SDL message box with the buttons the type asks for.
+#include "platform/sdl/SdlMessageBox.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "platform/MessageBox.h"
+
+namespace {
+int ShowSdlBox(const std::string& text, unsigned type)
+{
+    SDL_MessageBoxButtonData buttons[2];
+    int count = 0;
+    int fallback = IDOK;
+    switch (type & 0xF) {
+    case MB_OKCANCEL:
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"};
+        buttons[1] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"};
+        count = 2;
+        break;
+    case MB_YESNO:
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
+        buttons[1] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
+        count = 2;
+        fallback = IDYES;
+        break;
+    default:
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+        count = 1;
+        break;
+    }
+    Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+    if ((type & 0xF0) == MB_ICONERROR) flags = SDL_MESSAGEBOX_ERROR;
+    else if ((type & 0xF0) == MB_ICONWARNING) flags = SDL_MESSAGEBOX_WARNING;
+    const SDL_MessageBoxData data{flags, nullptr, "Nimbula", text.c_str(), count, buttons, nullptr};
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        // No display to show it on: the text must still reach the user.
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return fallback;
+    }
+    // Closing the box without a button counts as its escape button.
+    if (pressed < 0) return count == 1 ? IDOK : buttons[0].buttonid;
+    return pressed;
+}
+}
+
+void InstallSdlMessageBoxes() { SetMessageBoxHandler(ShowSdlBox); }

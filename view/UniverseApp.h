@@ -1,0 +1,32 @@
+// The part of the application object that the universe window reads; app/ fills it in.
+#pragma once
+
+#include <string>
+
+#include "engine/math/Rect.h"
+
+class CUniverseView;
+
+class CUniverseApp {
+public:
+    virtual ~CUniverseApp() = default;
+
+    std::string m_installDir;
+    // The universe loaded when a window is created; empty means the standard one.
+    std::string m_defaultUniverse;
+    short m_spatialMapDivisions = 23;
+    bool m_editingMode = false;
+    bool m_previewMode = false;
+    RECT m_mainWindowRect;
+    // Every view constructor stores itself here.
+    CUniverseView* m_pUniverseView = nullptr;
+    // Orbs of the standard universe (100 unless the command line asks otherwise).
+    int m_standardOrbCount = 100;
+
+    // The O key: the options dialog, applied to the constants.
+    virtual void RunOptionsDialog() {}
+};
+
+// The running application; a plain default object when none registered (tests, tools).
+CUniverseApp* GetUniverseApp();
+void SetUniverseApp(CUniverseApp* app);
