@@ -7,6 +7,7 @@
 
 #include "engine/core/Scene.h"
 #include "universe/Orb.h"
+#include "universe/OrbMath.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
 #include "universe/UniverseHost.h"
@@ -100,8 +101,8 @@ void CollideCell(const CUniversalConstants& k)
                 a->m_velocity += a->m_velocity * (exchanges * k.m_packingEnergy);
                 ++exchanges;
             }
-            if (a->m_velocity == SFVec3f::kZero || !a->m_velocity.IsFinite()) a->m_velocity = RandomVector(0.01);
-            if (b->m_velocity == SFVec3f::kZero || !b->m_velocity.IsFinite()) b->m_velocity = RandomVector(0.01);
+            if (orbmath::IsStill(a->m_velocity) || !orbmath::IsFinite(a->m_velocity)) a->m_velocity = RandomVector(0.01);
+            if (orbmath::IsStill(b->m_velocity) || !orbmath::IsFinite(b->m_velocity)) b->m_velocity = RandomVector(0.01);
         }
     }
 }

@@ -2,8 +2,10 @@
 #include "universe/Motion.h"
 
 #include <cmath>
+#include <vector>
 
 #include "universe/Orb.h"
+#include "universe/OrbMath.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
 #include "universe/UniverseHost.h"
@@ -19,7 +21,22 @@ SFVec3f RandomVector(double scale)
             (double(r1) / kRandMax - 0.5) * scale};
 }
 
-bool NeedsRestart(const SFVec3f& v) { return v == SFVec3f::kZero || !v.IsFinite(); }
+// Cosine and sine of every possible twist: the twist comes from one draw, so 32768 angles cover it.
+struct STwist { double c, s; };
+const STwist* TwistTable()
+{
+    static const std::vector<STwist> table = [] {
+        std::vector<STwist> t(size_t(kRandMax) + 1);
+        for (int r = 0; r <= kRandMax; ++r) {
+            const double twist = r * 0.3 / kRandMax - 0.15;
+            t[size_t(r)] = {std::cos(twist), std::sin(twist)};
+        }
+        return t;
+    }();
+    return table.data();
+}
+
+bool NeedsRestart(const SFVec3f& v) { return orbmath::IsStill(v) || !orbmath::IsFinite(v); }
 
 // The tidal displacement of a point turned about the y axis.
 SFVec3f TidalShift(const SFVec3f& p, const CUniversalConstants& k)
@@ -34,10 +51,11 @@ SFVec3f TidalShift(const SFVec3f& p, const CUniversalConstants& k)
         angle = (u - d * u) / k.m_tidalDivisor;
     }
     const SFVec3f flat(p.x, 0.0, p.z);
-    const SFVec3f turned = SFRotation({0.0, 1.0, 0.0}, angle).Transform() * flat;
+    // The matrix applied to a point: its zero translation is added, as the engine does.
+    const SFVec3f turned = orbmath::RotationMatrixApply({0.0, 1.0, 0.0}, angle, flat) + SFVec3f();
     const SFVec3f s(turned.x - flat.x, 0.0, turned.z - flat.z);
     // A non-finite angle (a divisor near 0 from a pasted block) turns nothing.
-    return s.IsFinite() ? s : SFVec3f::kZero;
+    return orbmath::IsFinite(s) ? s : SFVec3f::kZero;
 }
 
 SFVec3f GravityPull(const SFVec3f& p, const CUniversalConstants& k)
@@ -73,7 +91,7 @@ void COrb::AdvanceOrb()
     // Boundary: at most one bounce per step.
     if (k.m_sphericalBoundary) {
         if (next.Magnitude() > kSphereRadiusSquared) {
-            const SFVec3f n = next.Normalized();
+            const SFVec3f n = orbmath::Normalized(next);
             Bounce({n.x * -v.x, n.y * -v.y, n.z * -v.z}, k.m_boundaryEnergy);
             next = p + m_velocity;
         }
@@ -117,7 +135,7 @@ void COrb::AdvanceOrb()
     }
 
     // Overflow from a pasted block must not leave the orb nowhere: it stays where it was.
-    if (!next.IsFinite()) next = p.IsFinite() ? p : SFVec3f::kZero;
+    if (!orbmath::IsFinite(next)) next = orbmath::IsFinite(p) ? p : SFVec3f::kZero;
     m_position = next;
 
     const SFVec3f a = GravityPull(m_position, k);
@@ -128,16 +146,16 @@ void COrb::AdvanceOrb()
     const SFVec3f up = (a == SFVec3f::kZero) ? frame.m_up : a;
     SFVec3f view = frame.m_view;
     const double spin = m_velocity.Magnitude() / k.m_topSpeed;
-    if (spin != 0.0 && std::isfinite(spin)) view = SFRotation(up, spin).Transform().TransformDirection(view);
+    if (spin != 0.0 && std::isfinite(spin)) view = orbmath::RotationMatrixApply(up, spin, view);
     SFVec3f side = up.CrossProduct(view);
     if (side == SFVec3f::kZero) side = frame.m_side;
     frame.m_position = m_position;
     // A non-finite pull (extreme gravity) keeps the last good orientation.
-    if (up.IsFinite() && view.IsFinite() && side.IsFinite()) {
+    if (orbmath::IsFinite(up) && orbmath::IsFinite(view) && orbmath::IsFinite(side)) {
         frame.m_view = view;
         frame.m_up = up;
         frame.m_side = side;
-        frame.Reorthagonalize();
+        orbmath::Reorthagonalize(frame);
     }
 
     if (k.m_spinning) m_velocity -= s;
@@ -147,31 +165,33 @@ void COrb::Bounce(const SFVec3f& surface, double energyLoss)
 {
     const SFVec3f v = m_velocity;
     if (surface == SFVec3f::kZero || v == SFVec3f::kZero) return;
-    SFVec3f u = surface.Normalized();
+    SFVec3f u = orbmath::Normalized(surface);
     if (u == v) {
         const int r1 = Rand(), r2 = Rand(), r3 = Rand();
         const SFVec3f j(u.x * (double(r3) / kRandMax - 0.5), u.y * (double(r2) / kRandMax - 0.5),
                         u.z * (double(r1) / kRandMax - 0.5));
-        u = (u + j * 0.2).Normalized();
+        u = orbmath::Normalized(u + j * 0.2);
     }
-    const SFVec3f w = v.CrossProduct(u).Normalized();
-    double c = v.Normalized().DotProduct(u);
+    const SFVec3f w = orbmath::Normalized(v.CrossProduct(u));
+    double c = orbmath::Normalized(v).DotProduct(u);
     if (c <= -1.0) c = -0.999;
     else if (c >= 1.0) c = 0.999;
     double theta = std::acos(c);
     if (std::isnan(theta)) theta = 0.0;
 
-    SFVec3f r = -v;
+    // Both draws first (their order is fixed), so the two turns can be worked out side by side.
     const int r4 = Rand();
     const double turn = theta * ((r4 * 0.3 / kRandMax - 0.15) + 2.0);
-    // With v along u there is no axis to turn about: -v is already the reflection.
-    if (turn != 0.0 && w != SFVec3f::kZero) r.RotateAroundAxis(w, turn);
     const int r5 = Rand();
-    const double twist = r5 * 0.3 / kRandMax - 0.15;
-    if (twist != 0.0) r.RotateAroundAxis(u, twist);
+    // r5 * 0.3 / 32767 - 0.15 is never 0, so the twist always applies.
+    const STwist& twist = TwistTable()[r5];
+    SFVec3f r = -v;
+    // With v along u there is no axis to turn about: -v is already the reflection.
+    if (turn != 0.0 && w != SFVec3f::kZero) r = orbmath::Rotate(r, w, turn);
+    r = orbmath::Rotate(r, u, twist.c, twist.s);
 
     m_velocity = r - r * energyLoss;
     const double cap = g_pConstants->m_maxEnergy;
-    if (cap * cap < m_velocity.Magnitude()) m_velocity = m_velocity.Normalized() * cap;
+    if (cap * cap < m_velocity.Magnitude()) m_velocity = orbmath::Normalized(m_velocity) * cap;
     if (g_pConstants->m_flashCollisions && m_pMaterial) m_pMaterial->SetAmbientColor({1.0, 1.0, 1.0, 1.0});
 }

@@ -31,6 +31,9 @@ void CScene::CreateSpatialMap(short divisions, double size, const SFVec3f& exten
     m_mapSize = size;
     m_mapExtent = extent;
     m_mapOrigin = origin;
+    m_cellStep[0] = extent.x / m_divisions;
+    m_cellStep[1] = extent.y / m_divisions;
+    m_cellStep[2] = extent.z / m_divisions;
     m_cellHeads.assign(size_t(m_divisions) * m_divisions * m_divisions, -1);
     m_occupiedCells.clear();
     m_hasMap = true;
@@ -56,11 +59,9 @@ void CScene::ClearSpatialElements() { ShrinkSpatialElements(0); }
 int CScene::CellOf(const SFVec3f& centre) const
 {
     const double c[3] = {centre.x - m_mapOrigin.x, centre.y - m_mapOrigin.y, centre.z - m_mapOrigin.z};
-    const double e[3] = {m_mapExtent.x, m_mapExtent.y, m_mapExtent.z};
     int cell[3];
     for (int a = 0; a < 3; ++a) {
-        const double step = e[a] / m_divisions;
-        const double f = std::floor(c[a] / step);
+        const double f = std::floor(c[a] / m_cellStep[a]);
         // NaN and far-away centres land in the border cells, never outside the grid.
         if (!(f >= 0.0)) cell[a] = 0;
         else if (f >= m_divisions - 1) cell[a] = m_divisions - 1;

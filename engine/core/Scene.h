@@ -84,6 +84,7 @@ private:
     int m_divisions = 0;
     double m_mapSize = 0.0;
     SFVec3f m_mapExtent, m_mapOrigin;
+    double m_cellStep[3] = {1.0, 1.0, 1.0};  // extent / divisions per axis
     std::vector<int32_t> m_cellHeads;
     std::vector<int32_t> m_occupiedCells;
     std::vector<SSpatialElement> m_elements;

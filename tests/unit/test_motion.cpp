@@ -194,6 +194,11 @@ TEST_F(Motion, BrokenVelocitiesRestartAndTimeStopHoldsEverything)
     }
     EXPECT_EQ(DrawsSince(mark), 9);
 
+    // A velocity far below anything visible counts as standing still and restarts too.
+    COrb* still = PlaceOrb({0, 50, 0}, {1e-200, -1e-180, 0});
+    MoveOrbs();
+    EXPECT_GT(still->m_velocity.Length(), 1e-9);
+
     g_universeHost.timeStopped = true;
     const SFVec3f p = a->m_position;
     m_constants.m_topSpeed = 7;
