@@ -369,6 +369,17 @@ CSdlWindow* CSdlHost::Find(uint32_t windowId) const
 bool CSdlHost::GetCursorPos(CPoint* point)
 {
     if (!m_video) return false;
+    // SDL refreshes its global mouse state only on raw input events, which pointer moves made
+    // with XTEST (and some real ones while a button is held) never send: ask the X server.
+    if (EnsureX()) {
+        Window root = 0, child = 0;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned int mask = 0;
+        if (XQueryPointer(m_x, DefaultRootWindow(m_x), &root, &child, &rx, &ry, &wx, &wy, &mask)) {
+            *point = CPoint(rx, ry);
+            return true;
+        }
+    }
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     *point = CPoint(x, y);
