@@ -111,7 +111,7 @@ void CollideCell(const CUniversalConstants& k)
 void CollideOrbs()
 {
     CScene* scene = g_universeHost.scene;
-    if (!scene || !scene->HasSpatialMap()) return;
+    if (!scene || !scene->HasSpatialMap() || !g_pConstants) return;
     const int cells = scene->UpdateSpatialMapElements();
     const CUniversalConstants& k = *g_pConstants;
     // Occupied cells come in ascending order: the same visits as a walk over every cell.

@@ -70,7 +70,7 @@ SFVec3f GravityPull(const SFVec3f& p, const CUniversalConstants& k)
 
 void MoveOrbs()
 {
-    if (g_universeHost.timeStopped) return;
+    if (g_universeHost.timeStopped || !g_pConstants) return;
     double top = 0.0;
     for (COrb* orb : g_orbs) {
         if (NeedsRestart(orb->m_velocity)) orb->m_velocity = RandomVector(0.01);

@@ -52,7 +52,7 @@ void ExpectSane()
 TEST(SimulationFuzz, RandomConstantBlocksNeverBreakTheSimulation)
 {
     std::mt19937 rng(20261207);
-    for (int round = 0; round < 120; ++round) {
+    for (int round = 0; round < 200; ++round) {
         CUniverseSandbox sandbox;
         CUniversalConstants block;
         FillBlock(block, rng);
