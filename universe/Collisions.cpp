@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/Scene.h"
+#include "universe/Bounce.h"
 #include "universe/Orb.h"
 #include "universe/OrbMath.h"
 #include "universe/Random.h"
@@ -92,8 +93,8 @@ void CollideCell(const CUniversalConstants& k)
             const double recoil = k.m_recoilLoss, propagation = k.m_propagationLoss;
             const SFVec3f t1 = b->m_velocity * recoil;
             const SFVec3f t2 = vA * recoil;
-            a->Bounce(b->m_velocity, kPairBounceLoss);
-            b->Bounce(vA, kPairBounceLoss);
+            // A bounces off B's velocity, B off A's copied one.
+            BouncePair(*a, b->m_velocity, *b, vA, kPairBounceLoss);
             b->m_velocity = t2 + b->m_velocity * propagation;
             a->m_velocity = t1 + a->m_velocity * propagation;
 

@@ -1,8 +1,7 @@
-// The motion pass: boundary bounces, tidal turning, gravity, orb orientation, and the bounce itself.
+// The motion pass: boundary bounces, tidal turning, gravity and orb orientation.
 #include "universe/Motion.h"
 
 #include <cmath>
-#include <vector>
 
 #include "universe/Orb.h"
 #include "universe/OrbMath.h"
@@ -19,21 +18,6 @@ SFVec3f RandomVector(double scale)
     const int r1 = Rand(), r2 = Rand(), r3 = Rand();
     return {(double(r3) / kRandMax - 0.5) * scale, (double(r2) / kRandMax - 0.5) * scale,
             (double(r1) / kRandMax - 0.5) * scale};
-}
-
-// Cosine and sine of every possible twist: the twist comes from one draw, so 32768 angles cover it.
-struct STwist { double c, s; };
-const STwist* TwistTable()
-{
-    static const std::vector<STwist> table = [] {
-        std::vector<STwist> t(size_t(kRandMax) + 1);
-        for (int r = 0; r <= kRandMax; ++r) {
-            const double twist = r * 0.3 / kRandMax - 0.15;
-            t[size_t(r)] = {std::cos(twist), std::sin(twist)};
-        }
-        return t;
-    }();
-    return table.data();
 }
 
 bool NeedsRestart(const SFVec3f& v) { return orbmath::IsStill(v) || !orbmath::IsFinite(v); }
@@ -159,39 +143,4 @@ void COrb::AdvanceOrb()
     }
 
     if (k.m_spinning) m_velocity -= s;
-}
-
-void COrb::Bounce(const SFVec3f& surface, double energyLoss)
-{
-    const SFVec3f v = m_velocity;
-    if (surface == SFVec3f::kZero || v == SFVec3f::kZero) return;
-    SFVec3f u = orbmath::Normalized(surface);
-    if (u == v) {
-        const int r1 = Rand(), r2 = Rand(), r3 = Rand();
-        const SFVec3f j(u.x * (double(r3) / kRandMax - 0.5), u.y * (double(r2) / kRandMax - 0.5),
-                        u.z * (double(r1) / kRandMax - 0.5));
-        u = orbmath::Normalized(u + j * 0.2);
-    }
-    const SFVec3f w = orbmath::Normalized(v.CrossProduct(u));
-    double c = orbmath::Normalized(v).DotProduct(u);
-    if (c <= -1.0) c = -0.999;
-    else if (c >= 1.0) c = 0.999;
-    double theta = std::acos(c);
-    if (std::isnan(theta)) theta = 0.0;
-
-    // Both draws first (their order is fixed), so the two turns can be worked out side by side.
-    const int r4 = Rand();
-    const double turn = theta * ((r4 * 0.3 / kRandMax - 0.15) + 2.0);
-    const int r5 = Rand();
-    // r5 * 0.3 / 32767 - 0.15 is never 0, so the twist always applies.
-    const STwist& twist = TwistTable()[r5];
-    SFVec3f r = -v;
-    // With v along u there is no axis to turn about: -v is already the reflection.
-    if (turn != 0.0 && w != SFVec3f::kZero) r = orbmath::Rotate(r, w, turn);
-    r = orbmath::Rotate(r, u, twist.c, twist.s);
-
-    m_velocity = r - r * energyLoss;
-    const double cap = g_pConstants->m_maxEnergy;
-    if (cap * cap < m_velocity.Magnitude()) m_velocity = orbmath::Normalized(m_velocity) * cap;
-    if (g_pConstants->m_flashCollisions && m_pMaterial) m_pMaterial->SetAmbientColor({1.0, 1.0, 1.0, 1.0});
 }
