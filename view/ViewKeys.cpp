@@ -112,9 +112,10 @@ LRESULT CUniverseView::OnKey(UINT message, WPARAM key, LPARAM lParam)
     case VK_ESCAPE:
     case VK_SPACE:
     case VK_RETURN:
-        // Alt+Space opens the system menu elsewhere; here it must not end the saver. Inside the
-        // editing frame these keys never close the window.
-        if (!(lParam & kAltContextBit) && m_windowMode != 2) PostMessage(WM_CLOSE, 0, 0);
+        // Alt+Space must not end the saver, nor must the release of a key whose press went
+        // elsewhere (Space after Alt was let go first, ESC that closed a dialog): only a press
+        // without Alt closes. Inside the editing frame these keys never close the window.
+        if (down && !(lParam & kAltContextBit) && m_windowMode != 2) PostMessage(WM_CLOSE, 0, 0);
         return CWnd::WindowProc(message, key, lParam);
     default:
         return CWnd::WindowProc(message, key, lParam);

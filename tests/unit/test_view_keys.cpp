@@ -64,9 +64,16 @@ TEST_F(ViewKeys, BigBangTwiceSendsEveryOrbFromTheCentre)
 
 TEST_F(ViewKeys, ClosingKeysHonourAltAndTheEditingFrame)
 {
-    // Alt+Space comes as a system key with the Alt context bit: the saver stays.
+    // Alt+Space comes as a system key with the Alt context bit: the saver stays, also when Alt
+    // is let go before Space.
+    Send(WM_SYSKEYDOWN, VK_MENU, kAltContextBit);
     Send(WM_SYSKEYDOWN, VK_SPACE, kAltContextBit);
     Send(WM_SYSKEYUP, VK_SPACE, kAltContextBit | kPreviousStateBit);
+    Send(WM_SYSKEYDOWN, VK_SPACE, kAltContextBit);
+    Send(WM_SYSKEYUP, VK_MENU, kAltContextBit | kPreviousStateBit);
+    KeyUp(VK_SPACE);
+    // The release of an ESC whose press closed a dialog.
+    KeyUp(VK_ESCAPE);
     EXPECT_EQ(CountPosted(TakePosted(), WM_CLOSE), 0);
 
     KeyDown(VK_SPACE);
