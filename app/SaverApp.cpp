@@ -45,8 +45,10 @@ CSaverApp::~CSaverApp()
             g_pFullScreenView = nullptr;
             m_pOwnedView = nullptr;
         }
-        delete g_pConstants;
-        g_pConstants = nullptr;
+        // Only the block this object made: a constructed but never started application owns none.
+        if (m_pOwnConstants && g_pConstants == m_pOwnConstants) g_pConstants = nullptr;
+        delete m_pOwnConstants;
+        m_pOwnConstants = nullptr;
         if (m_bound) {
             UnbindRunCoreServices(m_hInstance);
             UnbindNodeServices(m_hInstance);
@@ -84,7 +86,8 @@ BOOL CSaverApp::InitInstance()
         return FALSE;
     }
 
-    g_pConstants = new CUniversalConstants;
+    m_pOwnConstants = new CUniversalConstants;
+    g_pConstants = m_pOwnConstants;
 
     BindMathServices(m_hInstance);
     BindPStoreServices(m_hInstance);

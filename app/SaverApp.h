@@ -8,6 +8,7 @@
 #include "platform/App.h"
 #include "view/UniverseApp.h"
 
+class CUniversalConstants;
 class CUniverseView;
 
 constexpr const char* kMutexName = "{3F7A9C21-58D4-4e1b-8C6F-0B2D47E9A513}";
@@ -38,6 +39,7 @@ private:
     void CountFrame();
 
     bool m_bound = false;
+    CUniversalConstants* m_pOwnConstants = nullptr;
     CUniverseView* m_pOwnedView = nullptr;  // the view of the modes without a frame
     long m_framesPainted = 0;
     double m_firstFrameTime = 0.0;

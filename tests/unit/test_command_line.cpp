@@ -1,0 +1,147 @@
+// The run mode from the command line, the .exe rule, window ids and our own options.
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+
+namespace {
+SRunMode Mode(std::vector<std::string> args, const char* xsWindow = nullptr) { return ParseRunMode(args, xsWindow); }
+}
+
+TEST(CommandLine, PreviewNeedsAWindow)
+{
+    EXPECT_EQ(Mode({"nimbula.scr", "/p"}).mode, ERunMode::PreviewWithoutHandle);
+    const SRunMode r = Mode({"nimbula.scr", "/p", "1234"});
+    EXPECT_EQ(r.mode, ERunMode::Preview);
+    EXPECT_EQ(r.window, 1234u);
+    // X11 tools print window ids in hexadecimal.
+    EXPECT_EQ(Mode({"nimbula.scr", "/p", "0x1e00003"}).window, 0x1e00003u);
+    // The preview row comes first even when run as an .exe.
+    EXPECT_EQ(Mode({"nimbula.exe", "-p", "77"}).mode, ERunMode::Preview);
+}
+
+TEST(CommandLine, ScreenSaverTakesDivisionsOnlyAsTheThirdOfThree)
+{
+    SRunMode r = Mode({"nimbula.scr", "/s", "40"});
+    EXPECT_EQ(r.mode, ERunMode::ScreenSaver);
+    EXPECT_TRUE(r.hasDivisions);
+    EXPECT_EQ(r.divisions, 40);
+    r = Mode({"nimbula.scr", "/s"});
+    EXPECT_EQ(r.mode, ERunMode::ScreenSaver);
+    EXPECT_FALSE(r.hasDivisions);
+    r = Mode({"nimbula.scr", "/s", "40", "more"});
+    EXPECT_EQ(r.mode, ERunMode::ScreenSaver);
+    EXPECT_FALSE(r.hasDivisions);
+    // atoi's reading: digits up to the first other character, nothing at all is 0.
+    EXPECT_EQ(Mode({"n.scr", "/b", "12abc"}).divisions, 12);
+    EXPECT_EQ(Mode({"n.scr", "/b", "abc"}).divisions, 0);
+    EXPECT_EQ(Mode({"n.scr", "/b", "7"}).mode, ERunMode::Background);
+}
+
+TEST(CommandLine, OnlyTheLetterAfterOnePrefixCounts)
+{
+    EXPECT_EQ(Mode({"n.scr", "-s"}).mode, ERunMode::ScreenSaver);
+    EXPECT_EQ(Mode({"n.scr", "/s"}).mode, ERunMode::ScreenSaver);
+    EXPECT_EQ(Mode({"n.scr", "/screen"}).mode, ERunMode::ScreenSaver);
+    EXPECT_EQ(Mode({"n.scr", "s"}).mode, ERunMode::ScreenSaver);
+    // Two prefixes: the second one is the letter, which matches nothing.
+    EXPECT_EQ(Mode({"n.scr", "//s"}).mode, ERunMode::Refused);
+    EXPECT_EQ(Mode({"n.scr", ""}).mode, ERunMode::Refused);
+    EXPECT_EQ(Mode({"n.scr", "/"}).mode, ERunMode::Refused);
+}
+
+TEST(CommandLine, CapitalSwitchesAreNotRecognised)
+{
+    EXPECT_EQ(Mode({"nimbula.scr", "/S"}).mode, ERunMode::Refused);
+    EXPECT_EQ(Mode({"nimbula.scr", "/P", "12"}).mode, ERunMode::Refused);
+    EXPECT_EQ(Mode({"nimbula.exe", "/S"}).mode, ERunMode::Editing);
+    EXPECT_EQ(Mode({"nimbula.exe", "/P"}).mode, ERunMode::Editing);
+}
+
+TEST(CommandLine, ExeNamesOpenTheEditingFrame)
+{
+    EXPECT_EQ(Mode({"C:\\x\\NIMBULA.EXE"}).mode, ERunMode::Editing);
+    EXPECT_EQ(Mode({"nimbula.Exe"}).mode, ERunMode::Editing);
+    EXPECT_EQ(Mode({"/usr/bin/nimbula"}).mode, ERunMode::Editing);
+    EXPECT_EQ(Mode({"nimbula.exe", "/c"}).mode, ERunMode::Editing);
+    EXPECT_EQ(Mode({"nimbula.scr"}).mode, ERunMode::Configure);
+    EXPECT_EQ(Mode({"nimbula.scr", "/c"}).mode, ERunMode::Configure);
+    EXPECT_EQ(Mode({"nimbula.scr", "/c", "123"}).mode, ERunMode::Configure);
+    EXPECT_EQ(Mode({"nimbula.scr", "/x"}).mode, ERunMode::Refused);
+}
+
+TEST(CommandLine, ExeRule)
+{
+    EXPECT_TRUE(RunAsExe("a.exe"));
+    EXPECT_TRUE(RunAsExe(".EXE"));
+    EXPECT_TRUE(RunAsExe("dir/nimbula.eXe"));
+    EXPECT_FALSE(RunAsExe("nimbula.scr"));
+    EXPECT_FALSE(RunAsExe("nimbula.exe.scr"));
+    EXPECT_FALSE(RunAsExe("nimbula.xe"));
+    EXPECT_FALSE(RunAsExe("a.exe/nimbula.bin"));
+    // Linux programs have no extension.
+    EXPECT_TRUE(RunAsExe("nimbula"));
+    EXPECT_TRUE(RunAsExe("/opt/build.d/nimbula"));
+    EXPECT_FALSE(RunAsExe("/usr/lib/nimbula.scr"));
+    EXPECT_FALSE(RunAsExe(""));
+}
+
+TEST(CommandLine, XScreenSaverConventions)
+{
+    // A program without an extension would otherwise open the editing frame.
+    SRunMode r = Mode({"nimbula", "-root"});
+    EXPECT_EQ(r.mode, ERunMode::HackRoot);
+    EXPECT_EQ(r.window, 0u);
+    EXPECT_EQ(Mode({"nimbula", "--root"}, "0x400007").window, 0x400007u);
+    r = Mode({"nimbula.scr", "-window-id", "0x2a"});
+    EXPECT_EQ(r.mode, ERunMode::HackWindow);
+    EXPECT_EQ(r.window, 42u);
+    EXPECT_EQ(Mode({"nimbula", "--window-id", "99"}).window, 99u);
+    EXPECT_EQ(Mode({"nimbula", "--window-id"}).window, 0u);
+    // Only the exact spellings count; -r is an unknown switch.
+    EXPECT_EQ(Mode({"nimbula.scr", "-rooted"}).mode, ERunMode::Refused);
+}
+
+TEST(CommandLine, WindowIds)
+{
+    EXPECT_EQ(ParseWindowId("1234"), 1234u);
+    EXPECT_EQ(ParseWindowId("  56x"), 56u);
+    EXPECT_EQ(ParseWindowId("0X1F"), 31u);
+    EXPECT_EQ(ParseWindowId("0x"), 0u);
+    EXPECT_EQ(ParseWindowId("-5"), 0u);
+    EXPECT_EQ(ParseWindowId("zz"), 0u);
+    EXPECT_EQ(ParseWindowId("0xzz"), 0u);
+    EXPECT_EQ(ParseWindowId("99999999999999999999999"), ParseWindowId("99999999999999999999999"));
+}
+
+TEST(CommandLine, OwnOptionsAreTakenOutBeforeTheSwitch)
+{
+    std::vector<std::string> args{"nimbula.scr", "--fps", "0", "/s", "--orbs=250", "--frames", "10", "40"};
+    SOwnOptions o;
+    std::string error;
+    ASSERT_TRUE(StripOwnOptions(args, o, error)) << error;
+    EXPECT_EQ(o.fps, 0);
+    EXPECT_EQ(o.orbs, 250);
+    EXPECT_EQ(o.frames, 10);
+    EXPECT_EQ(args, (std::vector<std::string>{"nimbula.scr", "/s", "40"}));
+    const SRunMode r = ParseRunMode(args, nullptr);
+    EXPECT_TRUE(r.hasDivisions);
+    EXPECT_EQ(r.divisions, 40);
+}
+
+TEST(CommandLine, BadOwnOptionsAreRefusedWithAReason)
+{
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {"n", "--fps"}, {"n", "--fps", "x"}, {"n", "--orbs", "0"}, {"n", "--frames", "-3"}, {"n", "--fps=1e3"},
+             {"n", "--orbs", "100001"}, {"n", "--frames", ""}}) {
+        SOwnOptions o;
+        std::string error;
+        EXPECT_FALSE(StripOwnOptions(args, o, error)) << args[1];
+        EXPECT_FALSE(error.empty());
+    }
+    // The program's own path is never read as an option.
+    std::vector<std::string> args{"--fps"};
+    SOwnOptions o;
+    std::string error;
+    EXPECT_TRUE(StripOwnOptions(args, o, error));
+    EXPECT_EQ(args.size(), 1u);
+}

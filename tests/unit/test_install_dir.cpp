@@ -1,0 +1,69 @@
+// Where the program finds its data: environment, settings, beside the executable, in that order.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/InstallDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+class InstallDir : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_root = fs::temp_directory_path() / ("nimbula-installdir-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_root);
+        for (const char* d : {"env", "settings", "build/res", "share/nimbula", "bin"}) fs::create_directories(m_root / d);
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+    void Install(const fs::path& dir) { std::ofstream(dir / "sphere.umf") << "x"; }
+
+    fs::path m_root;
+};
+}
+
+TEST_F(InstallDir, CandidatesInOrder)
+{
+    const auto c = InstallDirCandidates("/e", std::string("/s"), "/opt/nimbula/bin/nimbula");
+    ASSERT_EQ(c.size(), 4u);
+    EXPECT_EQ(c[0], fs::path("/e"));
+    EXPECT_EQ(c[1], fs::path("/s"));
+    EXPECT_EQ(c[2], fs::path("/opt/nimbula/bin/res"));
+    EXPECT_EQ(c[3], fs::path("/opt/nimbula/share/nimbula"));
+    // Unset or empty places are skipped.
+    EXPECT_EQ(InstallDirCandidates("", std::nullopt, "").size(), 0u);
+    EXPECT_EQ(InstallDirCandidates(nullptr, std::string(), "/x/nimbula").size(), 2u);
+}
+
+TEST_F(InstallDir, FirstPlaceHoldingTheModelWins)
+{
+    Install(m_root / "settings");
+    Install(m_root / "build/res");
+    auto found = FindInstallDir(InstallDirCandidates((m_root / "env").c_str(), (m_root / "settings").string(),
+                                                     m_root / "build/nimbula"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, m_root / "settings");
+
+    Install(m_root / "env");
+    found = FindInstallDir(InstallDirCandidates((m_root / "env").c_str(), (m_root / "settings").string(),
+                                                m_root / "build/nimbula"));
+    EXPECT_EQ(*found, m_root / "env");
+}
+
+TEST_F(InstallDir, BesideTheExecutableInTheBuildTreeOrInstalled)
+{
+    Install(m_root / "share/nimbula");
+    auto found = FindInstallDir(InstallDirCandidates(nullptr, std::nullopt, m_root / "bin/nimbula"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, m_root / "share/nimbula");
+}
+
+TEST_F(InstallDir, NoneHoldsTheModel)
+{
+    // A folder named sphere.umf is not the model.
+    fs::create_directories(m_root / "env/sphere.umf");
+    EXPECT_FALSE(FindInstallDir(InstallDirCandidates((m_root / "env").c_str(), (m_root / "missing").string(),
+                                                     m_root / "bin/nimbula")));
+}
