@@ -1,6 +1,8 @@
 // Picking in the universe view: grab, drag and throw, hook the camera, strike, close on movement.
 #include "tests/support/ViewFixture.h"
 
+#include "tests/support/UniverseFixture.h"
+
 namespace {
 SFVec3f CameraPosition(const CUniverseView* v) { return v->m_camera->GetAbsolutePosition(); }
 }
@@ -153,19 +155,6 @@ TEST_F(ViewMouse, ClickAndReleaseWithoutMovingThrowsNothing)
     ExpectNear(orb->m_position, {0, 0, 100});
 }
 
-TEST_F(ViewMouse, ZeroThrowForceStopsTheOrbDead)
-{
-    m_constants.m_throwForce = 0.0;
-    COrb* orb = AddOrb({0, 0, 100});
-    Paint();
-    Click(WM_LBUTTONDOWN);
-    Paint();
-    Click(WM_MOUSEMOVE, kCentreX + 30, kCentreY - 20);
-    Click(WM_LBUTTONUP, kCentreX + 30, kCentreY - 20);
-    EXPECT_EQ(orb->m_velocity, SFVec3f::kZero);
-    ExpectNear(orb->m_position, {-15, 10, 100});
-}
-
 TEST_F(ViewMouse, ReleaseBeforeTheFrameLeavesTheOrbHeld)
 {
     COrb* orb = AddOrb({0, 0, 100});
@@ -250,4 +239,29 @@ TEST_F(ViewMouse, ForgettingOrbsDropsEveryPointerToThem)
     Click(WM_MOUSEMOVE, kCentreX + 10, kCentreY);
     Click(WM_LBUTTONUP);
     Paint();
+}
+
+// The real window with the standard universe: the universe tells the view whenever it deletes orbs.
+TEST(ViewOrbLifetime, DeletedOrbsAreNeverHeld)
+{
+    CUniverseSandbox sandbox;
+    ClearMessageQueue();
+    auto* view = new CUniverseView(0);
+    ASSERT_TRUE(view->CreateEx(0, WS_POPUP, RECT{0, 0, 640, 480}, nullptr));
+    ASSERT_GT(g_orbs.size(), 6u);
+
+    view->m_hookedOrb = g_orbs[5]->m_pShape;
+    view->m_dragOrb = g_orbs[6]->m_pShape;
+    SetOrbCount(3);
+    EXPECT_EQ(view->m_hookedOrb, nullptr);
+    EXPECT_EQ(view->m_dragOrb, nullptr);
+    view->SendMessage(WM_PAINT);
+
+    view->m_hookedOrb = g_orbs[0]->m_pShape;
+    view->m_dragOrb = g_orbs[1]->m_pShape;
+    view->DestroyWindow();
+    EXPECT_EQ(view->m_hookedOrb, nullptr);
+    EXPECT_EQ(view->m_dragOrb, nullptr);
+    delete view;
+    ClearMessageQueue();
 }
