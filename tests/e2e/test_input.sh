@@ -110,9 +110,23 @@ awk -v a="$x0" -v b="$x3" -v c="$y0" -v d="$y3" 'BEGIN { dx = a - b; dy = c - d;
 changed=$(compare -metric AE -fuzz 20% "$WORK/start.png" "$WORK/home.png" null: 2>&1 || true)
 echo "pixels differing from the first picture after Home: $changed"
 
-# --- A left-button drag moves an orb -------------------------------------------------------------
+# --- A right click rides along with an orb; a second one lets go -------------------------------
 read -r bx by barea <<<"$(blobs home | head -1)"
 bx=${bx%.*}; by=${by%.*}
+xdotool mousemove "$bx" "$by"; sleep 0.3
+xdotool click 3; sleep 0.5
+shot hooked
+read -r hx hy <<<"$(centroid hooked)"
+echo "riding the orb at $bx $by: orbs' centre $hx $hy"
+awk -v a="$x0" -v b="$hx" -v c="$y0" -v d="$hy" 'BEGIN { dx = a - b; dy = c - d; exit !(dx * dx + dy * dy > 400) }' ||
+    fail "a right click on an orb did not move the camera ($x0 $y0 -> $hx $hy)"
+xdotool click 3; sleep 0.5
+shot unhooked
+read -r ux uy <<<"$(centroid unhooked)"
+awk -v a="$x0" -v b="$ux" -v c="$y0" -v d="$uy" 'BEGIN { dx = a - b; dy = c - d; exit !(dx * dx + dy * dy < 16) }' ||
+    fail "the second right click did not bring the camera back ($x0 $y0 -> $ux $uy)"
+
+# --- A left-button drag moves an orb -------------------------------------------------------------
 echo "dragging the orb at $bx $by (area $barea)"
 xdotool mousemove "$bx" "$by"; sleep 0.3
 xdotool mousedown 1; sleep 0.3
