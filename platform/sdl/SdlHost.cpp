@@ -72,6 +72,7 @@ private:
     bool EnsureContext(SDL_Window* window);
     void ApplyCursor(const std::string& image);
     void MarkDesktopWindow(SDL_Window* window);
+    void MarkFullScreenWindow(SDL_Window* window);
     CSdlWindow* Find(uint32_t windowId) const;
     void TrackForeignWindows();
     void Translate(const SDL_Event& e);
@@ -244,6 +245,21 @@ void CSdlHost::MarkDesktopWindow(SDL_Window* window)
     XFlush(d);
 }
 
+void CSdlHost::MarkFullScreenWindow(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Display* d = info.info.x11.display;
+    const Window w = info.info.x11.window;
+    Atom states[] = {XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False), XInternAtom(d, "_NET_WM_STATE_ABOVE", False),
+                     XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False),
+                     XInternAtom(d, "_NET_WM_STATE_SKIP_PAGER", False)};
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states), 4);
+    XFlush(d);
+}
+
 void CSdlHost::ApplyCursor(const std::string& image)
 {
     if (image.empty()) return;
@@ -302,9 +318,15 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t s
             if (shown == SDL_WINDOW_SHOWN) SDL_ShowWindow(w->m_window);
         }
     } else if (style & WS_POPUP) {
-        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | shown;
+        // A borderless window over the display that says it is full screen before it is mapped:
+        // SDL's own full-screen switch waits for a window manager that may not exist.
+        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
         if (exStyle & WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR;
         w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height, flags);
+        if (w->m_window) {
+            MarkFullScreenWindow(w->m_window);
+            if (shown == SDL_WINDOW_SHOWN) SDL_ShowWindow(w->m_window);
+        }
     } else {
         w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | shown);

@@ -68,8 +68,10 @@ differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
 "$BIN" /s >"$WORK/saver.log" 2>&1 &
 SAVER=$!
 PIDS+=("$SAVER")
-window_of "$SAVER" >/dev/null || fail "/s opened no window"
+SAVERWIN=$(window_of "$SAVER") || fail "/s opened no window"
 sleep 1
+geometry=$(xwininfo -id "$SAVERWIN" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+[ "$geometry" = "640x480" ] || fail "the saver covers $geometry of the 640x480 screen"
 import -window root "$WORK/saver1.png"
 sleep 0.5
 import -window root "$WORK/saver2.png"

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Frames per second of the real program under Xvfb (no pacing), and the time to the first frame.
+# Usage: bench/fps.sh [BUILD_DIR] [FRAMES] [RUNS]. Prints a table; each figure is the best of RUNS.
+set -euo pipefail
+
+BUILD=$(cd "${1:-build}" && pwd)
+FRAMES=${2:-600}
+RUNS=${3:-3}
+BIN=$BUILD/nimbula
+[ -x "$BIN" ] || { echo "fps.sh: no $BIN; build first (cmake --build $BUILD)"; exit 1; }
+
+if [ "${4:-}" != "--inner" ]; then
+    echo "| screen | orbs | frames per second | ms per frame | start to first frame |"
+    echo "|---|---:|---:|---:|---:|"
+    for size in 1920x1080 1280x720; do
+        xvfb-run -a -s "-screen 0 ${size}x24" bash "$0" "$BUILD" "$FRAMES" "$RUNS" --inner "$size"
+    done
+    exit 0
+fi
+SIZE=$5
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+export NIMBULA_MESSAGE_BOXES=stderr XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/run
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+for orbs in 100 250; do
+    best_fps=0
+    best_first=999999
+    for _ in $(seq "$RUNS"); do
+        line=$("$BIN" /s --orbs "$orbs" --fps 0 --frames "$FRAMES" 2>&1 | grep '^frames:')
+        fps=$(echo "$line" | sed 's/.*fps: //')
+        best_fps=$(awk -v a="$fps" -v b="$best_fps" 'BEGIN { print (a > b) ? a : b }')
+        # Start to first frame: a run that ends after one frame (its short shutdown included).
+        t0=$(date +%s%N)
+        "$BIN" /s --orbs "$orbs" --frames 1 >/dev/null 2>&1
+        t1=$(date +%s%N)
+        first=$(( (t1 - t0) / 1000000 ))
+        [ "$first" -lt "$best_first" ] && best_first=$first
+    done
+    ms=$(awk -v f="$best_fps" 'BEGIN { printf "%.2f", 1000 / f }')
+    echo "| $SIZE | $orbs | $best_fps | $ms | $best_first ms |"
+done
