@@ -28,8 +28,10 @@ layout(location = 6) in vec4 aSpecularShininess;
 
 uniform mat4 uView;
 uniform mat4 uProj;
+uniform vec3 uLightDir;
 
 out vec3 vEyePos;
+flat out vec3 vHalfway;
 flat out vec3 vCentre;
 flat out float vInvRadius;
 flat out float vCentreTerm;
@@ -62,10 +64,13 @@ void main()
     // An eye inside the orb sees none of its outside, as with culled back faces.
     if (d2 <= r * r * 1.0001) {
         vEyePos = vec3(0.0);
+        vHalfway = vec3(0.0, 0.0, 1.0);
         gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
         return;
     }
     float d = sqrt(d2);
+    // An orb spans a degree or two: one halfway vector, towards its centre, serves all its pixels.
+    vHalfway = normalize(-uLightDir - c / d);
     // A square across the line of sight through the centre, just wide enough for the cone of
     // rays that touch the sphere.
     vec3 axis = c / d;
@@ -82,6 +87,7 @@ void main()
 
 const char* kFragmentShader = R"(#version 330 core
 in vec3 vEyePos;
+flat in vec3 vHalfway;
 flat in vec3 vCentre;
 flat in float vInvRadius;
 flat in float vCentreTerm;
@@ -145,8 +151,7 @@ void main()
 
     vec3 toLight = -uLightDir;
     float diffuse = max(dot(n, toLight), 0.0);
-    vec3 halfway = normalize(toLight - p * inversesqrt(a));
-    float specular = diffuse > 0.0 ? SchlickPow(max(dot(n, halfway), 0.0), max(vSpecular.w, 1.0)) : 0.0;
+    float specular = diffuse > 0.0 ? SchlickPow(max(dot(n, vHalfway), 0.0), max(vSpecular.w, 1.0)) : 0.0;
     vec3 lit = texel * (vAmbient * uLightAmbient + vDiffuse * uLightDiffuse * diffuse)
              + vSpecular.rgb * uLightSpecular * specular;
     fragColor = vec4(min(lit, vec3(1.0)), 1.0);
