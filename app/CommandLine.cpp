@@ -23,12 +23,13 @@ long AtoL(const std::string& s)
     while (i < s.size() && std::isspace((unsigned char)s[i])) ++i;
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
-    long long v = 0;
+    long v = 0;
     for (; i < s.size() && std::isdigit((unsigned char)s[i]); ++i) {
-        v = v * 10 + (s[i] - '0');
-        if (v > LONG_MAX) v = LONG_MAX;  // no overflow on absurd input
+        const int digit = s[i] - '0';
+        // Absurdly long numbers saturate instead of overflowing.
+        v = v > (LONG_MAX - digit) / 10 ? LONG_MAX : v * 10 + digit;
     }
-    return long(neg ? -v : v);
+    return neg ? -v : v;
 }
 
 bool IsOneOf(const std::string& a, const char* x, const char* y) { return a == x || a == y; }
