@@ -304,6 +304,9 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t s
             delete w;
             return nullptr;
         }
+        // SDL passes on no exposure of a window it did not make: watch for them on our connection.
+        XSelectInput(m_x, Window(w->m_foreign), ExposureMask);
+        XFlush(m_x);
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
         w->m_window = SDL_CreateWindowFrom(reinterpret_cast<void*>(uintptr_t(w->m_foreign)));
         XSetErrorHandler(OnXError);
@@ -410,6 +413,13 @@ bool CSdlHost::GetCursorPos(CPoint* point)
 
 void CSdlHost::TrackForeignWindows()
 {
+    while (m_x && XPending(m_x)) {
+        XEvent ev;
+        XNextEvent(m_x, &ev);
+        if (ev.type != Expose || ev.xexpose.count != 0) continue;
+        for (CSdlWindow* w : m_windows)
+            if (w->m_foreign == ev.xexpose.window) w->m_owner->InvalidateRect(nullptr, true);
+    }
     // SDL reports neither the resizes nor the end of a window it did not make.
     for (CSdlWindow* w : std::vector<CSdlWindow*>(m_windows)) {
         if (!w->m_foreign || w->m_gone) continue;

@@ -128,6 +128,14 @@ share=$(bright_share "$WORK/preview1.png")
 awk -v s="$share" 'BEGIN { exit !(s > 1.0) }' || fail "the preview shows orbs on only $share % of its window"
 diff=$(differing_pixels "$WORK/preview1.png" "$WORK/preview2.png")
 [ "$diff" -eq 0 ] || fail "the preview moved ($diff pixels changed)"
+# Hidden and shown again, the host window asks for a paint: one new frame.
+xdotool windowunmap "$HOSTWIN"
+sleep 0.3
+xdotool windowmap "$HOSTWIN"
+sleep 1
+import -window "$HOSTWIN" "$WORK/preview3.png"
+share=$(bright_share "$WORK/preview3.png")
+awk -v s="$share" 'BEGIN { exit !(s > 1.0) }' || fail "the preview was not drawn again when exposed ($share % orbs)"
 kill -TERM "$PREVIEW"
 wait_end "$PREVIEW"
 [ "$RC" = "0" ] || fail "the preview after SIGTERM: $RC"
