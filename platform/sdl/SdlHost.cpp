@@ -79,6 +79,7 @@ private:
 
     SSdlHostOptions m_options;
     bool m_video = false;
+    bool m_videoFailed = false;
     Display* m_x = nullptr;  // our own connection, for windows SDL does not watch
     SDL_GLContext m_context = nullptr;
     CGlRenderer* m_pRenderer = nullptr;
@@ -142,6 +143,9 @@ CSdlHost::~CSdlHost()
 bool CSdlHost::EnsureVideo()
 {
     if (m_video) return true;
+    if (m_videoFailed) return false;
+    // Said once: a second try would only say it again.
+    m_videoFailed = true;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // A full-screen saver must not vanish when a notification takes the focus.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -150,7 +154,15 @@ bool CSdlHost::EnsureVideo()
         std::fprintf(stderr, "nimbula: cannot open the display: %s\n", SDL_GetError());
         return false;
     }
+    // Without a display SDL falls back to drawing off screen, where nobody would see the universe.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::string(driver) == "offscreen" || std::string(driver) == "dummy") {
+        std::fprintf(stderr, "nimbula: no display to show the universe on\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     m_video = true;
+    m_videoFailed = false;
     XSetErrorHandler(OnXError);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
