@@ -1,9 +1,12 @@
 // The motion pass: boundary bounces, tidal turning, gravity and orb orientation.
 #include "universe/Motion.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "universe/Orb.h"
+#include "universe/OrbLanes.h"
 #include "universe/OrbMath.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
@@ -50,62 +53,136 @@ SFVec3f GravityPull(const SFVec3f& p, const CUniversalConstants& k)
     const double f = k.m_gravity / g;
     return k.m_blackHole ? p * -f : SFVec3f(0.0, -f, 0.0);
 }
+
+// v + pull, except that a component of v that is already NaN (from a pasted block) keeps its own
+// NaN: with both operands NaN the sum's sign would depend on the compiler's operand order.
+double AddKeepingNaN(double v, double pull) { return std::isnan(v) ? v + 0.0 : v + pull; }
+SFVec3f AddPull(const SFVec3f& v, const SFVec3f& pull)
+{
+    return {AddKeepingNaN(v.x, pull.x), AddKeepingNaN(v.y, pull.y), AddKeepingNaN(v.z, pull.z)};
+}
+
+// What the orientation step of an orb needs from its motion step.
+struct SRoll {
+    COrb* orb = nullptr;
+    SFVec3f pull;
+    double spin = 0.0;  // the angle it rolls by this frame
+};
+
+// One per orb, reused from frame to frame.
+std::vector<SRoll> g_rolls;
+
+// Boundary, tide, position and gravity of one orb; its orientation is left to RollOrbs.
+void MoveOrb(COrb& orb, SRoll& roll);
+
+// The orientation step of one or two orbs (n = 1 or 2): each rolls about its pull, faster the
+// faster it moves. Two at once share the lanes; a lone orb fills both with itself.
+void RollOrbs(const SRoll* roll, int n)
+{
+    SFVec3f up[2], view[2];
+    orbmath::SCosSin turn[2];
+    bool turns[2];
+    for (int i = 0; i < 2; ++i) {
+        const SRoll& r = roll[i < n ? i : 0];
+        const CShape& frame = *r.orb->m_pShape;
+        up[i] = (r.pull == SFVec3f::kZero) ? frame.m_up : r.pull;
+        view[i] = frame.m_view;
+        turns[i] = i < n && r.spin != 0.0 && std::isfinite(r.spin);
+        turn[i] = turns[i] ? orbmath::CosSin(r.spin) : orbmath::SCosSin{1.0, 0.0};
+    }
+    using namespace orbmath;
+    const SLaneVec ups = LaneVec(up[0], up[1]);
+    SLaneVec views = LaneVec(view[0], view[1]);
+    views = Select(LaneMask(turns[0], turns[1]),
+                   RotationMatrixApply(ups, Lanes(turn[0].c, turn[1].c), Lanes(turn[0].s, turn[1].s), views), views);
+    const SLaneVec sides = Cross(ups, views);
+    const SFVec3f turnedView[2] = {Lane0(views), Lane1(views)};
+    const SFVec3f side[2] = {Lane0(sides), Lane1(sides)};
+    CShape* frames[2] = {nullptr, nullptr};
+    for (int i = 0; i < n; ++i) {
+        CShape& frame = *roll[i].orb->m_pShape;
+        frame.m_position = roll[i].orb->m_position;
+        const SFVec3f newSide = (side[i] == SFVec3f::kZero) ? frame.m_side : side[i];
+        // A non-finite pull (extreme gravity) keeps the last good orientation.
+        if (!IsFinite(up[i]) || !IsFinite(turnedView[i]) || !IsFinite(newSide)) continue;
+        frame.m_view = turnedView[i];
+        frame.m_up = up[i];
+        frame.m_side = newSide;
+        frames[i] = &frame;
+    }
+    if (frames[0] && frames[1]) Reorthagonalize(*frames[0], *frames[1]);
+    else if (frames[0]) Reorthagonalize(*frames[0]);
+    else if (frames[1]) Reorthagonalize(*frames[1]);
+}
 }
 
 void MoveOrbs()
 {
     if (g_universeHost.timeStopped || !g_pConstants) return;
     double top = 0.0;
-    for (COrb* orb : g_orbs) {
+    // Motion first, every orb in order (it draws random numbers), orientation afterwards: no orb's
+    // motion reads an orientation, and the orientations, free of each other, then overlap.
+    g_rolls.resize(g_orbs.size());
+    for (size_t i = 0; i < g_orbs.size(); ++i) {
+        COrb* orb = g_orbs[i];
         if (NeedsRestart(orb->m_velocity)) orb->m_velocity = RandomVector(0.01);
-        orb->AdvanceOrb();
+        MoveOrb(*orb, g_rolls[i]);
         const double speed2 = orb->m_velocity.Magnitude();
         if (speed2 > top) top = speed2;
     }
+    for (size_t i = 0; i < g_rolls.size(); i += 2) RollOrbs(&g_rolls[i], int(std::min<size_t>(2, g_rolls.size() - i)));
     g_pConstants->m_topSpeed = std::sqrt(top);
 }
 
 void COrb::AdvanceOrb()
 {
+    SRoll roll;
+    MoveOrb(*this, roll);
+    RollOrbs(&roll, 1);
+}
+
+namespace {
+void MoveOrb(COrb& orb, SRoll& roll)
+{
     const CUniversalConstants& k = *g_pConstants;
-    const SFVec3f p = m_position;
-    const SFVec3f v = m_velocity;
+    const SFVec3f p = orb.m_position;
+    const SFVec3f v = orb.m_velocity;
     SFVec3f next = p + v;
 
     // Boundary: at most one bounce per step.
     if (k.m_sphericalBoundary) {
         if (next.Magnitude() > kSphereRadiusSquared) {
             const SFVec3f n = orbmath::Normalized(next);
-            Bounce({n.x * -v.x, n.y * -v.y, n.z * -v.z}, k.m_boundaryEnergy);
-            next = p + m_velocity;
+            orb.Bounce({n.x * -v.x, n.y * -v.y, n.z * -v.z}, k.m_boundaryEnergy);
+            next = p + orb.m_velocity;
         }
     } else {
         const SFVec3f& lo = k.m_boundaryMin;
         const SFVec3f& hi = k.m_boundaryMax;
         const double lowZLoss = (k.m_blackHole ? 1.0 : 2.0) * k.m_boundaryEnergy;
         if (next.x < lo.x) {
-            Bounce({v.x, 0.0, 0.0}, k.m_boundaryEnergy);
-            next = p + m_velocity;
+            orb.Bounce({v.x, 0.0, 0.0}, k.m_boundaryEnergy);
+            next = p + orb.m_velocity;
             if (next.x < lo.x) next.x = lo.x;
         } else if (next.z < lo.z) {
-            Bounce({0.0, 0.0, v.z}, lowZLoss);
-            next = p + m_velocity;
+            orb.Bounce({0.0, 0.0, v.z}, lowZLoss);
+            next = p + orb.m_velocity;
             if (next.z < lo.z) next.z = lo.z;
         } else if (next.x > hi.x) {
-            Bounce({v.x, 0.0, 0.0}, k.m_boundaryEnergy);
-            next = p + m_velocity;
+            orb.Bounce({v.x, 0.0, 0.0}, k.m_boundaryEnergy);
+            next = p + orb.m_velocity;
             if (next.x > hi.x) next.x = hi.x;
         } else if (next.z > hi.z) {
-            Bounce({0.0, 0.0, v.z}, k.m_boundaryEnergy);
-            next = p + m_velocity;
+            orb.Bounce({0.0, 0.0, v.z}, k.m_boundaryEnergy);
+            next = p + orb.m_velocity;
             if (next.z > hi.z) next.z = hi.z;
         } else if (next.y < lo.y) {
-            Bounce({0.0, v.y, 0.0}, k.m_boundaryEnergy);
-            next = p + m_velocity;
+            orb.Bounce({0.0, v.y, 0.0}, k.m_boundaryEnergy);
+            next = p + orb.m_velocity;
             if (next.y < lo.y) next.y = lo.y;
         } else if (next.y > hi.y) {
-            Bounce({0.0, v.y, 0.0}, k.m_boundaryEnergy);
-            next = p + m_velocity;
+            orb.Bounce({0.0, v.y, 0.0}, k.m_boundaryEnergy);
+            next = p + orb.m_velocity;
             if (next.y > hi.y) next.y = hi.y;
         }
     }
@@ -115,32 +192,18 @@ void COrb::AdvanceOrb()
     if (k.m_spinning) {
         s = TidalShift(p, k);
         next += s;
-        m_velocity += s;
+        orb.m_velocity += s;
     }
 
     // Overflow from a pasted block must not leave the orb nowhere: it stays where it was.
     if (!orbmath::IsFinite(next)) next = orbmath::IsFinite(p) ? p : SFVec3f::kZero;
-    m_position = next;
+    orb.m_position = next;
 
-    const SFVec3f a = GravityPull(m_position, k);
-    m_velocity += a;
+    roll.orb = &orb;
+    roll.pull = GravityPull(orb.m_position, k);
+    orb.m_velocity = AddPull(orb.m_velocity, roll.pull);
 
-    // Orientation: the orb rolls about its pull, faster the faster it moves.
-    CShape& frame = *m_pShape;
-    const SFVec3f up = (a == SFVec3f::kZero) ? frame.m_up : a;
-    SFVec3f view = frame.m_view;
-    const double spin = m_velocity.Magnitude() / k.m_topSpeed;
-    if (spin != 0.0 && std::isfinite(spin)) view = orbmath::RotationMatrixApply(up, spin, view);
-    SFVec3f side = up.CrossProduct(view);
-    if (side == SFVec3f::kZero) side = frame.m_side;
-    frame.m_position = m_position;
-    // A non-finite pull (extreme gravity) keeps the last good orientation.
-    if (orbmath::IsFinite(up) && orbmath::IsFinite(view) && orbmath::IsFinite(side)) {
-        frame.m_view = view;
-        frame.m_up = up;
-        frame.m_side = side;
-        orbmath::Reorthagonalize(frame);
-    }
-
-    if (k.m_spinning) m_velocity -= s;
+    roll.spin = orb.m_velocity.Magnitude() / k.m_topSpeed;
+    if (k.m_spinning) orb.m_velocity -= s;
+}
 }

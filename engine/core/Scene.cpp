@@ -61,11 +61,13 @@ int CScene::CellOf(const SFVec3f& centre) const
     const double c[3] = {centre.x - m_mapOrigin.x, centre.y - m_mapOrigin.y, centre.z - m_mapOrigin.z};
     int cell[3];
     for (int a = 0; a < 3; ++a) {
-        const double f = std::floor(c[a] / m_cellStep[a]);
+        // Compared before rounding down, which gives the same cell as floor() without its libm
+        // call: q >= 0 exactly when floor(q) >= 0, and likewise against the whole number D - 1.
+        const double q = c[a] / m_cellStep[a];
         // NaN and far-away centres land in the border cells, never outside the grid.
-        if (!(f >= 0.0)) cell[a] = 0;
-        else if (f >= m_divisions - 1) cell[a] = m_divisions - 1;
-        else cell[a] = int(f);
+        if (!(q >= 0.0)) cell[a] = 0;
+        else if (q >= m_divisions - 1) cell[a] = m_divisions - 1;
+        else cell[a] = int(q);
     }
     return cell[0] + cell[1] * m_divisions + cell[2] * m_divisions * m_divisions;
 }
