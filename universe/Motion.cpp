@@ -67,7 +67,17 @@ struct SRoll {
     COrb* orb = nullptr;
     SFVec3f pull;
     double spin = 0.0;  // the angle it rolls by this frame
+    bool turns = false;
+    orbmath::SCosSin turn{1.0, 0.0};  // cosine and sine of spin when it turns
 };
+
+// The sine and cosine of the roll, worked out for every orb before any frame is touched: the
+// calls then follow one another and overlap instead of waiting on each frame's arithmetic.
+void PrepareRoll(SRoll& r)
+{
+    r.turns = r.spin != 0.0 && std::isfinite(r.spin);
+    r.turn = r.turns ? orbmath::CosSin(r.spin) : orbmath::SCosSin{1.0, 0.0};
+}
 
 // One per orb, reused from frame to frame.
 std::vector<SRoll> g_rolls;
@@ -87,8 +97,8 @@ void RollOrbs(const SRoll* roll, int n)
         const CShape& frame = *r.orb->m_pShape;
         up[i] = (r.pull == SFVec3f::kZero) ? frame.m_up : r.pull;
         view[i] = frame.m_view;
-        turns[i] = i < n && r.spin != 0.0 && std::isfinite(r.spin);
-        turn[i] = turns[i] ? orbmath::CosSin(r.spin) : orbmath::SCosSin{1.0, 0.0};
+        turns[i] = i < n && r.turns;
+        turn[i] = r.turn;
     }
     using namespace orbmath;
     const SLaneVec ups = LaneVec(up[0], up[1]);
@@ -130,6 +140,7 @@ void MoveOrbs()
         const double speed2 = orb->m_velocity.Magnitude();
         if (speed2 > top) top = speed2;
     }
+    for (SRoll& r : g_rolls) PrepareRoll(r);
     for (size_t i = 0; i < g_rolls.size(); i += 2) RollOrbs(&g_rolls[i], int(std::min<size_t>(2, g_rolls.size() - i)));
     g_pConstants->m_topSpeed = std::sqrt(top);
 }
@@ -138,6 +149,7 @@ void COrb::AdvanceOrb()
 {
     SRoll roll;
     MoveOrb(*this, roll);
+    PrepareRoll(roll);
     RollOrbs(&roll, 1);
 }
 
