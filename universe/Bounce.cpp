@@ -34,31 +34,24 @@ const STwist* TwistTable()
 struct SBounce {
     SFVec3f v;  // the velocity bounced
     SFVec3f u;  // the surface direction, of unit length
-    int r4 = 0, r5 = 0;
-    bool active = false;
+    int r4, r5;
+    bool active;
 };
 
-// The surface directions and every draw of up to two bounces, in their fixed order: all of the
-// first bounce's draws, then the second's. Only the draws are sequential; the lengths are not.
-void Prepare(SBounce (&b)[2], const SFVec3f (&velocity)[2], const SFVec3f (&surface)[2])
+// One bounce's surface direction (its unit length given) and draws, in their fixed order.
+SBounce Prepare(const SFVec3f& velocity, const SFVec3f& surface, const SFVec3f& unit)
 {
-    const orbmath::SLaneVec units = orbmath::Normalized(orbmath::LaneVec(surface[0], surface[1]));
-    const SFVec3f unit[2] = {orbmath::Lane0(units), orbmath::Lane1(units)};
-    for (int i = 0; i < 2; ++i) {
-        b[i].v = velocity[i];
-        if (surface[i] == SFVec3f::kZero || velocity[i] == SFVec3f::kZero) continue;
-        b[i].active = true;
-        b[i].u = unit[i];
-        if (b[i].u == b[i].v) {
-            const int r1 = Rand(), r2 = Rand(), r3 = Rand();
-            const SFVec3f& u = b[i].u;
-            const SFVec3f j(u.x * (double(r3) / kRandMax - 0.5), u.y * (double(r2) / kRandMax - 0.5),
-                            u.z * (double(r1) / kRandMax - 0.5));
-            b[i].u = orbmath::Normalized(u + j * 0.2);
-        }
-        b[i].r4 = Rand();
-        b[i].r5 = Rand();
+    if (surface == SFVec3f::kZero || velocity == SFVec3f::kZero) return {velocity, SFVec3f(), 0, 0, false};
+    SFVec3f u = unit;
+    if (u == velocity) {
+        const int r1 = Rand(), r2 = Rand(), r3 = Rand();
+        const SFVec3f j(u.x * (double(r3) / kRandMax - 0.5), u.y * (double(r2) / kRandMax - 0.5),
+                        u.z * (double(r1) / kRandMax - 0.5));
+        u = orbmath::Normalized(u + j * 0.2);
     }
+    const int r4 = Rand();
+    const int r5 = Rand();
+    return {velocity, u, r4, r5, true};
 }
 
 // The angle between velocity and surface, from their cosine.
@@ -117,8 +110,12 @@ void Finish(COrb& orb, const SFVec3f& r, double energyLoss)
 // Up to two bounces at once; a null second orb leaves its lane idle.
 void BounceLanes(COrb* a, const SFVec3f& surfaceA, COrb* b, const SFVec3f& surfaceB, double energyLoss)
 {
-    SBounce bounce[2];
-    Prepare(bounce, {a->m_velocity, b ? b->m_velocity : SFVec3f()}, {surfaceA, b ? surfaceB : SFVec3f()});
+    const SFVec3f velocityB = b ? b->m_velocity : SFVec3f(), surfaceOfB = b ? surfaceB : SFVec3f();
+    // Both lengths at once; the draws stay in order: all of a's, then all of b's.
+    const orbmath::SLaneVec units = orbmath::Normalized(orbmath::LaneVec(surfaceA, surfaceOfB));
+    // Built whole rather than zeroed and filled: no memset per bounce.
+    const SBounce bounce[2] = {Prepare(a->m_velocity, surfaceA, orbmath::Lane0(units)),
+                               Prepare(velocityB, surfaceOfB, orbmath::Lane1(units))};
     if (!bounce[0].active && !bounce[1].active) return;
     // Neither turn reads what the other writes, so both are worked out before either is stored.
     SFVec3f turned[2];
