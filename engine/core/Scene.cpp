@@ -2,6 +2,7 @@
 #include "engine/core/Scene.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "engine/core/Geometry.h"
@@ -36,6 +37,7 @@ void CScene::CreateSpatialMap(short divisions, double size, const SFVec3f& exten
     m_cellStep[2] = extent.z / m_divisions;
     m_cellHeads.assign(size_t(m_divisions) * m_divisions * m_divisions, -1);
     m_occupiedCells.clear();
+    m_occupiedBits.assign((m_cellHeads.size() + 63) / 64, 0);
     m_hasMap = true;
 }
 
@@ -96,11 +98,32 @@ int CScene::UpdateSpatialMapElements()
         }
         const int cell = CellOf(centre);
         el.m_link = m_cellHeads[size_t(cell)];
-        if (el.m_link == -1) m_occupiedCells.push_back(cell);
+        if (el.m_link == -1) {
+            m_occupiedCells.push_back(cell);
+            m_occupiedBits[size_t(cell) >> 6] |= uint64_t(1) << (cell & 63);
+        }
         m_cellHeads[size_t(cell)] = i;
     }
-    std::sort(m_occupiedCells.begin(), m_occupiedCells.end());
+    SortOccupiedCells();
     return int(m_cellHeads.size());
+}
+
+void CScene::SortOccupiedCells()
+{
+    // Reading the marks back in order beats sorting while the grid has few words per cell filled;
+    // a fine grid holding a few orbs is sorted instead. Either way every mark is cleared.
+    const size_t words = m_occupiedBits.size();
+    if (words > m_occupiedCells.size() * 8) {
+        for (int32_t cell : m_occupiedCells) m_occupiedBits[size_t(cell) >> 6] = 0;
+        std::sort(m_occupiedCells.begin(), m_occupiedCells.end());
+        return;
+    }
+    m_occupiedCells.clear();
+    for (size_t w = 0; w < words; ++w) {
+        for (uint64_t bits = m_occupiedBits[w]; bits != 0; bits &= bits - 1)
+            m_occupiedCells.push_back(int32_t(w * 64 + size_t(std::countr_zero(bits))));
+        m_occupiedBits[w] = 0;
+    }
 }
 
 void CScene::SetHitVector(int /*mode*/, CPoint point)

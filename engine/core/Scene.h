@@ -78,6 +78,8 @@ public:
 
 private:
     void CastHitRay(int width, int height);
+    // Puts the cells filed by the last update in ascending order.
+    void SortOccupiedCells();
 
     std::vector<CCyberspaceObject*> m_objects;
     bool m_hasMap = false;
@@ -87,6 +89,7 @@ private:
     double m_cellStep[3] = {1.0, 1.0, 1.0};  // extent / divisions per axis
     std::vector<int32_t> m_cellHeads;
     std::vector<int32_t> m_occupiedCells;
+    std::vector<uint64_t> m_occupiedBits;  // a bit per cell: set while filing, cleared when sorted
     std::vector<SSpatialElement> m_elements;
     int m_elementCount = 0;
     bool m_hitPending = false;
