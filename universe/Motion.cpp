@@ -79,15 +79,17 @@ void PrepareRoll(SRoll& r)
     r.turn = r.turns ? orbmath::CosSin(r.spin) : orbmath::SCosSin{1.0, 0.0};
 }
 
-// One per orb, reused from frame to frame.
+// One per orb, and the frames the orientation pass straightens; reused from frame to frame.
 std::vector<SRoll> g_rolls;
+std::vector<CLocalCoordinateSystem*> g_straighten;
 
 // Boundary, tide, position and gravity of one orb; its orientation is left to RollOrbs.
 void MoveOrb(COrb& orb, SRoll& roll);
 
 // The orientation step of one or two orbs (n = 1 or 2): each rolls about its pull, faster the
-// faster it moves. Two at once share the lanes; a lone orb fills both with itself.
-void RollOrbs(const SRoll* roll, int n)
+// faster it moves. Two at once share the lanes; a lone orb fills both with itself. The frames to
+// straighten afterwards are added to straighten.
+void RollOrbs(const SRoll* roll, int n, std::vector<CLocalCoordinateSystem*>& straighten)
 {
     SFVec3f up[2], view[2];
     orbmath::SCosSin turn[2];
@@ -108,7 +110,6 @@ void RollOrbs(const SRoll* roll, int n)
     const SLaneVec sides = Cross(ups, views);
     const SFVec3f turnedView[2] = {Lane0(views), Lane1(views)};
     const SFVec3f side[2] = {Lane0(sides), Lane1(sides)};
-    CShape* frames[2] = {nullptr, nullptr};
     for (int i = 0; i < n; ++i) {
         CShape& frame = *roll[i].orb->m_pShape;
         frame.m_position = roll[i].orb->m_position;
@@ -118,11 +119,17 @@ void RollOrbs(const SRoll* roll, int n)
         frame.m_view = turnedView[i];
         frame.m_up = up[i];
         frame.m_side = newSide;
-        frames[i] = &frame;
+        straighten.push_back(&frame);
     }
-    if (frames[0] && frames[1]) Reorthagonalize(*frames[0], *frames[1]);
-    else if (frames[0]) Reorthagonalize(*frames[0]);
-    else if (frames[1]) Reorthagonalize(*frames[1]);
+}
+
+// Reorthagonalize of every frame listed, two at a time. A pass of its own: each pair's chain of
+// square roots and divisions then overlaps the next pair's instead of waiting alone.
+void Straighten(const std::vector<CLocalCoordinateSystem*>& frames)
+{
+    size_t i = 0;
+    for (; i + 1 < frames.size(); i += 2) orbmath::Reorthagonalize(*frames[i], *frames[i + 1]);
+    if (i < frames.size()) orbmath::Reorthagonalize(*frames[i]);
 }
 }
 
@@ -141,7 +148,10 @@ void MoveOrbs()
         if (speed2 > top) top = speed2;
     }
     for (SRoll& r : g_rolls) PrepareRoll(r);
-    for (size_t i = 0; i < g_rolls.size(); i += 2) RollOrbs(&g_rolls[i], int(std::min<size_t>(2, g_rolls.size() - i)));
+    g_straighten.clear();
+    for (size_t i = 0; i < g_rolls.size(); i += 2)
+        RollOrbs(&g_rolls[i], int(std::min<size_t>(2, g_rolls.size() - i)), g_straighten);
+    Straighten(g_straighten);
     g_pConstants->m_topSpeed = std::sqrt(top);
 }
 
@@ -150,7 +160,9 @@ void COrb::AdvanceOrb()
     SRoll roll;
     MoveOrb(*this, roll);
     PrepareRoll(roll);
-    RollOrbs(&roll, 1);
+    std::vector<CLocalCoordinateSystem*> frame;
+    RollOrbs(&roll, 1, frame);
+    Straighten(frame);
 }
 
 namespace {
