@@ -65,7 +65,9 @@ TEST(SimulationFuzz, RandomConstantBlocksNeverBreakTheSimulation)
         for (int frame = 0; frame < 300; ++frame) CUniverseSandbox::Frame();
         SCOPED_TRACE(round);
         ExpectSane();
-        if (beforeBuild) EXPECT_EQ(int(g_orbs.size()), sandbox.m_constants.m_orbCount);
+        if (beforeBuild) {
+            EXPECT_EQ(int(g_orbs.size()), sandbox.m_constants.m_orbCount);
+        }
     }
 }
 
