@@ -3,18 +3,7 @@
 # Usage: test_input.sh BUILD_DIR. Screenshots stay in $NIMBULA_E2E_KEEP when that is set.
 set -euo pipefail
 
-BUILD=$(cd "${1:?usage: test_input.sh BUILD_DIR}" && pwd)
-BIN=$BUILD/nimbula
-if [ ! -x "$BIN" ]; then
-    echo "test_input: no $BIN (a build without the program); nothing to test"
-    exit 0
-fi
-
-if [ "${2:-}" != "--inner" ]; then
-    exec xvfb-run -a -s "-screen 0 640x480x24" bash "$0" "$BUILD" --inner
-fi
-
-WORK=$(mktemp -d)
+source "$(dirname "$0")/common.sh" test_input "$@"
 PID=
 cleanup() {
     if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill "$PID" 2>/dev/null || true; fi
@@ -24,15 +13,6 @@ cleanup() {
 trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; [ -f "$WORK/run.log" ] && sed 's/^/  program: /' "$WORK/run.log"; exit 1; }
-
-export NIMBULA_MESSAGE_BOXES=stderr
-export NIMBULA_DIR=$WORK/install
-export XDG_CONFIG_HOME=$WORK/config
-# Our own runtime folder: the single-instance lock of another test run must not refuse us.
-export XDG_RUNTIME_DIR=$WORK/run
-mkdir -p "$NIMBULA_DIR" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-cp "$BUILD"/res/* "$NIMBULA_DIR"/
 
 start() {
     "$BIN" -s --orbs "$1" >"$WORK/run.log" 2>&1 &

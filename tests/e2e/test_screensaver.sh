@@ -3,18 +3,7 @@
 # Usage: test_screensaver.sh BUILD_DIR. Screenshots stay in $NIMBULA_E2E_KEEP when that is set.
 set -euo pipefail
 
-BUILD=$(cd "${1:?usage: test_screensaver.sh BUILD_DIR}" && pwd)
-BIN=$BUILD/nimbula
-if [ ! -x "$BIN" ]; then
-    echo "test_screensaver: no $BIN (a build without the program); nothing to test"
-    exit 0
-fi
-
-if [ "${2:-}" != "--inner" ]; then
-    exec xvfb-run -a -s "-screen 0 640x480x24" bash "$0" "$BUILD" --inner
-fi
-
-WORK=$(mktemp -d)
+source "$(dirname "$0")/common.sh" test_screensaver "$@"
 PIDS=()
 cleanup() {
     for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -25,15 +14,6 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; for f in "$WORK"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
 pass() { echo "ok: $*"; }
-
-export NIMBULA_MESSAGE_BOXES=stderr
-export NIMBULA_DIR=$WORK/install
-export XDG_CONFIG_HOME=$WORK/config
-# Our own runtime folder: the single-instance lock of another test run must not refuse us.
-export XDG_RUNTIME_DIR=$WORK/run
-mkdir -p "$NIMBULA_DIR" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-cp "$BUILD"/res/* "$NIMBULA_DIR"/
 
 # Waits for a visible window of pid; prints its id.
 window_of() {
