@@ -28,79 +28,83 @@ layout(location = 6) in vec4 aSpecularShininess;
 
 uniform mat4 uView;
 uniform mat4 uProj;
+uniform vec2 uDepth;  // window depth = x + y / eye z
 uniform vec3 uLightDir;
+uniform vec3 uLightAmbient;
+uniform vec3 uLightDiffuse;
+uniform vec3 uLightSpecular;
 
-out vec3 vEyePos;
-flat out vec3 vHalfway;
-flat out vec3 vCentre;
-flat out float vInvRadius;
-flat out float vCentreTerm;
-flat out mat3 vToObject;
+// The ray through this pixel in the orb's own axes, in orb radii.
+out vec3 vRay;
+flat out vec4 vCentre;       // orb centre in its own axes and radii; w: squared distance - 1
+flat out vec4 vLightDepth;   // light direction in orb axes; w: depth scale
+flat out vec4 vHalfwayShine; // halfway vector in orb axes; w: shininess
 flat out vec3 vAmbient;
 flat out vec3 vDiffuse;
-flat out vec4 vSpecular;
+flat out vec3 vSpecular;
 
-const float kPi = 3.14159265358979;
-// An octagon around the unit circle, as a triangle strip: 17 % fewer pixels than a square.
-const float kOctagonReach = 1.0824 * 1.01;
-const vec2 kOctagon[8] = vec2[8](
-    vec2(0.3827, -0.9239), vec2(-0.3827, -0.9239), vec2(0.9239, -0.3827), vec2(-0.9239, -0.3827),
-    vec2(0.9239, 0.3827), vec2(-0.9239, 0.3827), vec2(0.3827, 0.9239), vec2(-0.3827, 0.9239));
+// A square around the unit circle, as a triangle strip; two triangles per orb. A rasterizer
+// shades each triangle's edge blocks again, so fewer triangles beat a tighter polygon.
+const float kCoverReach = 1.01;
+const vec2 kCorners[4] = vec2[4](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0));
 
 void main()
 {
     vec3 c = (uView * vec4(aCentreRadius.xyz, 1.0)).xyz;
     float r = aCentreRadius.w;
     float d2 = dot(c, c);
-    vCentre = c;
-    vInvRadius = 1.0 / r;
-    vCentreTerm = d2 - r * r;
+    // The orb's axes seen from the eye, made exactly orthonormal so the turn keeps lengths.
     mat3 eyeAxes = mat3(uView);
-    // Rows of the eye-to-object turn: the orb's axes seen from the eye.
-    vToObject = transpose(mat3(eyeAxes * aSide, eyeAxes * aUp, eyeAxes * aView));
-    vAmbient = aAmbient;
-    vDiffuse = aDiffuse;
-    vSpecular = aSpecularShininess;
+    // A degenerate frame (zero or parallel axes) still gets some orthonormal axes.
+    vec3 ex = eyeAxes * aSide, ey = eyeAxes * aUp;
+    vec3 sx = dot(ex, ex) > 1e-12 ? normalize(ex) : vec3(1.0, 0.0, 0.0);
+    ey -= sx * dot(sx, ey);
+    if (dot(ey, ey) <= 1e-12) ey = cross(sx, abs(sx.x) < 0.9 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 1.0, 0.0));
+    vec3 sy = normalize(ey);
+    vec3 sz = cross(sx, sy);
+    sz = dot(sz, eyeAxes * aView) < 0.0 ? -sz : sz;
+    mat3 toObject = transpose(mat3(sx, sy, sz));
+    vec3 k = toObject * c / r;
+    float centreTerm = dot(k, k) - 1.0;
+    vCentre = vec4(k, centreTerm);
+    vLightDepth = vec4(toObject * -uLightDir, -uDepth.y / max(centreTerm, 1e-6));
+    vAmbient = aAmbient * uLightAmbient;
+    vDiffuse = aDiffuse * uLightDiffuse;
+    vSpecular = aSpecularShininess.rgb * uLightSpecular;
     // An eye inside the orb sees none of its outside, as with culled back faces.
     if (d2 <= r * r * 1.0001) {
-        vEyePos = vec3(0.0);
-        vHalfway = vec3(0.0, 0.0, 1.0);
+        vRay = vec3(0.0);
+        vHalfwayShine = vec4(0.0, 0.0, 1.0, 1.0);
         gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
         return;
     }
     float d = sqrt(d2);
     // An orb spans a degree or two: one halfway vector, towards its centre, serves all its pixels.
-    vHalfway = normalize(-uLightDir - c / d);
+    vHalfwayShine = vec4(toObject * normalize(-uLightDir - c / d), max(aSpecularShininess.w, 1.0));
     // A square across the line of sight through the centre, just wide enough for the cone of
     // rays that touch the sphere.
     vec3 axis = c / d;
     vec3 helper = abs(axis.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
     vec3 u = normalize(cross(helper, axis));
     vec3 v = cross(axis, u);
-    float h = r * sqrt(d2 / (d2 - r * r)) * kOctagonReach;
-    vec2 corner = kOctagon[gl_VertexID];
+    float h = r * sqrt(d2 / (d2 - r * r)) * kCoverReach;
+    vec2 corner = kCorners[gl_VertexID & 3];
     vec3 p = c + (u * corner.x + v * corner.y) * h;
-    vEyePos = p;
+    vRay = toObject * p / r;
     gl_Position = uProj * vec4(p, 1.0);
 }
 )";
 
 const char* kFragmentShader = R"(#version 330 core
-in vec3 vEyePos;
-flat in vec3 vHalfway;
-flat in vec3 vCentre;
-flat in float vInvRadius;
-flat in float vCentreTerm;
-flat in mat3 vToObject;
+in vec3 vRay;
+flat in vec4 vCentre;
+flat in vec4 vLightDepth;
+flat in vec4 vHalfwayShine;
 flat in vec3 vAmbient;
 flat in vec3 vDiffuse;
-flat in vec4 vSpecular;
+flat in vec3 vSpecular;
 
-uniform vec2 uDepth;  // window depth = x + y / eye z
-uniform vec3 uLightDir;
-uniform vec3 uLightAmbient;
-uniform vec3 uLightDiffuse;
-uniform vec3 uLightSpecular;
+uniform vec2 uDepth;
 uniform sampler2D uTexture;
 
 out vec4 fragColor;
@@ -134,27 +138,26 @@ float FastAcos(float x)
 
 void main()
 {
-    // The ray from the eye through this pixel against the sphere; the nearer root is the surface.
-    vec3 p = vEyePos;
-    float a = dot(p, p);
-    float b = dot(p, vCentre);
-    float disc = b * b - a * vCentreTerm;
+    // The ray against the unit sphere in the orb's axes: a t^2 - 2 b t + c = 0, nearer root.
+    vec3 q = vRay;
+    float a = dot(q, q);
+    float b = dot(q, vCentre.xyz);
+    float disc = b * b - a * vCentre.w;
     if (disc < 0.0) discard;
-    vec3 hit = p * ((b - sqrt(disc)) / a);
-    vec3 n = (hit - vCentre) * vInvRadius;
-    gl_FragDepth = uDepth.x + uDepth.y / hit.z;
+    float far = b + sqrt(disc);
+    vec3 o = q * (vCentre.w / far) - vCentre.xyz;
+    // The hit lies at c / far along the ray to the square, whose eye depth is -1 / gl_FragCoord.w
+    // (the projection's w is -z): true depth with no division.
+    gl_FragDepth = uDepth.x + vLightDepth.w * gl_FragCoord.w * far;
 
     // The sphere model's own mapping: u around the up axis, v from its +up pole.
-    vec3 o = vToObject * n;
     vec2 uv = vec2(FastAtan2(o.z, o.x) * kInvTwoPi, FastAcos(o.y) * kInvPi);
     vec3 texel = textureLod(uTexture, uv, 0.0).rgb;
 
-    vec3 toLight = -uLightDir;
-    float diffuse = max(dot(n, toLight), 0.0);
-    float specular = diffuse > 0.0 ? SchlickPow(max(dot(n, vHalfway), 0.0), max(vSpecular.w, 1.0)) : 0.0;
-    vec3 lit = texel * (vAmbient * uLightAmbient + vDiffuse * uLightDiffuse * diffuse)
-             + vSpecular.rgb * uLightSpecular * specular;
-    fragColor = vec4(min(lit, vec3(1.0)), 1.0);
+    float diffuse = max(dot(o, vLightDepth.xyz), 0.0);
+    float specular = diffuse > 0.0 ? SchlickPow(max(dot(o, vHalfwayShine.xyz), 0.0), vHalfwayShine.w) : 0.0;
+    // The colour buffer is fixed point: the store clamps to 1.
+    fragColor = vec4(texel * (vAmbient + vDiffuse * diffuse) + vSpecular * specular, 1.0);
 }
 )";
 
@@ -475,7 +478,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
             glVertexAttribPointer(i, sizes[i], GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
             offset += size_t(sizes[i]) * sizeof(float);
         }
-        glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 8, GLsizei(last - first));
+        glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, GLsizei(last - first));
         first = last;
     }
     glBindVertexArray(0);
