@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/core/Dib.h"
 #include "engine/core/Geometry.h"
@@ -109,32 +110,8 @@ uniform sampler2D uTexture;
 
 out vec4 fragColor;
 
-const float kInvTwoPi = 0.159154943;
-const float kInvPi = 0.318309886;
-
-// Polynomial arc functions, good to about 1e-4 radian: a texel is 2.5e-2 radian wide, and the
-// library forms cost a third of the shader on a software rasterizer.
-float FastAtan2(float y, float x)
-{
-    float ax = abs(x), ay = abs(y);
-    float a = min(ax, ay) / max(max(ax, ay), 1e-20);
-    float s = a * a;
-    float r = ((-0.0464964749 * s + 0.15931422) * s - 0.327622764) * s * a + a;
-    r = ay > ax ? 1.57079637 - r : r;
-    r = x < 0.0 ? 3.14159274 - r : r;
-    return y < 0.0 ? -r : r;
-}
-
 // x^s as Schlick's rational form: the same highlight without log and exp per pixel.
 float SchlickPow(float x, float s) { return x / (s - s * x + x); }
-
-float FastAcos(float x)
-{
-    float ax = min(abs(x), 1.0);
-    float r = ((-0.0187293 * ax + 0.0742610) * ax - 0.2121144) * ax + 1.5707288;
-    r *= sqrt(1.0 - ax);
-    return x < 0.0 ? 3.14159265 - r : r;
-}
 
 void main()
 {
@@ -150,9 +127,12 @@ void main()
     // (the projection's w is -z): true depth with no division.
     gl_FragDepth = uDepth.x + vLightDepth.w * gl_FragCoord.w * far;
 
-    // The sphere model's own mapping: u around the up axis, v from its +up pole.
-    vec2 uv = vec2(FastAtan2(o.z, o.x) * kInvTwoPi, FastAcos(o.y) * kInvPi);
-    vec3 texel = textureLod(uTexture, uv, 0.0).rgb;
+    // The picture is stored folded onto an octahedron (OctahedralPicture): a few adds per pixel
+    // instead of two arc functions.
+    vec2 fold = o.xz / (abs(o.x) + abs(o.y) + abs(o.z));
+    vec2 away = vec2(fold.x >= 0.0 ? 1.0 : -1.0, fold.y >= 0.0 ? 1.0 : -1.0);
+    fold = o.y >= 0.0 ? fold : (1.0 - abs(fold.yx)) * away;
+    vec3 texel = textureLod(uTexture, fold * 0.5 + 0.5, 0.0).rgb;
 
     float diffuse = max(dot(o, vLightDepth.xyz), 0.0);
     float specular = diffuse > 0.0 ? SchlickPow(max(dot(o, vHalfwayShine.xyz), 0.0), vHalfwayShine.w) : 0.0;
@@ -162,7 +142,7 @@ void main()
 )";
 
 constexpr int kFloatsPerOrb = 23;
-constexpr int kTextureWidth = 128, kTextureHeight = 64;
+constexpr int kTextureWidth = 256, kTextureHeight = 128, kOctahedralSize = 128;
 
 struct STexture {
     GLuint name = 0;
@@ -176,6 +156,41 @@ struct SOrbRef {
     const C2DTextureShader* texture;
     size_t item;
 };
+
+// The sphere model's mapping (u around the up axis, v from its +up pole) resampled onto the
+// octahedral square the orb shader reads: the same picture on the orb, cheaper per pixel.
+std::vector<uint8_t> OctahedralPicture(const CDIB& source, int size)
+{
+    const int w = source.GetWidth(), h = source.GetHeight();
+    const uint8_t* src = source.Pixels();
+    std::vector<uint8_t> out(size_t(size) * size * 4);
+    for (int row = 0; row < size; ++row) {
+        for (int col = 0; col < size; ++col) {
+            double fx = (col + 0.5) / size * 2.0 - 1.0, fz = (row + 0.5) / size * 2.0 - 1.0;
+            double y = 1.0 - std::abs(fx) - std::abs(fz);
+            if (y < 0.0) {
+                const double ux = (1.0 - std::abs(fz)) * (fx >= 0.0 ? 1.0 : -1.0);
+                const double uz = (1.0 - std::abs(fx)) * (fz >= 0.0 ? 1.0 : -1.0);
+                fx = ux;
+                fz = uz;
+            }
+            const double len = std::sqrt(fx * fx + y * y + fz * fz);
+            const double u = std::atan2(fz / len, fx / len) / (2.0 * 3.14159265358979), v = std::acos(std::clamp(y / len, -1.0, 1.0)) / 3.14159265358979;
+            // Bilinear, wrapping around the up axis and clamped at the poles, as GL sampled it.
+            const double sx = u * w - 0.5, sy = std::clamp(v * h - 0.5, 0.0, double(h - 1));
+            const int x0 = int(std::floor(sx)), y0 = int(sy);
+            const double ax = sx - x0, ay = sy - y0;
+            const int xa = ((x0 % w) + w) % w, xb = (xa + 1) % w, ya = y0, yb = std::min(y0 + 1, h - 1);
+            uint8_t* dst = &out[(size_t(row) * size + col) * 4];
+            for (int ch = 0; ch < 4; ++ch) {
+                const double top = src[(size_t(ya) * w + xa) * 4 + ch] * (1 - ax) + src[(size_t(ya) * w + xb) * 4 + ch] * ax;
+                const double bottom = src[(size_t(yb) * w + xa) * 4 + ch] * (1 - ax) + src[(size_t(yb) * w + xb) * 4 + ch] * ax;
+                dst[ch] = uint8_t(std::lround(top * (1 - ay) + bottom * ay));
+            }
+        }
+    }
+    return out;
+}
 
 void ToFloatMatrix(const double in[16], float out[16])
 {
@@ -307,16 +322,18 @@ struct CGlRenderer::SState {
         if (!t.name) glGenTextures(1, &t.name);
         glBindTexture(GL_TEXTURE_2D, t.name);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        // One level, about as many texels around an orb as it has pixels at the usual distance:
-        // mip mapping costs a software rasterizer more than the whole rest of the lighting.
+        // One level, a little more detail than an orb shows at the usual distance: mip mapping
+        // costs a software rasterizer more than the whole rest of the lighting.
         CDIB sized(*pic);
         const int w = std::min(sized.GetWidth(), kTextureWidth), h = std::min(sized.GetHeight(), kTextureHeight);
         if (w != sized.GetWidth() || h != sized.GetHeight()) sized.FPRescale(w, h);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, sized.GetWidth(), sized.GetHeight(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     sized.Pixels());
+        const std::vector<uint8_t> folded = OctahedralPicture(sized, kOctahedralSize);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kOctahedralSize, kOctahedralSize, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     folded.data());
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        // The folded square's edges meet their mirror images: clamping joins them without a seam.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         t.picture = pic;
         t.revision = shader->m_revision;
