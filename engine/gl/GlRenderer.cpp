@@ -142,6 +142,10 @@ void main()
 )";
 
 constexpr int kFloatsPerOrb = 23;
+// Frames share one depth clear: frame k of a round writes depths only below every earlier frame's,
+// in its own slice of the depth range. Clearing the depth buffer costs a software rasterizer a
+// seventh of the frame; 2^21 steps per slice still resolve where orbs cut into each other.
+constexpr int kDepthSlices = 8;
 constexpr int kTextureWidth = 256, kTextureHeight = 128, kOctahedralSize = 128;
 
 struct STexture {
@@ -228,6 +232,10 @@ struct CGlRenderer::SState {
     std::vector<SOrbRef> order;
     uint64_t frame = 0;
     int drawableWidth = 0, drawableHeight = 0;
+    const void* target = nullptr;
+    // What the depth buffer last held: which drawable at which size, and the slice in use.
+    const void* depthTarget = nullptr;
+    int depthWidth = 0, depthHeight = 0, depthSlice = kDepthSlices;
     bool reported = false;
 
     void Forget()
@@ -237,6 +245,7 @@ struct CGlRenderer::SState {
         textures.clear();
         built = false;
         dirty = true;
+        depthSlice = kDepthSlices;
     }
 
     void Release()
@@ -359,8 +368,9 @@ CGlRenderer::CGlRenderer() : m_state(new SState) {}
 
 CGlRenderer::~CGlRenderer() = default;
 
-void CGlRenderer::SetDrawableSize(int width, int height)
+void CGlRenderer::SetDrawableSize(int width, int height, const void* target)
 {
+    m_state->target = target;
     m_state->drawableWidth = width;
     m_state->drawableHeight = height;
 }
@@ -395,7 +405,18 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     glDepthMask(GL_TRUE);
     glDisable(GL_CULL_FACE);
     glDisable(GL_BLEND);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // A new round of slices, a new drawable or a new size starts from a cleared depth buffer; an
+    // unnamed drawable always does.
+    if (++s.depthSlice >= kDepthSlices || !s.target || s.target != s.depthTarget || vw != s.depthWidth ||
+        vh != s.depthHeight) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        s.depthSlice = 0;
+        s.depthTarget = s.target;
+        s.depthWidth = vw;
+        s.depthHeight = vh;
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     if (items.empty()) {
         s.PruneTextures();
         return;
@@ -432,6 +453,8 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
 
     s.data.resize(s.order.size() * kFloatsPerOrb);
     float* f = s.data.data();
+    // The eye distances the orbs span, for this frame's depth slice.
+    double nearest = HUGE_VAL, farthest = 0.0;
     for (const SOrbRef& ref : s.order) {
         const SDrawItem& item = items[ref.item];
         const SFMatrix& m = item.world;
@@ -440,6 +463,9 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         // The frame may carry scale: the radius grows with it, the texture axes do not.
         const double scale = std::max({side.Length(), up.Length(), vw.Length()});
         const double radius = item.shape->m_pGeometry->BoundingRadius() * (scale > 0 ? scale : 1.0);
+        const double away = -(view[8] * pos.x + view[9] * pos.y + view[10] * pos.z + view[11]);
+        nearest = std::min(nearest, away - radius);
+        farthest = std::max(farthest, away + radius);
         const SFVec3f a = side.Normalized(), b = up.Normalized(), c = vw.Normalized();
         SFVec4f ambient{1, 1, 1, 1}, diffuse{1, 1, 1, 1}, specular{0, 0, 0, 1};
         double shininess = 1.0;
@@ -462,8 +488,14 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     glUseProgram(s.program);
     glUniformMatrix4fv(s.uView, 1, GL_FALSE, viewF);
     glUniformMatrix4fv(s.uProj, 1, GL_FALSE, projF);
-    // Window depth straight from eye z: ndc = -p10 - p11 / z, depth = ndc / 2 + 1/2.
-    glUniform2f(s.uDepth, float(0.5 - 0.5 * proj[10]), float(-0.5 * proj[11]));
+    // Window depth = x + y / eye z, taking the orbs' distances onto this frame's slice (nearest
+    // at its low end); nearer than the near plane is clipped anyway.
+    const double zNear = std::max(nearest * 0.99, scene.m_camera.m_near);
+    const double zFar = std::max(farthest * 1.01, zNear * 1.001);
+    const double gap = 1e-4;
+    const double low = 1.0 - double(s.depthSlice + 1) / kDepthSlices + gap, high = 1.0 - double(s.depthSlice) / kDepthSlices - gap;
+    const double y = (high - low) / (1.0 / zNear - 1.0 / zFar);
+    glUniform2f(s.uDepth, float(low + y / zNear), float(y));
     glUniform3fv(s.uLightDir, 1, lightEye);
     lightColour(light.m_ambient, CLight::kHasAmbient, s.uLightAmbient);
     lightColour(light.m_diffuse, CLight::kHasDiffuse, s.uLightDiffuse);

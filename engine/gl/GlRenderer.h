@@ -14,8 +14,9 @@ public:
     void KillContext() override;
 
     // The size in pixels of what the next frame draws into (HiDPI screens have more pixels than
-    // window units); 0 uses the size DrawScene gets.
-    void SetDrawableSize(int width, int height);
+    // window units); 0 uses the size DrawScene gets. The target names the drawable: frames into
+    // the same one may keep its depth buffer (null: never).
+    void SetDrawableSize(int width, int height, const void* target = nullptr);
     // The GL context is gone: forget every GPU name without deleting it.
     void ForgetContext();
 

@@ -377,7 +377,7 @@ void CSdlHost::MakeCurrent(CSdlWindow* w)
     } else {
         SDL_GL_GetDrawableSize(w->m_window, &dw, &dh);
     }
-    if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh);
+    if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh, w->m_window);
 }
 
 void CSdlHost::DestroyWindow(CSdlWindow* w)
