@@ -20,13 +20,6 @@ constexpr double kKickOnlyDistance2 = 50.0;
 constexpr double kPairBounceLoss = 0.15;
 constexpr int32_t kLinkMask = 0x7FFFFFFF;
 
-SFVec3f RandomVector(double scale)
-{
-    const int r1 = Rand(), r2 = Rand(), r3 = Rand();
-    return {(double(r3) / kRandMax - 0.5) * scale, (double(r2) / kRandMax - 0.5) * scale,
-            (double(r1) / kRandMax - 0.5) * scale};
-}
-
 // The orbs of one cell, in the map's order; reused so a frame allocates nothing once warm.
 std::vector<COrb*> g_cellOrbs;
 
@@ -102,8 +95,8 @@ void CollideCell(const CUniversalConstants& k)
                 a->m_velocity += a->m_velocity * (exchanges * k.m_packingEnergy);
                 ++exchanges;
             }
-            if (orbmath::IsStill(a->m_velocity) || !orbmath::IsFinite(a->m_velocity)) a->m_velocity = RandomVector(0.01);
-            if (orbmath::IsStill(b->m_velocity) || !orbmath::IsFinite(b->m_velocity)) b->m_velocity = RandomVector(0.01);
+            if (orbmath::NeedsRestart(a->m_velocity)) a->m_velocity = RandomVector(0.01);
+            if (orbmath::NeedsRestart(b->m_velocity)) b->m_velocity = RandomVector(0.01);
         }
     }
 }

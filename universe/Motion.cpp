@@ -15,16 +15,6 @@
 namespace {
 constexpr double kSphereRadiusSquared = 90000.0;
 
-// (r / 32767 - 0.5) x scale for each of three draws; the first draw goes to z.
-SFVec3f RandomVector(double scale)
-{
-    const int r1 = Rand(), r2 = Rand(), r3 = Rand();
-    return {(double(r3) / kRandMax - 0.5) * scale, (double(r2) / kRandMax - 0.5) * scale,
-            (double(r1) / kRandMax - 0.5) * scale};
-}
-
-bool NeedsRestart(const SFVec3f& v) { return orbmath::IsStill(v) || !orbmath::IsFinite(v); }
-
 // The tidal displacement of a point turned about the y axis.
 SFVec3f TidalShift(const SFVec3f& p, const CUniversalConstants& k)
 {
@@ -142,7 +132,7 @@ void MoveOrbs()
     g_rolls.resize(g_orbs.size());
     for (size_t i = 0; i < g_orbs.size(); ++i) {
         COrb* orb = g_orbs[i];
-        if (NeedsRestart(orb->m_velocity)) orb->m_velocity = RandomVector(0.01);
+        if (orbmath::NeedsRestart(orb->m_velocity)) orb->m_velocity = RandomVector(0.01);
         MoveOrb(*orb, g_rolls[i]);
         const double speed2 = orb->m_velocity.Magnitude();
         if (speed2 > top) top = speed2;

@@ -22,6 +22,9 @@ inline bool IsStill(const SFVec3f& v)
 
 inline bool IsFinite(const SFVec3f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
+// A velocity that must be replaced by a random restart before the orb moves on.
+inline bool NeedsRestart(const SFVec3f& v) { return IsStill(v) || !IsFinite(v); }
+
 // SFVec3f::Normalize: lengths 0 and exactly 1 are left alone.
 inline SFVec3f Normalized(const SFVec3f& v)
 {

@@ -125,9 +125,7 @@ void MoveOrbsToStart()
         orb->m_pShape->PlaceAt(orb->m_startPosition);
         orb->m_position = orb->m_startPosition;
         if (!orb->m_position.IsFinite()) {
-            const int r1 = Rand(), r2 = Rand(), r3 = Rand();
-            orb->m_position = {(double(r3) / kRandMax - 0.5) * 0.03, (double(r2) / kRandMax - 0.5) * 0.03,
-                               (double(r1) / kRandMax - 0.5) * 0.03};
+            orb->m_position = RandomVector(0.03);
             orb->m_pShape->PlaceAt(orb->m_position);
         }
     }
