@@ -10,6 +10,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -238,38 +239,42 @@ RECT CSdlHost::GetScreenRect()
     return r;
 }
 
-void CSdlHost::MarkDesktopWindow(SDL_Window* window)
+namespace {
+// Sets the window's _NET_WM_STATE list (and, when desktop is given, its workspace) on X11.
+void SetWindowStates(SDL_Window* window, std::initializer_list<const char*> names, const unsigned long* desktop)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
     Display* d = info.info.x11.display;
     const Window w = info.info.x11.window;
+    if (desktop)
+        XChangeProperty(d, w, XInternAtom(d, "_NET_WM_DESKTOP", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(desktop), 1);
+    std::vector<Atom> states;
+    for (const char* name : names) states.push_back(XInternAtom(d, name, False));
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states.data()), int(states.size()));
+    XFlush(d);
+}
+}
+
+void CSdlHost::MarkDesktopWindow(SDL_Window* window)
+{
     // On every workspace, below every other window.
     const unsigned long all = 0xFFFFFFFFul;
-    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_DESKTOP", False), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&all), 1);
-    Atom states[] = {XInternAtom(d, "_NET_WM_STATE_BELOW", False), XInternAtom(d, "_NET_WM_STATE_STICKY", False),
-                     XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False),
-                     XInternAtom(d, "_NET_WM_STATE_SKIP_PAGER", False)};
-    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(states), 4);
-    XFlush(d);
+    SetWindowStates(window,
+                    {"_NET_WM_STATE_BELOW", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
+                     "_NET_WM_STATE_SKIP_PAGER"},
+                    &all);
 }
 
 void CSdlHost::MarkFullScreenWindow(SDL_Window* window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    Display* d = info.info.x11.display;
-    const Window w = info.info.x11.window;
-    Atom states[] = {XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False), XInternAtom(d, "_NET_WM_STATE_ABOVE", False),
-                     XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False),
-                     XInternAtom(d, "_NET_WM_STATE_SKIP_PAGER", False)};
-    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(states), 4);
-    XFlush(d);
+    SetWindowStates(window,
+                    {"_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
+                     "_NET_WM_STATE_SKIP_PAGER"},
+                    nullptr);
 }
 
 void CSdlHost::ApplyCursor(const std::string& image)
