@@ -96,11 +96,13 @@ BOOL CSaverApp::InitInstance()
     BindRunCoreServices(m_hInstance);
     m_bound = true;
 
-    // The settings store (saved default constants and universe) arrives with its own module;
-    // until then the defaults stay and there is no default universe.
+    m_pSettingsStore = &m_settingsStore;
+    m_settingsStore.Load(*g_pConstants);
 
     FindInstallationDirectory();
     g_universeHost.installDir = m_installDir;
+
+    m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
 
     const SRunMode run = ParseRunMode(m_args, std::getenv("XSCREENSAVER_WINDOW"));
     switch (run.mode) {

@@ -6,6 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "platform/App.h"
+#include "storage/SettingsStore.h"
 #include "view/UniverseApp.h"
 
 class CUniversalConstants;
@@ -38,6 +39,7 @@ private:
     BOOL StartInForeignWindow(unsigned long window);
     void CountFrame();
 
+    CSettingsStore m_settingsStore;
     bool m_bound = false;
     CUniversalConstants* m_pOwnConstants = nullptr;
     CUniverseView* m_pOwnedView = nullptr;  // the view of the modes without a frame

@@ -6,6 +6,7 @@
 #include "engine/math/Rect.h"
 
 class CUniverseView;
+class CSettingsStore;
 
 class CUniverseApp {
 public:
@@ -22,6 +23,8 @@ public:
     CUniverseView* m_pUniverseView = nullptr;
     // Orbs of the standard universe (100 unless the command line asks otherwise).
     int m_standardOrbCount = 100;
+    // The default universe file and saved constants; null when nothing is kept (tests, tools).
+    CSettingsStore* m_pSettingsStore = nullptr;
 
     // The O key: the options dialog, applied to the constants.
     virtual void RunOptionsDialog() {}

@@ -6,9 +6,14 @@
 #include <fstream>
 #include <optional>
 #include <random>
+#include <cstring>
+#include <iterator>
 
 #include "engine/core/QLException.h"
 #include "engine/core/RegistryKey.h"
+#include "platform/MessageBox.h"
+#include "storage/SettingsStore.h"
+#include "universe/UniversalConstants.h"
 
 namespace fs = std::filesystem;
 
@@ -167,4 +172,49 @@ TEST_F(Settings, DamagedFilesAreToleratedAndReplaced)
     fs::remove_all(m_dir / "nimbula");
     std::ofstream(m_dir / "nimbula") << "a file where the folder should be";
     EXPECT_THROW(key.PutCookieString("APP", "UnivFile", "x"), CQLException);
+}
+
+TEST_F(Settings, StoreKeepsDefaultConstantsAndUniverseAcrossRestarts)
+{
+    CUniversalConstants made;
+    made.m_gravity = 42.0;
+    made.m_padding236[1] = 7;
+    {
+        CSettingsStore store;
+        ASSERT_TRUE(store.SaveDefaultConstants(made));
+        ASSERT_TRUE(store.SetDefaultUniverseFile("/home/u/universes/rain.nmd"));
+    }
+    CSettingsStore restarted;
+    CUniversalConstants loaded;
+    restarted.Load(loaded);
+    EXPECT_EQ(0, std::memcmp(made.Bytes(), loaded.Bytes(), CUniversalConstants::kSize));
+    EXPECT_EQ("/home/u/universes/rain.nmd", restarted.GetDefaultUniverseFile());
+
+    // A missing, damaged or wrong-sized entry leaves the built-in defaults.
+    const CUniversalConstants defaults;
+    for (const char* entry : {"", "\"Nimbula\": \"zz\"", "\"Nimbula\": \"0011\"", "\"Nimbula\": 5"}) {
+        WriteSettings(std::string("{\"APP\": {") + entry + "}}");
+        CUniversalConstants block;
+        EXPECT_FALSE(restarted.LoadDefaultConstants(block)) << entry;
+        EXPECT_EQ(0, std::memcmp(defaults.Bytes(), block.Bytes(), CUniversalConstants::kSize)) << entry;
+        EXPECT_EQ("", restarted.GetDefaultUniverseFile());
+    }
+}
+
+TEST_F(Settings, StoreThatCannotWriteSaysWhere)
+{
+    std::vector<std::string> shown;
+    MessageBoxHandler old = SetMessageBoxHandler([&](const std::string& text, unsigned) {
+        shown.push_back(text);
+        return IDOK;
+    });
+    // A file where the settings folder should be: even root cannot write there.
+    std::ofstream(m_dir / "nimbula") << "in the way";
+    CSettingsStore store;
+    EXPECT_FALSE(store.SaveDefaultConstants(CUniversalConstants()));
+    EXPECT_FALSE(store.SetDefaultUniverseFile("x.nmd"));
+    SetMessageBoxHandler(old);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_NE(std::string::npos, shown[0].find(CRegistryKey::SettingsPath()));
+    EXPECT_EQ("in the way", std::string(std::istreambuf_iterator<char>(std::ifstream(m_dir / "nimbula").rdbuf()), {}));
 }
