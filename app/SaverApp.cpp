@@ -6,11 +6,14 @@
 #include <filesystem>
 
 #include "app/InstallDir.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/HelpDlg.h"
 #include "engine/core/RegistryKey.h"
 #include "engine/core/Services.h"
 #include "platform/ExePath.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
+#include "storage/ShareDlg.h"
 #include "universe/UniversalConstants.h"
 #include "universe/UniverseHost.h"
 #include "view/UniverseView.h"
@@ -237,4 +240,21 @@ void CSaverApp::CountFrame()
 void CSaverApp::RunOptionsDialog()
 {
     // The options dialog arrives with its own module.
+}
+
+CDialog* CSaverApp::CreateViewDialog(int key)
+{
+    switch (key) {
+    case 'A': {
+        auto* about = new CAboutDlg;
+        about->SetAboutText();
+        return about;
+    }
+    case 'H':
+        return new CHelpDlg;
+    case 'S':
+        return new CShareDlg(g_pConstants, m_pSettingsStore);
+    default:
+        return nullptr;
+    }
 }

@@ -25,6 +25,7 @@ public:
     BOOL OnIdle(long count) override;
     void OnFramePresented(CWnd* wnd) override;
     void RunOptionsDialog() override;
+    CDialog* CreateViewDialog(int key) override;
 
     // Which folder holds sphere.umf, with the message when none does.
     void FindInstallationDirectory();

@@ -9,6 +9,7 @@ constexpr unsigned MB_OKCANCEL = 0x1;
 constexpr unsigned MB_YESNO = 0x4;
 constexpr unsigned MB_ICONERROR = 0x10;
 constexpr unsigned MB_ICONWARNING = 0x30;
+constexpr unsigned MB_ICONEXCLAMATION = MB_ICONWARNING;
 constexpr unsigned MB_ICONINFORMATION = 0x40;
 
 constexpr int IDOK = 1;

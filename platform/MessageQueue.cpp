@@ -32,6 +32,16 @@ bool HasQueuedMessages() { return !Queue().empty(); }
 
 void ClearMessageQueue() { Queue().clear(); }
 
+void DiscardQueuedInput()
+{
+    auto isInput = [](const SQueuedMessage& m) {
+        return (m.message >= WM_KEYDOWN && m.message <= WM_SYSKEYUP) ||
+               (m.message >= WM_MOUSEMOVE && m.message <= WM_MBUTTONUP);
+    };
+    auto& q = Queue();
+    q.erase(std::remove_if(q.begin(), q.end(), isInput), q.end());
+}
+
 void PostQuitMessage(int exitCode) { PostQueuedMessage({nullptr, WM_QUIT, WPARAM(exitCode), 0}); }
 
 void RegisterLiveWindow(CWnd* wnd)

@@ -20,6 +20,8 @@ bool PopQueuedMessage(SQueuedMessage* out);
 bool HasQueuedMessages();
 // Forgets everything queued (tests, and the end of the loop).
 void ClearMessageQueue();
+// Drops queued keyboard and mouse messages (a modal dialog takes what arrived with its opening).
+void DiscardQueuedInput();
 // Asks the loop to end with the given exit code.
 void PostQuitMessage(int exitCode);
 

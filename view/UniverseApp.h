@@ -7,6 +7,7 @@
 
 class CUniverseView;
 class CSettingsStore;
+class CDialog;
 
 class CUniverseApp {
 public:
@@ -28,6 +29,9 @@ public:
 
     // The O key: the options dialog, applied to the constants.
     virtual void RunOptionsDialog() {}
+    // The dialog a letter key of the view opens ('A' about, 'H' help, 'S' share), made ready to
+    // run; null when there is none. The view runs it and deletes it.
+    virtual CDialog* CreateViewDialog(int key) { return nullptr; }
 };
 
 // The running application; a plain default object when none registered (tests, tools).

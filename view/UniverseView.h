@@ -51,6 +51,8 @@ public:
 
     // Keys (input).
     LRESULT OnKey(UINT message, WPARAM key, LPARAM lParam);
+    // A, H and S: runs the dialog the application makes for the key, with the view frozen.
+    void RunViewDialog(UINT message, WPARAM key);
     void BigBang();
     // Multiplies every orb's velocity (cool and warm).
     void ScaleVelocities(double factor);
@@ -105,6 +107,8 @@ public:
     CPoint m_moveOrigin;
     bool m_moveOriginRecorded = false;
     CPoint m_mousePoint;  // window point of the message being handled (y from the bottom)
+    // The key whose press opened the last dialog: its release belongs to that dialog.
+    WPARAM m_dialogKey = 0;
 };
 
 // The view's window rectangle in screen coordinates, written by every paint.

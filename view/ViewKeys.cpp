@@ -1,7 +1,9 @@
 // The universe view's input entry point: the gate, message dispatch and the keyboard commands.
 #include "view/UniverseView.h"
 
+#include "platform/Dialog.h"
 #include "universe/Orb.h"
+#include "view/UniverseApp.h"
 #include "universe/Random.h"
 
 namespace {
@@ -71,6 +73,11 @@ LRESULT CUniverseView::OnKey(UINT message, WPARAM key, LPARAM lParam)
     case VK_MENU:
         SetFlag(m_keyFlags, kKeyAlt, down);
         return 1;
+    case 'A':
+    case 'H':
+    case 'S':
+        RunViewDialog(message, key);
+        return 1;
     case 'B':
         BigBang();
         PostPaint();
@@ -120,6 +127,30 @@ LRESULT CUniverseView::OnKey(UINT message, WPARAM key, LPARAM lParam)
     default:
         return CWnd::WindowProc(message, key, lParam);
     }
+}
+
+void CUniverseView::RunViewDialog(UINT message, WPARAM key)
+{
+    // The release of the press that opened a dialog went to that dialog, however late it comes.
+    if (!IsKeyDown(message) && key == m_dialogKey) {
+        m_dialogKey = 0;
+        return;
+    }
+    CUniverseApp* app = GetUniverseApp();
+    m_autoRedraw = false;
+    CDialog* dlg = app->CreateViewDialog(int(key));
+    if (!dlg) {
+        m_autoRedraw = !app->m_previewMode;
+        return;
+    }
+    g_openDialog = dlg;
+    dlg->DoModal();
+    // Closing the share dialog animates even the preview; the others leave the preview still.
+    m_autoRedraw = key == 'S' ? true : !app->m_previewMode;
+    g_openDialog = nullptr;
+    m_dialogKey = IsKeyDown(message) ? key : 0;
+    PostPaint();
+    delete dlg;
 }
 
 void CUniverseView::ScaleVelocities(double factor)

@@ -1,0 +1,157 @@
+// A modal dialog in the classic style: a template of controls, data exchange, handlers, DoModal.
+// The portable part: controls are plain data, so tests drive a dialog by calling its handlers;
+// a host (the program's own, drawn with ImGui) shows it and feeds it clicks and keys.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+
+enum class EControl : uint8_t {
+    PushButton,
+    DefPushButton,  // pressed by Return when the focus is not on another button
+    Static,         // a label
+    GroupBox,       // a frame with a caption around other controls
+    Edit,
+    CheckBox,
+    Slider,         // a trackbar
+    ComboBox,       // a drop-down list
+    Icon,           // the program's icon
+    Frame,          // a black frame the dialog draws into (previews, swatches); reports clicks
+};
+
+// Control styles (a control's own, not the window's).
+constexpr uint32_t kMultiline = 0x0001;
+constexpr uint32_t kReadOnly = 0x0002;
+constexpr uint32_t kVScroll = 0x0004;
+constexpr uint32_t kNumber = 0x0008;    // an edit that takes digits only
+constexpr uint32_t kSorted = 0x0010;    // a combo box that keeps its items sorted
+constexpr uint32_t kCentered = 0x0020;  // a label centred in its rectangle
+
+// Notification codes carried by OnCommand.
+constexpr int BN_CLICKED = 0;
+constexpr int CBN_SELCHANGE = 1;
+constexpr int CBN_SETFOCUS = 3;
+constexpr int STN_CLICKED = 0;
+
+// The classic default text limit of an edit box: a paste beyond it is cut there.
+constexpr size_t kDefaultTextLimit = 32767;
+
+struct SDialogControl {
+    int id = -1;  // -1: a label or frame that nobody addresses
+    EControl kind = EControl::Static;
+    std::string text;  // caption, label or the edit's content
+    int x = 0, y = 0, cx = 0, cy = 0;  // dialog units, from the dialog's top left corner
+    uint32_t style = 0;
+    bool enabled = true;
+    int value = 0;  // slider position, check state
+    int rangeMin = 0, rangeMax = 100;
+    std::vector<std::string> items;  // combo box entries
+    int selection = -1;              // combo box: -1 when nothing is chosen
+    size_t textLimit = kDefaultTextLimit;
+
+    // Tab and the arrow keys stop here.
+    bool TakesFocus() const;
+    bool IsButton() const { return kind == EControl::PushButton || kind == EControl::DefPushButton; }
+};
+
+// How the dialog's frame looks.
+enum class EDialogFrame : uint8_t {
+    Caption,    // a title bar
+    Border,     // a popup with a thin border and no title
+};
+
+class CDialog;
+
+// What UpdateData carries between members and controls.
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dlg, bool save) : m_pDlg(dlg), m_bSaveAndValidate(save) {}
+    CDialog* m_pDlg;
+    bool m_bSaveAndValidate;
+    bool m_failed = false;
+};
+
+void DDX_Text(CDataExchange* pDX, int id, std::string& value);
+// Refuses an entry that is not a whole number with the classic message.
+void DDX_Text(CDataExchange* pDX, int id, int& value);
+void DDX_Check(CDataExchange* pDX, int id, int& value);
+void DDX_Slider(CDataExchange* pDX, int id, int& value);
+void DDX_CBIndex(CDataExchange* pDX, int id, int& value);
+
+class CDialog {
+public:
+    // size in dialog units.
+    CDialog(int templateId, std::string caption, int cx, int cy, EDialogFrame frame = EDialogFrame::Caption);
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+    virtual ~CDialog() = default;
+
+    // Runs the dialog until EndDialog; IDOK or IDCANCEL (or the value given to EndDialog).
+    int DoModal();
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(CDataExchange* pDX) {}
+    // FALSE moves members into controls; TRUE reads them back and may fail (then FALSE).
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    void EndDialog(int result);
+    bool IsEnded() const { return m_ended; }
+    int Result() const { return m_result; }
+
+    // A control's notification; the default runs OK and Cancel. TRUE when handled.
+    virtual BOOL OnCommand(int id, int code);
+    // The close box, or a posted WM_CLOSE: ends the dialog as Cancel.
+    void OnClose() { OnCancel(); }
+    // The keys a dialog handles itself: Tab, Return, Escape, Space, arrows, Page Up/Down, Home,
+    // End. True when the key was used.
+    bool OnDialogKey(WPARAM vk, bool shift);
+
+    SDialogControl& AddControl(EControl kind, int id, std::string text, int x, int y, int cx, int cy,
+                               uint32_t style = 0);
+    SDialogControl* GetDlgItem(int id);
+    const SDialogControl* GetDlgItem(int id) const;
+    void EnableControl(int id, bool enable);
+    // The control that has the keyboard focus; -1 when none.
+    int FocusIndex() const { return m_focus; }
+    const SDialogControl* FocusControl() const;
+    // Moves the focus (a combo box that gains it is told so).
+    void SetFocusIndex(int index);
+    void SetFocusById(int id);
+    // What the host clicks: a button press, a check toggle, a frame click.
+    void ClickControl(int id);
+    // A combo box selection made with the mouse.
+    void SelectItem(int id, int index);
+
+    // The dialog repaints itself (the host redraws whenever asked).
+    void Invalidate() { ++m_revision; }
+
+    int m_templateId;
+    std::string m_caption;
+    int m_cx, m_cy;
+    EDialogFrame m_frame;
+    std::vector<SDialogControl> m_controls;
+    unsigned m_revision = 0;
+
+private:
+    int NextFocus(int from, int step) const;
+    bool Step(SDialogControl& c, int delta);
+
+    int m_focus = -1;
+    int m_result = IDCANCEL;
+    bool m_ended = false;
+};
+
+// Shows dialogs: runs the modal loop until the dialog ends.
+class IDialogHost {
+public:
+    virtual ~IDialogHost() = default;
+    // Calls OnInitDialog, lets the user work, returns when the dialog has ended.
+    virtual int RunModal(CDialog& dlg) = 0;
+};
+
+IDialogHost* GetDialogHost();
+// Null: no display, every dialog initialises and ends as cancelled.
+void SetDialogHost(IDialogHost* host);
