@@ -13,6 +13,7 @@
 #include "platform/ExePath.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
+#include "platform/Wnd.h"
 #include "storage/ShareDlg.h"
 #include "universe/UniversalConstants.h"
 #include "universe/UniverseHost.h"
@@ -25,6 +26,8 @@ const char* kAlreadyRunningText = "Please switch to the already running copy of 
 const char* kNotInstalledText =
     "Nimbula is not correctly installed. Defaulting to local directory!. You should reinstall Nimbula!";
 const char* kInternalUseText = "This option is only for Windows internal use!";
+// The window icon, beside sphere.umf in the data folder.
+const char* kIconFile = "nimbula-64.png";
 }
 
 CSaverApp::CSaverApp(std::vector<std::string> args, const SOwnOptions& options, bool alreadyRunning)
@@ -104,6 +107,7 @@ BOOL CSaverApp::InitInstance()
 
     FindInstallationDirectory();
     g_universeHost.installDir = m_installDir;
+    SetWindowIconImage((std::filesystem::path(m_installDir) / kIconFile).string());
 
     m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
 

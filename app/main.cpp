@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/SaverApp.h"
 #include "platform/SingleInstance.h"
+#include "platform/sdl/SdlDialogHost.h"
 #include "platform/sdl/SdlHost.h"
 
 // Taken before the application object exists; the system releases it when the process ends.
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     }
 
     CSdlHostInstaller host(SSdlHostOptions{options.fps});
+    CSdlDialogHostInstaller dialogs;
     int code = 0;
     {
         CSaverApp app(args, options, g_instanceLock.AlreadyExists());

@@ -16,13 +16,25 @@ add_custom_command(
   DEPENDS gen_orb_texture
   COMMENT "Generating res/orb.bmp")
 
+set(NIMBULA_ICON_SIZES 16 32 48 64 128 256)
+set(NIMBULA_ICONS)
+foreach(size ${NIMBULA_ICON_SIZES})
+  list(APPEND NIMBULA_ICONS ${NIMBULA_BUILD_RES_DIR}/nimbula-${size}.png)
+endforeach()
+add_custom_command(
+  OUTPUT ${NIMBULA_ICONS}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${NIMBULA_BUILD_RES_DIR}
+  COMMAND gen_icon ${NIMBULA_BUILD_RES_DIR}
+  DEPENDS gen_icon
+  COMMENT "Generating the program's icons")
+
 add_custom_target(nimbula_generated_resources ALL
-  DEPENDS ${NIMBULA_BUILD_RES_DIR}/sphere.umf ${NIMBULA_BUILD_RES_DIR}/orb.bmp)
+  DEPENDS ${NIMBULA_BUILD_RES_DIR}/sphere.umf ${NIMBULA_BUILD_RES_DIR}/orb.bmp ${NIMBULA_ICONS})
 # The tool finds its data beside itself; the unit tests run it.
 add_dependencies(nimbula-tool nimbula_generated_resources)
 
 # Refreshes the committed copies in the source res/ after a generator changed.
 add_custom_target(update_source_resources
   COMMAND ${CMAKE_COMMAND} -E copy ${NIMBULA_BUILD_RES_DIR}/sphere.umf ${NIMBULA_BUILD_RES_DIR}/orb.bmp
-          ${CMAKE_SOURCE_DIR}/res/
+          ${NIMBULA_ICONS} ${CMAKE_SOURCE_DIR}/res/
   DEPENDS nimbula_generated_resources)

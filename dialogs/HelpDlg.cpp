@@ -22,28 +22,28 @@ const char* const kCameraKeys[] = {
 };
 }
 
-CHelpDlg::CHelpDlg() : CDialog(kTemplate, "", 300, 226, EDialogFrame::Border)
+CHelpDlg::CHelpDlg() : CDialog(kTemplate, "", 330, 204, EDialogFrame::Border)
 {
-    AddControl(EControl::GroupBox, -1, "Quillon Nimbula Keyboard Controls", 7, 4, 286, 190);
-    int y = 18;
+    AddControl(EControl::GroupBox, -1, "Quillon Nimbula Keyboard Controls", 7, 4, 316, 170);
+    int y = 16;
     for (const char* text : kLetterKeys) {
-        AddControl(EControl::Static, -1, text, 16, y, 128, 10);
-        y += 12;
+        AddControl(EControl::Static, -1, text, 16, y, 150, 9);
+        y += 10;
     }
-    y = 18;
+    y = 16;
     for (const char* text : kCameraKeys) {
-        AddControl(EControl::Static, -1, text, 150, y, 136, 10);
-        y += 12;
+        AddControl(EControl::Static, -1, text, 172, y, 146, 9);
+        y += 10;
     }
     AddControl(EControl::Static, -1, "NO MODIFIER - The arrow keys are used to move the camera around the Universe", 16,
-               128, 270, 10);
+               110, 300, 9);
     AddControl(EControl::Static, -1,
-               "ESC, Space, and Return will always stop Nimbula if you have it running in screen saver mode.", 16, 142,
-               270, 18);
+               "ESC, Space, and Return will always stop Nimbula if you have it running in screen saver mode.", 16, 121,
+               300, 18);
     AddControl(EControl::Static, -1,
                "MOUSE - After pressing M, you can \"hit\" balls by clicking on them with the left button. Click with "
                "the right to hook the camera to the ball.",
-               16, 162, 270, 26);
-    AddControl(EControl::DefPushButton, IDOK, "OK", 243, 202, 50, 16);
-    AddControl(EControl::Edit, 1013, "", 7, 202, 228, 16, kMultiline | kReadOnly);
+               16, 142, 300, 20);
+    AddControl(EControl::DefPushButton, IDOK, "OK", 273, 182, 50, 14);
+    AddControl(EControl::Edit, 1013, "", 7, 182, 258, 14, kMultiline | kReadOnly);
 }

@@ -133,6 +133,8 @@ public:
     int m_cx, m_cy;
     EDialogFrame m_frame;
     std::vector<SDialogControl> m_controls;
+    // Controls show their tooltips from the string table.
+    bool m_toolTips = false;
     unsigned m_revision = 0;
 
 private:

@@ -10,6 +10,17 @@ CPoint g_headlessCursor;
 RECT g_headlessScreen{0, 0, 640, 480};
 }
 
+namespace {
+std::string& IconImage()
+{
+    static std::string path;
+    return path;
+}
+}
+
+void SetWindowIconImage(const std::string& path) { IconImage() = path; }
+const std::string& WindowIconImage() { return IconImage(); }
+
 RECT GetScreenRect() { return g_pWindowHost ? g_pWindowHost->GetScreenRect() : g_headlessScreen; }
 void SetHeadlessScreenRect(const RECT& rect) { g_headlessScreen = rect; }
 

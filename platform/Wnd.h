@@ -30,6 +30,8 @@ public:
     // The default handling of every message.
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void PostNcDestroy() {}
+    // Draws what the window shows without moving anything on (a dialog is drawn over it).
+    virtual void PaintStill() {}
 
     // Queued for the application loop.
     bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -77,6 +79,10 @@ public:
     virtual void BeginPaint() = 0;
     virtual void Present() = 0;
     virtual void Destroy() = 0;
+    // The backend's own window object (an SDL_Window for the SDL host).
+    virtual void* NativeWindow() const { return nullptr; }
+    // A window of another program that we only draw into: it takes no input.
+    virtual bool IsForeign() const { return false; }
 };
 
 // Makes backend windows and feeds their events in; installed by the host layer at start-up,
@@ -100,6 +106,10 @@ public:
 
 IWindowHost* GetWindowHost();
 void SetWindowHost(IWindowHost* host);
+
+// The picture every window of the program carries as its icon; empty for none.
+void SetWindowIconImage(const std::string& path);
+const std::string& WindowIconImage();
 
 // The display's rectangle; headless, the one last set by SetHeadlessScreenRect (640 x 480 at first).
 RECT GetScreenRect();

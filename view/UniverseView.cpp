@@ -150,6 +150,17 @@ void CUniverseView::DrawFrame()
     if (m_autoRedraw && !GetUniverseApp()->m_editingMode) InvalidateRect(nullptr, false);
 }
 
+void CUniverseView::PaintStill()
+{
+    if (!m_scene) return;
+    GetWindowRect(&g_windowRect);
+    try {
+        m_scene->RawDraw(this, nullptr, g_windowRect, m_pipelineStatus);
+    } catch (...) {
+        // The dialog still shows over whatever the window holds.
+    }
+}
+
 void CUniverseView::OnSize(int cx, int cy)
 {
     m_clientSize.cx = cx;

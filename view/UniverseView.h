@@ -41,6 +41,8 @@ public:
     // The window's own messages (create, paint, size, erase, move).
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
+    // The universe as it stands, for a dialog drawn over it.
+    void PaintStill() override;
 
     // Window messages of the frame loop.
     int OnCreate();

@@ -48,6 +48,8 @@ public:
     void BeginPaint() override;
     void Present() override;
     void Destroy() override;
+    void* NativeWindow() const override { return m_window; }
+    bool IsForeign() const override { return m_foreign != 0; }
 };
 
 class CSdlHost : public IWindowHost {
@@ -72,6 +74,7 @@ private:
     bool EnsureX();
     bool EnsureContext(SDL_Window* window);
     void ApplyCursor(const std::string& image);
+    void ApplyIcon(SDL_Window* window);
     void MarkDesktopWindow(SDL_Window* window);
     void MarkFullScreenWindow(SDL_Window* window);
     CSdlWindow* Find(uint32_t windowId) const;
@@ -277,6 +280,22 @@ void CSdlHost::MarkFullScreenWindow(SDL_Window* window)
                     nullptr);
 }
 
+void CSdlHost::ApplyIcon(SDL_Window* window)
+{
+    if (WindowIconImage().empty()) return;
+    try {
+        CDIB dib(WindowIconImage());
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(dib.Pixels(), dib.GetWidth(), dib.GetHeight(), 32,
+                                                            dib.GetWidth() * 4, SDL_PIXELFORMAT_RGBA32);
+        if (s) {
+            SDL_SetWindowIcon(window, s);
+            SDL_FreeSurface(s);
+        }
+    } catch (...) {
+        // A missing icon leaves the desktop's default one.
+    }
+}
+
 void CSdlHost::ApplyCursor(const std::string& image)
 {
     if (image.empty()) return;
@@ -364,6 +383,7 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t s
     SDL_GL_MakeCurrent(w->m_window, m_context);
     m_windows.push_back(w);
     if (!w->m_foreign) {
+        ApplyIcon(w->m_window);
         ApplyCursor(owner->m_cursorImage);
         // Our own window keeps the system's screen saver and blanking away while it exists.
         if (m_inhibitors++ == 0) SDL_DisableScreenSaver();
@@ -514,6 +534,8 @@ void CSdlHost::WaitEvents(double seconds)
     else SDL_Delay(Uint32(ms));
 }
 }  // namespace
+
+bool TermSignalPending() { return g_termRequested != 0; }
 
 CSdlHostInstaller::CSdlHostInstaller(const SSdlHostOptions& options) : m_host(new CSdlHost(options))
 {

@@ -20,3 +20,6 @@ public:
 private:
     std::unique_ptr<IWindowHost> m_host;
 };
+
+// SIGTERM or SIGINT arrived and the loop has not yet turned it into a close.
+bool TermSignalPending();

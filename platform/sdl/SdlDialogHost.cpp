@@ -1,0 +1,261 @@
+// Modal dialogs: a nested loop that waits for input and redraws only then. The owner (the saver,
+// the background or the editing frame) is drawn still behind the dialog; with no such window the
+// dialog gets a small window of its own. Dialogs opened from a dialog stack over it.
+#include "platform/sdl/SdlDialogHost.h"
+
+#include <SDL.h>
+#include <imgui.h>
+#include <backends/imgui_impl_opengl3.h>
+#include <backends/imgui_impl_sdl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/core/Dib.h"
+#include "engine/gl/GlCanvas.h"
+#include "platform/App.h"
+#include "platform/Dialog.h"
+#include "platform/MessageBox.h"
+#include "platform/MessageBoxDlg.h"
+#include "platform/Wnd.h"
+#include "platform/sdl/SdlHost.h"
+#include "platform/sdl/SdlKeys.h"
+#include "ui/DialogUi.h"
+#include "ui/Fonts.h"
+
+namespace {
+// How long the loop sleeps between looks at signals when nothing happens.
+constexpr int kWaitMs = 100;
+
+// The window of a dialog that has nobody to sit on (the setup dialog of the configuration mode).
+class CDialogWindow : public CWnd {
+};
+
+SDL_Window* SdlWindowOf(CWnd* wnd)
+{
+    if (!wnd || !wnd->IsWindow() || !wnd->Backend() || wnd->Backend()->IsForeign()) return nullptr;
+    return static_cast<SDL_Window*>(wnd->Backend()->NativeWindow());
+}
+
+bool IsDialogKey(WPARAM vk)
+{
+    switch (vk) {
+    case VK_TAB: case VK_ESCAPE: case VK_RETURN: case VK_SPACE: case VK_LEFT: case VK_RIGHT: case VK_UP:
+    case VK_DOWN: case 0x21: case 0x22: case 0x23: case VK_HOME:
+        return true;
+    default:
+        return false;
+    }
+}
+
+class CSdlDialogHost : public IDialogHost {
+public:
+    CSdlDialogHost()
+    {
+        m_previousBoxes = SetMessageBoxHandler([this](const std::string& text, unsigned type) {
+            return ShowMessageBox(text, type);
+        });
+    }
+    ~CSdlDialogHost() override
+    {
+        SetMessageBoxHandler(m_previousBoxes);
+        if (ImGui::GetCurrentContext()) ImGui::DestroyContext();
+    }
+
+    int RunModal(CDialog& dlg) override;
+
+private:
+    bool Open(CDialog& dlg);
+    void Close();
+    void Redraw();
+    void Frame(bool render);
+    // True when something happened that the picture must show.
+    bool HandleEvent(const SDL_Event& e);
+    int ShowMessageBox(const std::string& text, unsigned type);
+
+    std::vector<CDialog*> m_stack;
+    CWnd* m_owner = nullptr;
+    CDialogWindow* m_ownWindow = nullptr;
+    SDL_Window* m_window = nullptr;
+    unsigned m_icon = 0;
+    bool m_dirty = false;
+    MessageBoxHandler m_previousBoxes;
+};
+
+int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
+{
+    // Our own box shows over a full-screen window, where a separate one may open behind it.
+    CWinApp* app = AfxGetApp();
+    if (m_stack.empty() && !SdlWindowOf(app ? app->m_pMainWnd : nullptr))
+        return m_previousBoxes ? m_previousBoxes(text, type) : IDOK;
+    CMessageBoxDlg box(text, type);
+    return box.DoModal();
+}
+
+bool CSdlDialogHost::Open(CDialog& dlg)
+{
+    CWinApp* app = AfxGetApp();
+    m_owner = app ? app->m_pMainWnd : nullptr;
+    m_window = SdlWindowOf(m_owner);
+    if (!m_window) {
+        // No window of ours to sit on: one of the dialog's own size, in the middle of the screen.
+        if (!ImGui::GetCurrentContext()) ImGui::CreateContext();
+        LoadDialogFonts(1.0f);
+        const ImVec2 size = DialogPixelSize(dlg);
+        const RECT screen = GetScreenRect();
+        const long w = long(size.x), h = long(size.y);
+        const long x = screen.left + (RectWidth(screen) - w) / 2, y = screen.top + (RectHeight(screen) - h) / 2;
+        m_ownWindow = new CDialogWindow;
+        if (!m_ownWindow->CreateEx(0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{x, y, x + w, y + h}, nullptr)) {
+            delete m_ownWindow;
+            m_ownWindow = nullptr;
+            return false;
+        }
+        m_owner = m_ownWindow;
+        m_window = SdlWindowOf(m_owner);
+        SDL_SetWindowTitle(m_window, dlg.m_caption.empty() ? "Nimbula" : dlg.m_caption.c_str());
+        SDL_RaiseWindow(m_window);
+    }
+    if (!m_window) return false;
+    m_owner->Backend()->BeginPaint();
+    if (!ImGui::GetCurrentContext()) ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    // The caret stays lit, so an open dialog never needs a timer to redraw.
+    io.ConfigInputTextCursorBlink = false;
+    ImGui::GetStyle().FrameRounding = 2.0f;
+    LoadDialogFonts(1.0f);
+    ImGui_ImplSDL2_InitForOpenGL(m_window, SDL_GL_GetCurrentContext());
+    ImGui_ImplOpenGL3_Init("#version 330");
+    try {
+        if (!WindowIconImage().empty()) m_icon = GlCreateTexture(CDIB(WindowIconImage()));
+    } catch (...) {
+        // The about box shows its text without the picture.
+    }
+    return true;
+}
+
+void CSdlDialogHost::Close()
+{
+    if (m_owner && m_owner->IsWindow()) m_owner->Backend()->BeginPaint();
+    GlDeleteTexture(m_icon);
+    m_icon = 0;
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplSDL2_Shutdown();
+    if (m_ownWindow) {
+        m_ownWindow->DestroyWindow();
+        delete m_ownWindow;
+        m_ownWindow = nullptr;
+    } else if (m_owner && m_owner->IsWindow()) {
+        // The universe runs again from the next frame.
+        m_owner->InvalidateRect(nullptr, false);
+    }
+    m_owner = nullptr;
+    m_window = nullptr;
+}
+
+void CSdlDialogHost::Frame(bool render)
+{
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    SDialogCanvas canvas;
+    canvas.area = ImGui::GetIO().DisplaySize;
+    canvas.ownWindow = m_ownWindow != nullptr;
+    canvas.iconTexture = m_icon;
+    for (size_t i = 0; i < m_stack.size(); ++i) {
+        canvas.active = i + 1 == m_stack.size();
+        // Only the bottom dialog fills a window of its own; those opened from it sit on top.
+        canvas.ownWindow = m_ownWindow && i == 0;
+        DrawDialog(*m_stack[i], canvas);
+    }
+    ImGui::Render();
+    if (render) ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+}
+
+void CSdlDialogHost::Redraw()
+{
+    if (!m_owner || !m_owner->IsWindow()) return;
+    m_owner->Backend()->BeginPaint();
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_window, &w, &h);
+    const ImVec4 face = ImGui::ColorConvertU32ToFloat4(LookOf(m_stack.front()->m_templateId).face);
+    GlClearDrawable(w, h, face.x, face.y, face.z);
+    if (!m_ownWindow) m_owner->PaintStill();
+    // A first pass lets ImGui settle what the input changed (a click ends in the second).
+    Frame(false);
+    Frame(true);
+    m_owner->Backend()->Present();
+}
+
+bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
+{
+    CDialog& top = *m_stack.back();
+    switch (e.type) {
+    case SDL_WINDOWEVENT:
+        if (e.window.windowID != SDL_GetWindowID(m_window)) return false;
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) top.OnClose();
+        return true;
+    case SDL_KEYDOWN: {
+        const WPARAM vk = VirtualKeyFromSdl(e.key.keysym.sym);
+        const bool typing = ImGui::GetIO().WantTextInput;
+        const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        // Tab, Escape and Return belong to the dialog; the other keys to a field being typed in.
+        const bool ours = !alt && IsDialogKey(vk) && (!typing || vk == VK_TAB || vk == VK_ESCAPE || vk == VK_RETURN);
+        if (ours && top.OnDialogKey(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0)) return true;
+        ImGui_ImplSDL2_ProcessEvent(&e);
+        return true;
+    }
+    case SDL_QUIT:
+        return false;
+    default:
+        ImGui_ImplSDL2_ProcessEvent(&e);
+        return true;
+    }
+}
+
+int CSdlDialogHost::RunModal(CDialog& dlg)
+{
+    const bool outer = m_stack.empty();
+    if (outer && !Open(dlg)) {
+        // Nowhere to show it: as if the user had cancelled.
+        dlg.OnInitDialog();
+        if (!dlg.IsEnded()) dlg.EndDialog(IDCANCEL);
+        return dlg.Result();
+    }
+    m_stack.push_back(&dlg);
+    dlg.OnInitDialog();
+    unsigned seen = dlg.m_revision;
+    m_dirty = true;
+    while (!dlg.IsEnded()) {
+        if (TermSignalPending()) {
+            // The program is asked to end: every dialog closes as cancelled, the loop then ends it.
+            dlg.EndDialog(IDCANCEL);
+            break;
+        }
+        if (m_dirty || seen != dlg.m_revision) {
+            seen = dlg.m_revision;
+            m_dirty = false;
+            Redraw();
+        }
+        SDL_Event e;
+        if (!SDL_WaitEventTimeout(&e, kWaitMs)) continue;
+        do m_dirty = HandleEvent(e) || m_dirty;
+        while (!dlg.IsEnded() && SDL_PollEvent(&e));
+    }
+    m_stack.pop_back();
+    // The dialog below shows again without the one that closed.
+    m_dirty = true;
+    if (outer) Close();
+    return dlg.Result();
+}
+}
+
+CSdlDialogHostInstaller::CSdlDialogHostInstaller() : m_host(new CSdlDialogHost) { SetDialogHost(m_host.get()); }
+
+CSdlDialogHostInstaller::~CSdlDialogHostInstaller()
+{
+    SetDialogHost(nullptr);
+    m_host.reset();
+}

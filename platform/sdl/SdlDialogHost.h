@@ -1,0 +1,16 @@
+// The dialog host on SDL: modal loops drawn with Dear ImGui over the window that owns them.
+#pragma once
+
+#include <memory>
+
+class IDialogHost;
+
+// Installs the host for dialogs and message boxes; removes it again when it goes.
+class CSdlDialogHostInstaller {
+public:
+    CSdlDialogHostInstaller();
+    ~CSdlDialogHostInstaller();
+
+private:
+    std::unique_ptr<IDialogHost> m_host;
+};
