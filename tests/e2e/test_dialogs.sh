@@ -54,12 +54,26 @@ until_colour() {
     fail "no dialog in $colour on the screen ($n pixels)"
 }
 
+# Takes screenshots NAME until two in a row are the same (up to 5 s): a frame caught half drawn
+# does not count.
+until_still() {
+    shot "$1"
+    for _ in $(seq 25); do
+        sleep 0.2
+        shot "$1-next"
+        [ "$(differing "$1" "$1-next")" = 0 ] && return 0
+        mv "$WORK/$1-next.png" "$WORK/$1.png"
+    done
+    return 1
+}
+
 clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 
 # --- H: golden help over a universe that stands still; Escape and the universe moves again ---
 start
 xdotool key h
 until_colour help "rgb(246,203,28)" 2000
+until_still help || fail "the universe kept moving behind the help box"
 sleep 0.5; shot help-later
 [ "$(differing help help-later)" = 0 ] || fail "the universe moved behind the help box"
 xdotool key Escape
