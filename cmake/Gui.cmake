@@ -1,7 +1,7 @@
 # The SDL2 / OpenGL program: the portable core plus the only code that includes SDL or calls GL.
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(EPOXY REQUIRED IMPORTED_TARGET epoxy)
-pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
 
 file(GLOB NIMBULA_GUI_SOURCES CONFIGURE_DEPENDS platform/sdl/*.cpp engine/gl/*.cpp)
 add_executable(nimbula app/main.cpp ${NIMBULA_GUI_SOURCES})

@@ -44,6 +44,9 @@ public:
     // A paint ran since the last present; the loop shows it and clears the mark.
     bool NeedsPresent() const { return m_needsPresent; }
     void Present();
+    // Nothing of the window can be seen (fully covered, off the screen, the screen off): the
+    // loop does not paint it until it shows again.
+    bool IsHidden() const;
 
     void SetFocus();
     void GetWindowRect(RECT* rect) const;
@@ -77,6 +80,7 @@ public:
     virtual void BeginPaint() = 0;
     virtual void Present() = 0;
     virtual void Destroy() = 0;
+    virtual bool IsHidden() const { return false; }
 };
 
 // Makes backend windows and feeds their events in; installed by the host layer at start-up,

@@ -7,11 +7,15 @@ class IWindowHost;
 
 struct SSdlHostOptions {
     // -1: vsync where offered, else 60 per second; 0: neither vsync nor pacing; N: N per second.
-    int fps = -1;
+    int pace = -1;
+    // A frames-per-second readout in a corner of every universe window (XScreenSaver's -fps).
+    bool showFps = false;
+    // Messages in SDL's boxes; false keeps them on standard error (hosts nobody can click in).
+    bool messageBoxes = true;
 };
 
-// Installs the host as the window host, the SDL message boxes and the SIGTERM handling; removes
-// them again when it goes.
+// Installs the host as the window host, the SDL message boxes and the handling of SIGTERM, SIGINT
+// and SIGHUP; removes them again when it goes.
 class CSdlHostInstaller {
 public:
     explicit CSdlHostInstaller(const SSdlHostOptions& options);
