@@ -37,7 +37,8 @@ int ShowSdlBox(const std::string& text, unsigned type)
     const SDL_MessageBoxData data{flags, nullptr, "Nimbula", text.c_str(), count, buttons, nullptr};
     int pressed = -1;
     SetMessageBoxOpen(true);
-    const bool shown = !TermRequested() && SDL_ShowMessageBox(&data, &pressed) == 0;
+    // A box ended by a termination signal may still report success.
+    const bool shown = !TermRequested() && SDL_ShowMessageBox(&data, &pressed) == 0 && !TermRequested();
     SetMessageBoxOpen(false);
     if (!shown) {
         // No display to show it on, or the program is asked to end: the text must still reach the user.
