@@ -74,6 +74,7 @@ public:
     void DestroyWindow(CSdlWindow* w);
     bool ReadForeignRect(unsigned long xid, RECT* screenRect);
     void DrawReadout(CSdlWindow* w);
+    void DrawableSize(const CSdlWindow* w, int* width, int* height) const;
     bool ScreenOff() const { return m_screenOff; }
 
 private:
@@ -348,12 +349,7 @@ void CSdlHost::DrawReadout(CSdlWindow* w)
     w->m_rate.FramePresented(double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency()));
     MakeCurrent(w);
     int dw = 0, dh = 0;
-    if (w->m_foreign) {
-        dw = int(RectWidth(w->m_foreignRect));
-        dh = int(RectHeight(w->m_foreignRect));
-    } else {
-        SDL_GL_GetDrawableSize(w->m_window, &dw, &dh);
-    }
+    DrawableSize(w, &dw, &dh);
     if (!m_pReadout) m_pReadout = new CGlReadout;
     m_pReadout->Draw(w->m_rate.Text(), dw, dh);
 }
@@ -460,17 +456,23 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t s
     return w;
 }
 
+void CSdlHost::DrawableSize(const CSdlWindow* w, int* width, int* height) const
+{
+    // SDL does not track the size of a window it did not make.
+    if (w->m_foreign) {
+        *width = int(RectWidth(w->m_foreignRect));
+        *height = int(RectHeight(w->m_foreignRect));
+    } else {
+        SDL_GL_GetDrawableSize(w->m_window, width, height);
+    }
+}
+
 void CSdlHost::MakeCurrent(CSdlWindow* w)
 {
     if (!m_context || w->m_gone) return;
     SDL_GL_MakeCurrent(w->m_window, m_context);
     int dw = 0, dh = 0;
-    if (w->m_foreign) {
-        dw = int(RectWidth(w->m_foreignRect));
-        dh = int(RectHeight(w->m_foreignRect));
-    } else {
-        SDL_GL_GetDrawableSize(w->m_window, &dw, &dh);
-    }
+    DrawableSize(w, &dw, &dh);
     if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh, w->m_window);
 }
 
