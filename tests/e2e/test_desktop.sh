@@ -156,7 +156,7 @@ focus_is "$BACKWIN" && fail "a click gave the background the focus"
 wait_for 50 draws back1 root || fail "the uncovered background does not draw"
 uncovered=$(ticks_over "$BACK" 3)
 # Covered whole by the terminal.
-xdotool windowmove "$TERMWIN" 0 0 windowsize "$TERMWIN" 100% 100%
+xdotool windowmove "$TERMWIN" 0 0 windowsize "$TERMWIN" 700 540
 quiet() { [ "$(ticks_over "$BACK" 0.5)" -le 1 ]; }
 wait_for 10 quiet || fail "the covered background keeps working"
 covered=$(ticks_over "$BACK" 3)
