@@ -74,12 +74,18 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
     // XScreenSaver's conventions come first: they would otherwise read as unknown switches.
     if (n >= 2 && IsOneOf(args[1], "-root", "--root")) {
         r.mode = ERunMode::HackRoot;
-        if (xscreensaverWindow) r.window = ParseWindowId(xscreensaverWindow);
+        if (xscreensaverWindow) {
+            r.window = ParseWindowId(xscreensaverWindow);
+            r.windowText = xscreensaverWindow;
+        }
         return r;
     }
     if (n >= 2 && IsOneOf(args[1], "-window-id", "--window-id")) {
         r.mode = ERunMode::HackWindow;
-        if (n >= 3) r.window = ParseWindowId(args[2]);
+        if (n >= 3) {
+            r.window = ParseWindowId(args[2]);
+            r.windowText = args[2];
+        }
         return r;
     }
 
@@ -97,6 +103,7 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
         }
         r.mode = ERunMode::Preview;
         r.window = ParseWindowId(args[2]);
+        r.windowText = args[2];
         return r;
     }
     if (letter == 's' || letter == 'b') {
@@ -119,27 +126,47 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
     return r;
 }
 
+bool IsHackMode(ERunMode mode) { return mode == ERunMode::HackRoot || mode == ERunMode::HackWindow; }
+
 bool StripOwnOptions(std::vector<std::string>& args, SOwnOptions& options, std::string& error)
 {
-    struct SOption { const char* name; long lo, hi; } const table[] = {
-        {"--fps", 0, 1000}, {"--orbs", 1, 100000}, {"--frames", 1, 100000000},
+    struct SCount { const char* name; long lo, hi; } const counts[] = {
+        {"--pace", 0, 1000}, {"--orbs", kMinOrbCount, kMaxOrbCount}, {"--frames", 0, kMaxFrameCount},
     };
     std::vector<std::string> kept;
-    for (size_t i = 0; i < args.size(); ++i) {
+    if (!args.empty()) kept.push_back(args[0]);
+    for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const SOption* hit = nullptr;
+        // XScreenSaver's frame-rate switch takes no value; a number after it stays an argument.
+        if (IsOneOf(a, "--fps", "-fps")) {
+            options.showFps = true;
+            continue;
+        }
+        if (a.rfind("--fps=", 0) == 0 || a.rfind("-fps=", 0) == 0) {
+            error = a + ": --fps takes no value (it shows the frame rate); --pace N sets the pace";
+            return false;
+        }
+        if (IsOneOf(a, "--help", "-help")) {
+            options.help = true;
+            continue;
+        }
+        if (IsOneOf(a, "--version", "-version")) {
+            options.version = true;
+            continue;
+        }
+        const SCount* hit = nullptr;
         std::string value;
         bool hasValue = false;
-        for (const SOption& o : table) {
-            const std::string name = o.name;
-            if (i > 0 && a == name) {
-                hit = &o;
+        for (const SCount& c : counts) {
+            const std::string name = c.name;
+            if (a == name) {
+                hit = &c;
                 if (i + 1 < args.size()) {
                     value = args[++i];
                     hasValue = true;
                 }
-            } else if (i > 0 && a.rfind(name + "=", 0) == 0) {
-                hit = &o;
+            } else if (a.rfind(name + "=", 0) == 0) {
+                hit = &c;
                 value = a.substr(name.size() + 1);
                 hasValue = true;
             }
@@ -149,16 +176,42 @@ bool StripOwnOptions(std::vector<std::string>& args, SOwnOptions& options, std::
             kept.push_back(a);
             continue;
         }
+        const std::string range = "a whole number from " + std::to_string(hit->lo) + " to " + std::to_string(hit->hi);
         long v = 0;
-        if (!hasValue || !ParseCount(value, hit->lo, hit->hi, v)) {
-            error = std::string(hit->name) + " needs a whole number from " + std::to_string(hit->lo) + " to " +
-                    std::to_string(hit->hi);
+        if (!hasValue) {
+            error = std::string(hit->name) + " needs a value: " + range;
             return false;
         }
-        if (hit == &table[0]) options.fps = int(v);
-        else if (hit == &table[1]) options.orbs = int(v);
+        if (!ParseCount(value, hit->lo, hit->hi, v)) {
+            error = std::string(hit->name) + " needs " + range + ", not \"" + value + "\"";
+            return false;
+        }
+        if (hit == &counts[0]) options.pace = int(v);
+        else if (hit == &counts[1]) options.orbs = int(v);
         else options.frames = v;
     }
     args = std::move(kept);
     return true;
+}
+
+// The usage text below names the orb range.
+static_assert(kMinOrbCount == 1 && kMaxOrbCount == 100000);
+
+const char* NimbulaUsage()
+{
+    return "usage: nimbula SWITCH [OPTIONS]\n"
+           "  /s [DIVISIONS]       the screen saver, full screen on the display under the mouse\n"
+           "  /b [DIVISIONS]       the universe as the desktop background\n"
+           "  /p WINDOW            one still frame inside another program's X11 window\n"
+           "  /c                   the setup dialog\n"
+           "  -root                XScreenSaver: draw into $XSCREENSAVER_WINDOW, else the root window\n"
+           "  -window-id WINDOW    XScreenSaver: draw into the given window (decimal or 0x id)\n"
+           "options, anywhere on the line:\n"
+           "  --fps, -fps          show a frames-per-second readout in a corner\n"
+           "  --pace N             paint at most N frames per second (0: as fast as possible;\n"
+           "                       default: vsync where the display has it, else 60)\n"
+           "  --orbs N             the standard universe with N orbs (1 to 100000) instead of 100\n"
+           "  --frames N           end after N painted frames and print the frame rate (0: never)\n"
+           "  --help, --version    print this text or the version, and end\n"
+           "environment: NIMBULA_DIR (the data folder), NIMBULA_MESSAGE_BOXES=stderr (no boxes)\n";
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "universe/OrbScene.h"
+
 enum class ERunMode {
     PreviewWithoutHandle,  // p alone: the internal-use message
     Preview,               // p with a window id
@@ -20,6 +22,8 @@ struct SRunMode {
     ERunMode mode = ERunMode::Refused;
     // The window to draw into (Preview, HackWindow, HackRoot from $XSCREENSAVER_WINDOW); 0 = none given.
     unsigned long window = 0;
+    // The window id as the user or host wrote it, for messages (hexadecimal stays hexadecimal).
+    std::string windowText;
     // The spatial-map divisions asked for with s or b; valid only when hasDivisions.
     bool hasDivisions = false;
     short divisions = 0;
@@ -36,13 +40,28 @@ unsigned long ParseWindowId(const std::string& text);
 // value of $XSCREENSAVER_WINDOW, or null.
 SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreensaverWindow);
 
+// XScreenSaver's hack modes: hosts run several copies at once and cannot answer a message box.
+bool IsHackMode(ERunMode mode);
+
+// The ranges of the orb and frame counts, shared with nimbula-tool.
+constexpr long kMinOrbCount = 1;
+constexpr long kMaxOrbCount = kMaxOrbs;
+constexpr long kMaxFrameCount = 1000000000;
+
 // Options of our own for measuring and testing, taken out before the mode is decided.
 struct SOwnOptions {
-    int fps = -1;     // -1: vsync where offered, else 60; 0: no pacing
-    int orbs = -1;    // -1: the standard 100
-    long frames = 0;  // 0: run until closed
+    int pace = -1;          // frames per second; -1: vsync where offered, else 60; 0: no pacing
+    int orbs = -1;          // -1: the standard 100
+    long frames = 0;        // 0: run until closed
+    bool showFps = false;   // XScreenSaver's -fps: a frames-per-second readout in a corner
+    bool help = false;      // --help: print the usage and end
+    bool version = false;   // --version: print the version and end
 };
 
-// Removes --fps N, --orbs N and --frames N (also written --name=N) from args. Returns false with
-// a message in error when a value is missing or not a number in range.
+// Removes --pace N, --orbs N and --frames N (also written --name=N), the bare switches --fps and
+// -fps (XScreenSaver's frame-rate readout), --help and --version from args. Returns false with a
+// message naming the wrong word in error when a value is missing, not a number or out of range.
 bool StripOwnOptions(std::vector<std::string>& args, SOwnOptions& options, std::string& error);
+
+// The usage text of nimbula, for --help.
+const char* NimbulaUsage();

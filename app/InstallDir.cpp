@@ -23,3 +23,15 @@ std::optional<std::filesystem::path> FindInstallDir(const std::vector<std::files
     }
     return std::nullopt;
 }
+
+std::string MissingDataNote(const std::string& origin, const std::filesystem::path& dir)
+{
+    std::error_code ec;
+    const std::string where = origin + " names " + dir.string();
+    if (!std::filesystem::exists(dir, ec)) return where + ", which does not exist";
+    if (!std::filesystem::is_directory(dir, ec)) return where + ", which is not a folder";
+    if (std::filesystem::is_regular_file(dir / "sphere.umf", ec)) return {};
+    std::string lacks = "sphere.umf";
+    if (!std::filesystem::is_regular_file(dir / "orb.bmp", ec)) lacks += " and orb.bmp";
+    return where + ", which lacks " + lacks;
+}

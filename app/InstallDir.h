@@ -13,3 +13,7 @@ std::vector<std::filesystem::path> InstallDirCandidates(const char* envDir, cons
 
 // The first candidate holding sphere.umf; none when no candidate does.
 std::optional<std::filesystem::path> FindInstallDir(const std::vector<std::filesystem::path>& candidates);
+
+// Why dir, named by origin (e.g. "NIMBULA_DIR"), cannot serve as the data folder: the folder and
+// what it lacks, for standard error. Empty when it holds sphere.umf.
+std::string MissingDataNote(const std::string& origin, const std::filesystem::path& dir);

@@ -37,7 +37,7 @@ CSaverApp::CSaverApp(std::vector<std::string> args, const SOwnOptions& options, 
     // window exists), so nothing is switched here.
     SetUniverseApp(this);
     if (m_options.orbs > 0) m_standardOrbCount = m_options.orbs;
-    if (m_options.fps >= 0) m_pacer.SetRate(m_options.fps);
+    if (m_options.pace >= 0) m_pacer.SetRate(m_options.pace);
 }
 
 CSaverApp::~CSaverApp()
@@ -75,14 +75,31 @@ void CSaverApp::FindInstallationDirectory()
     } catch (...) {
         // A missing entry only means the other places are tried.
     }
-    const auto found = FindInstallDir(InstallDirCandidates(std::getenv("NIMBULA_DIR"), fromSettings, ExecutablePath()));
+    const char* env = std::getenv("NIMBULA_DIR");
+    // A folder the user named explicitly and that cannot serve is said before another is tried.
+    bool reachSettings = true;
+    if (env && *env) {
+        const std::string note = MissingDataNote("NIMBULA_DIR", env);
+        if (!note.empty()) std::fprintf(stderr, "nimbula: %s; looking elsewhere for the data\n", note.c_str());
+        reachSettings = !note.empty();
+    }
+    if (reachSettings && fromSettings && !fromSettings->empty()) {
+        const std::string note = MissingDataNote("the settings' \"directory\" entry", *fromSettings);
+        if (!note.empty()) std::fprintf(stderr, "nimbula: %s; looking elsewhere for the data\n", note.c_str());
+    }
+    const auto candidates = InstallDirCandidates(env, fromSettings, ExecutablePath());
+    const auto found = FindInstallDir(candidates);
     if (found) {
         m_installDir = found->string();
         return;
     }
-    AfxMessageBox(kNotInstalledText, MB_OK);
     std::error_code ec;
     m_installDir = std::filesystem::current_path(ec).string();
+    std::string tried;
+    for (const auto& c : candidates) tried += (tried.empty() ? "" : ", ") + c.string();
+    std::fprintf(stderr, "nimbula: no folder holds sphere.umf (tried %s); using the current directory %s\n",
+                 tried.empty() ? "none" : tried.c_str(), m_installDir.c_str());
+    AfxMessageBox(kNotInstalledText, MB_OK);
 }
 
 BOOL CSaverApp::InitInstance()
@@ -117,7 +134,7 @@ BOOL CSaverApp::InitInstance()
         AfxMessageBox(kInternalUseText, MB_OK);
         return FALSE;
     case ERunMode::Preview:
-        return StartPreview(run.window);
+        return StartPreview(run.window, run.windowText);
     case ERunMode::ScreenSaver:
     case ERunMode::Background:
         if (run.hasDivisions) m_spatialMapDivisions = run.divisions;
@@ -127,11 +144,12 @@ BOOL CSaverApp::InitInstance()
     case ERunMode::HackRoot:
     case ERunMode::HackWindow:
         if (run.mode == ERunMode::HackWindow && run.window == 0) {
-            std::fprintf(stderr, "nimbula: -window-id needs the id of a window\n");
+            if (run.windowText.empty()) std::fprintf(stderr, "nimbula: -window-id needs the id of a window\n");
+            else std::fprintf(stderr, "nimbula: -window-id: \"%s\" is not a window id\n", run.windowText.c_str());
             m_exitCode = 1;
             return FALSE;
         }
-        return StartInForeignWindow(run.window);
+        return StartInForeignWindow(run.window, run.windowText);
     case ERunMode::Editing:
         // The editing frame arrives with its own module.
         std::fprintf(stderr, "nimbula: the editing frame is not available yet\n");
@@ -146,14 +164,14 @@ BOOL CSaverApp::InitInstance()
     return FALSE;
 }
 
-BOOL CSaverApp::StartPreview(unsigned long window)
+BOOL CSaverApp::StartPreview(unsigned long window, const std::string& windowText)
 {
     m_previewMode = true;
     RECT rect;
     IWindowHost* host = GetWindowHost();
     if (window == 0 || (host && !host->GetForeignClientRect(window, &rect))) {
         // Drawing into a window that does not exist would leave a loop with nothing to show.
-        std::fprintf(stderr, "nimbula: there is no window %lu to preview in\n", window);
+        std::fprintf(stderr, "nimbula: there is no window %s to preview in\n", windowText.c_str());
         m_exitCode = 1;
         return FALSE;
     }
@@ -161,7 +179,7 @@ BOOL CSaverApp::StartPreview(unsigned long window)
     auto* view = new CUniverseView(0);
     m_pOwnedView = view;
     if (!view->Create(0, WS_CHILD | WS_VISIBLE, rect, nullptr, long(window))) {
-        std::fprintf(stderr, "nimbula: cannot draw into window %lu\n", window);
+        std::fprintf(stderr, "nimbula: cannot draw into window %s\n", windowText.c_str());
         m_exitCode = 1;
         return FALSE;
     }
@@ -187,12 +205,14 @@ BOOL CSaverApp::StartFullScreen(int windowMode)
     return TRUE;
 }
 
-BOOL CSaverApp::StartInForeignWindow(unsigned long window)
+BOOL CSaverApp::StartInForeignWindow(unsigned long window, const std::string& windowText)
 {
+    // The root window is named by the host layer; 0 asks for it.
+    const std::string name = window ? "window " + windowText : std::string("the root window");
     RECT rect;
     IWindowHost* host = GetWindowHost();
     if (host && !host->GetForeignClientRect(window, &rect)) {
-        std::fprintf(stderr, "nimbula: there is no window %lu to draw into\n", window);
+        std::fprintf(stderr, "nimbula: there is no %s to draw into\n", name.c_str());
         m_exitCode = 1;
         return FALSE;
     }
@@ -201,9 +221,8 @@ BOOL CSaverApp::StartInForeignWindow(unsigned long window)
     auto* view = new CUniverseView(0);
     m_pOwnedView = view;
     m_pMainWnd = view;
-    // The root window is named by the host layer; 0 asks for it.
     if (!view->Create(0, WS_CHILD | WS_VISIBLE, rect, nullptr, window ? long(window) : -1L)) {
-        std::fprintf(stderr, "nimbula: cannot draw into window %lu\n", window);
+        std::fprintf(stderr, "nimbula: cannot draw into %s\n", name.c_str());
         m_pMainWnd = nullptr;
         m_exitCode = 1;
         return FALSE;

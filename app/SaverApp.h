@@ -35,9 +35,9 @@ public:
     SOwnOptions m_options;
 
 private:
-    BOOL StartPreview(unsigned long window);
+    BOOL StartPreview(unsigned long window, const std::string& windowText);
     BOOL StartFullScreen(int windowMode);
-    BOOL StartInForeignWindow(unsigned long window);
+    BOOL StartInForeignWindow(unsigned long window, const std::string& windowText);
     void CountFrame();
 
     CSettingsStore m_settingsStore;

@@ -1,5 +1,7 @@
 // Nimbula's entry point: our own options out, the host layer in, then the application object.
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,9 +10,6 @@
 #include "platform/SingleInstance.h"
 #include "platform/sdl/SdlDialogHost.h"
 #include "platform/sdl/SdlHost.h"
-
-// Taken before the application object exists; the system releases it when the process ends.
-static CSingleInstanceLock g_instanceLock(kMutexName);
 
 int main(int argc, char** argv)
 {
@@ -21,14 +20,29 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "nimbula: %s\n", error.c_str());
         return 2;
     }
+    if (options.help || options.version) {
+        std::fputs(options.help ? NimbulaUsage() : "nimbula " NIMBULA_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
 
-    CSdlHostInstaller host(SSdlHostOptions{options.fps});
-    CSdlDialogHostInstaller dialogs;
+    // XScreenSaver runs one copy per monitor and starts the next hack before the last one has
+    // gone, and nobody can click a box under a locked screen: no lock, messages on stderr.
+    const bool hack = IsHackMode(ParseRunMode(args, std::getenv("XSCREENSAVER_WINDOW")).mode);
+    // The system releases the lock when the process ends.
+    std::unique_ptr<CSingleInstanceLock> lock;
+    if (!hack) lock = std::make_unique<CSingleInstanceLock>(kMutexName);
+
+    SSdlHostOptions hostOptions;
+    hostOptions.pace = options.pace;
+    hostOptions.showFps = options.showFps;
+    hostOptions.messageBoxes = !hack;
+    CSdlHostInstaller host(hostOptions);
+    CSdlDialogHostInstaller dialogs(hostOptions.messageBoxes);
     int code = 0;
     {
-        CSaverApp app(args, options, g_instanceLock.AlreadyExists());
+        CSaverApp app(args, options, lock && lock->AlreadyExists());
         // Without vsync the universe runs at 60 frames a second unless asked otherwise.
-        app.m_pacer.SetRate(options.fps < 0 ? 60.0 : double(options.fps));
+        app.m_pacer.SetRate(options.pace < 0 ? 60.0 : double(options.pace));
         code = app.InitInstance() ? app.Run() : app.ExitInstance();
     }
     return code;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Frames per second of the real program under Xvfb (no pacing), and the time to the first frame.
+# Frames per second of the real program under Xvfb (--pace 0: no pacing), and the time to the first frame.
 # Usage: bench/fps.sh [BUILD_DIR] [FRAMES] [RUNS]. Prints a table; each figure is the best of RUNS.
 set -euo pipefail
 
@@ -29,7 +29,7 @@ for orbs in 100 250; do
     best_fps=0
     best_first=999999
     for _ in $(seq "$RUNS"); do
-        line=$("$BIN" /s --orbs "$orbs" --fps 0 --frames "$FRAMES" 2>&1 | grep '^frames:')
+        line=$("$BIN" /s --orbs "$orbs" --pace 0 --frames "$FRAMES" 2>&1 | grep '^frames:')
         fps=$(echo "$line" | sed 's/.*fps: //')
         best_fps=$(awk -v a="$fps" -v b="$best_fps" 'BEGIN { print (a > b) ? a : b }')
         # Start to first frame: a run that ends after one frame (its short shutdown included).

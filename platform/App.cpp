@@ -16,6 +16,9 @@ double SteadySeconds()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+// A window waiting for a paint that someone could see.
+bool WantsPaint(const CWnd* w) { return w->IsInvalidated() && !w->IsHidden(); }
+
 // A message that only repeats state does not count as activity for the idle handler.
 bool IsIdleMessage(UINT message) { return message == WM_PAINT || message == WM_MOUSEMOVE; }
 
@@ -91,7 +94,7 @@ bool CWinApp::PaintDue() const
 {
     if (HasQueuedMessages() || !m_pacer.Ready(Now())) return false;
     for (CWnd* w : LiveWindows())
-        if (w->IsInvalidated()) return true;
+        if (WantsPaint(w)) return true;
     return false;
 }
 
@@ -103,7 +106,7 @@ void CWinApp::PaintInvalidatedWindows()
         const auto& live = LiveWindows();
         bool alive = false;
         for (CWnd* l : live) alive = alive || l == w;
-        if (alive && w->IsWindow() && w->IsInvalidated()) w->SendMessage(WM_PAINT);
+        if (alive && w->IsWindow() && WantsPaint(w)) w->SendMessage(WM_PAINT);
     }
 }
 
@@ -131,7 +134,7 @@ void CWinApp::WaitForWork()
     IWindowHost* host = GetWindowHost();
     if (!host || HasQueuedMessages()) return;
     bool invalid = false;
-    for (CWnd* w : LiveWindows()) invalid = invalid || w->IsInvalidated();
+    for (CWnd* w : LiveWindows()) invalid = invalid || WantsPaint(w);
     if (invalid) {
         const double wait = m_pacer.TimeUntilReady(Now());
         if (wait > 0.0) host->WaitEvents(wait);

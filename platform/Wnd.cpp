@@ -151,6 +151,8 @@ void CWnd::Present()
     m_needsPresent = false;
 }
 
+bool CWnd::IsHidden() const { return m_pBackend && m_pBackend->IsHidden(); }
+
 void CWnd::SetFocus()
 {
     if (m_pBackend) m_pBackend->SetFocus();

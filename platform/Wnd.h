@@ -46,6 +46,9 @@ public:
     // A paint ran since the last present; the loop shows it and clears the mark.
     bool NeedsPresent() const { return m_needsPresent; }
     void Present();
+    // Nothing of the window can be seen (fully covered, off the screen, the screen off): the
+    // loop does not paint it until it shows again.
+    bool IsHidden() const;
 
     void SetFocus();
     void GetWindowRect(RECT* rect) const;
@@ -83,6 +86,7 @@ public:
     virtual void* NativeWindow() const { return nullptr; }
     // A window of another program that we only draw into: it takes no input.
     virtual bool IsForeign() const { return false; }
+    virtual bool IsHidden() const { return false; }
 };
 
 // Makes backend windows and feeds their events in; installed by the host layer at start-up,

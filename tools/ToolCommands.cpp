@@ -1,6 +1,7 @@
 // Universal-string commands of nimbula-tool.
 #include "tools/ToolCommands.h"
 
+#include <cerrno>
 #include <cstring>
 #include <iomanip>
 #include <iostream>
@@ -29,8 +30,13 @@ std::string Trim(const std::string& s)
 // Decodes standard input into block; prints the failure's text and returns its code.
 int DecodeInput(std::istream& in, CUniversalConstants& block, std::ostream& err)
 {
+    const std::string text = ReadAll(in);
+    if (in.bad()) {
+        err << "cannot read standard input\n";
+        return 1;
+    }
     try {
-        block.DecodeUniversalString(Trim(ReadAll(in)));
+        block.DecodeUniversalString(Trim(text));
     } catch (int code) {
         err << UniversalStringFailureText(code) << "\n";
         return code;
@@ -44,38 +50,57 @@ void Vec(std::ostream& out, const char* name, const SFVec3f& v)
 }
 }
 
-int ToolDefaults(std::ostream& out)
+int FinishOutput(std::ostream& out, std::ostream& err, const char* command, const char* what)
 {
+    out.flush();
+    if (out) return 0;
+    // The stream keeps no reason of its own; the system's is the last one it met.
+    const int code = errno;
+    err << "nimbula-tool " << command << ": cannot write " << what << ": "
+        << (code != 0 ? std::strerror(code) : "the write failed") << "\n";
+    return kToolOutputError;
+}
+
+int ToolDefaults(std::ostream& out, std::ostream& err)
+{
+    errno = 0;
     CUniversalConstants block;
     out << block.EncodeUniversalString() << "\n";
-    return 0;
+    return FinishOutput(out, err, "defaults");
 }
 
 int ToolEncode(std::istream& in, std::ostream& out, std::ostream& err)
 {
     const std::string bytes = ReadAll(in);
+    if (in.bad()) {
+        err << "cannot read standard input\n";
+        return 1;
+    }
     if (bytes.size() != CUniversalConstants::kSize) {
         err << "expected " << CUniversalConstants::kSize << " bytes on standard input, got " << bytes.size() << "\n";
         return 1;
     }
     CUniversalConstants block;
     std::memcpy(block.Bytes(), bytes.data(), CUniversalConstants::kSize);
+    errno = 0;
     out << block.EncodeUniversalString() << "\n";
-    return 0;
+    return FinishOutput(out, err, "encode");
 }
 
 int ToolDecode(std::istream& in, std::ostream& out, std::ostream& err)
 {
     CUniversalConstants block;
     if (int code = DecodeInput(in, block, err)) return code;
+    errno = 0;
     out.write(reinterpret_cast<const char*>(block.Bytes()), CUniversalConstants::kSize);
-    return 0;
+    return FinishOutput(out, err, "decode");
 }
 
 int ToolShow(std::istream& in, std::ostream& out, std::ostream& err)
 {
     CUniversalConstants c;
     if (int code = DecodeInput(in, c, err)) return code;
+    errno = 0;
     out << std::setprecision(17);
     Vec(out, "m_cameraPosition", c.m_cameraPosition);
     Vec(out, "m_cameraView", c.m_cameraView);
@@ -107,5 +132,5 @@ int ToolShow(std::istream& in, std::ostream& out, std::ostream& err)
     out << "m_sphericalBoundary " << int(c.m_sphericalBoundary) << "\n";
     out << "m_energyColorShifting " << int(c.m_energyColorShifting) << "\n";
     out << "m_throwForce " << c.m_throwForce << "\n";
-    return 0;
+    return FinishOutput(out, err, "show");
 }

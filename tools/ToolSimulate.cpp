@@ -1,6 +1,8 @@
 // The simulate command of nimbula-tool: the standard universe run headless, every orb printed.
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/CommandLine.h"
 #include "engine/core/Scene.h"
 #include "tools/ToolCommands.h"
 #include "universe/Collisions.h"
@@ -29,20 +32,33 @@ struct SSimulateArgs {
     std::string dumpPath;
 };
 
-bool ParseCount(const char* text, long max, long& out)
+bool ParseCount(const char* text, long lo, long hi, long& out)
 {
     const char* end = text + std::char_traits<char>::length(text);
     long v = 0;
     const auto [ptr, ec] = std::from_chars(text, end, v);
-    if (ec != std::errc() || ptr != end || v < 0 || v > max) return false;
+    if (ec != std::errc() || ptr != end || v < lo || v > hi) return false;
     out = v;
     return true;
+}
+
+// The same ranges as the program's own --orbs and --frames.
+bool ParseCountOption(const std::string& opt, const char* value, long lo, long hi, long& out, std::ostream& err)
+{
+    if (ParseCount(value, lo, hi, out)) return true;
+    err << "simulate: " << opt << " needs a whole number from " << lo << " to " << hi << ", not \"" << value << "\"\n";
+    return false;
 }
 
 bool ParseArgs(int argc, char** argv, SSimulateArgs& a, std::ostream& err)
 {
     for (int i = 0; i < argc; ++i) {
         const std::string opt = argv[i];
+        const bool known = opt == "--frames" || opt == "--orbs" || opt == "--constants" || opt == "--dump";
+        if (!known) {
+            err << "simulate: unknown option \"" << opt << "\"\n";
+            return false;
+        }
         if (i + 1 >= argc) {
             err << "simulate: " << opt << " needs a value\n";
             return false;
@@ -50,25 +66,16 @@ bool ParseArgs(int argc, char** argv, SSimulateArgs& a, std::ostream& err)
         const char* value = argv[++i];
         long n = 0;
         if (opt == "--frames") {
-            if (!ParseCount(value, 1000000000L, n)) {
-                err << "simulate: --frames wants a whole number from 0 to 1000000000\n";
-                return false;
-            }
+            if (!ParseCountOption(opt, value, 0, kMaxFrameCount, n, err)) return false;
             a.frames = n;
         } else if (opt == "--orbs") {
-            if (!ParseCount(value, kMaxOrbs, n)) {
-                err << "simulate: --orbs wants a whole number from 0 to " << kMaxOrbs << "\n";
-                return false;
-            }
+            if (!ParseCountOption(opt, value, kMinOrbCount, kMaxOrbCount, n, err)) return false;
             a.orbs = int(n);
         } else if (opt == "--constants") {
             a.haveConstants = true;
             a.constants = value;
-        } else if (opt == "--dump") {
-            a.dumpPath = value;
         } else {
-            err << "simulate: unknown option " << opt << "\n";
-            return false;
+            a.dumpPath = value;
         }
     }
     return true;
@@ -137,7 +144,7 @@ private:
 int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
 {
     SSimulateArgs args;
-    if (!ParseArgs(argc, argv, args, err)) return 64;
+    if (!ParseArgs(argc, argv, args, err)) return kToolUsageError;
 
     CSimulationRun run;
     if (args.haveConstants) {
@@ -151,9 +158,10 @@ int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     std::ofstream dump;
     if (!args.dumpPath.empty()) {
+        errno = 0;
         dump.open(args.dumpPath, std::ios::binary | std::ios::trunc);
         if (!dump) {
-            err << "simulate: cannot write " << args.dumpPath << "\n";
+            err << "simulate: cannot write " << args.dumpPath << ": " << std::strerror(errno ? errno : EIO) << "\n";
             return 1;
         }
     }
@@ -161,18 +169,18 @@ int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
     CShape* root = BuildUniverse({args.orbs, -1}, {0, -1});
     if (!root) return 1;
     run.Scene().AddObject(root);
+    errno = 0;
     for (long f = 0; f < args.frames; ++f) {
         MoveOrbs();
         CollideOrbs();
-        if (dump.is_open()) PrintOrbs(dump);
+        // A full disk ends the run at once rather than after every frame was computed.
+        if (dump.is_open() && (PrintOrbs(dump), !dump)) break;
+    }
+    if (dump.is_open()) {
+        if (int code = FinishOutput(dump, err, "simulate", args.dumpPath.c_str())) return code;
+        dump.close();
+        if (int code = FinishOutput(dump, err, "simulate", args.dumpPath.c_str())) return code;
     }
     PrintOrbs(out);
-    if (dump.is_open()) {
-        dump.close();
-        if (!dump) {
-            err << "simulate: cannot write " << args.dumpPath << "\n";
-            return 1;
-        }
-    }
-    return 0;
+    return FinishOutput(out, err, "simulate");
 }

@@ -1,8 +1,11 @@
 // The orb prototype read from sphere.umf and the built-in orb texture read from orb.bmp.
+#include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <string>
 
 #include "engine/core/ModelFile.h"
+#include "engine/core/QLException.h"
 #include "engine/core/PersistantObject.h"
 #include "platform/MessageBox.h"
 #include "universe/Orb.h"
@@ -19,8 +22,18 @@ std::string InstallPath(const char* file)
     return (std::filesystem::path(g_universeHost.installDir) / file).string();
 }
 
-// Reads every object of the model file into the default catalog; false when any step fails.
-bool ReadModelFile(const std::string& path)
+// The message boxes keep their fixed texts; standard error says which file is at fault and why.
+void ReportFileFault(const std::string& path, const std::string& damage)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) std::fprintf(stderr, "nimbula: %s is missing\n", path.c_str());
+    else std::fprintf(stderr, "nimbula: %s is damaged: %s\n", path.c_str(), damage.c_str());
+    std::fflush(stderr);
+}
+
+// Reads every object of the model file into the default catalog; false (with why in damage) when
+// any step fails.
+bool ReadModelFile(const std::string& path, std::string& damage)
 {
     try {
         CUMF umf;
@@ -29,9 +42,14 @@ bool ReadModelFile(const std::string& path)
         }
         umf.Close();
         return true;
+    } catch (const CQLException& e) {
+        damage = e.What();
+    } catch (const std::exception& e) {
+        damage = e.what();
     } catch (...) {
-        return false;
+        damage = "unreadable";
     }
+    return false;
 }
 
 CShape* FindPrototype()
@@ -54,12 +72,18 @@ COrbImage* PlainImage()
 COrbImage* LoadOrbImage()
 {
     const std::string path = InstallPath("orb.bmp");
+    std::string damage = "no picture in it";
     try {
         auto* image = new COrbImage(path);
         if (!image->IsEmpty()) return image;
         delete image;
+    } catch (const CQLException& e) {
+        damage = e.What();
+    } catch (const std::exception& e) {
+        damage = e.what();
     } catch (...) {
     }
+    ReportFileFault(path, damage);
     AfxMessageBox("The orb texture (" + path + ") is missing or unreadable.\n"
                   "The orbs are drawn in plain grey until it is restored.",
                   MB_OK | MB_ICONWARNING);
@@ -98,16 +122,11 @@ bool LoadSphereModel()
     k.m_boundarySize = k.m_boundaryMax - k.m_boundaryMin;
 
     const std::string path = InstallPath("sphere.umf");
-    if (!ReadModelFile(path)) {
-        AfxMessageBox(kModelMissingText, MB_OK);
-        g_universeHost.fatalExit(-1);
-        return false;
-    }
-    CShape* prototype = FindPrototype();
+    std::string damage;
+    CShape* prototype = ReadModelFile(path, damage) ? FindPrototype() : nullptr;
     if (!prototype) {
-        AfxMessageBox("The Sphere (sphere.umf) geometry file at " + path +
-                          " holds no orb model named \"sphere2\".  Cannot run without it.",
-                      MB_OK);
+        ReportFileFault(path, damage.empty() ? "it holds no orb model named \"sphere2\"" : damage);
+        AfxMessageBox(kModelMissingText, MB_OK);
         g_universeHost.fatalExit(-1);
         return false;
     }

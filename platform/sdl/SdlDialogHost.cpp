@@ -9,6 +9,7 @@
 #include <backends/imgui_impl_sdl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "engine/core/Dib.h"
@@ -18,8 +19,8 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxDlg.h"
 #include "platform/Wnd.h"
-#include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SdlSignals.h"
 #include "ui/DialogUi.h"
 #include "ui/Fonts.h"
 
@@ -50,15 +51,16 @@ bool IsDialogKey(WPARAM vk)
 
 class CSdlDialogHost : public IDialogHost {
 public:
-    CSdlDialogHost()
+    explicit CSdlDialogHost(bool messageBoxes) : m_messageBoxes(messageBoxes)
     {
+        if (!messageBoxes) return;
         m_previousBoxes = SetMessageBoxHandler([this](const std::string& text, unsigned type) {
             return ShowMessageBox(text, type);
         });
     }
     ~CSdlDialogHost() override
     {
-        SetMessageBoxHandler(m_previousBoxes);
+        if (m_messageBoxes) SetMessageBoxHandler(m_previousBoxes);
         if (ImGui::GetCurrentContext()) ImGui::DestroyContext();
     }
 
@@ -79,6 +81,7 @@ private:
     SDL_Window* m_window = nullptr;
     unsigned m_icon = 0;
     bool m_dirty = false;
+    bool m_messageBoxes;
     MessageBoxHandler m_previousBoxes;
 };
 
@@ -86,8 +89,17 @@ int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
 {
     // Our own box shows over a full-screen window, where a separate one may open behind it.
     CWinApp* app = AfxGetApp();
-    if (m_stack.empty() && !SdlWindowOf(app ? app->m_pMainWnd : nullptr))
-        return m_previousBoxes ? m_previousBoxes(text, type) : IDOK;
+    if (m_stack.empty() && !SdlWindowOf(app ? app->m_pMainWnd : nullptr)) {
+        if (m_previousBoxes) return m_previousBoxes(text, type);
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+    }
+    // Nobody can answer once the end was asked for.
+    if (TermRequested()) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        const unsigned buttons = type & 0xF;
+        return buttons == MB_YESNO ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
+    }
     CMessageBoxDlg box(text, type);
     return box.DoModal();
 }
@@ -229,7 +241,7 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
     unsigned seen = dlg.m_revision;
     m_dirty = true;
     while (!dlg.IsEnded()) {
-        if (TermSignalPending()) {
+        if (TermRequested()) {
             // The program is asked to end: every dialog closes as cancelled, the loop then ends it.
             dlg.EndDialog(IDCANCEL);
             break;
@@ -252,7 +264,10 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
 }
 }
 
-CSdlDialogHostInstaller::CSdlDialogHostInstaller() : m_host(new CSdlDialogHost) { SetDialogHost(m_host.get()); }
+CSdlDialogHostInstaller::CSdlDialogHostInstaller(bool messageBoxes) : m_host(new CSdlDialogHost(messageBoxes))
+{
+    SetDialogHost(m_host.get());
+}
 
 CSdlDialogHostInstaller::~CSdlDialogHostInstaller()
 {

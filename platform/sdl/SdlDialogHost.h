@@ -5,10 +5,11 @@
 
 class IDialogHost;
 
-// Installs the host for dialogs and message boxes; removes it again when it goes.
+// Installs the host for dialogs (and, when messageBoxes, for message boxes); removes it again
+// when it goes.
 class CSdlDialogHostInstaller {
 public:
-    CSdlDialogHostInstaller();
+    explicit CSdlDialogHostInstaller(bool messageBoxes);
     ~CSdlDialogHostInstaller();
 
 private:

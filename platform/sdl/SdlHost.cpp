@@ -8,26 +8,27 @@
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "engine/core/Dib.h"
+#include "engine/gl/GlReadout.h"
 #include "engine/gl/GlRenderer.h"
 #include "platform/App.h"
+#include "platform/FrameRateMeter.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
 #include "platform/Wnd.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlMessageBox.h"
+#include "platform/sdl/SdlSignals.h"
+#include "platform/sdl/X11Windows.h"
 
 namespace {
-volatile std::sig_atomic_t g_termRequested = 0;
-void OnTermSignal(int) { g_termRequested = 1; }
-
 // A foreign window may vanish at any time; its X errors must not end the process.
 int OnXError(Display*, XErrorEvent*) { return 0; }
 
@@ -41,6 +42,11 @@ public:
     unsigned long m_foreign = 0;  // the X window of another program, 0 for our own
     bool m_gone = false;          // the foreign window no longer exists
     RECT m_foreignRect;           // screen rectangle of the foreign window
+    bool m_noFocus = false;       // the desktop background: never takes the keyboard focus
+    unsigned long m_xid = 0;      // our own window's X id, for its visibility
+    bool m_obscured = false;      // fully covered by other windows
+    bool m_unmapped = false;      // not on the screen (minimised, withdrawn)
+    CFrameRateMeter m_rate;       // for the frame-rate readout
 
     void GetWindowRect(RECT* rect) const override;
     void GetClientRect(RECT* rect) const override;
@@ -50,6 +56,7 @@ public:
     void Destroy() override;
     void* NativeWindow() const override { return m_window; }
     bool IsForeign() const override { return m_foreign != 0; }
+    bool IsHidden() const override;
 };
 
 class CSdlHost : public IWindowHost {
@@ -68,6 +75,9 @@ public:
     void MakeCurrent(CSdlWindow* w);
     void DestroyWindow(CSdlWindow* w);
     bool ReadForeignRect(unsigned long xid, RECT* screenRect);
+    void DrawReadout(CSdlWindow* w);
+    void DrawableSize(const CSdlWindow* w, int* width, int* height) const;
+    bool ScreenOff() const { return m_screenOff; }
 
 private:
     bool EnsureVideo();
@@ -77,6 +87,9 @@ private:
     void ApplyIcon(SDL_Window* window);
     void MarkDesktopWindow(SDL_Window* window);
     void MarkFullScreenWindow(SDL_Window* window);
+    void WatchVisibility(CSdlWindow* w);
+    void TrackVisibility(const XEvent& ev);
+    void TrackScreenPower();
     CSdlWindow* Find(uint32_t windowId) const;
     void TrackForeignWindows();
     void Translate(const SDL_Event& e);
@@ -87,9 +100,13 @@ private:
     Display* m_x = nullptr;  // our own connection, for windows SDL does not watch
     SDL_GLContext m_context = nullptr;
     CGlRenderer* m_pRenderer = nullptr;
+    CGlReadout* m_pReadout = nullptr;
     std::vector<CSdlWindow*> m_windows;
     std::map<std::string, SDL_Cursor*> m_cursors;
     int m_inhibitors = 0;
+    bool m_xFailed = false;
+    bool m_screenOff = false;
+    uint64_t m_nextPowerCheck = 0;
 };
 
 void CSdlWindow::GetWindowRect(RECT* rect) const
@@ -114,7 +131,7 @@ void CSdlWindow::GetClientRect(RECT* rect) const
 void CSdlWindow::SetFocus()
 {
     // Like the classic call, focus moves only within a program that has it already.
-    if (m_foreign) return;
+    if (m_foreign || m_noFocus) return;
     SDL_Window* focused = SDL_GetKeyboardFocus();
     if (focused && focused != m_window) SDL_SetWindowInputFocus(m_window);
 }
@@ -123,20 +140,26 @@ void CSdlWindow::BeginPaint() { m_host->MakeCurrent(this); }
 
 void CSdlWindow::Present()
 {
-    if (!m_gone) SDL_GL_SwapWindow(m_window);
+    if (m_gone) return;
+    m_host->DrawReadout(this);
+    SDL_GL_SwapWindow(m_window);
 }
 
 void CSdlWindow::Destroy() { m_host->DestroyWindow(this); }
+
+bool CSdlWindow::IsHidden() const { return m_obscured || m_unmapped || (!m_foreign && m_host->ScreenOff()); }
 
 CSdlHost::~CSdlHost()
 {
     for (auto& [path, cursor] : m_cursors) SDL_FreeCursor(cursor);
     if (m_context) {
         if (m_pRenderer) m_pRenderer->ForgetContext();
+        if (m_pReadout) m_pReadout->ForgetContext();
         SDL_GL_DeleteContext(m_context);
     }
     if (GetSceneRenderer() == m_pRenderer) SetSceneRenderer(nullptr);
     delete m_pRenderer;
+    delete m_pReadout;
     if (m_x) XCloseDisplay(m_x);
     if (m_video) {
         SDL_EnableScreenSaver();
@@ -155,7 +178,7 @@ bool CSdlHost::EnsureVideo()
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "nimbula: cannot open the display: %s\n", SDL_GetError());
+        std::fprintf(stderr, "nimbula: cannot open the display %s: %s\n", DisplayName().c_str(), SDL_GetError());
         return false;
     }
     // Without a display SDL falls back to drawing off screen, where nobody would see the universe.
@@ -179,8 +202,14 @@ bool CSdlHost::EnsureVideo()
 bool CSdlHost::EnsureX()
 {
     if (m_x) return true;
+    if (m_xFailed) return false;
     m_x = XOpenDisplay(nullptr);
     XSetErrorHandler(OnXError);
+    if (!m_x) {
+        // Said once: every later look at a window would only fail the same way.
+        std::fprintf(stderr, "nimbula: cannot open the display %s\n", DisplayName().c_str());
+        m_xFailed = true;
+    }
     return m_x != nullptr;
 }
 
@@ -194,7 +223,7 @@ bool CSdlHost::EnsureContext(SDL_Window* window)
     }
     SDL_GL_MakeCurrent(window, m_context);
     // Vsync only when the pace is left to us; measuring asks for every frame the machine can make.
-    SDL_GL_SetSwapInterval(m_options.fps < 0 ? 1 : 0);
+    SDL_GL_SetSwapInterval(m_options.pace < 0 ? 1 : 0);
     if (!m_pRenderer) m_pRenderer = new CGlRenderer;
     SetSceneRenderer(m_pRenderer);
     // GLX may have put its own handler in place while making the context.
@@ -270,6 +299,7 @@ void CSdlHost::MarkDesktopWindow(SDL_Window* window)
                     {"_NET_WM_STATE_BELOW", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
                      "_NET_WM_STATE_SKIP_PAGER"},
                     &all);
+    RefuseFocus(window);
 }
 
 void CSdlHost::MarkFullScreenWindow(SDL_Window* window)
@@ -294,6 +324,53 @@ void CSdlHost::ApplyIcon(SDL_Window* window)
     } catch (...) {
         // A missing icon leaves the desktop's default one.
     }
+}
+
+void CSdlHost::WatchVisibility(CSdlWindow* w)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!EnsureX() || !SDL_GetWindowWMInfo(w->m_window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    w->m_xid = info.info.x11.window;
+    // On our own connection: SDL keeps its event mask to itself and passes no visibility on.
+    XSelectInput(m_x, Window(w->m_xid), VisibilityChangeMask | StructureNotifyMask);
+    XFlush(m_x);
+}
+
+void CSdlHost::TrackVisibility(const XEvent& ev)
+{
+    for (CSdlWindow* w : m_windows) {
+        if (w->m_foreign || !w->m_xid || w->m_xid != ev.xany.window) continue;
+        const bool wasHidden = w->IsHidden();
+        if (ev.type == VisibilityNotify) w->m_obscured = ev.xvisibility.state == VisibilityFullyObscured;
+        else if (ev.type == UnmapNotify) w->m_unmapped = true;
+        else if (ev.type == MapNotify) w->m_unmapped = false;
+        // Shown again: the picture it had is stale.
+        if (wasHidden && !w->IsHidden()) w->m_owner->InvalidateRect(nullptr, false);
+    }
+}
+
+void CSdlHost::TrackScreenPower()
+{
+    // Asked once a second: a round trip to the server is cheap, a screen that is off is not.
+    const uint64_t now = SDL_GetTicks64();
+    if (!m_x || now < m_nextPowerCheck) return;
+    m_nextPowerCheck = now + 1000;
+    const bool wasOff = m_screenOff;
+    m_screenOff = X11ScreenOff(m_x);
+    if (wasOff && !m_screenOff)
+        for (CSdlWindow* w : m_windows) w->m_owner->InvalidateRect(nullptr, false);
+}
+
+void CSdlHost::DrawReadout(CSdlWindow* w)
+{
+    if (!m_options.showFps || !m_context) return;
+    w->m_rate.FramePresented(double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency()));
+    MakeCurrent(w);
+    int dw = 0, dh = 0;
+    DrawableSize(w, &dw, &dh);
+    if (!m_pReadout) m_pReadout = new CGlReadout;
+    m_pReadout->Draw(w->m_rate.Text(), dw, dh);
 }
 
 void CSdlHost::ApplyCursor(const std::string& image)
@@ -353,6 +430,7 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t s
                                            SDL_WINDOW_HIDDEN);
         SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_NORMAL");
         if (w->m_window) {
+            w->m_noFocus = true;
             MarkDesktopWindow(w->m_window);
             if (shown == SDL_WINDOW_SHOWN) SDL_ShowWindow(w->m_window);
         }
@@ -364,11 +442,17 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t s
         w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height, flags);
         if (w->m_window) {
             MarkFullScreenWindow(w->m_window);
-            if (shown == SDL_WINDOW_SHOWN) SDL_ShowWindow(w->m_window);
+            if (shown == SDL_WINDOW_SHOWN) {
+                SDL_ShowWindow(w->m_window);
+                ActivateWindow(w->m_window);
+            }
         }
     } else {
         w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | shown);
+        // An ordinary window (the editing frame) takes the focus when it opens, as a program the
+        // user just started should.
+        if (w->m_window && shown == SDL_WINDOW_SHOWN) ActivateWindow(w->m_window);
     }
     if (!w->m_window) {
         std::fprintf(stderr, "nimbula: cannot make a window: %s\n", SDL_GetError());
@@ -384,6 +468,7 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t s
     m_windows.push_back(w);
     if (!w->m_foreign) {
         ApplyIcon(w->m_window);
+        WatchVisibility(w);
         ApplyCursor(owner->m_cursorImage);
         // Our own window keeps the system's screen saver and blanking away while it exists.
         if (m_inhibitors++ == 0) SDL_DisableScreenSaver();
@@ -391,17 +476,23 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t s
     return w;
 }
 
+void CSdlHost::DrawableSize(const CSdlWindow* w, int* width, int* height) const
+{
+    // SDL does not track the size of a window it did not make.
+    if (w->m_foreign) {
+        *width = int(RectWidth(w->m_foreignRect));
+        *height = int(RectHeight(w->m_foreignRect));
+    } else {
+        SDL_GL_GetDrawableSize(w->m_window, width, height);
+    }
+}
+
 void CSdlHost::MakeCurrent(CSdlWindow* w)
 {
     if (!m_context || w->m_gone) return;
     SDL_GL_MakeCurrent(w->m_window, m_context);
     int dw = 0, dh = 0;
-    if (w->m_foreign) {
-        dw = int(RectWidth(w->m_foreignRect));
-        dh = int(RectHeight(w->m_foreignRect));
-    } else {
-        SDL_GL_GetDrawableSize(w->m_window, &dw, &dh);
-    }
+    DrawableSize(w, &dw, &dh);
     if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh, w->m_window);
 }
 
@@ -412,6 +503,7 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
     if (m_windows.empty() && m_context) {
         // The context goes with the last window; the renderer starts afresh with the next one.
         if (m_pRenderer) m_pRenderer->ForgetContext();
+        if (m_pReadout) m_pReadout->ForgetContext();
         SDL_GL_MakeCurrent(nullptr, nullptr);
         SDL_GL_DeleteContext(m_context);
         m_context = nullptr;
@@ -453,6 +545,7 @@ void CSdlHost::TrackForeignWindows()
     while (m_x && XPending(m_x)) {
         XEvent ev;
         XNextEvent(m_x, &ev);
+        if (ev.type == VisibilityNotify || ev.type == MapNotify || ev.type == UnmapNotify) TrackVisibility(ev);
         if (ev.type != Expose || ev.xexpose.count != 0) continue;
         for (CSdlWindow* w : m_windows)
             if (w->m_foreign == ev.xexpose.window) w->m_owner->InvalidateRect(nullptr, true);
@@ -514,8 +607,7 @@ void CSdlHost::Translate(const SDL_Event& e)
 
 void CSdlHost::PumpEvents()
 {
-    if (g_termRequested) {
-        g_termRequested = 0;
+    if (TakeTermRequest()) {
         CWinApp* app = AfxGetApp();
         if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
         else PostQuitMessage(0);
@@ -524,25 +616,23 @@ void CSdlHost::PumpEvents()
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e);
     TrackForeignWindows();
+    if (!m_windows.empty()) TrackScreenPower();
 }
 
 void CSdlHost::WaitEvents(double seconds)
 {
     const int ms = std::max(1, int(std::ceil(seconds * 1000.0)));
-    if (g_termRequested) return;
+    if (TermRequested()) return;
     if (m_video) SDL_WaitEventTimeout(nullptr, ms);
     else SDL_Delay(Uint32(ms));
 }
 }  // namespace
 
-bool TermSignalPending() { return g_termRequested != 0; }
-
 CSdlHostInstaller::CSdlHostInstaller(const SSdlHostOptions& options) : m_host(new CSdlHost(options))
 {
     SetWindowHost(m_host.get());
-    InstallSdlMessageBoxes();
-    std::signal(SIGTERM, OnTermSignal);
-    std::signal(SIGINT, OnTermSignal);
+    if (options.messageBoxes) InstallSdlMessageBoxes();
+    InstallTermSignals();
 }
 
 CSdlHostInstaller::~CSdlHostInstaller()

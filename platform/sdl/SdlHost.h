@@ -7,11 +7,15 @@ class IWindowHost;
 
 struct SSdlHostOptions {
     // -1: vsync where offered, else 60 per second; 0: neither vsync nor pacing; N: N per second.
-    int fps = -1;
+    int pace = -1;
+    // A frames-per-second readout in a corner of every universe window (XScreenSaver's -fps).
+    bool showFps = false;
+    // Messages in SDL's boxes; false keeps them on standard error (hosts nobody can click in).
+    bool messageBoxes = true;
 };
 
-// Installs the host as the window host, the SDL message boxes and the SIGTERM handling; removes
-// them again when it goes.
+// Installs the host as the window host, the SDL message boxes and the handling of SIGTERM, SIGINT
+// and SIGHUP; removes them again when it goes.
 class CSdlHostInstaller {
 public:
     explicit CSdlHostInstaller(const SSdlHostOptions& options);
@@ -20,6 +24,3 @@ public:
 private:
     std::unique_ptr<IWindowHost> m_host;
 };
-
-// SIGTERM or SIGINT arrived and the loop has not yet turned it into a close.
-bool TermSignalPending();

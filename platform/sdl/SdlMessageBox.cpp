@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/MessageBox.h"
+#include "platform/sdl/SdlSignals.h"
 
 namespace {
 int ShowSdlBox(const std::string& text, unsigned type)
@@ -35,10 +36,15 @@ int ShowSdlBox(const std::string& text, unsigned type)
     else if ((type & 0xF0) == MB_ICONWARNING) flags = SDL_MESSAGEBOX_WARNING;
     const SDL_MessageBoxData data{flags, nullptr, "Nimbula", text.c_str(), count, buttons, nullptr};
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-        // No display to show it on: the text must still reach the user.
+    SetMessageBoxOpen(true);
+    // A box ended by a termination signal may still report success.
+    const bool shown = !TermRequested() && SDL_ShowMessageBox(&data, &pressed) == 0 && !TermRequested();
+    SetMessageBoxOpen(false);
+    if (!shown) {
+        // No display to show it on, or the program is asked to end: the text must still reach the user.
         std::fprintf(stderr, "%s\n", text.c_str());
-        return fallback;
+        std::fflush(stderr);
+        return TermRequested() && count > 1 ? buttons[0].buttonid : fallback;
     }
     // Closing the box without a button counts as its escape button.
     if (pressed < 0) return count == 1 ? IDOK : buttons[0].buttonid;

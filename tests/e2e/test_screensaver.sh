@@ -80,7 +80,7 @@ pass "SIGTERM ends the screen saver with status 0"
 
 # --- a fixed number of frames ---
 rc=0
-"$BIN" /s --frames 30 --fps 0 >"$WORK/frames.log" 2>&1 || rc=$?
+"$BIN" /s --frames 30 --pace 0 >"$WORK/frames.log" 2>&1 || rc=$?
 [ "$rc" -eq 0 ] || fail "--frames 30 ended with $rc"
 grep -Eq "^frames: 30, seconds: [0-9.]+, fps: [0-9.]+$" "$WORK/frames.log" || fail "--frames printed no frame line"
 pass "--frames 30: $(grep '^frames:' "$WORK/frames.log")"

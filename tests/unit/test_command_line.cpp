@@ -115,11 +115,12 @@ TEST(CommandLine, WindowIds)
 
 TEST(CommandLine, OwnOptionsAreTakenOutBeforeTheSwitch)
 {
-    std::vector<std::string> args{"nimbula.scr", "--fps", "0", "/s", "--orbs=250", "--frames", "10", "40"};
+    std::vector<std::string> args{"nimbula.scr", "--pace", "0", "/s", "--orbs=250", "--frames", "10", "40"};
     SOwnOptions o;
     std::string error;
     ASSERT_TRUE(StripOwnOptions(args, o, error)) << error;
-    EXPECT_EQ(o.fps, 0);
+    EXPECT_EQ(o.pace, 0);
+    EXPECT_FALSE(o.showFps);
     EXPECT_EQ(o.orbs, 250);
     EXPECT_EQ(o.frames, 10);
     EXPECT_EQ(args, (std::vector<std::string>{"nimbula.scr", "/s", "40"}));
@@ -130,18 +131,79 @@ TEST(CommandLine, OwnOptionsAreTakenOutBeforeTheSwitch)
 
 TEST(CommandLine, BadOwnOptionsAreRefusedWithAReason)
 {
-    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-             {"n", "--fps"}, {"n", "--fps", "x"}, {"n", "--orbs", "0"}, {"n", "--frames", "-3"}, {"n", "--fps=1e3"},
-             {"n", "--orbs", "100001"}, {"n", "--frames", ""}}) {
+    // The message names the option and the word that was wrong.
+    struct SCase { std::vector<std::string> args; const char* option; const char* word; };
+    for (const SCase& c : std::vector<SCase>{{{"n", "--pace", "x"}, "--pace", "\"x\""},
+                                             {{"n", "--orbs", "0"}, "--orbs", "\"0\""},
+                                             {{"n", "--frames", "-3"}, "--frames", "\"-3\""},
+                                             {{"n", "--pace=1e3"}, "--pace", "\"1e3\""},
+                                             {{"n", "--orbs", "100001"}, "--orbs", "\"100001\""},
+                                             {{"n", "--frames", "1000000001"}, "--frames", "\"1000000001\""},
+                                             {{"n", "/s", "--orbs=many"}, "--orbs", "\"many\""}}) {
+        std::vector<std::string> args = c.args;
         SOwnOptions o;
         std::string error;
-        EXPECT_FALSE(StripOwnOptions(args, o, error)) << args[1];
-        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(StripOwnOptions(args, o, error)) << c.word;
+        EXPECT_NE(error.find(c.option), std::string::npos) << error;
+        EXPECT_NE(error.find(c.word), std::string::npos) << error;
+    }
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{"n", "--pace"}, {"n", "/s", "--frames"}}) {
+        SOwnOptions o;
+        std::string error;
+        EXPECT_FALSE(StripOwnOptions(args, o, error));
+        EXPECT_NE(error.find(args.back()), std::string::npos) << error;
     }
     // The program's own path is never read as an option.
-    std::vector<std::string> args{"--fps"};
+    std::vector<std::string> args{"--pace"};
     SOwnOptions o;
     std::string error;
     EXPECT_TRUE(StripOwnOptions(args, o, error));
     EXPECT_EQ(args.size(), 1u);
+}
+
+TEST(CommandLine, BareFpsIsXScreenSaversReadoutSwitch)
+{
+    // A number after it is not its value: here it stays the screen saver's divisions.
+    std::vector<std::string> args{"nimbula.scr", "/s", "--fps", "40"};
+    SOwnOptions o;
+    std::string error;
+    ASSERT_TRUE(StripOwnOptions(args, o, error)) << error;
+    EXPECT_TRUE(o.showFps);
+    EXPECT_EQ(o.pace, -1);
+    EXPECT_EQ(ParseRunMode(args, nullptr).divisions, 40);
+
+    args = {"nimbula", "-fps", "-root", "--orbs", "12"};
+    o = SOwnOptions();
+    ASSERT_TRUE(StripOwnOptions(args, o, error)) << error;
+    EXPECT_TRUE(o.showFps);
+    EXPECT_EQ(o.orbs, 12);
+    EXPECT_EQ(ParseRunMode(args, nullptr).mode, ERunMode::HackRoot);
+
+    // The old way of pacing is refused with the new one named, not read as a readout.
+    args = {"nimbula", "/s", "--fps=30"};
+    EXPECT_FALSE(StripOwnOptions(args, o, error));
+    EXPECT_NE(error.find("--pace"), std::string::npos) << error;
+}
+
+TEST(CommandLine, HelpAndVersionMayStandAnywhere)
+{
+    std::vector<std::string> args{"nimbula", "/s", "--help", "-version"};
+    SOwnOptions o;
+    std::string error;
+    ASSERT_TRUE(StripOwnOptions(args, o, error));
+    EXPECT_TRUE(o.help);
+    EXPECT_TRUE(o.version);
+    EXPECT_EQ(args, (std::vector<std::string>{"nimbula", "/s"}));
+}
+
+TEST(CommandLine, WindowIdsAreReportedAsWritten)
+{
+    EXPECT_EQ(Mode({"nimbula", "-window-id", "0x2A"}).windowText, "0x2A");
+    EXPECT_EQ(Mode({"nimbula.scr", "/p", "077"}).windowText, "077");
+    EXPECT_EQ(Mode({"nimbula", "-root"}, "0x400007").windowText, "0x400007");
+    EXPECT_EQ(Mode({"nimbula", "-root"}).windowText, "");
+    EXPECT_TRUE(IsHackMode(ERunMode::HackRoot));
+    EXPECT_TRUE(IsHackMode(ERunMode::HackWindow));
+    EXPECT_FALSE(IsHackMode(ERunMode::ScreenSaver));
+    EXPECT_FALSE(IsHackMode(ERunMode::Preview));
 }

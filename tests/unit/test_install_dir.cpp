@@ -67,3 +67,15 @@ TEST_F(InstallDir, NoneHoldsTheModel)
     EXPECT_FALSE(FindInstallDir(InstallDirCandidates((m_root / "env").c_str(), (m_root / "missing").string(),
                                                      m_root / "bin/nimbula")));
 }
+
+TEST_F(InstallDir, AnExplicitFolderWithoutTheModelSaysWhatItLacks)
+{
+    const fs::path env = m_root / "env";
+    EXPECT_EQ(MissingDataNote("NIMBULA_DIR", env), "NIMBULA_DIR names " + env.string() + ", which lacks sphere.umf and orb.bmp");
+    std::ofstream(env / "orb.bmp") << "x";
+    EXPECT_EQ(MissingDataNote("NIMBULA_DIR", env), "NIMBULA_DIR names " + env.string() + ", which lacks sphere.umf");
+    Install(env);
+    EXPECT_EQ(MissingDataNote("NIMBULA_DIR", env), "");
+    EXPECT_NE(MissingDataNote("NIMBULA_DIR", m_root / "nowhere").find("does not exist"), std::string::npos);
+    EXPECT_NE(MissingDataNote("NIMBULA_DIR", env / "orb.bmp").find("not a folder"), std::string::npos);
+}

@@ -199,7 +199,7 @@ TEST_F(OrbScene, MissingModelFileEndsTheProgram)
     EXPECT_EQ(m_messages.back(), kMissingModel);
 }
 
-TEST_F(OrbScene, ModelFileWithoutTheSphereEndsWithItsOwnMessage)
+TEST_F(OrbScene, ModelFileWithoutTheSphereEndsWithTheSameMessage)
 {
     const fs::path dir = TempDir("nosphere");
     {
@@ -214,9 +214,9 @@ TEST_F(OrbScene, ModelFileWithoutTheSphereEndsWithItsOwnMessage)
     CPersistantObject::DefaultCatalog()->PurgeObjectMaps(false);  // forget earlier tests' spheres
     EXPECT_EQ(Build(5), nullptr);
     EXPECT_EQ(s_exitCode, -1);
+    // The box keeps its fixed text; why the file failed goes to standard error.
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_NE(m_messages[0], kMissingModel);
-    EXPECT_NE(m_messages[0].find("sphere2"), std::string::npos);
+    EXPECT_EQ(m_messages[0], kMissingModel);
 }
 
 TEST_F(OrbScene, MissingTextureFallsBackToAPlainOne)

@@ -1,0 +1,84 @@
+// X11 requests SDL does not make: focus, the input hint, the screen's power state, display names.
+#include "platform/sdl/X11Windows.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/dpms.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+bool X11Handles(SDL_Window* window, Display** display, Window* xid)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    *display = info.info.x11.display;
+    *xid = info.info.x11.window;
+    return true;
+}
+}
+
+std::string DisplayName()
+{
+    const char* name = std::getenv("DISPLAY");
+    return name && *name ? std::string("\"") + name + "\"" : std::string("(DISPLAY is not set)");
+}
+
+// The input hint off, and no WM_TAKE_FOCUS: SDL answers that one by taking the focus itself.
+void RefuseFocus(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (!X11Handles(window, &d, &w)) return;
+    if (XWMHints* hints = XGetWMHints(d, w)) {
+        hints->flags |= InputHint;
+        hints->input = False;
+        XSetWMHints(d, w, hints);
+        XFree(hints);
+    }
+    Atom* protocols = nullptr;
+    int count = 0;
+    const Atom takeFocus = XInternAtom(d, "WM_TAKE_FOCUS", False);
+    if (XGetWMProtocols(d, w, &protocols, &count)) {
+        std::vector<Atom> kept;
+        for (int i = 0; i < count; ++i)
+            if (protocols[i] != takeFocus) kept.push_back(protocols[i]);
+        XSetWMProtocols(d, w, kept.data(), int(kept.size()));
+        XFree(protocols);
+    }
+    XFlush(d);
+}
+
+// A saver the user started must answer the keys at once.
+void ActivateWindow(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (!X11Handles(window, &d, &w)) return;
+    // Asked as a pager asks (source 2), which focus-stealing prevention lets through.
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 2;
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XRaiseWindow(d, w);
+    // Without a window manager nobody answers that request; with one, this only agrees with it.
+    XWindowAttributes a;
+    if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable) XSetInputFocus(d, w, RevertToParent, CurrentTime);
+    XFlush(d);
+}
+
+bool X11ScreenOff(Display* display)
+{
+    int event = 0, error = 0;
+    if (!display || !DPMSQueryExtension(display, &event, &error)) return false;
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    return DPMSInfo(display, &level, &enabled) && enabled && level != DPMSModeOn;
+}

@@ -1,0 +1,18 @@
+// X11 requests SDL does not make: focus, the input hint, the screen's power state, display names.
+#pragma once
+
+#include <string>
+
+#include <X11/Xlib.h>
+
+struct SDL_Window;
+
+// The display as the user named it ($DISPLAY in quotes), for messages.
+std::string DisplayName();
+// A window that no click or window manager can give the keyboard focus.
+void RefuseFocus(SDL_Window* window);
+// Raises a window that has just been shown and gives it the keyboard focus, with or without a
+// window manager.
+void ActivateWindow(SDL_Window* window);
+// The server's display power management has the screen off (standby, suspend or off).
+bool X11ScreenOff(Display* display);
