@@ -19,6 +19,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxDlg.h"
 #include "platform/Wnd.h"
+#include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
 #include "ui/DialogUi.h"
@@ -49,10 +50,17 @@ bool IsDialogKey(WPARAM vk)
     }
 }
 
+class CSdlDialogHost;
+CSdlDialogHost* g_pHost = nullptr;
+
 class CSdlDialogHost : public IDialogHost {
 public:
     explicit CSdlDialogHost(bool messageBoxes) : m_messageBoxes(messageBoxes)
     {
+        g_pHost = this;
+        SetGlContextLossHandler([] {
+            if (g_pHost) g_pHost->ReleaseGl();
+        });
         if (!messageBoxes) return;
         m_previousBoxes = SetMessageBoxHandler([this](const std::string& text, unsigned type) {
             return ShowMessageBox(text, type);
@@ -60,11 +68,15 @@ public:
     }
     ~CSdlDialogHost() override
     {
+        SetGlContextLossHandler(nullptr);
+        g_pHost = nullptr;
         if (m_messageBoxes) SetMessageBoxHandler(m_previousBoxes);
         if (ImGui::GetCurrentContext()) ImGui::DestroyContext();
     }
 
     int RunModal(CDialog& dlg) override;
+    // The GL context is about to go: everything made with it is freed while it is current.
+    void ReleaseGl();
 
 private:
     bool Open(CDialog& dlg);
@@ -80,6 +92,7 @@ private:
     CDialogWindow* m_ownWindow = nullptr;
     SDL_Window* m_window = nullptr;
     unsigned m_icon = 0;
+    bool m_glReady = false;
     bool m_dirty = false;
     bool m_messageBoxes;
     MessageBoxHandler m_previousBoxes;
@@ -139,23 +152,36 @@ bool CSdlDialogHost::Open(CDialog& dlg)
     ImGui::GetStyle().FrameRounding = 2.0f;
     LoadDialogFonts(1.0f);
     ImGui_ImplSDL2_InitForOpenGL(m_window, SDL_GL_GetCurrentContext());
-    ImGui_ImplOpenGL3_Init("#version 330");
-    try {
-        if (!WindowIconImage().empty()) m_icon = GlCreateTexture(CDIB(WindowIconImage()));
-    } catch (...) {
-        // The about box shows its text without the picture.
+    // What the GL side makes (shaders, the font texture, the icon) stays for as long as the
+    // context does: the next dialog opens without making it again.
+    if (!m_glReady) {
+        ImGui_ImplOpenGL3_Init("#version 330");
+        try {
+            if (!WindowIconImage().empty()) m_icon = GlCreateTexture(CDIB(WindowIconImage()));
+        } catch (...) {
+            // The about box shows its text without the picture.
+        }
+        m_glReady = true;
     }
     return true;
+}
+
+void CSdlDialogHost::ReleaseGl()
+{
+    if (!m_glReady) return;
+    GlDeleteTexture(m_icon);
+    m_icon = 0;
+    ImGui_ImplOpenGL3_Shutdown();
+    m_glReady = false;
 }
 
 void CSdlDialogHost::Close()
 {
     if (m_owner && m_owner->IsWindow()) m_owner->Backend()->BeginPaint();
-    GlDeleteTexture(m_icon);
-    m_icon = 0;
-    ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplSDL2_Shutdown();
     if (m_ownWindow) {
+        // The context may go with this window.
+        ReleaseGl();
         m_ownWindow->DestroyWindow();
         delete m_ownWindow;
         m_ownWindow = nullptr;

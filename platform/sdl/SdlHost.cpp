@@ -149,10 +149,13 @@ void CSdlWindow::Destroy() { m_host->DestroyWindow(this); }
 
 bool CSdlWindow::IsHidden() const { return m_obscured || m_unmapped || (!m_foreign && m_host->ScreenOff()); }
 
+void (*g_contextLossHandler)() = nullptr;
+
 CSdlHost::~CSdlHost()
 {
     for (auto& [path, cursor] : m_cursors) SDL_FreeCursor(cursor);
     if (m_context) {
+        if (g_contextLossHandler) g_contextLossHandler();
         if (m_pRenderer) m_pRenderer->ForgetContext();
         if (m_pReadout) m_pReadout->ForgetContext();
         SDL_GL_DeleteContext(m_context);
@@ -502,6 +505,7 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
     if (!w->m_foreign && --m_inhibitors == 0) SDL_EnableScreenSaver();
     if (m_windows.empty() && m_context) {
         // The context goes with the last window; the renderer starts afresh with the next one.
+        if (g_contextLossHandler) g_contextLossHandler();
         if (m_pRenderer) m_pRenderer->ForgetContext();
         if (m_pReadout) m_pReadout->ForgetContext();
         SDL_GL_MakeCurrent(nullptr, nullptr);
@@ -627,6 +631,8 @@ void CSdlHost::WaitEvents(double seconds)
     else SDL_Delay(Uint32(ms));
 }
 }  // namespace
+
+void SetGlContextLossHandler(void (*handler)()) { g_contextLossHandler = handler; }
 
 CSdlHostInstaller::CSdlHostInstaller(const SSdlHostOptions& options) : m_host(new CSdlHost(options))
 {

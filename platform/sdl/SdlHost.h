@@ -24,3 +24,7 @@ public:
 private:
     std::unique_ptr<IWindowHost> m_host;
 };
+
+// Called while the shared GL context is still current, just before it goes with the last window,
+// so that others drawing with it can free what they made.
+void SetGlContextLossHandler(void (*handler)());
