@@ -11,6 +11,8 @@
 #include "platform/ExePath.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
+#include "storage/UniverseFile.h"
+#include "storage/UniverseLibrary.h"
 #include "universe/UniversalConstants.h"
 #include "universe/UniverseHost.h"
 #include "view/UniverseView.h"
@@ -101,6 +103,8 @@ BOOL CSaverApp::InitInstance()
 
     FindInstallationDirectory();
     g_universeHost.installDir = m_installDir;
+    // The first start gives the user a library of their own, with the samples in it.
+    SeedUniverseLibrary(UniverseLibraryFolder(), std::filesystem::path(m_installDir) / "universes");
 
     m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
 
@@ -233,6 +237,8 @@ void CSaverApp::CountFrame()
     if (m_pMainWnd) m_pMainWnd->PostMessage(WM_CLOSE);
     else PostQuitMessage(0);
 }
+
+void CSaverApp::LoadUniverse(const std::string* path) { ::LoadUniverse(path, m_pEditingGroups); }
 
 void CSaverApp::RunOptionsDialog()
 {

@@ -76,7 +76,13 @@ int ToolShow(std::istream& in, std::ostream& out, std::ostream& err)
 {
     CUniversalConstants c;
     if (int code = DecodeInput(in, c, err)) return code;
-    out << std::setprecision(17);
+    PrintConstants(out, c);
+    return 0;
+}
+
+void PrintConstants(std::ostream& out, const CUniversalConstants& c)
+{
+    const std::streamsize precision = out.precision(17);
     Vec(out, "m_cameraPosition", c.m_cameraPosition);
     Vec(out, "m_cameraView", c.m_cameraView);
     Vec(out, "m_cameraUp", c.m_cameraUp);
@@ -107,5 +113,5 @@ int ToolShow(std::istream& in, std::ostream& out, std::ostream& err)
     out << "m_sphericalBoundary " << int(c.m_sphericalBoundary) << "\n";
     out << "m_energyColorShifting " << int(c.m_energyColorShifting) << "\n";
     out << "m_throwForce " << c.m_throwForce << "\n";
-    return 0;
+    out.precision(precision);
 }

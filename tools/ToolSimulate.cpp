@@ -9,6 +9,8 @@
 #include <system_error>
 
 #include "engine/core/Scene.h"
+#include "platform/MessageBox.h"
+#include "storage/UniverseFile.h"
 #include "tools/ToolCommands.h"
 #include "universe/Collisions.h"
 #include "universe/Motion.h"
@@ -24,8 +26,10 @@ namespace {
 struct SSimulateArgs {
     long frames = 100;
     int orbs = 100;
+    bool haveOrbs = false;
     bool haveConstants = false;
     std::string constants;
+    std::string universePath;
     std::string dumpPath;
 };
 
@@ -61,15 +65,22 @@ bool ParseArgs(int argc, char** argv, SSimulateArgs& a, std::ostream& err)
                 return false;
             }
             a.orbs = int(n);
+            a.haveOrbs = true;
         } else if (opt == "--constants") {
             a.haveConstants = true;
             a.constants = value;
+        } else if (opt == "--universe") {
+            a.universePath = value;
         } else if (opt == "--dump") {
             a.dumpPath = value;
         } else {
             err << "simulate: unknown option " << opt << "\n";
             return false;
         }
+    }
+    if (!a.universePath.empty() && (a.haveOrbs || a.haveConstants)) {
+        err << "simulate: a saved universe brings its own orbs and constants (no --orbs or --constants with --universe)\n";
+        return false;
     }
     return true;
 }
@@ -158,7 +169,25 @@ int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
         }
     }
 
-    CShape* root = BuildUniverse({args.orbs, -1}, {0, -1});
+    CShape* root = nullptr;
+    if (args.universePath.empty()) {
+        root = BuildUniverse({args.orbs, -1}, {0, -1});
+    } else if ((root = BuildEmptyUniverse())) {
+        // Loaded as the window loads it: the file's orbs at their start places, its constants.
+        // The loader's messages are this command's errors.
+        MessageBoxHandler shown = SetMessageBoxHandler([&err](const std::string& text, unsigned) {
+            err << text << "\n";
+            return IDOK;
+        });
+        bool loaded = true;
+        try {
+            LoadUniverse(&args.universePath, nullptr);
+        } catch (int) {
+            loaded = false;
+        }
+        SetMessageBoxHandler(shown);
+        if (!loaded) return 1;
+    }
     if (!root) return 1;
     run.Scene().AddObject(root);
     for (long f = 0; f < args.frames; ++f) {

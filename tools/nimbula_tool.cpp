@@ -16,8 +16,10 @@ int Usage()
                  "  encode     read a 352-byte constants block on stdin, print its universal string\n"
                  "  decode     read a universal string on stdin, write the 352-byte block to stdout\n"
                  "  show       read a universal string on stdin, print every constant by name\n"
-                 "  simulate [--frames N] [--orbs N] [--constants STRING] [--dump FILE]\n"
-                 "             run the standard universe headless and print every orb\n");
+                 "  simulate [--frames N] [--orbs N] [--constants STRING] [--universe FILE.nmd] [--dump FILE]\n"
+                 "             run the standard universe (or a saved one) headless and print every orb\n"
+                 "  info FILE.nmd\n"
+                 "             print what a universe file holds; on a damaged file the loader's messages\n");
     return 64;
 }
 }
@@ -31,5 +33,6 @@ int main(int argc, char** argv)
     if (cmd == "decode") return ToolDecode(std::cin, std::cout, std::cerr);
     if (cmd == "show") return ToolShow(std::cin, std::cout, std::cerr);
     if (cmd == "simulate") return ToolSimulate(argc - 2, argv + 2, std::cout, std::cerr);
+    if (cmd == "info") return ToolInfo(argc - 2, argv + 2, std::cout, std::cerr);
     return Usage();
 }

@@ -28,6 +28,9 @@ public:
 
     // The O key: the options dialog, applied to the constants.
     virtual void RunOptionsDialog() {}
+    // Loads a universe file (null: asks for one); throws after showing its messages when the file
+    // cannot be loaded. Without a loader (tests, tools) every load fails.
+    virtual void LoadUniverse(const std::string* path) { throw 0; }
 };
 
 // The running application; a plain default object when none registered (tests, tools).

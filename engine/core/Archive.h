@@ -9,6 +9,8 @@
 class CArchiveWriter {
 public:
     void WriteBytes(const void* data, size_t size);
+    // Room for size more bytes, so a large stream is not copied as it grows.
+    void Reserve(size_t size) { m_bytes.reserve(m_bytes.size() + size); }
     void WriteU8(uint8_t v) { WriteBytes(&v, 1); }
     void WriteI32(int32_t v);
     void WriteU32(uint32_t v);
