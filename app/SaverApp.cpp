@@ -103,12 +103,13 @@ BOOL CSaverApp::InitInstance()
 
     FindInstallationDirectory();
     g_universeHost.installDir = m_installDir;
-    // The first start gives the user a library of their own, with the samples in it.
-    SeedUniverseLibrary(UniverseLibraryFolder(), std::filesystem::path(m_installDir) / "universes");
 
     m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
 
     const SRunMode run = ParseRunMode(m_args, std::getenv("XSCREENSAVER_WINDOW"));
+    // The first start of a mode that runs gives the user a library of their own, with the samples.
+    if (run.mode != ERunMode::PreviewWithoutHandle && run.mode != ERunMode::Refused)
+        SeedUniverseLibrary(UniverseLibraryFolder(), std::filesystem::path(m_installDir) / "universes");
     switch (run.mode) {
     case ERunMode::PreviewWithoutHandle:
         AfxMessageBox(kInternalUseText, MB_OK);
