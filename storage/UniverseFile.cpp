@@ -36,22 +36,6 @@ void TakeNextFileID() { CPersistantObject::sfCurrentFileID = uint32_t(g_nextFile
 
 [[noreturn]] void Damaged(const std::string& why) { throw CUniverseFileError(EUniverseFileError::kDamaged, why); }
 
-SFVec3f ReadVector(CArchiveReader& ar)
-{
-    SFVec3f v;
-    v.x = ar.ReadF64();
-    v.y = ar.ReadF64();
-    v.z = ar.ReadF64();
-    return v;
-}
-
-void WriteVector(CArchiveWriter& ar, const SFVec3f& v)
-{
-    ar.WriteF64(v.x);
-    ar.WriteF64(v.y);
-    ar.WriteF64(v.z);
-}
-
 // A count read from the file, refused unless it lies within 0..max.
 int32_t ReadCount(CArchiveReader& ar, int32_t max, const char* what)
 {
@@ -62,7 +46,7 @@ int32_t ReadCount(CArchiveReader& ar, int32_t max, const char* what)
 
 void ReadGroupRecord(CArchiveReader& ar, SUniverseGroupRecord& rec, size_t& orbsSoFar)
 {
-    rec.m_color = ReadVector(ar);
+    rec.m_color = ar.ReadVec3();
     if (ar.ReadI32() != 0) {
         // The image checks its own sides and that its pixels are all there before it allocates.
         rec.m_ownedImage = std::make_unique<CDIB>();
@@ -72,7 +56,7 @@ void ReadGroupRecord(CArchiveReader& ar, SUniverseGroupRecord& rec, size_t& orbs
     const int32_t n = ReadCount(ar, int32_t(kMaxOrbs - orbsSoFar), "orb count");
     if (size_t(n) * kVectorBytes > ar.Remaining()) Damaged("orb positions cut short");
     rec.m_positions.resize(size_t(n));
-    for (SFVec3f& p : rec.m_positions) p = ReadVector(ar);
+    for (SFVec3f& p : rec.m_positions) p = ar.ReadVec3();
     orbsSoFar += size_t(n);
 }
 
@@ -248,10 +232,10 @@ void ReadUniverseStream(CArchiveReader& ar, SUniverseFile& out)
         if (version != kUniverseFileVersion)
             throw CUniverseFileError(EUniverseFileError::kOldVersion, "version " + std::to_string(version));
         SUniverseFile f;
-        f.m_cameraPosition = ReadVector(ar);
-        f.m_cameraView = ReadVector(ar);
-        f.m_cameraUp = ReadVector(ar);
-        f.m_cameraSide = ReadVector(ar);
+        f.m_cameraPosition = ar.ReadVec3();
+        f.m_cameraView = ar.ReadVec3();
+        f.m_cameraUp = ar.ReadVec3();
+        f.m_cameraSide = ar.ReadVec3();
         if (!f.m_cameraPosition.IsFinite() || !f.m_cameraView.IsFinite() || !f.m_cameraUp.IsFinite() ||
             !f.m_cameraSide.IsFinite())
             Damaged("camera is not finite");
@@ -274,22 +258,22 @@ void ReadUniverseStream(CArchiveReader& ar, SUniverseFile& out)
 void WriteUniverseStream(CArchiveWriter& ar, const SUniverseFile& file)
 {
     ar.WriteI32(kUniverseFileVersion);
-    WriteVector(ar, file.m_cameraPosition);
-    WriteVector(ar, file.m_cameraView);
-    WriteVector(ar, file.m_cameraUp);
-    WriteVector(ar, file.m_cameraSide);
+    ar.WriteVec3(file.m_cameraPosition);
+    ar.WriteVec3(file.m_cameraView);
+    ar.WriteVec3(file.m_cameraUp);
+    ar.WriteVec3(file.m_cameraSide);
     if (!file.m_hasGroups && file.m_groups.size() != 1)
         throw CQLException("a universe without group definitions has exactly one record");
     // Group definitions without any group can only be said with a negative count.
     const int32_t groups = !file.m_hasGroups ? 0 : file.m_groups.empty() ? -1 : int32_t(file.m_groups.size());
     ar.WriteI32(groups);
     for (const SUniverseGroupRecord& rec : file.m_groups) {
-        WriteVector(ar, rec.m_color);
+        ar.WriteVec3(rec.m_color);
         const bool textured = rec.m_pImage && !rec.m_pImage->IsEmpty();
         ar.WriteI32(textured ? 1 : 0);
         if (textured) rec.m_pImage->Serialize(ar);
         ar.WriteI32(int32_t(rec.m_positions.size()));
-        for (const SFVec3f& p : rec.m_positions) WriteVector(ar, p);
+        for (const SFVec3f& p : rec.m_positions) ar.WriteVec3(p);
     }
     const std::string text = file.m_constants.EncodeUniversalString();
     ar.WriteI32(int32_t(text.size()));

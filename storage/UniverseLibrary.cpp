@@ -2,8 +2,9 @@
 #include "storage/UniverseLibrary.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
+
+#include "engine/core/FileIO.h"
 
 namespace fs = std::filesystem;
 
@@ -37,22 +38,7 @@ std::vector<fs::directory_entry> Entries(const fs::path& folder)
 }
 }
 
-fs::path UniverseLibraryFolder()
-{
-    fs::path base;
-    // Relative values are to be ignored, as the XDG base-directory rules say.
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (xdg && *xdg && fs::path(xdg).is_absolute())
-        base = xdg;
-    else if (home && *home)
-        base = fs::path(home) / ".local" / "share";
-    else {
-        std::error_code ec;
-        base = fs::current_path(ec) / ".local" / "share";
-    }
-    return base / "nimbula" / "universes";
-}
+fs::path UniverseLibraryFolder() { return XdgBaseFolder("XDG_DATA_HOME", ".local/share") / "nimbula" / "universes"; }
 
 int SeedUniverseLibrary(const fs::path& library, const fs::path& samples)
 {
