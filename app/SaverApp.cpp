@@ -15,6 +15,8 @@
 #include "platform/MessageQueue.h"
 #include "platform/Wnd.h"
 #include "storage/ShareDlg.h"
+#include "storage/UniverseFile.h"
+#include "storage/UniverseLibrary.h"
 #include "universe/UniversalConstants.h"
 #include "universe/UniverseHost.h"
 #include "view/UniverseView.h"
@@ -129,6 +131,9 @@ BOOL CSaverApp::InitInstance()
     m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
 
     const SRunMode run = ParseRunMode(m_args, std::getenv("XSCREENSAVER_WINDOW"));
+    // The first start of a mode that runs gives the user a library of their own, with the samples.
+    if (run.mode != ERunMode::PreviewWithoutHandle && run.mode != ERunMode::Refused)
+        SeedUniverseLibrary(UniverseLibraryFolder(), std::filesystem::path(m_installDir) / "universes");
     switch (run.mode) {
     case ERunMode::PreviewWithoutHandle:
         AfxMessageBox(kInternalUseText, MB_OK);
@@ -259,6 +264,8 @@ void CSaverApp::CountFrame()
     if (m_pMainWnd) m_pMainWnd->PostMessage(WM_CLOSE);
     else PostQuitMessage(0);
 }
+
+void CSaverApp::LoadUniverse(const std::string* path) { ::LoadUniverse(path, m_pEditingGroups); }
 
 void CSaverApp::RunOptionsDialog()
 {

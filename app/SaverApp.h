@@ -6,6 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "platform/App.h"
+#include "storage/OrbGroup.h"
 #include "storage/SettingsStore.h"
 #include "view/UniverseApp.h"
 
@@ -26,6 +27,8 @@ public:
     void OnFramePresented(CWnd* wnd) override;
     void RunOptionsDialog() override;
     CDialog* CreateViewDialog(int key) override;
+    // The universe-file loader; loaded groups go to m_pEditingGroups in editing mode.
+    void LoadUniverse(const std::string* path) override;
 
     // Which folder holds sphere.umf, with the message when none does.
     void FindInstallationDirectory();
@@ -33,6 +36,8 @@ public:
     bool m_alreadyRunning = false;
     std::vector<std::string> m_args;
     SOwnOptions m_options;
+    // The editing frame's group list, set by the frame while it exists.
+    std::vector<COrbGroup>* m_pEditingGroups = nullptr;
 
 private:
     BOOL StartPreview(unsigned long window, const std::string& windowText);

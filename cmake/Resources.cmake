@@ -28,8 +28,21 @@ add_custom_command(
   DEPENDS gen_icon
   COMMENT "Generating the program's icons")
 
+# The sample universes, seeded into every user's library on the first start.
+set(NIMBULA_SAMPLE_UNIVERSES Galaxy Rain Shell Cluster Spectrum Inferno)
+set(NIMBULA_SAMPLE_UNIVERSE_FILES)
+foreach(u ${NIMBULA_SAMPLE_UNIVERSES})
+  list(APPEND NIMBULA_SAMPLE_UNIVERSE_FILES ${NIMBULA_BUILD_RES_DIR}/universes/${u}.nmd)
+endforeach()
+add_custom_command(
+  OUTPUT ${NIMBULA_SAMPLE_UNIVERSE_FILES}
+  COMMAND gen_universes ${NIMBULA_BUILD_RES_DIR}/universes
+  DEPENDS gen_universes
+  COMMENT "Generating res/universes/*.nmd")
+
 add_custom_target(nimbula_generated_resources ALL
-  DEPENDS ${NIMBULA_BUILD_RES_DIR}/sphere.umf ${NIMBULA_BUILD_RES_DIR}/orb.bmp ${NIMBULA_ICONS})
+  DEPENDS ${NIMBULA_BUILD_RES_DIR}/sphere.umf ${NIMBULA_BUILD_RES_DIR}/orb.bmp ${NIMBULA_ICONS}
+          ${NIMBULA_SAMPLE_UNIVERSE_FILES})
 # The tool finds its data beside itself; the unit tests run it.
 add_dependencies(nimbula-tool nimbula_generated_resources)
 
@@ -37,4 +50,6 @@ add_dependencies(nimbula-tool nimbula_generated_resources)
 add_custom_target(update_source_resources
   COMMAND ${CMAKE_COMMAND} -E copy ${NIMBULA_BUILD_RES_DIR}/sphere.umf ${NIMBULA_BUILD_RES_DIR}/orb.bmp
           ${NIMBULA_ICONS} ${CMAKE_SOURCE_DIR}/res/
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_SOURCE_DIR}/res/universes
+  COMMAND ${CMAKE_COMMAND} -E copy ${NIMBULA_SAMPLE_UNIVERSE_FILES} ${CMAKE_SOURCE_DIR}/res/universes/
   DEPENDS nimbula_generated_resources)

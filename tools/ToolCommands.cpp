@@ -101,7 +101,13 @@ int ToolShow(std::istream& in, std::ostream& out, std::ostream& err)
     CUniversalConstants c;
     if (int code = DecodeInput(in, c, err)) return code;
     errno = 0;
-    out << std::setprecision(17);
+    PrintConstants(out, c);
+    return FinishOutput(out, err, "show");
+}
+
+void PrintConstants(std::ostream& out, const CUniversalConstants& c)
+{
+    const std::streamsize precision = out.precision(17);
     Vec(out, "m_cameraPosition", c.m_cameraPosition);
     Vec(out, "m_cameraView", c.m_cameraView);
     Vec(out, "m_cameraUp", c.m_cameraUp);
@@ -132,5 +138,5 @@ int ToolShow(std::istream& in, std::ostream& out, std::ostream& err)
     out << "m_sphericalBoundary " << int(c.m_sphericalBoundary) << "\n";
     out << "m_energyColorShifting " << int(c.m_energyColorShifting) << "\n";
     out << "m_throwForce " << c.m_throwForce << "\n";
-    return FinishOutput(out, err, "show");
+    out.precision(precision);
 }

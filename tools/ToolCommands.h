@@ -7,6 +7,8 @@
 constexpr int kToolUsageError = 64;
 constexpr int kToolOutputError = 74;
 
+class CUniversalConstants;
+
 int ToolDefaults(std::ostream& out, std::ostream& err);
 int ToolEncode(std::istream& in, std::ostream& out, std::ostream& err);
 int ToolDecode(std::istream& in, std::ostream& out, std::ostream& err);
@@ -17,3 +19,8 @@ int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err);
 int ToolMain(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err);
 // Flushes out; when anything written to it failed, says so on err and returns kToolOutputError.
 int FinishOutput(std::ostream& out, std::ostream& err, const char* command, const char* what = "standard output");
+// info FILE.nmd: a universe file in words; on a damaged file the loader's messages and 1.
+int ToolInfo(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+// Every constant of a block by name, one a line (the output of show).
+void PrintConstants(std::ostream& out, const CUniversalConstants& c);

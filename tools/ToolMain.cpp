@@ -12,9 +12,11 @@ const char* kUsage =
     "  encode     read a 352-byte constants block on stdin, print its universal string\n"
     "  decode     read a universal string on stdin, write the 352-byte block to stdout\n"
     "  show       read a universal string on stdin, print every constant by name\n"
-    "  simulate [--frames N] [--orbs N] [--constants STRING] [--dump FILE]\n"
-    "             run the standard universe headless and print every orb:\n"
+    "  simulate [--frames N] [--orbs N] [--constants STRING] [--universe FILE.nmd] [--dump FILE]\n"
+    "             run the standard universe (or a saved one) headless and print every orb:\n"
     "             N from 0 frames (default 100) and 1 to 100000 orbs (default 100)\n"
+    "  info FILE.nmd\n"
+    "             print what a universe file holds; on a damaged file the loader's messages\n"
     "  --help, --version   print this text or the version\n";
 
 bool IsWord(const char* arg, const char* a, const char* b) { return std::strcmp(arg, a) == 0 || std::strcmp(arg, b) == 0; }
@@ -38,6 +40,7 @@ int ToolMain(int argc, char** argv, std::istream& in, std::ostream& out, std::os
     }
     const std::string cmd = argv[1];
     if (cmd == "simulate") return ToolSimulate(argc - 2, argv + 2, out, err);
+    if (cmd == "info") return ToolInfo(argc - 2, argv + 2, out, err);
     const bool known = cmd == "defaults" || cmd == "encode" || cmd == "decode" || cmd == "show";
     if (!known) {
         err << "nimbula-tool: unknown command \"" << cmd << "\" (nimbula-tool --help lists them)\n";

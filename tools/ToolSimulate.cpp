@@ -12,6 +12,8 @@
 
 #include "app/CommandLine.h"
 #include "engine/core/Scene.h"
+#include "platform/MessageBox.h"
+#include "storage/UniverseFile.h"
 #include "tools/ToolCommands.h"
 #include "universe/Collisions.h"
 #include "universe/Motion.h"
@@ -27,8 +29,10 @@ namespace {
 struct SSimulateArgs {
     long frames = 100;
     int orbs = 100;
+    bool haveOrbs = false;
     bool haveConstants = false;
     std::string constants;
+    std::string universePath;
     std::string dumpPath;
 };
 
@@ -54,7 +58,8 @@ bool ParseArgs(int argc, char** argv, SSimulateArgs& a, std::ostream& err)
 {
     for (int i = 0; i < argc; ++i) {
         const std::string opt = argv[i];
-        const bool known = opt == "--frames" || opt == "--orbs" || opt == "--constants" || opt == "--dump";
+        const bool known =
+            opt == "--frames" || opt == "--orbs" || opt == "--constants" || opt == "--universe" || opt == "--dump";
         if (!known) {
             err << "simulate: unknown option \"" << opt << "\"\n";
             return false;
@@ -71,12 +76,19 @@ bool ParseArgs(int argc, char** argv, SSimulateArgs& a, std::ostream& err)
         } else if (opt == "--orbs") {
             if (!ParseCountOption(opt, value, kMinOrbCount, kMaxOrbCount, n, err)) return false;
             a.orbs = int(n);
+            a.haveOrbs = true;
         } else if (opt == "--constants") {
             a.haveConstants = true;
             a.constants = value;
+        } else if (opt == "--universe") {
+            a.universePath = value;
         } else {
             a.dumpPath = value;
         }
+    }
+    if (!a.universePath.empty() && (a.haveOrbs || a.haveConstants)) {
+        err << "simulate: a saved universe brings its own orbs and constants (no --orbs or --constants with --universe)\n";
+        return false;
     }
     return true;
 }
@@ -166,7 +178,25 @@ int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
         }
     }
 
-    CShape* root = BuildUniverse({args.orbs, -1}, {0, -1});
+    CShape* root = nullptr;
+    if (args.universePath.empty()) {
+        root = BuildUniverse({args.orbs, -1}, {0, -1});
+    } else if ((root = BuildEmptyUniverse())) {
+        // Loaded as the window loads it: the file's orbs at their start places, its constants.
+        // The loader's messages are this command's errors.
+        MessageBoxHandler shown = SetMessageBoxHandler([&err](const std::string& text, unsigned) {
+            err << text << "\n";
+            return IDOK;
+        });
+        bool loaded = true;
+        try {
+            LoadUniverse(&args.universePath, nullptr);
+        } catch (int) {
+            loaded = false;
+        }
+        SetMessageBoxHandler(shown);
+        if (!loaded) return 1;
+    }
     if (!root) return 1;
     run.Scene().AddObject(root);
     errno = 0;

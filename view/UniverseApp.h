@@ -32,6 +32,9 @@ public:
     // The dialog a letter key of the view opens ('A' about, 'H' help, 'S' share), made ready to
     // run; null when there is none. The view runs it and deletes it.
     virtual CDialog* CreateViewDialog(int key) { return nullptr; }
+    // Loads a universe file (null: asks for one); throws after showing its messages when the file
+    // cannot be loaded. Without a loader (tests, tools) every load fails.
+    virtual void LoadUniverse(const std::string* path) { throw 0; }
 };
 
 // The running application; a plain default object when none registered (tests, tools).

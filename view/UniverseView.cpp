@@ -86,7 +86,7 @@ LRESULT CUniverseView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 int CUniverseView::OnCreate()
 {
-    const CUniverseApp* app = GetUniverseApp();
+    CUniverseApp* app = GetUniverseApp();
     m_scene = new CUniverseScene;
     m_scene->KillContext();
 
@@ -115,13 +115,22 @@ int CUniverseView::OnCreate()
     g_universeHost.onOrbsDestroyed = ForgetOrbsOfView;
     g_universeHost.ctx = this;
 
-    // Universe files load through their own module; until then a named default universe
-    // also gets the standard one.
-    CShape* root = BuildUniverse({app->m_standardOrbCount, -1}, {0, -1});
+    // The loader places the camera of the file it reads.
+    m_camera = &m_scene->m_camera;
+    CShape* root = nullptr;
+    if (!app->m_defaultUniverse.empty()) {
+        root = BuildEmptyUniverse();
+        try {
+            if (root) app->LoadUniverse(&app->m_defaultUniverse);
+        } catch (...) {
+            // The loader has shown its messages; the standard universe stands in.
+            root = nullptr;
+        }
+    }
+    if (!root) root = BuildUniverse({app->m_standardOrbCount, -1}, {0, -1});
     if (root) m_scene->AddObject(root);
 
     m_scene->m_color = kSceneColor;
-    m_camera = &m_scene->m_camera;
     return 0;
 }
 

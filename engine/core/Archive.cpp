@@ -34,6 +34,13 @@ void CArchiveWriter::WriteF64(double v)
     WriteU32(uint32_t(u >> 32));
 }
 
+void CArchiveWriter::WriteVec3(const SFVec3f& v)
+{
+    WriteF64(v.x);
+    WriteF64(v.y);
+    WriteF64(v.z);
+}
+
 void CArchiveWriter::WriteString(const std::string& s)
 {
     WriteU32(uint32_t(s.size()));
@@ -78,6 +85,15 @@ double CArchiveReader::ReadF64()
     const uint64_t u = lo | hi << 32;
     double v;
     std::memcpy(&v, &u, 8);
+    return v;
+}
+
+SFVec3f CArchiveReader::ReadVec3()
+{
+    SFVec3f v;
+    v.x = ReadF64();
+    v.y = ReadF64();
+    v.z = ReadF64();
     return v;
 }
 

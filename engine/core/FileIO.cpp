@@ -1,6 +1,7 @@
 // Bounded whole-file reads and replace-by-rename writes.
 #include "engine/core/FileIO.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -46,4 +47,15 @@ void WriteFileReplacing(const std::string& path, const void* data, size_t size)
         fs::remove(tmp, ec);
         throw CQLException("file cannot be replaced: " + path);
     }
+}
+
+fs::path XdgBaseFolder(const char* variable, const char* belowHome)
+{
+    // Relative values are to be ignored, as the XDG base-directory rules say.
+    const char* xdg = std::getenv(variable);
+    const char* home = std::getenv("HOME");
+    if (xdg && *xdg && fs::path(xdg).is_absolute()) return xdg;
+    if (home && *home) return fs::path(home) / belowHome;
+    std::error_code ec;
+    return fs::current_path(ec) / belowHome;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,3 +12,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize);
 // Writes to a temporary file beside path and renames it into place, so a failure never leaves
 // a damaged file behind; throws CQLException when it cannot.
 void WriteFileReplacing(const std::string& path, const void* data, size_t size);
+
+// A base folder of the XDG rules: $variable when it holds an absolute path, else $HOME/belowHome,
+// else belowHome in the current directory.
+std::filesystem::path XdgBaseFolder(const char* variable, const char* belowHome);

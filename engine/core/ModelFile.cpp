@@ -15,8 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Model files are small meshes; anything larger is not one of ours.
-constexpr uintmax_t kMaxModelFileSize = 256u << 20;
 constexpr size_t kHeaderSize = sizeof(CUMF::kMagic) + 4;
 
 CPersistantObject* NewObjectOfKind(uint32_t kind)
@@ -32,12 +30,13 @@ CPersistantObject* NewObjectOfKind(uint32_t kind)
 // Only Close writes: a file dropped before it is never half written.
 CUMF::~CUMF() = default;
 
-void CUMF::Open(const std::string& path)
+void CUMF::Open(const std::string& path, uintmax_t maxSize)
 {
     m_open = false;
     m_writing = false;
     m_pos = 0;
-    m_bytes = ReadWholeFile(path, kMaxModelFileSize);
+    m_out = CArchiveWriter();
+    m_bytes = ReadWholeFile(path, maxSize);
     if (m_bytes.size() < kHeaderSize || std::memcmp(m_bytes.data(), kMagic, sizeof(kMagic)) != 0)
         throw CQLException("not a model file: " + path);
     CArchiveReader ar(m_bytes.data() + sizeof(kMagic), 4);
@@ -59,10 +58,10 @@ void CUMF::Create(const std::string& path)
     m_writing = true;
     m_open = true;
     m_pos = 0;
-    CArchiveWriter ar;
-    ar.WriteBytes(kMagic, sizeof(kMagic));
-    ar.WriteU32(kFormatVersion);
-    m_bytes = ar.Bytes();
+    m_bytes.clear();
+    m_out = CArchiveWriter();
+    m_out.WriteBytes(kMagic, sizeof(kMagic));
+    m_out.WriteU32(kFormatVersion);
 }
 
 CPersistantObject* CUMF::LoadObject()
@@ -88,10 +87,8 @@ CPersistantObject* CUMF::LoadObject()
 void CUMF::StoreObject(const CPersistantObject& object)
 {
     if (!m_open || !m_writing) throw CQLException("model file is not open for writing");
-    CArchiveWriter ar;
-    ar.WriteU32(uint32_t(object.Kind()));
-    object.Store(ar);
-    m_bytes.insert(m_bytes.end(), ar.Bytes().begin(), ar.Bytes().end());
+    m_out.WriteU32(uint32_t(object.Kind()));
+    object.Store(m_out);
 }
 
 void CUMF::Close()
@@ -100,9 +97,32 @@ void CUMF::Close()
     m_open = false;
     m_writing = false;
     m_pos = 0;
-    std::vector<uint8_t> bytes;
-    bytes.swap(m_bytes);
+    m_bytes = std::vector<uint8_t>();
+    CArchiveWriter out;
+    std::swap(out, m_out);
     if (!writing) return;
 
-    WriteFileReplacing(m_path, bytes.data(), bytes.size());
+    WriteFileReplacing(m_path, out.Bytes().data(), out.Bytes().size());
+}
+
+void CUMF::Read(void* out, size_t size)
+{
+    if (!m_open || m_writing) throw CQLException("model file is not open for reading");
+    CArchiveReader ar(m_bytes.data() + m_pos, m_bytes.size() - m_pos);
+    ar.ReadBytes(out, size);
+    m_pos += size;
+}
+
+void CUMF::Write(const void* data, size_t size) { WriteStream().WriteBytes(data, size); }
+
+CArchiveReader CUMF::ReadStream() const
+{
+    if (!m_open || m_writing) throw CQLException("model file is not open for reading");
+    return CArchiveReader(m_bytes.data() + m_pos, m_bytes.size() - m_pos);
+}
+
+CArchiveWriter& CUMF::WriteStream()
+{
+    if (!m_open || !m_writing) throw CQLException("model file is not open for writing");
+    return m_out;
 }

@@ -1,9 +1,11 @@
-// Model files: a short header, then a sequence of stored engine objects.
+// Model files: a short header, then a sequence of stored engine objects or a stream of the caller's own.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "engine/core/Archive.h"
 
 class CPersistantObject;
 
@@ -11,10 +13,12 @@ class CUMF {
 public:
     static constexpr char kMagic[4] = {'N', 'U', 'M', 'F'};
     static constexpr uint32_t kFormatVersion = 1;
+    // Model files are small meshes; anything larger is not one of ours.
+    static constexpr uintmax_t kMaxModelFileSize = 256u << 20;
 
     ~CUMF();
-    // Reads the whole file and checks its header; throws CQLException when it cannot.
-    void Open(const std::string& path);
+    // Reads the whole file (at most maxSize bytes) and checks its header; throws CQLException when it cannot.
+    void Open(const std::string& path, uintmax_t maxSize = kMaxModelFileSize);
     // Starts a new file to be written by StoreObject and Close.
     void Create(const std::string& path);
     // The next object of an opened file, adopted by the default catalog; null at the end.
@@ -24,10 +28,21 @@ public:
     // Finishes a created file (written to a temporary name and renamed into place).
     void Close();
 
+    // The raw stream after the header, for files that carry a stream of their own instead of
+    // objects. Read takes the next bytes of an opened file (throws CQLException past its end);
+    // Write appends to a created one.
+    void Read(void* out, size_t size);
+    void Write(const void* data, size_t size);
+    // The unread rest of an opened file, read in place (valid until Close); and the stream of a
+    // created file, written in place.
+    CArchiveReader ReadStream() const;
+    CArchiveWriter& WriteStream();
+
 private:
     std::string m_path;
     bool m_writing = false;
     bool m_open = false;
-    std::vector<uint8_t> m_bytes;
+    std::vector<uint8_t> m_bytes;  // the file read by Open
     size_t m_pos = 0;
+    CArchiveWriter m_out;          // the file made by Create
 };

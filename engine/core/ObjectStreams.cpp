@@ -9,22 +9,6 @@ namespace {
 constexpr uint32_t kMaxVertices = 1u << 20;
 constexpr uint32_t kMaxIndices = 3u << 21;
 
-void StoreVec(CArchiveWriter& ar, const SFVec3f& v)
-{
-    ar.WriteF64(v.x);
-    ar.WriteF64(v.y);
-    ar.WriteF64(v.z);
-}
-
-SFVec3f LoadVec(CArchiveReader& ar)
-{
-    SFVec3f v;
-    v.x = ar.ReadF64();
-    v.y = ar.ReadF64();
-    v.z = ar.ReadF64();
-    return v;
-}
-
 void StoreFloats(CArchiveWriter& ar, const std::vector<float>& v)
 {
     ar.WriteU32(uint32_t(v.size()));
@@ -82,10 +66,10 @@ void CGeometry::Load(CArchiveReader& ar)
 void CShape::Store(CArchiveWriter& ar) const
 {
     CPersistantObject::Store(ar);
-    StoreVec(ar, m_position);
-    StoreVec(ar, m_side);
-    StoreVec(ar, m_up);
-    StoreVec(ar, m_view);
+    ar.WriteVec3(m_position);
+    ar.WriteVec3(m_side);
+    ar.WriteVec3(m_up);
+    ar.WriteVec3(m_view);
     ar.WriteU8(m_pGeometry ? 1 : 0);
     if (m_pGeometry) m_pGeometry->Store(ar);
 }
@@ -93,10 +77,10 @@ void CShape::Store(CArchiveWriter& ar) const
 void CShape::Load(CArchiveReader& ar)
 {
     CPersistantObject::Load(ar);
-    m_position = LoadVec(ar);
-    m_side = LoadVec(ar);
-    m_up = LoadVec(ar);
-    m_view = LoadVec(ar);
+    m_position = ar.ReadVec3();
+    m_side = ar.ReadVec3();
+    m_up = ar.ReadVec3();
+    m_view = ar.ReadVec3();
     if (ar.ReadU8()) {
         auto* g = new CGeometry;
         try {

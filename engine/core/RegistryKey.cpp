@@ -1,7 +1,6 @@
 // Settings file: a JSON object of groups, each an object of named string entries.
 #include "engine/core/RegistryKey.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include <nlohmann/json.hpp>
@@ -147,22 +146,7 @@ CRegistryKey::CRegistryKey(int root) : m_root(root)
     if (root != 1) throw CQLException("unknown settings key " + std::to_string(root));
 }
 
-std::string CRegistryKey::SettingsPath()
-{
-    fs::path base;
-    // Relative values are to be ignored, as the XDG base-directory rules say.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    if (xdg && *xdg && fs::path(xdg).is_absolute())
-        base = xdg;
-    else if (home && *home)
-        base = fs::path(home) / ".config";
-    else {
-        std::error_code ec;
-        base = fs::current_path(ec) / ".config";
-    }
-    return (base / "nimbula" / "settings").string();
-}
+std::string CRegistryKey::SettingsPath() { return (XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "nimbula" / "settings").string(); }
 
 std::string CRegistryKey::GetConfigurationString(const std::string& group, const std::string& name) const
 {

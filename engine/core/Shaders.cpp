@@ -5,10 +5,16 @@
 
 C2DTextureShader::~C2DTextureShader() { delete m_pPicture; }
 
+uint64_t C2DTextureShader::NextRevision()
+{
+    static uint64_t s_next = 0;
+    return ++s_next;
+}
+
 void C2DTextureShader::SetPicture(CDIB* picture)
 {
     if (picture == m_pPicture) return;
     delete m_pPicture;
     m_pPicture = picture;
-    ++m_revision;
+    ClearCompile();
 }

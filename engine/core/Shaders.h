@@ -44,12 +44,15 @@ public:
     void SetPicture(CDIB* picture);
     CDIB* GetPicture() const { return m_pPicture; }
     // Drops the compiled (GPU) form; the renderer makes it anew from the picture.
-    void ClearCompile() { ++m_revision; }
+    void ClearCompile() { m_revision = NextRevision(); }
 
     int m_mode = 0;
     int m_format = 0;
-    uint32_t m_revision = 0;  // bumped whenever the compiled form must be remade
+    // Changes whenever the compiled form must be remade. Drawn from one counter for every shader,
+    // so a new shader at a freed one's address never matches the freed one's compiled form.
+    uint64_t m_revision = NextRevision();
 
 private:
+    static uint64_t NextRevision();
     CDIB* m_pPicture = nullptr;
 };

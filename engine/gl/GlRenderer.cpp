@@ -151,7 +151,7 @@ constexpr int kTextureWidth = 256, kTextureHeight = 128, kOctahedralSize = 128;
 struct STexture {
     GLuint name = 0;
     const CDIB* picture = nullptr;
-    uint32_t revision = 0;
+    uint64_t revision = 0;
     int width = 0, height = 0;
     uint64_t lastFrame = 0;
 };

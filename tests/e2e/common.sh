@@ -18,8 +18,10 @@ WORK=$(mktemp -d)
 export NIMBULA_MESSAGE_BOXES=stderr
 export NIMBULA_DIR=$WORK/install
 export XDG_CONFIG_HOME=$WORK/config
+# The universe library is seeded on the first start: into the test's own folder, not the home.
+export XDG_DATA_HOME=$WORK/data
 # Our own runtime folder: the single-instance lock of another test run must not refuse us.
 export XDG_RUNTIME_DIR=$WORK/run
 mkdir -p "$NIMBULA_DIR" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-cp "$BUILD"/res/* "$NIMBULA_DIR"/
+cp -r "$BUILD"/res/* "$NIMBULA_DIR"/

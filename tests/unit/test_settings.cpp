@@ -14,25 +14,11 @@
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"
 #include "universe/UniversalConstants.h"
+#include "../support/ScopedEnv.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-// Sets or clears an environment variable for one test and puts the old value back afterwards.
-class CScopedEnv {
-public:
-    CScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) m_old = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~CScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
 class Settings : public ::testing::Test {
 protected:
     fs::path m_dir;

@@ -1,0 +1,116 @@
+// Universe files (*.nmd): the model-file container's header, then the universe stream: version,
+// camera, orb groups with their textures and start positions, and the universal string.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/Dib.h"
+#include "platform/FileDialog.h"
+#include "storage/OrbGroup.h"
+#include "universe/UniversalConstants.h"
+
+class CArchiveReader;
+class CArchiveWriter;
+class CLocalCoordinateSystem;
+
+constexpr int32_t kUniverseFileVersion = 770;
+
+// Numbers every universe file the program opens or creates; the engine's current file id
+// (CPersistantObject::sfCurrentFileID) takes its value before each Open and Create.
+extern int g_nextFileID;
+
+// Bounds on what a file may ask for, checked before any memory is taken for it.
+// The whole file is read at once, so its size bounds everything else (textures, positions).
+constexpr uintmax_t kMaxUniverseFileSize = 512u << 20;
+// The editing frame defines five groups and a load appends to them; far more is not a universe of ours.
+constexpr int32_t kMaxUniverseGroups = 256;
+// A universal string has 708 letters; a longer one fails its decoding anyway.
+constexpr int32_t kMaxUniversalStringBytes = 4096;
+// Orbs of all groups together stay within kMaxOrbs; a texture's sides within CDIB::kMaxSide.
+
+constexpr const char* kUniverseFileMissingText = "Selected file is missing or corrupted.";
+constexpr const char* kUniverseFileOldText = "This is an old Nimbula file and cannot be read by this program.";
+constexpr const char* kUniverseFileLoadFailedText = "Could not successfully load file.";
+
+enum class EUniverseFileError {
+    kMissing,     // no file, or not our container
+    kOldVersion,  // the stream's version is not kUniverseFileVersion
+    kDamaged,     // short, out of bounds, a bad image or a bad universal string
+};
+
+// A universe file that cannot be read; m_detail says why, for people reading logs and tools.
+class CUniverseFileError {
+public:
+    CUniverseFileError(EUniverseFileError kind, std::string detail) : m_kind(kind), m_detail(std::move(detail)) {}
+    EUniverseFileError m_kind;
+    std::string m_detail;
+};
+
+// The messages a failed load shows, in order.
+std::vector<std::string> UniverseLoadMessages(EUniverseFileError kind);
+
+// One group record of the stream.
+struct SUniverseGroupRecord {
+    SFVec3f m_color{1.0, 1.0, 1.0};
+    // The texture picture, or null. A record read from a file owns it through m_ownedImage.
+    const CDIB* m_pImage = nullptr;
+    std::unique_ptr<CDIB> m_ownedImage;
+    // Start positions of the group's orbs, in the order of g_orbs.
+    std::vector<SFVec3f> m_positions;
+};
+
+// Everything a universe file holds.
+struct SUniverseFile {
+    SFVec3f m_cameraPosition;
+    SFVec3f m_cameraView;
+    SFVec3f m_cameraUp;
+    SFVec3f m_cameraSide;
+    // False: group count 0, one record with every orb and no group definition.
+    // True: the records are the editing frame's groups (a negative stored count gives none).
+    bool m_hasGroups = false;
+    std::vector<SUniverseGroupRecord> m_groups;
+    // Carried as its universal string.
+    CUniversalConstants m_constants;
+
+    size_t OrbCount() const;
+};
+
+// The stream without the container. Reading checks every size against the bounds above and
+// throws CUniverseFileError; bytes after the universal string are ignored.
+void ReadUniverseStream(CArchiveReader& ar, SUniverseFile& out);
+void WriteUniverseStream(CArchiveWriter& ar, const SUniverseFile& file);
+// Whole files at a full path. Reading throws CUniverseFileError; writing goes to a temporary file
+// beside path that is renamed into place, and throws CQLException when it cannot.
+void ReadUniverseFile(const std::string& path, SUniverseFile& out);
+void WriteUniverseFile(const std::string& path, const SUniverseFile& file);
+
+// A path as the loader takes it: one starting with '/' as it stands, any other relative to the
+// current directory.
+std::string ResolveUniversePath(const std::string& path);
+// The open or save question for universe files, opening in the universe library.
+SFileDialogOptions UniverseFileDialogOptions(bool save);
+
+// The running universe as a file: the view's camera (else the constants' start camera), the
+// editing frame's groups (none: one record of every orb's current position with the built-in
+// texture), the start positions of the grouped orbs, and the constants. A group whose orbs run
+// short is written with the orbs that exist. The records point at the live textures.
+SUniverseFile CaptureUniverse(const CLocalCoordinateSystem* camera, const std::vector<COrbGroup>& groups);
+// Replaces the running universe with a checked file: every orb, the view's camera when there is a
+// view, the constants, and the orbs at their start positions. Groups are appended to groups when
+// the program is in editing mode and the file defines groups.
+void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups);
+
+// Loads a universe file for every caller (start-up, Open, the options dialog's list). A null path
+// asks with the open question. The whole file is read and checked before the running universe is
+// touched: a missing or damaged file shows its messages, leaves the universe as it was and throws
+// 0. A cancelled question returns with nothing changed. A successful load becomes the default
+// universe in the settings store.
+void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups);
+
+// The editing frame's Save: asks with the save question when path is null (saving over a file is
+// confirmed there), then writes the running universe. False when cancelled or when the file could
+// not be written (a message names the file; a file already there is left as it was).
+bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path = nullptr);
