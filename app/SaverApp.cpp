@@ -8,12 +8,14 @@
 #include "app/InstallDir.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/HelpDlg.h"
+#include "dialogs/OptionsDlg.h"
 #include "engine/core/RegistryKey.h"
 #include "engine/core/Services.h"
 #include "platform/ExePath.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
 #include "platform/Wnd.h"
+#include "storage/SetupDlg.h"
 #include "storage/ShareDlg.h"
 #include "storage/UniverseFile.h"
 #include "storage/UniverseLibrary.h"
@@ -160,9 +162,9 @@ BOOL CSaverApp::InitInstance()
         std::fprintf(stderr, "nimbula: the editing frame is not available yet\n");
         return FALSE;
     case ERunMode::Configure:
-        // The setup dialog arrives with its own module.
-        std::fprintf(stderr, "nimbula: the setup dialog is not available yet\n");
-        return FALSE;
+        RunSetupDialog();
+        // No main window: the program ends.
+        return TRUE;
     case ERunMode::Refused:
         return FALSE;
     }
@@ -269,7 +271,14 @@ void CSaverApp::LoadUniverse(const std::string* path) { ::LoadUniverse(path, m_p
 
 void CSaverApp::RunOptionsDialog()
 {
-    // The options dialog arrives with its own module.
+    COptionsDlg dlg;
+    if (dlg.DoModal() == IDOK) ApplyOptions(dlg, *g_pConstants);
+}
+
+void CSaverApp::RunSetupDialog()
+{
+    CSetupDlg dlg;
+    if (dlg.DoModal() == IDOK) m_settingsStore.SetDefaultUniverseFile(dlg.m_chosenUniverse);
 }
 
 CDialog* CSaverApp::CreateViewDialog(int key)

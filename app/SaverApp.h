@@ -26,6 +26,8 @@ public:
     BOOL OnIdle(long count) override;
     void OnFramePresented(CWnd* wnd) override;
     void RunOptionsDialog() override;
+    // The configuration mode: the setup dialog; OK stores the chosen default universe.
+    void RunSetupDialog();
     CDialog* CreateViewDialog(int key) override;
     // The universe-file loader; loaded groups go to m_pEditingGroups in editing mode.
     void LoadUniverse(const std::string* path) override;

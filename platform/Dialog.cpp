@@ -51,6 +51,7 @@ bool SDialogControl::TakesFocus() const
     case EControl::CheckBox:
     case EControl::Slider:
     case EControl::ComboBox:
+    case EControl::ListBox:
         return true;
     default:
         return false;
@@ -248,11 +249,20 @@ void CDialog::ClickControl(int id)
 void CDialog::SelectItem(int id, int index)
 {
     SDialogControl* c = GetDlgItem(id);
-    if (!c || !c->enabled || c->kind != EControl::ComboBox || index < 0 || index >= int(c->items.size())) return;
+    if (!c || !c->enabled || (c->kind != EControl::ComboBox && c->kind != EControl::ListBox) || index < 0 ||
+        index >= int(c->items.size()))
+        return;
     SetFocusById(id);
     c->selection = index;
     Invalidate();
-    OnCommand(id, CBN_SELCHANGE);
+    OnCommand(id, c->kind == EControl::ComboBox ? CBN_SELCHANGE : LBN_SELCHANGE);
+}
+
+void CDialog::ActivateItem(int id, int index)
+{
+    SelectItem(id, index);
+    const SDialogControl* c = GetDlgItem(id);
+    if (c && c->kind == EControl::ListBox && c->selection == index) OnCommand(id, LBN_DBLCLK);
 }
 
 bool CDialog::Step(SDialogControl& c, int delta)
@@ -262,8 +272,8 @@ bool CDialog::Step(SDialogControl& c, int delta)
         Invalidate();
         return true;
     }
-    if (c.kind == EControl::ComboBox && !c.items.empty()) {
-        const int to = std::clamp(c.selection + (delta > 0 ? 1 : -1), 0, int(c.items.size()) - 1);
+    if ((c.kind == EControl::ComboBox || c.kind == EControl::ListBox) && !c.items.empty()) {
+        const int to = std::clamp(c.selection + delta, 0, int(c.items.size()) - 1);
         if (to != c.selection) SelectItem(c.id, to);
         return true;
     }
@@ -312,12 +322,18 @@ bool CDialog::OnDialogKey(WPARAM vk, bool shift)
     }
     case VK_PRIOR:
     case VK_NEXT:
-        return focus && focus->kind == EControl::Slider && Step(*focus, vk == VK_PRIOR ? 10 : -10);
+        if (!focus) return false;
+        if (focus->kind == EControl::ListBox) return Step(*focus, vk == VK_PRIOR ? -10 : 10);
+        return focus->kind == EControl::Slider && Step(*focus, vk == VK_PRIOR ? 10 : -10);
     case VK_HOME:
     case VK_END:
         if (focus && focus->kind == EControl::Slider) {
             focus->value = vk == VK_HOME ? focus->rangeMin : focus->rangeMax;
             Invalidate();
+            return true;
+        }
+        if (focus && focus->kind == EControl::ListBox && !focus->items.empty()) {
+            SelectItem(focus->id, vk == VK_HOME ? 0 : int(focus->items.size()) - 1);
             return true;
         }
         return false;

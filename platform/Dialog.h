@@ -18,6 +18,7 @@ enum class EControl : uint8_t {
     CheckBox,
     Slider,         // a trackbar
     ComboBox,       // a drop-down list
+    ListBox,        // a list always open
     Icon,           // the program's icon
     Frame,          // a black frame the dialog draws into (previews, swatches); reports clicks
 };
@@ -34,6 +35,8 @@ constexpr uint32_t kCentered = 0x0020;  // a label centred in its rectangle
 constexpr int BN_CLICKED = 0;
 constexpr int CBN_SELCHANGE = 1;
 constexpr int CBN_SETFOCUS = 3;
+constexpr int LBN_SELCHANGE = 1;
+constexpr int LBN_DBLCLK = 2;
 constexpr int STN_CLICKED = 0;
 
 // The classic default text limit of an edit box: a paste beyond it is cut there.
@@ -122,8 +125,10 @@ public:
     void SetFocusById(int id);
     // What the host clicks: a button press, a check toggle, a frame click.
     void ClickControl(int id);
-    // A combo box selection made with the mouse.
+    // A list or combo box selection made with the mouse.
     void SelectItem(int id, int index);
+    // A list box entry opened (a double click).
+    void ActivateItem(int id, int index);
 
     // The dialog repaints itself (the host redraws whenever asked).
     void Invalidate() { ++m_revision; }

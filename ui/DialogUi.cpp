@@ -238,17 +238,24 @@ void DrawCheck(const SContext& k, const SDialogControl& c, bool focused)
 void DrawSlider(const SContext& k, SDialogControl& c, bool focused)
 {
     const ImVec2 p = TopLeft(k, c), s = Size(k, c);
+    // The position stands beside the track, where the thumb never covers it.
+    const float valueWidth = ImGui::CalcTextSize("000").x + ImGui::GetStyle().ItemInnerSpacing.x * 2;
     ImGui::SetCursorScreenPos(p);
-    ImGui::SetNextItemWidth(s.x);
+    ImGui::SetNextItemWidth(std::max(10.0f, s.x - valueWidth));
     int v = c.value;
     const std::string label = "##slider" + std::to_string(c.id);
-    if (ImGui::SliderInt(label.c_str(), &v, c.rangeMin, c.rangeMax, "%d", ImGuiSliderFlags_AlwaysClamp)) {
+    if (ImGui::SliderInt(label.c_str(), &v, c.rangeMin, c.rangeMax, "", ImGuiSliderFlags_AlwaysClamp)) {
         c.value = v;
         k.dlg.Invalidate();
     }
     if (ImGui::IsItemActivated()) k.dlg.SetFocusById(c.id);
     Tooltip(k, c);
-    if (focused) FocusRing(k, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+    const ImVec2 a = ImGui::GetItemRectMin(), b = ImGui::GetItemRectMax();
+    if (focused) FocusRing(k, a, b);
+    const std::string value = std::to_string(c.value);
+    const ImVec2 t = ImGui::CalcTextSize(value.c_str());
+    ImGui::GetWindowDrawList()->AddText(ImVec2(p.x + s.x - t.x, a.y + (b.y - a.y - t.y) * 0.5f),
+                                        c.enabled ? k.colors.text : k.colors.disabled, value.c_str());
 }
 
 void DrawCombo(const SContext& k, SDialogControl& c, bool focused)
@@ -274,6 +281,40 @@ void DrawCombo(const SContext& k, SDialogControl& c, bool focused)
     }
     Tooltip(k, c);
     if (focused) FocusRing(k, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+}
+
+void DrawList(const SContext& k, SDialogControl& c, bool focused)
+{
+    const ImVec2 p = TopLeft(k, c), s = Size(k, c);
+    ImGui::SetCursorScreenPos(p);
+    const std::string label = "##list" + std::to_string(c.id);
+    ImGui::PushFont(TextAreaFont());
+    if (ImGui::BeginListBox(label.c_str(), s)) {
+        // A selection moved by the keyboard is scrolled into view once.
+        ImGuiStorage* storage = ImGui::GetStateStorage();
+        const ImGuiID key = ImGui::GetID("shown");
+        const bool moved = storage->GetInt(key, -2) != c.selection;
+        storage->SetInt(key, c.selection);
+        int picked = -1;
+        bool opened = false;
+        for (int i = 0; i < int(c.items.size()); ++i) {
+            ImGui::PushID(i);
+            if (ImGui::Selectable(c.items[size_t(i)].c_str(), i == c.selection, ImGuiSelectableFlags_AllowDoubleClick)) {
+                picked = i;
+                opened = ImGui::IsMouseDoubleClicked(0);
+            }
+            if (i == c.selection && moved) ImGui::SetScrollHereY();
+            ImGui::PopID();
+        }
+        ImGui::EndListBox();
+        if (picked >= 0) {
+            if (opened) k.dlg.ActivateItem(c.id, picked);
+            else k.dlg.SelectItem(c.id, picked);
+        }
+    }
+    ImGui::PopFont();
+    Tooltip(k, c);
+    if (focused) FocusRing(k, p, ImVec2(p.x + s.x, p.y + s.y));
 }
 
 // An edit box. Read-only boxes, and boxes without the focus, show their text wrapped to their
@@ -355,6 +396,7 @@ void DrawControls(const SContext& k)
         case EControl::CheckBox: DrawCheck(k, c, focused); break;
         case EControl::Slider: DrawSlider(k, c, focused); break;
         case EControl::ComboBox: DrawCombo(k, c, focused); break;
+        case EControl::ListBox: DrawList(k, c, focused); break;
         case EControl::Edit: DrawEdit(k, c, focused); break;
         case EControl::Frame: DrawFrame(k, c); break;
         case EControl::Icon: DrawIcon(k, c); break;
@@ -371,6 +413,7 @@ SDialogLook LookOf(int templateId)
 {
     switch (templateId) {
     case 100: return AboutDlgLook();
+    case 103: return OptionsDlgLook();
     case 104: return HelpDlgLook();
     case 105: return ShareDlgLook();
     default: return PlainDlgLook();

@@ -30,6 +30,7 @@ SDialogLook LookOf(int templateId);
 SDialogLook ShareDlgLook();
 SDialogLook AboutDlgLook();
 SDialogLook HelpDlgLook();
+SDialogLook OptionsDlgLook();
 SDialogLook PlainDlgLook();
 
 struct SDialogCanvas {

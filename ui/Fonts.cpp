@@ -44,7 +44,15 @@ ImFont* LoadFace(const SFace& face, float scale)
     for (const char* const* f = face.files; *f; ++f) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(*f, ec)) continue;
-        if (ImFont* font = io.Fonts->AddFontFromFileTTF(*f, face.pixels * scale, nullptr, kRanges)) return font;
+        ImFont* font = io.Fonts->AddFontFromFileTTF(*f, face.pixels * scale, nullptr, kRanges);
+        if (!font) continue;
+        // A display face lacks some signs ('#' on a segment display): the plain face fills them in.
+        if (face.files != kPlainFiles && std::filesystem::is_regular_file(kPlainFiles[0], ec)) {
+            ImFontConfig merge;
+            merge.MergeMode = true;
+            io.Fonts->AddFontFromFileTTF(kPlainFiles[0], face.pixels * scale * 0.85f, &merge, kRanges);
+        }
+        return font;
     }
     std::fprintf(stderr, "nimbula: no font file for a dialog face; using the built-in font\n");
     ImFontConfig config;

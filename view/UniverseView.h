@@ -53,7 +53,7 @@ public:
 
     // Keys (input).
     LRESULT OnKey(UINT message, WPARAM key, LPARAM lParam);
-    // A, H and S: runs the dialog the application makes for the key, with the view frozen.
+    // A, H, O and S: runs the dialog the application makes for the key, with the view frozen.
     void RunViewDialog(UINT message, WPARAM key);
     void BigBang();
     // Multiplies every orb's velocity (cool and warm).

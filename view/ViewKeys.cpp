@@ -75,6 +75,7 @@ LRESULT CUniverseView::OnKey(UINT message, WPARAM key, LPARAM lParam)
         return 1;
     case 'A':
     case 'H':
+    case 'O':
     case 'S':
         RunViewDialog(message, key);
         return 1;
@@ -138,6 +139,15 @@ void CUniverseView::RunViewDialog(UINT message, WPARAM key)
     }
     CUniverseApp* app = GetUniverseApp();
     m_autoRedraw = false;
+    if (key == 'O') {
+        // The options dialog registers itself and applies its values on OK.
+        app->RunOptionsDialog();
+        m_autoRedraw = !app->m_previewMode;
+        g_openDialog = nullptr;
+        m_dialogKey = IsKeyDown(message) ? key : 0;
+        PostPaint();
+        return;
+    }
     CDialog* dlg = app->CreateViewDialog(int(key));
     if (!dlg) {
         m_autoRedraw = !app->m_previewMode;
