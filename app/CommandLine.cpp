@@ -114,7 +114,9 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
         }
         return r;
     }
-    if (exe) {
+    // A Linux program carries no extension, so the .exe rule would swallow the configure switch:
+    // only a name that really ends in .exe opens the editing frame for it.
+    if (exe && !(letter == 'c' && !EndsWithExe(args[0]))) {
         r.mode = ERunMode::Editing;
         return r;
     }

@@ -19,6 +19,8 @@ void Labelled(CDialog& dlg, const char* label, int id, int x, int y, int width)
 COptionsDlg::COptionsDlg() : CDialog(kTemplate, "", 300, 252, EDialogFrame::Border)
 {
     m_toolTips = true;
+    // The universe list fills when it takes the focus: it starts empty.
+    m_initialFocusId = kOptGravity;
     g_openDialog = this;
     LoadFromConstants();
 

@@ -131,6 +131,7 @@ int CDialog::DoModal()
 BOOL CDialog::OnInitDialog()
 {
     UpdateData(FALSE);
+    if (m_initialFocusId) SetFocusById(m_initialFocusId);
     if (m_focus < 0) SetFocusIndex(NextFocus(-1, 1));
     return TRUE;
 }

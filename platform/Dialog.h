@@ -140,6 +140,8 @@ public:
     std::vector<SDialogControl> m_controls;
     // Controls show their tooltips from the string table.
     bool m_toolTips = false;
+    // The control that has the focus when the dialog opens; 0: the first that takes it.
+    int m_initialFocusId = 0;
     unsigned m_revision = 0;
 
 private:

@@ -12,6 +12,8 @@ CSetupDlg::CSetupDlg() : CDialog(kTemplate, "Nimbula Screensaver Setup", 186, 12
     AddControl(EControl::Static, -1, "Press the 'O' key when running to adjust universal parameters", 7, 40, 56, 34);
     AddControl(EControl::Static, -1, "Select the default Universe", 85, 24, 88, 8);
     AddControl(EControl::ComboBox, kSetupUniversesId, "", 84, 34, 88, 82, kVScroll);
+    // The list fills when it first takes the focus: it starts empty, with OK ready.
+    m_initialFocusId = IDOK;
     AddControl(EControl::PushButton, IDCANCEL, "Cancel", 88, 102, 44, 14);
     AddControl(EControl::DefPushButton, IDOK, "OK", 135, 102, 44, 14);
 }

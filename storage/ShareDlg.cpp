@@ -25,20 +25,14 @@ CShareDlg::CShareDlg(CUniversalConstants* block, CSettingsStore* store)
     : CDialog(kTemplate, "Sharing Universal Constants", 218, 184), m_pBlock(block), m_pStore(store)
 {
     m_toolTips = true;
+    // Getting the running universe's string is what one comes here for first.
+    m_initialFocusId = kGetDataId;
     AddControl(EControl::Static, -1, kShareNote, 7, 7, 202, 43);
     AddControl(EControl::Edit, kShareTextId, "", 7, 50, 203, 115, kMultiline | kVScroll);
     AddControl(EControl::PushButton, kMakeDefaultId, "Make Default", 7, 165, 50, 14);
     AddControl(EControl::PushButton, kGetDataId, "Get Data", 58, 165, 50, 14);
     AddControl(EControl::PushButton, kSetDataId, "Set Data", 109, 165, 50, 14);
     AddControl(EControl::DefPushButton, IDOK, "All Done", 159, 165, 50, 14);
-}
-
-BOOL CShareDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    // Getting the running universe's string is what one comes here for first.
-    SetFocusById(kGetDataId);
-    return TRUE;
 }
 
 void CShareDlg::DoDataExchange(CDataExchange* pDX) { DDX_Text(pDX, kShareTextId, m_text); }

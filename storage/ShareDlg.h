@@ -19,7 +19,6 @@ public:
     // The block the dialog reads and replaces, and the store Make Default writes (may be null).
     CShareDlg(CUniversalConstants* block, CSettingsStore* store);
 
-    BOOL OnInitDialog() override;
     BOOL OnCommand(int id, int code) override;
     void DoDataExchange(CDataExchange* pDX) override;
 

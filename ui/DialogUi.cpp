@@ -192,7 +192,11 @@ void DrawStatic(const SContext& k, const SDialogControl& c)
 {
     const ImVec2 p = TopLeft(k, c), s = Size(k, c);
     ImFont* font = ImGui::GetFont();
-    std::string text = WrapText(font, ExpandTabs(Label(k.look, c.text)), s.x);
+    // A label one line high keeps to one line: our faces run a little wider than the templates'
+    // own, and a wrapped second line would hide under the control below.
+    const bool oneLine = s.y < font->FontSize * 1.8f;
+    std::string text = ExpandTabs(Label(k.look, c.text));
+    if (!oneLine) text = WrapText(font, text, s.x);
     ImVec2 at = p;
     if (c.style & kCentered) at.x += std::max(0.0f, (s.x - ImGui::CalcTextSize(text.c_str()).x) * 0.5f);
     ImGui::GetWindowDrawList()->AddText(font, font->FontSize, at, c.enabled ? k.colors.text : k.colors.disabled,

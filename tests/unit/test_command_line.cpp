@@ -63,6 +63,7 @@ TEST(CommandLine, ExeNamesOpenTheEditingFrame)
     EXPECT_EQ(Mode({"nimbula.Exe"}).mode, ERunMode::Editing);
     EXPECT_EQ(Mode({"/usr/bin/nimbula"}).mode, ERunMode::Editing);
     EXPECT_EQ(Mode({"nimbula.exe", "/c"}).mode, ERunMode::Editing);
+    EXPECT_EQ(Mode({"/usr/bin/nimbula", "-c"}).mode, ERunMode::Configure);
     EXPECT_EQ(Mode({"nimbula.scr"}).mode, ERunMode::Configure);
     EXPECT_EQ(Mode({"nimbula.scr", "/c"}).mode, ERunMode::Configure);
     EXPECT_EQ(Mode({"nimbula.scr", "/c", "123"}).mode, ERunMode::Configure);

@@ -1,0 +1,234 @@
+// The options, setup and file dialogs without a display: conversions at both ends of the sliders,
+// the colour-coding switch, the universe list, the setup choice, and the file dialog's answers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "../support/ScopedEnv.h"
+#include "dialogs/OptionsDlg.h"
+#include "platform/FileDialog.h"
+#include "storage/SetupDlg.h"
+#include "storage/UniverseFile.h"
+#include "universe/Orb.h"
+#include "universe/UniversalConstants.h"
+#include "view/UniverseApp.h"
+#include "view/UniverseView.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Answers file questions as a script says; counts them.
+class CFileAnswers {
+public:
+    explicit CFileAnswers(std::string answer = {}) : m_answer(std::move(answer))
+    {
+        m_old = SetFileDialogHandler([this](const SFileDialogOptions&, std::string* path) {
+            ++m_asked;
+            if (m_answer.empty()) return false;
+            *path = m_answer;
+            return true;
+        });
+    }
+    ~CFileAnswers() { SetFileDialogHandler(m_old); }
+    std::string m_answer;
+    int m_asked = 0;
+
+private:
+    FileDialogHandler m_old;
+};
+
+// The application's loader over a list of loads it was asked for.
+class CLoadingApp : public CUniverseApp {
+public:
+    void LoadUniverse(const std::string* path) override
+    {
+        m_loads.push_back(path ? *path : "(asked)");
+        ::LoadUniverse(path, nullptr);
+    }
+    std::vector<std::string> m_loads;
+};
+
+class OptionDialogs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_saved = g_pConstants;
+        g_pConstants = &m_block;
+        SetUniverseApp(&m_app);
+    }
+    void TearDown() override
+    {
+        SetUniverseApp(nullptr);
+        g_pConstants = m_saved;
+        g_openDialog = nullptr;
+    }
+    // Opens the dialog, moves one slider, presses OK and applies, as the O key does.
+    void ApplyWithSlider(int id, int position)
+    {
+        COptionsDlg dlg;
+        dlg.OnInitDialog();
+        dlg.GetDlgItem(id)->value = position;
+        dlg.OnCommand(IDOK, BN_CLICKED);
+        ASSERT_EQ(IDOK, dlg.Result());
+        ApplyOptions(dlg, m_block);
+    }
+
+    CUniversalConstants m_block;
+    CUniversalConstants* m_saved = nullptr;
+    CLoadingApp m_app;
+};
+}
+
+TEST_F(OptionDialogs, SlidersStoreTheirEndsAndKeepWhatTheyShow)
+{
+    {
+        COptionsDlg dlg;
+        EXPECT_EQ(&dlg, g_openDialog);
+        dlg.OnInitDialog();
+        EXPECT_EQ(35, dlg.GetDlgItem(kOptThrowForce)->value);
+        EXPECT_EQ(-1, dlg.GetDlgItem(kOptUniverses)->selection);
+        EXPECT_TRUE(dlg.GetDlgItem(kOptUniverses)->items.empty());
+    }
+    EXPECT_EQ(nullptr, g_openDialog);
+
+    ApplyWithSlider(kOptBoundaryEnergy, 0);
+    EXPECT_EQ(0.999, m_block.m_boundaryEnergy);
+    ApplyWithSlider(kOptBoundaryEnergy, 100);
+    EXPECT_EQ(-1.0, m_block.m_boundaryEnergy);
+    EXPECT_EQ(3.5, m_block.m_throwForce);
+    // Without a universe window only the count is stored.
+    ApplyWithSlider(kOptOrbs, 0);
+    EXPECT_EQ(1, m_block.m_orbCount);
+    ApplyWithSlider(kOptOrbs, 100);
+    EXPECT_EQ(250, m_block.m_orbCount);
+
+    // With a window, an unchanged count leaves the orbs alone (building them here would throw:
+    // there is no scene).
+    m_block.m_orbCount = 100;
+    m_app.m_pUniverseView = reinterpret_cast<CUniverseView*>(&m_block);
+    EXPECT_NO_THROW(ApplyWithSlider(kOptGravity, 77));
+    m_app.m_pUniverseView = nullptr;
+    EXPECT_EQ(77.0, m_block.m_gravity);
+    EXPECT_TRUE(g_orbs.empty());
+
+    // Cancel applies nothing.
+    COptionsDlg dlg;
+    dlg.OnInitDialog();
+    dlg.GetDlgItem(kOptGravity)->value = 5;
+    dlg.OnDialogKey(VK_ESCAPE, false);
+    EXPECT_EQ(IDCANCEL, dlg.Result());
+    EXPECT_EQ(77.0, m_block.m_gravity);
+}
+
+TEST_F(OptionDialogs, ColorShiftingGreysTheColourCoding)
+{
+    COptionsDlg dlg;
+    dlg.OnInitDialog();
+    const int coding[] = {kOptWhitePoint, kOptScaledColor, kOptFlash, kOptDynamicColor};
+    for (int id : coding) EXPECT_TRUE(dlg.GetDlgItem(id)->enabled);
+    dlg.ClickControl(kOptColorShifting);
+    for (int id : coding) EXPECT_FALSE(dlg.GetDlgItem(id)->enabled) << id;
+    EXPECT_FALSE(dlg.m_values.energyColorShifting);
+    dlg.ClickControl(kOptColorShifting);
+    for (int id : coding) EXPECT_TRUE(dlg.GetDlgItem(id)->enabled) << id;
+}
+
+TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
+{
+    CTempFolder temp("nimbula_options_");
+    CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
+    fs::create_directories(temp.Path() / "nimbula" / "universes" / "more");
+    std::ofstream(temp.Path() / "nimbula" / "universes" / "broken.nmd") << "not a universe";
+    CFileAnswers cancel;
+
+    COptionsDlg dlg;
+    dlg.OnInitDialog();
+    dlg.SetFocusById(kOptUniverses);
+    const SDialogControl& list = *dlg.GetDlgItem(kOptUniverses);
+    ASSERT_EQ((std::vector<std::string>{"broken.nmd", "[more]", "Other..."}), list.items);
+
+    // A file that fails to load keeps the values shown.
+    m_block.m_gravity = 33.0;
+    dlg.SelectItem(kOptUniverses, 0);
+    EXPECT_EQ(0, dlg.GetDlgItem(kOptGravity)->value);
+    // "Other..." asks, and even when the question is cancelled the values come back from the block.
+    dlg.SelectItem(kOptUniverses, 2);
+    EXPECT_EQ(1, cancel.m_asked);
+    EXPECT_EQ(33, dlg.GetDlgItem(kOptGravity)->value);
+    EXPECT_EQ((std::vector<std::string>{"broken.nmd", "(asked)"}), m_app.m_loads);
+}
+
+TEST(SetupDialog, OkWithoutAChoiceStoresNothingChosenAndOtherCancelledKeepsTheChoice)
+{
+    CTempFolder temp("nimbula_setup_");
+    CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
+    const fs::path library = temp.Path() / "nimbula" / "universes";
+    fs::create_directories(library / "folder");
+    std::ofstream(library / "rain.nmd") << "x";
+
+    CSetupDlg untouched;
+    untouched.OnInitDialog();
+    untouched.OnCommand(IDOK, BN_CLICKED);
+    EXPECT_EQ(IDOK, untouched.Result());
+    EXPECT_EQ("", untouched.m_chosenUniverse);
+
+    CFileAnswers cancel;
+    CSetupDlg dlg;
+    dlg.OnInitDialog();
+    dlg.SetFocusById(kSetupUniversesId);
+    ASSERT_EQ(3u, dlg.GetDlgItem(kSetupUniversesId)->items.size());
+    dlg.SelectItem(kSetupUniversesId, 0);
+    EXPECT_EQ((library / "rain.nmd").string(), dlg.m_chosenUniverse);
+    dlg.SelectItem(kSetupUniversesId, 1);  // a sub-folder is no universe
+    dlg.SelectItem(kSetupUniversesId, 2);  // "Other...", cancelled
+    EXPECT_EQ(1, cancel.m_asked);
+    EXPECT_EQ((library / "rain.nmd").string(), dlg.m_chosenUniverse);
+}
+
+TEST(FileDialog, ListsFoldersFirstAndAnswersWithAFullPath)
+{
+    CTempFolder temp("nimbula_files_");
+    const fs::path dir = temp.Path();
+    for (const char* f : {"b.nmd", "A.NMD", "notes.txt", ".hidden.nmd"}) std::ofstream(dir / f) << "x";
+    for (const char* d : {"zoo", "Apes", ".git"}) fs::create_directories(dir / d);
+
+    SFileDialogOptions ask;
+    ask.save = true;
+    ask.filter = "Nimbula Data (*.nmd)|*.nmd|";
+    ask.defaultExt = "nmd";
+    ask.initialDir = dir.string();
+    ask.confirmOverwrite = true;
+    CFileDialog dlg(ask);
+    dlg.OnInitDialog();
+    EXPECT_EQ((std::vector<std::string>{"[Apes]", "[zoo]", "A.NMD", "b.nmd"}), dlg.GetDlgItem(kFileListId)->items);
+
+    // Opening a folder from the list, and going up again.
+    dlg.ActivateItem(kFileListId, 1);
+    EXPECT_EQ(fs::canonical(dir / "zoo"), dlg.Folder());
+    dlg.OnCommand(kFileUpId, BN_CLICKED);
+    EXPECT_EQ(fs::canonical(dir), dlg.Folder());
+
+    // A typed folder is shown; a name without extension gets the default one; an existing file is
+    // replaced only after a yes.
+    dlg.GetDlgItem(kFileNameId)->text = "Apes";
+    dlg.OnOK();
+    EXPECT_FALSE(dlg.IsEnded());
+    EXPECT_EQ(fs::canonical(dir / "Apes"), dlg.Folder());
+    dlg.GetDlgItem(kFileNameId)->text = "../b";
+    int answer = IDNO;
+    std::vector<std::string> asked;
+    MessageBoxHandler old = SetMessageBoxHandler([&](const std::string& text, unsigned) {
+        asked.push_back(text);
+        return answer;
+    });
+    dlg.OnOK();
+    EXPECT_FALSE(dlg.IsEnded());
+    answer = IDYES;
+    dlg.OnOK();
+    SetMessageBoxHandler(old);
+    ASSERT_TRUE(dlg.IsEnded());
+    EXPECT_EQ(2u, asked.size());
+    EXPECT_EQ("b.nmd already exists.\nDo you want to replace it?", asked[0]);
+    EXPECT_EQ(fs::canonical(dir / "b.nmd").string(), dlg.PathName());
+}
