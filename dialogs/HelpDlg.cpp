@@ -32,7 +32,8 @@ CHelpDlg::CHelpDlg() : CDialog(kTemplate, "", 330, 204, EDialogFrame::Border)
     }
     y = 16;
     for (const char* text : kCameraKeys) {
-        AddControl(EControl::Static, -1, text, 172, y, 146, 9);
+        // Two lines' room: the longest of them wraps.
+        AddControl(EControl::Static, -1, text, 172, y, 146, 18);
         y += 10;
     }
     AddControl(EControl::Static, -1, "NO MODIFIER - The arrow keys are used to move the camera around the Universe", 16,
