@@ -22,6 +22,7 @@
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
+#include "platform/sdl/X11Windows.h"
 #include "ui/DialogUi.h"
 #include "ui/Fonts.h"
 
@@ -93,6 +94,7 @@ private:
     SDL_Window* m_window = nullptr;
     unsigned m_icon = 0;
     bool m_glReady = false;
+    float m_scale = 0.0f;
     bool m_dirty = false;
     bool m_messageBoxes;
     MessageBoxHandler m_previousBoxes;
@@ -125,7 +127,7 @@ bool CSdlDialogHost::Open(CDialog& dlg)
     if (!m_window) {
         // No window of ours to sit on: one of the dialog's own size, in the middle of the screen.
         if (!ImGui::GetCurrentContext()) ImGui::CreateContext();
-        LoadDialogFonts(1.0f);
+        LoadDialogFonts(DisplayScale(nullptr));
         const ImVec2 size = DialogPixelSize(dlg);
         const RECT screen = GetScreenRect();
         const long w = long(size.x), h = long(size.y);
@@ -149,8 +151,16 @@ bool CSdlDialogHost::Open(CDialog& dlg)
     io.LogFilename = nullptr;
     // The caret stays lit, so an open dialog never needs a timer to redraw.
     io.ConfigInputTextCursorBlink = false;
-    ImGui::GetStyle().FrameRounding = 2.0f;
-    LoadDialogFonts(1.0f);
+    // Sizes follow the desktop's scale: fonts (and with them dialog units), padding, borders.
+    const float scale = DisplayScale(m_window);
+    if (scale != m_scale) {
+        ImGuiStyle style;
+        style.FrameRounding = 2.0f;
+        style.ScaleAllSizes(scale);
+        ImGui::GetStyle() = style;
+        m_scale = scale;
+    }
+    LoadDialogFonts(scale);
     ImGui_ImplSDL2_InitForOpenGL(m_window, SDL_GL_GetCurrentContext());
     // What the GL side makes (shaders, the font texture, the icon) stays for as long as the
     // context does: the next dialog opens without making it again.

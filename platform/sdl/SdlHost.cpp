@@ -384,6 +384,9 @@ void CSdlHost::ApplyCursor(const std::string& image)
         SDL_Cursor* cursor = nullptr;
         try {
             CDIB dib(image);
+            // The sight keeps its size on the screen of a scaled desktop.
+            const float scale = DisplayScale(nullptr);
+            if (scale > 1.0f) dib.FPRescale(int(dib.GetWidth() * scale + 0.5f), int(dib.GetHeight() * scale + 0.5f));
             SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(dib.Pixels(), dib.GetWidth(), dib.GetHeight(), 32,
                                                                 dib.GetWidth() * 4, SDL_PIXELFORMAT_RGBA32);
             if (s) {

@@ -7,6 +7,7 @@
 #include <X11/extensions/dpms.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -81,4 +82,29 @@ bool X11ScreenOff(Display* display)
     CARD16 level = DPMSModeOn;
     BOOL enabled = False;
     return DPMSInfo(display, &level, &enabled) && enabled && level != DPMSModeOn;
+}
+
+float DisplayScale(SDL_Window* window)
+{
+    float scale = 1.0f;
+    if (const char* given = std::getenv("NIMBULA_SCALE"); given && *given) {
+        scale = std::strtof(given, nullptr);
+    } else {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        Display* display = nullptr;
+        if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+            display = info.info.x11.display;
+        // Without a window of ours yet, a connection of its own reads the same resources.
+        Display* own = display ? nullptr : XOpenDisplay(nullptr);
+        if (!display) display = own;
+        // The same setting desktops give their own programs: "Xft.dpi: 192" doubles every size.
+        if (const char* resources = display ? XResourceManagerString(display) : nullptr) {
+            const char* at = std::strstr(resources, "Xft.dpi:");
+            if (at) scale = std::strtof(at + 8, nullptr) / 96.0f;
+        }
+        if (own) XCloseDisplay(own);
+    }
+    if (!(scale >= 1.0f)) scale = 1.0f;
+    return scale > 4.0f ? 4.0f : scale;
 }

@@ -16,3 +16,6 @@ void RefuseFocus(SDL_Window* window);
 void ActivateWindow(SDL_Window* window);
 // The server's display power management has the screen off (standby, suspend or off).
 bool X11ScreenOff(Display* display);
+// The desktop's scale for sizes in pixels: Xft.dpi / 96 from the server's resources (1 when unset),
+// or NIMBULA_SCALE when given; kept within 1..4.
+float DisplayScale(SDL_Window* window);
