@@ -40,6 +40,30 @@ SDL_Window* SdlWindowOf(CWnd* wnd)
     return static_cast<SDL_Window*>(wnd->Backend()->NativeWindow());
 }
 
+// The backend reads the modifiers from SDL's state of now, which already holds the releases of
+// keys still waiting in the queue (Ctrl+C sent quickly copies nothing): the event's own count.
+void ProcessKey(const SDL_Event& e)
+{
+    ImGui_ImplSDL2_ProcessEvent(&e);
+    ImGuiIO& io = ImGui::GetIO();
+    const Uint16 mod = e.key.keysym.mod;
+    io.KeyShift = (mod & KMOD_SHIFT) != 0;
+    io.KeyCtrl = (mod & KMOD_CTRL) != 0;
+    io.KeyAlt = (mod & KMOD_ALT) != 0;
+    io.KeySuper = (mod & KMOD_GUI) != 0;
+}
+
+bool IsInput(const SDL_Event& e)
+{
+    switch (e.type) {
+    case SDL_KEYDOWN: case SDL_KEYUP: case SDL_TEXTINPUT: case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool IsDialogKey(WPARAM vk)
 {
     switch (vk) {
@@ -252,9 +276,12 @@ bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
         // Tab, Escape and Return belong to the dialog; the other keys to a field being typed in.
         const bool ours = !alt && IsDialogKey(vk) && (!typing || vk == VK_TAB || vk == VK_ESCAPE || vk == VK_RETURN);
         if (ours && top.OnDialogKey(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0)) return true;
-        ImGui_ImplSDL2_ProcessEvent(&e);
+        ProcessKey(e);
         return true;
     }
+    case SDL_KEYUP:
+        ProcessKey(e);
+        return true;
     case SDL_QUIT:
         return false;
     default:
@@ -289,8 +316,16 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
         }
         SDL_Event e;
         if (!SDL_WaitEventTimeout(&e, kWaitMs)) continue;
-        do m_dirty = HandleEvent(e) || m_dirty;
-        while (!dlg.IsEnded() && SDL_PollEvent(&e));
+        do {
+            m_dirty = HandleEvent(e) || m_dirty;
+            // ImGui reads keys and buttons as states: a press and its release in one batch would
+            // pass unseen, and a field given the focus takes keys only a frame later. Each input
+            // event gets frames of its own to act in (logic only: nothing is drawn).
+            if (IsInput(e) && !dlg.IsEnded()) {
+                Frame(false);
+                Frame(false);
+            }
+        } while (!dlg.IsEnded() && SDL_PollEvent(&e));
     }
     m_stack.pop_back();
     // The dialog below shows again without the one that closed.

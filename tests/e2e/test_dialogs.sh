@@ -93,6 +93,7 @@ until_colour share "rgb(0,255,0)" 2000
 xdotool key Return   # the focus starts on Get Data
 xdotool key shift+Tab shift+Tab   # back through Make Default to the text area
 xdotool key ctrl+a ctrl+c
+shot share-copied
 got=""
 for _ in $(seq 30); do got=$(clipboard); [ ${#got} = 708 ] && break; sleep 0.1; done
 expected=$("$BUILD/nimbula-tool" show <<<"$got" >/dev/null 2>&1 && echo valid || echo invalid)
