@@ -420,6 +420,8 @@ SDialogLook LookOf(int templateId)
     case 103: return OptionsDlgLook();
     case 104: return HelpDlgLook();
     case 105: return ShareDlgLook();
+    case 134: return OrbGroupDlgLook();
+    case 150: return ColorDlgLook();
     default: return PlainDlgLook();
     }
 }
