@@ -1,6 +1,7 @@
 // The application object: start-up in its fixed order, the run modes, the idle handler, shutdown.
 #include "app/SaverApp.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "dialogs/OptionsDlg.h"
 #include "engine/core/RegistryKey.h"
 #include "engine/core/Services.h"
+#include "frame/MainFrame.h"
 #include "platform/ExePath.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
@@ -47,6 +49,9 @@ CSaverApp::CSaverApp(std::vector<std::string> args, const SOwnOptions& options, 
 CSaverApp::~CSaverApp()
 {
     if (!m_alreadyRunning) {
+        // The frame deletes itself with its window.
+        if (m_editingMode && m_pMainWnd) m_pMainWnd->DestroyWindow();
+        m_pEditingGroups = nullptr;
         if (!m_editingMode) {
             if (m_pMainWnd) delete m_pMainWnd;
             else if (g_pFullScreenView) delete g_pFullScreenView;
@@ -158,9 +163,7 @@ BOOL CSaverApp::InitInstance()
         }
         return StartInForeignWindow(run.window, run.windowText);
     case ERunMode::Editing:
-        // The editing frame arrives with its own module.
-        std::fprintf(stderr, "nimbula: the editing frame is not available yet\n");
-        return FALSE;
+        return StartEditingFrame();
     case ERunMode::Configure:
         RunSetupDialog();
         // No main window: the program ends.
@@ -169,6 +172,36 @@ BOOL CSaverApp::InitInstance()
         return FALSE;
     }
     return FALSE;
+}
+
+BOOL CSaverApp::StartEditingFrame()
+{
+    m_editingMode = true;
+    auto* frame = new CMainFrame;
+    // Groups of a default universe loaded while the pane is made belong to the frame too.
+    m_pEditingGroups = &frame->m_groups;
+    m_pMainWnd = frame;
+    // A desktop window of 1280 x 720 in the middle of the display, or the display where it is smaller.
+    const RECT screen = GetScreenRect();
+    const long w = std::min<long>(kEditingFrameWidth, RectWidth(screen));
+    const long h = std::min<long>(kEditingFrameHeight, RectHeight(screen));
+    const long x = screen.left + (RectWidth(screen) - w) / 2, y = screen.top + (RectHeight(screen) - h) / 2;
+    if (!frame->LoadFrame(RECT{x, y, x + w, y + h})) {
+        std::fprintf(stderr, "nimbula: cannot open the editing window\n");
+        m_pMainWnd = nullptr;
+        m_pEditingGroups = nullptr;
+        delete frame;
+        m_exitCode = 1;
+        return FALSE;
+    }
+    frame->m_autoDelete = true;
+    return TRUE;
+}
+
+void CSaverApp::OnMainWindowDestroyed()
+{
+    // The group list went with the frame.
+    m_pEditingGroups = nullptr;
 }
 
 BOOL CSaverApp::StartPreview(unsigned long window, const std::string& windowText)
@@ -249,7 +282,8 @@ BOOL CSaverApp::OnIdle(long count)
 
 void CSaverApp::OnFramePresented(CWnd* wnd)
 {
-    if (wnd == m_pMainWnd || (m_pUniverseView && wnd == m_pUniverseView)) CountFrame();
+    // The universe's frames: the frame's own window shows nothing but what its pane painted.
+    if (m_pUniverseView ? wnd == m_pUniverseView : wnd == m_pMainWnd) CountFrame();
 }
 
 void CSaverApp::CountFrame()

@@ -13,6 +13,10 @@
 class CUniversalConstants;
 class CUniverseView;
 
+// The editing frame's size where the display has room for it.
+constexpr long kEditingFrameWidth = 1280;
+constexpr long kEditingFrameHeight = 720;
+
 constexpr const char* kMutexName = "{3F7A9C21-58D4-4e1b-8C6F-0B2D47E9A513}";
 
 class CSaverApp : public CWinApp, public CUniverseApp {
@@ -25,6 +29,7 @@ public:
     BOOL InitInstance() override;
     BOOL OnIdle(long count) override;
     void OnFramePresented(CWnd* wnd) override;
+    void OnMainWindowDestroyed() override;
     void RunOptionsDialog() override;
     // The configuration mode: the setup dialog; OK stores the chosen default universe.
     void RunSetupDialog();
@@ -42,6 +47,7 @@ public:
     std::vector<COrbGroup>* m_pEditingGroups = nullptr;
 
 private:
+    BOOL StartEditingFrame();
     BOOL StartPreview(unsigned long window, const std::string& windowText);
     BOOL StartFullScreen(int windowMode);
     BOOL StartInForeignWindow(unsigned long window, const std::string& windowText);

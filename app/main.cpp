@@ -10,6 +10,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/sdl/SdlDialogHost.h"
 #include "platform/sdl/SdlHost.h"
+#include "ui/MainFrameUi.h"
 
 int main(int argc, char** argv)
 {
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     hostOptions.messageBoxes = !hack;
     CSdlHostInstaller host(hostOptions);
     CSdlDialogHostInstaller dialogs(hostOptions.messageBoxes);
+    CToolBarPainterInstaller toolBar;
     int code = 0;
     {
         CSaverApp app(args, options, lock && lock->AlreadyExists());

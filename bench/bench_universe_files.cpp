@@ -11,15 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string LargestSample()
-{
-    const fs::path dir = fs::path(NIMBULA_SOURCE_DIR) / "res" / "universes";
-    fs::path largest;
-    for (const fs::directory_entry& e : fs::directory_iterator(dir))
-        if (largest.empty() || e.file_size() > fs::file_size(largest)) largest = e.path();
-    return largest.string();
-}
-
 std::string TempPath(const char* name) { return (fs::temp_directory_path() / name).string(); }
 
 C2DTextureShader* NoiseTexture(int side, uint32_t seed)
@@ -83,7 +74,7 @@ void Save(benchmark::State& state, const std::vector<COrbGroup>& groups, const c
 static void BM_LoadLargestSample(benchmark::State& state)
 {
     SLoadTarget target;
-    Load(state, LargestSample());
+    Load(state, LargestSampleUniverse());
 }
 BENCHMARK(BM_LoadLargestSample)->Unit(benchmark::kMillisecond);
 
@@ -94,7 +85,7 @@ static void BM_SaveLargestSample(benchmark::State& state)
     CUniverseApp* app = GetUniverseApp();
     app->m_editingMode = true;
     std::vector<COrbGroup> groups;
-    const std::string path = LargestSample();
+    const std::string path = LargestSampleUniverse();
     LoadUniverse(&path, &groups);
     app->m_editingMode = false;
     Save(state, groups, "nimbula_bench_sample.nmd");

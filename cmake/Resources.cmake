@@ -28,6 +28,20 @@ add_custom_command(
   DEPENDS gen_icon
   COMMENT "Generating the program's icons")
 
+# The editing frame's toolbar pictures, each with its greyed twin.
+set(NIMBULA_TOOLBAR_NAMES new open save group1 group2 group3 group4 group5 time start help about)
+set(NIMBULA_TOOLBAR_IMAGES)
+foreach(name ${NIMBULA_TOOLBAR_NAMES})
+  list(APPEND NIMBULA_TOOLBAR_IMAGES ${NIMBULA_BUILD_RES_DIR}/toolbar/${name}.png
+       ${NIMBULA_BUILD_RES_DIR}/toolbar/${name}-disabled.png)
+endforeach()
+add_custom_command(
+  OUTPUT ${NIMBULA_TOOLBAR_IMAGES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${NIMBULA_BUILD_RES_DIR}/toolbar
+  COMMAND gen_toolbar_icons ${NIMBULA_BUILD_RES_DIR}/toolbar
+  DEPENDS gen_toolbar_icons
+  COMMENT "Generating res/toolbar/*.png")
+
 # The sample universes, seeded into every user's library on the first start.
 set(NIMBULA_SAMPLE_UNIVERSES Galaxy Rain Shell Cluster Spectrum Inferno)
 set(NIMBULA_SAMPLE_UNIVERSE_FILES)
@@ -42,7 +56,7 @@ add_custom_command(
 
 add_custom_target(nimbula_generated_resources ALL
   DEPENDS ${NIMBULA_BUILD_RES_DIR}/sphere.umf ${NIMBULA_BUILD_RES_DIR}/orb.bmp ${NIMBULA_ICONS}
-          ${NIMBULA_SAMPLE_UNIVERSE_FILES})
+          ${NIMBULA_SAMPLE_UNIVERSE_FILES} ${NIMBULA_TOOLBAR_IMAGES})
 # The tool finds its data beside itself; the unit tests run it.
 add_dependencies(nimbula-tool nimbula_generated_resources)
 
@@ -52,4 +66,6 @@ add_custom_target(update_source_resources
           ${NIMBULA_ICONS} ${CMAKE_SOURCE_DIR}/res/
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_SOURCE_DIR}/res/universes
   COMMAND ${CMAKE_COMMAND} -E copy ${NIMBULA_SAMPLE_UNIVERSE_FILES} ${CMAKE_SOURCE_DIR}/res/universes/
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_SOURCE_DIR}/res/toolbar
+  COMMAND ${CMAKE_COMMAND} -E copy ${NIMBULA_TOOLBAR_IMAGES} ${CMAKE_SOURCE_DIR}/res/toolbar/
   DEPENDS nimbula_generated_resources)

@@ -33,6 +33,19 @@ const SEntry kStrings[] = {
     {1017, "Set shape of universe boundary field"},
     {1018, "Choose the type of gravity in your Universe here"},
     {1019, "Check this if you want the color range to adapt to the current energy levels"},
+    // The toolbar's commands: a prompt, a newline, then the tip.
+    {32771, "Define the first group of balls\nDefine the first group of balls"},
+    {32772, "Define the second group of balls\nDefine the second group of balls"},
+    {32773, "Move all balls to their start position\nMove all balls to their start position"},
+    {33794, "Define the third group of balls\nDefine the third group of balls"},
+    {33816, "Define the fourth group of balls\nDefine the fourth group of balls"},
+    {33826, "Define the fifth group of balls\nDefine the fifth group of balls"},
+    {33827, "Stop and start time so you can move balls around\nStop and start time so you can move balls around"},
+    {57600, "Recreate the universe from the groups you have defined\nRecreate the universe from the groups you have defined"},
+    {57601, "Load a previously saved universe\nLoad a previously saved universe"},
+    {57603, "Save the universe to a file\nSave the universe to a file"},
+    {57664, "Display program information, version number and copyright\nAbout"},
+    {57671, "Display the keyboard controls\nHelp"},
 };
 }
 

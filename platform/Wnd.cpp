@@ -50,14 +50,15 @@ bool CWnd::CreateEx(uint32_t exStyle, uint32_t style, const RECT& rect, CWnd* pa
     m_exStyle = exStyle;
     m_style = style;
     m_headlessRect = rect;
-    if (parent && (style & WS_CHILD)) {
+    m_pParent = (parent && (style & WS_CHILD)) ? parent : nullptr;
+    if (m_pParent) {
         // A child sits inside its parent: its rectangle is in the parent's client coordinates.
         RECT pr;
         parent->GetWindowRect(&pr);
         m_headlessRect = {pr.left + rect.left, pr.top + rect.top, pr.left + rect.right, pr.top + rect.bottom};
     }
     if (IWindowHost* host = g_pWindowHost) {
-        m_pBackend = host->CreateWindow(this, exStyle, style, rect, nativeParent);
+        m_pBackend = host->CreateWindow(this, m_pParent, exStyle, style, rect, nativeParent);
         if (!m_pBackend) return false;
     }
     m_created = true;
@@ -174,3 +175,18 @@ void CWnd::GetClientRect(RECT* rect) const
 }
 
 void CWnd::SetHeadlessRect(const RECT& screenRect) { m_headlessRect = screenRect; }
+
+void CWnd::MoveWindow(const RECT& rect)
+{
+    if (!m_created) return;
+    if (m_pBackend) {
+        m_pBackend->MoveWindow(rect);
+    } else {
+        RECT origin{0, 0, 0, 0};
+        if (m_pParent) m_pParent->GetWindowRect(&origin);
+        m_headlessRect = {origin.left + rect.left, origin.top + rect.top, origin.left + rect.right,
+                          origin.top + rect.bottom};
+    }
+    SendMessage(WM_SIZE, 0, MakeLParam(int(RectWidth(rect)), int(RectHeight(rect))));
+    InvalidateRect(nullptr, false);
+}

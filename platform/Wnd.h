@@ -32,6 +32,9 @@ public:
     virtual void PostNcDestroy() {}
     // Draws what the window shows without moving anything on (a dialog is drawn over it).
     virtual void PaintStill() {}
+    // Draws what the window shows over its child windows (a toolbar beside a pane): called after
+    // a child has painted into the picture they share, just before that picture is shown.
+    virtual void PaintOverChildren() {}
 
     // Queued for the application loop.
     bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -53,6 +56,10 @@ public:
     void SetFocus();
     void GetWindowRect(RECT* rect) const;
     void GetClientRect(RECT* rect) const;
+    // A child window: places it at rect in its parent's client coordinates and tells it its size.
+    void MoveWindow(const RECT& rect);
+    // The window a child sits in; null for a top-level window.
+    CWnd* GetParent() const { return m_pParent; }
     IWindowBackend* Backend() const { return m_pBackend; }
     // The headless size and screen position; a backend reports the real ones.
     void SetHeadlessRect(const RECT& screenRect);
@@ -64,6 +71,7 @@ public:
 
 private:
     IWindowBackend* m_pBackend = nullptr;
+    CWnd* m_pParent = nullptr;
     RECT m_headlessRect;
     bool m_created = false;
     bool m_invalid = false;
@@ -87,6 +95,8 @@ public:
     // A window of another program that we only draw into: it takes no input.
     virtual bool IsForeign() const { return false; }
     virtual bool IsHidden() const { return false; }
+    // A child window of ours: its new place in the parent's client coordinates.
+    virtual void MoveWindow(const RECT& rectInParent) {}
 };
 
 // Makes backend windows and feeds their events in; installed by the host layer at start-up,
@@ -94,8 +104,10 @@ public:
 class IWindowHost {
 public:
     virtual ~IWindowHost() = default;
-    virtual IWindowBackend* CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t style, const RECT& rect,
-                                         long nativeParent) = 0;
+    // parent: our own window that a child (WS_CHILD) sits in, its rect then in the parent's client
+    // coordinates; nativeParent: a window of another program to draw into.
+    virtual IWindowBackend* CreateWindow(CWnd* owner, CWnd* parent, uint32_t exStyle, uint32_t style,
+                                         const RECT& rect, long nativeParent) = 0;
     virtual bool GetCursorPos(CPoint* point) = 0;
     // Turns pending system events into posted messages.
     virtual void PumpEvents() = 0;

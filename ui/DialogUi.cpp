@@ -335,7 +335,13 @@ void DrawEdit(const SContext& k, SDialogControl& c, bool focused)
         const size_t used = std::min(t.size(), c.textLimit);
         t.resize(c.textLimit + 1, '\0');
         t[used] = '\0';
-        if (ImGui::IsWindowAppearing() || !ImGui::IsAnyItemActive()) ImGui::SetKeyboardFocusHere();
+        // The box takes the keys when it gains the dialog's focus (Tab from another box, whose
+        // field ImGui still holds active), and whenever nothing else is being worked (a drag).
+        ImGuiStorage* storage = ImGui::GetStateStorage();
+        const ImGuiID typingKey = ImHashStr("##typingIn");
+        const bool gained = storage->GetInt(typingKey, -1) != c.id;
+        if (ImGui::IsWindowAppearing() || gained || !ImGui::IsAnyItemActive()) ImGui::SetKeyboardFocusHere();
+        storage->SetInt(typingKey, c.id);
         const ImGuiInputTextFlags flags = (c.style & kNumber) ? ImGuiInputTextFlags_CharsDecimal : 0;
         bool changed;
         if (multiline)
@@ -420,6 +426,8 @@ SDialogLook LookOf(int templateId)
     case 103: return OptionsDlgLook();
     case 104: return HelpDlgLook();
     case 105: return ShareDlgLook();
+    case 134: return OrbGroupDlgLook();
+    case 150: return ColorDlgLook();
     default: return PlainDlgLook();
     }
 }

@@ -32,6 +32,8 @@ SDialogLook AboutDlgLook();
 SDialogLook HelpDlgLook();
 SDialogLook OptionsDlgLook();
 SDialogLook PlainDlgLook();
+SDialogLook OrbGroupDlgLook();
+SDialogLook ColorDlgLook();
 
 struct SDialogCanvas {
     float scale = 1.0f;       // display scale

@@ -38,6 +38,11 @@ LRESULT CUniverseView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOMMAND: {
         // The low four bits of a system command are the system's own.
         const WPARAM command = wParam & 0xFFF0;
+        // Inside the editing frame Alt+F4 closes the frame, as in any desktop program.
+        if (command == SC_CLOSE && m_windowMode == 2 && GetParent()) {
+            GetParent()->PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+            return 0;
+        }
         // No second screen saver on top of this one, and Alt+F4 does nothing.
         if (command == SC_SCREENSAVE || command == SC_CLOSE) return 0;
         return CWnd::WindowProc(message, wParam, lParam);

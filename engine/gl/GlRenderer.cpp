@@ -232,6 +232,7 @@ struct CGlRenderer::SState {
     std::vector<SOrbRef> order;
     uint64_t frame = 0;
     int drawableWidth = 0, drawableHeight = 0;
+    int originX = 0, originY = 0;  // where the frame sits inside the drawable
     const void* target = nullptr;
     // What the depth buffer last held: which drawable at which size, and the slice in use.
     const void* depthTarget = nullptr;
@@ -368,9 +369,11 @@ CGlRenderer::CGlRenderer() : m_state(new SState) {}
 
 CGlRenderer::~CGlRenderer() = default;
 
-void CGlRenderer::SetDrawableSize(int width, int height, const void* target)
+void CGlRenderer::SetDrawableSize(int width, int height, const void* target, int x, int y)
 {
     m_state->target = target;
+    m_state->originX = x;
+    m_state->originY = y;
     m_state->drawableWidth = width;
     m_state->drawableHeight = height;
 }
@@ -397,7 +400,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
 
     const int vw = s.drawableWidth > 0 ? s.drawableWidth : width;
     const int vh = s.drawableHeight > 0 ? s.drawableHeight : height;
-    glViewport(0, 0, vw, vh);
+    glViewport(s.originX, s.originY, vw, vh);
     glClearColor(float(scene.m_color.x), float(scene.m_color.y), float(scene.m_color.z), float(scene.m_color.w));
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);

@@ -15,8 +15,9 @@ public:
 
     // The size in pixels of what the next frame draws into (HiDPI screens have more pixels than
     // window units); 0 uses the size DrawScene gets. The target names the drawable: frames into
-    // the same one may keep its depth buffer (null: never).
-    void SetDrawableSize(int width, int height, const void* target = nullptr);
+    // the same one may keep its depth buffer (null: never). x and y place the frame inside the
+    // drawable, in pixels from its bottom left corner (a pane below a toolbar).
+    void SetDrawableSize(int width, int height, const void* target = nullptr, int x = 0, int y = 0);
     // The GL context is gone: forget every GPU name without deleting it.
     void ForgetContext();
 

@@ -77,15 +77,14 @@ bool IsDialogKey(WPARAM vk)
 
 class CSdlDialogHost;
 CSdlDialogHost* g_pHost = nullptr;
+void OnContextLoss();
 
 class CSdlDialogHost : public IDialogHost {
 public:
     explicit CSdlDialogHost(bool messageBoxes) : m_messageBoxes(messageBoxes)
     {
         g_pHost = this;
-        SetGlContextLossHandler([] {
-            if (g_pHost) g_pHost->ReleaseGl();
-        });
+        AddGlContextLossHandler(OnContextLoss);
         if (!messageBoxes) return;
         m_previousBoxes = SetMessageBoxHandler([this](const std::string& text, unsigned type) {
             return ShowMessageBox(text, type);
@@ -93,7 +92,7 @@ public:
     }
     ~CSdlDialogHost() override
     {
-        SetGlContextLossHandler(nullptr);
+        RemoveGlContextLossHandler(OnContextLoss);
         g_pHost = nullptr;
         if (m_messageBoxes) SetMessageBoxHandler(m_previousBoxes);
         if (ImGui::GetCurrentContext()) ImGui::DestroyContext();
@@ -258,7 +257,8 @@ void CSdlDialogHost::Redraw()
     // A first pass lets ImGui settle what the input changed (a click ends in the second).
     Frame(false);
     Frame(true);
-    m_owner->Backend()->Present();
+    // The owner's whole picture, whatever panes it has.
+    SDL_GL_SwapWindow(m_window);
 }
 
 bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
@@ -332,6 +332,11 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
     m_dirty = true;
     if (outer) Close();
     return dlg.Result();
+}
+
+void OnContextLoss()
+{
+    if (g_pHost) g_pHost->ReleaseGl();
 }
 }
 

@@ -1,4 +1,5 @@
-// The SDL2 host: native and foreign X11 windows sharing one OpenGL context, events, signals.
+// The SDL2 host: native and foreign X11 windows sharing one OpenGL context, child windows of our
+// own inside them, events, signals.
 #include "platform/sdl/SdlHost.h"
 
 #include <SDL.h>
@@ -47,6 +48,12 @@ public:
     bool m_obscured = false;      // fully covered by other windows
     bool m_unmapped = false;      // not on the screen (minimised, withdrawn)
     CFrameRateMeter m_rate;       // for the frame-rate readout
+    // A child window shares its parent's SDL window and draws into a rectangle of it.
+    CSdlWindow* m_parent = nullptr;
+    RECT m_childRect{0, 0, 0, 0};       // in the parent's client coordinates
+    CSdlWindow* m_focusChild = nullptr;  // the child that takes the keys of a top-level window
+    CSdlWindow* m_capture = nullptr;     // the child that holds the mouse while a button is down
+    CSdlWindow* m_mouseOver = nullptr;   // the window of ours the mouse was last over
 
     void GetWindowRect(RECT* rect) const override;
     void GetClientRect(RECT* rect) const override;
@@ -57,6 +64,7 @@ public:
     void* NativeWindow() const override { return m_window; }
     bool IsForeign() const override { return m_foreign != 0; }
     bool IsHidden() const override;
+    void MoveWindow(const RECT& rectInParent) override { m_childRect = rectInParent; }
 };
 
 class CSdlHost : public IWindowHost {
@@ -64,7 +72,7 @@ public:
     explicit CSdlHost(const SSdlHostOptions& options) : m_options(options) {}
     ~CSdlHost() override;
 
-    IWindowBackend* CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t style, const RECT& rect,
+    IWindowBackend* CreateWindow(CWnd* owner, CWnd* parent, uint32_t exStyle, uint32_t style, const RECT& rect,
                                  long nativeParent) override;
     bool GetCursorPos(CPoint* point) override;
     void PumpEvents() override;
@@ -74,6 +82,9 @@ public:
 
     void MakeCurrent(CSdlWindow* w);
     void DestroyWindow(CSdlWindow* w);
+    // A child has painted: its parent draws over it and the shared picture is shown.
+    void PresentChild(CSdlWindow* child);
+    bool HasChildren(const CSdlWindow* w) const;
     bool ReadForeignRect(unsigned long xid, RECT* screenRect);
     void DrawReadout(CSdlWindow* w);
     void DrawableSize(const CSdlWindow* w, int* width, int* height) const;
@@ -91,6 +102,10 @@ private:
     void TrackVisibility(const XEvent& ev);
     void TrackScreenPower();
     CSdlWindow* Find(uint32_t windowId) const;
+    // The window of ours under a point of a top-level window (x, y in its client coordinates):
+    // a child when the point lies inside one, else the window itself.
+    CSdlWindow* ChildAt(CSdlWindow* top, int x, int y) const;
+    void RouteInput(CSdlWindow* top, const SDL_Event& e, STranslatedMessage m);
     void TrackForeignWindows();
     void Translate(const SDL_Event& e);
 
@@ -111,6 +126,17 @@ private:
 
 void CSdlWindow::GetWindowRect(RECT* rect) const
 {
+    if (m_parent) {
+        RECT p;
+        m_parent->GetWindowRect(&p);
+        *rect = {p.left + m_childRect.left, p.top + m_childRect.top, p.left + m_childRect.right,
+                 p.top + m_childRect.bottom};
+        return;
+    }
+    if (!m_window) {
+        *rect = m_childRect;
+        return;
+    }
     if (m_foreign) {
         *rect = m_foreignRect;
         return;
@@ -131,7 +157,12 @@ void CSdlWindow::GetClientRect(RECT* rect) const
 void CSdlWindow::SetFocus()
 {
     // Like the classic call, focus moves only within a program that has it already.
-    if (m_foreign || m_noFocus) return;
+    if (m_parent) {
+        m_parent->m_focusChild = this;
+        m_parent->SetFocus();
+        return;
+    }
+    if (m_foreign || m_noFocus || !m_window) return;
     SDL_Window* focused = SDL_GetKeyboardFocus();
     if (focused && focused != m_window) SDL_SetWindowInputFocus(m_window);
 }
@@ -140,22 +171,37 @@ void CSdlWindow::BeginPaint() { m_host->MakeCurrent(this); }
 
 void CSdlWindow::Present()
 {
-    if (m_gone) return;
+    if (m_gone || !m_window) return;
+    if (m_parent) {
+        m_host->PresentChild(this);
+        return;
+    }
+    // A window with panes is shown when a pane has painted, with everything over it.
+    if (m_host->HasChildren(this)) return;
     m_host->DrawReadout(this);
     SDL_GL_SwapWindow(m_window);
 }
 
 void CSdlWindow::Destroy() { m_host->DestroyWindow(this); }
 
-bool CSdlWindow::IsHidden() const { return m_obscured || m_unmapped || (!m_foreign && m_host->ScreenOff()); }
+bool CSdlWindow::IsHidden() const
+{
+    if (m_parent) return m_parent->IsHidden();
+    return m_obscured || m_unmapped || (!m_foreign && m_host->ScreenOff());
+}
 
-void (*g_contextLossHandler)() = nullptr;
+std::vector<void (*)()> g_contextLossHandlers;
+
+void ContextLost()
+{
+    for (void (*handler)() : std::vector<void (*)()>(g_contextLossHandlers)) handler();
+}
 
 CSdlHost::~CSdlHost()
 {
     for (auto& [path, cursor] : m_cursors) SDL_FreeCursor(cursor);
     if (m_context) {
-        if (g_contextLossHandler) g_contextLossHandler();
+        ContextLost();
         if (m_pRenderer) m_pRenderer->ForgetContext();
         if (m_pReadout) m_pReadout->ForgetContext();
         SDL_GL_DeleteContext(m_context);
@@ -402,13 +448,21 @@ void CSdlHost::ApplyCursor(const std::string& image)
     if (it->second) SDL_SetCursor(it->second);
 }
 
-IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, uint32_t exStyle, uint32_t style, const RECT& rect,
-                                       long nativeParent)
+IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exStyle, uint32_t style,
+                                       const RECT& rect, long nativeParent)
 {
     if (!EnsureVideo()) return nullptr;
     auto* w = new CSdlWindow;
     w->m_host = this;
     w->m_owner = owner;
+    if (parent && parent->Backend() && !parent->Backend()->IsForeign()) {
+        // A pane of one of our windows: no window of its own, a rectangle of the parent's.
+        w->m_parent = static_cast<CSdlWindow*>(parent->Backend());
+        w->m_window = w->m_parent->m_window;
+        w->m_childRect = rect;
+        m_windows.push_back(w);
+        return w;
+    }
     const int width = int(std::max<long>(1, RectWidth(rect)));
     const int height = int(std::max<long>(1, RectHeight(rect)));
     const Uint32 shown = (style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
@@ -495,20 +549,72 @@ void CSdlHost::DrawableSize(const CSdlWindow* w, int* width, int* height) const
 
 void CSdlHost::MakeCurrent(CSdlWindow* w)
 {
-    if (!m_context || w->m_gone) return;
+    if (!m_context || w->m_gone || !w->m_window) return;
     SDL_GL_MakeCurrent(w->m_window, m_context);
+    if (w->m_parent) {
+        // The child's rectangle of the shared drawable, in pixels from its bottom left corner.
+        CSdlWindow* top = w->m_parent;
+        while (top->m_parent) top = top->m_parent;
+        int dw = 0, dh = 0, ww = 0, wh = 0;
+        DrawableSize(top, &dw, &dh);
+        SDL_GetWindowSize(top->m_window, &ww, &wh);
+        const double sx = ww > 0 ? double(dw) / ww : 1.0, sy = wh > 0 ? double(dh) / wh : 1.0;
+        RECT r;
+        w->GetWindowRect(&r);
+        RECT t;
+        top->GetWindowRect(&t);
+        const int x = int((r.left - t.left) * sx), y = int((r.top - t.top) * sy);
+        const int cw = std::max(1, int(RectWidth(r) * sx)), ch = std::max(1, int(RectHeight(r) * sy));
+        if (m_pRenderer) m_pRenderer->SetDrawableSize(cw, ch, w->m_window, x, dh - y - ch);
+        return;
+    }
     int dw = 0, dh = 0;
     DrawableSize(w, &dw, &dh);
     if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh, w->m_window);
 }
 
+bool CSdlHost::HasChildren(const CSdlWindow* w) const
+{
+    for (const CSdlWindow* c : m_windows)
+        if (c->m_parent == w) return true;
+    return false;
+}
+
+void CSdlHost::PresentChild(CSdlWindow* child)
+{
+    CSdlWindow* top = child->m_parent;
+    while (top->m_parent) top = top->m_parent;
+    if (top->m_gone || !top->m_window) return;
+    MakeCurrent(top);
+    top->m_owner->PaintOverChildren();
+    DrawReadout(top);
+    SDL_GL_SwapWindow(top->m_window);
+}
+
 void CSdlHost::DestroyWindow(CSdlWindow* w)
 {
     m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), w), m_windows.end());
+    for (CSdlWindow* other : m_windows) {
+        if (other->m_focusChild == w) other->m_focusChild = nullptr;
+        if (other->m_capture == w) other->m_capture = nullptr;
+        if (other->m_mouseOver == w) other->m_mouseOver = nullptr;
+        // A child that outlives its parent keeps its place but draws nowhere.
+        if (other->m_parent == w) {
+            RECT r;
+            other->GetWindowRect(&r);
+            other->m_parent = nullptr;
+            other->m_window = nullptr;
+            other->m_childRect = r;
+        }
+    }
+    if (w->m_parent) {
+        w->m_window = nullptr;
+        return;
+    }
     if (!w->m_foreign && --m_inhibitors == 0) SDL_EnableScreenSaver();
     if (m_windows.empty() && m_context) {
         // The context goes with the last window; the renderer starts afresh with the next one.
-        if (g_contextLossHandler) g_contextLossHandler();
+        ContextLost();
         if (m_pRenderer) m_pRenderer->ForgetContext();
         if (m_pReadout) m_pReadout->ForgetContext();
         SDL_GL_MakeCurrent(nullptr, nullptr);
@@ -523,8 +629,42 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
 CSdlWindow* CSdlHost::Find(uint32_t windowId) const
 {
     for (CSdlWindow* w : m_windows)
-        if (w->m_window && SDL_GetWindowID(w->m_window) == windowId) return w;
+        if (!w->m_parent && w->m_window && SDL_GetWindowID(w->m_window) == windowId) return w;
     return nullptr;
+}
+
+CSdlWindow* CSdlHost::ChildAt(CSdlWindow* top, int x, int y) const
+{
+    for (CSdlWindow* c : m_windows) {
+        if (c->m_parent != top) continue;
+        const RECT& r = c->m_childRect;
+        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return ChildAt(c, int(x - r.left), int(y - r.top));
+    }
+    return top;
+}
+
+void CSdlHost::RouteInput(CSdlWindow* top, const SDL_Event& e, STranslatedMessage m)
+{
+    CSdlWindow* target = top;
+    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
+        if (top->m_focusChild) target = top->m_focusChild;
+    } else {
+        const int x = e.type == SDL_MOUSEMOTION ? e.motion.x : e.button.x;
+        const int y = e.type == SDL_MOUSEMOTION ? e.motion.y : e.button.y;
+        // A drag that started in a pane stays with it until the last button is let go.
+        target = top->m_capture ? top->m_capture : ChildAt(top, x, y);
+        if (e.type == SDL_MOUSEBUTTONDOWN) top->m_capture = target;
+        if (e.type == SDL_MOUSEBUTTONUP && SDL_GetMouseState(nullptr, nullptr) == 0) top->m_capture = nullptr;
+        // The window the mouse left hears of it (a toolbar lets go of its lit button).
+        if (top->m_mouseOver && top->m_mouseOver != target) top->m_mouseOver->m_owner->PostMessage(WM_MOUSELEAVE);
+        top->m_mouseOver = target;
+        // Client coordinates of the window that takes it.
+        RECT tr, wr;
+        top->GetWindowRect(&tr);
+        target->GetWindowRect(&wr);
+        m.lParam = MakeLParam(int(x - (wr.left - tr.left)), int(y - (wr.top - tr.top)));
+    }
+    target->m_owner->PostMessage(m.message, m.wParam, m.lParam);
 }
 
 bool CSdlHost::GetCursorPos(CPoint* point)
@@ -588,6 +728,10 @@ void CSdlHost::Translate(const SDL_Event& e)
         case SDL_WINDOWEVENT_EXPOSED:
             w->m_owner->InvalidateRect(nullptr, true);
             break;
+        case SDL_WINDOWEVENT_LEAVE:
+            if (w->m_mouseOver) w->m_mouseOver->m_owner->PostMessage(WM_MOUSELEAVE);
+            w->m_mouseOver = nullptr;
+            break;
         case SDL_WINDOWEVENT_MOVED:
             w->m_owner->PostMessage(WM_MOVE, 0, MakeLParam(e.window.data1, e.window.data2));
             break;
@@ -609,7 +753,7 @@ void CSdlHost::Translate(const SDL_Event& e)
     CSdlWindow* w = Find(id);
     // Windows of other programs (previews, XScreenSaver) take no input.
     if (!w || w->m_foreign) return;
-    w->m_owner->PostMessage(m.message, m.wParam, m.lParam);
+    RouteInput(w, e, m);
 }
 
 void CSdlHost::PumpEvents()
@@ -635,7 +779,13 @@ void CSdlHost::WaitEvents(double seconds)
 }
 }  // namespace
 
-void SetGlContextLossHandler(void (*handler)()) { g_contextLossHandler = handler; }
+void AddGlContextLossHandler(void (*handler)()) { g_contextLossHandlers.push_back(handler); }
+
+void RemoveGlContextLossHandler(void (*handler)())
+{
+    auto& v = g_contextLossHandlers;
+    v.erase(std::remove(v.begin(), v.end(), handler), v.end());
+}
 
 CSdlHostInstaller::CSdlHostInstaller(const SSdlHostOptions& options) : m_host(new CSdlHost(options))
 {

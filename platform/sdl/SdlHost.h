@@ -26,5 +26,6 @@ private:
 };
 
 // Called while the shared GL context is still current, just before it goes with the last window,
-// so that others drawing with it can free what they made.
-void SetGlContextLossHandler(void (*handler)());
+// so that others drawing with it (dialogs, the toolbar) can free what they made.
+void AddGlContextLossHandler(void (*handler)());
+void RemoveGlContextLossHandler(void (*handler)());

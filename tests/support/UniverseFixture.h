@@ -23,6 +23,16 @@ inline std::string UniverseResourceDir()
     return (std::filesystem::path(NIMBULA_SOURCE_DIR) / "res").string();
 }
 
+// The largest sample universe of the source tree (the one that takes longest to load).
+inline std::string LargestSampleUniverse()
+{
+    const std::filesystem::path dir = std::filesystem::path(NIMBULA_SOURCE_DIR) / "res" / "universes";
+    std::filesystem::path largest;
+    for (const std::filesystem::directory_entry& e : std::filesystem::directory_iterator(dir))
+        if (largest.empty() || e.file_size() > std::filesystem::file_size(largest)) largest = e.path();
+    return largest.string();
+}
+
 // Installs a fresh constants block, scene and host; restores the previous ones when it goes.
 // Messages are collected instead of shown, and a fatal exit is recorded instead of ending the run.
 class CUniverseSandbox {

@@ -1,0 +1,302 @@
+// The editing frame: layout of toolbar and pane, the enable rules and every command.
+#include "frame/MainFrame.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "dialogs/HelpDlg.h"
+#include "dialogs/OrbGroupDlg.h"
+#include "storage/UniverseFile.h"
+#include "universe/Orb.h"
+#include "universe/OrbScene.h"
+#include "universe/UniversalConstants.h"
+#include "universe/UniverseHost.h"
+#include "view/UniverseApp.h"
+
+namespace {
+struct SToolCommand {
+    int id;
+    const char* image;
+};
+// The toolbar's buttons, in order, without separators.
+constexpr SToolCommand kToolCommands[] = {
+    {ID_FILE_NEW, "new"},         {ID_FILE_OPEN, "open"},       {ID_FILE_SAVE, "save"},
+    {ID_DEFINE_GROUP1, "group1"}, {ID_DEFINE_GROUP2, "group2"}, {ID_DEFINE_GROUP3, "group3"},
+    {ID_DEFINE_GROUP4, "group4"}, {ID_DEFINE_GROUP5, "group5"}, {ID_STOP_START_TIME, "time"},
+    {ID_MOVE_TO_START, "start"},  {ID_DEFAULT_HELP, "help"},    {ID_APP_ABOUT, "about"},
+};
+
+// A modal dialog of the frame: the view ignores input and stands still while it is open.
+int RunFrameDialog(CUniverseView& view, CDialog& dlg)
+{
+    view.m_autoRedraw = false;
+    g_openDialog = &dlg;
+    const int result = dlg.DoModal();
+    g_openDialog = nullptr;
+    view.m_autoRedraw = !GetUniverseApp()->m_previewMode;
+    return result;
+}
+
+bool IsMouseMessage(UINT message)
+{
+    return message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP ||
+           message == WM_MOUSELEAVE;
+}
+}
+
+CMainFrame::CMainFrame() : m_view(0)
+{
+    // Constructing the pane registered it as the application's universe window; it is the frame's child.
+    m_view.m_windowMode = 2;
+    const std::string folder = (std::filesystem::path(GetUniverseApp()->m_installDir) / "toolbar").string();
+    for (const SToolCommand& c : kToolCommands) m_toolBar.AddButton(c.id, folder, c.image);
+    UpdateToolBar();
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (m_view.IsWindow()) m_view.DestroyWindow();
+}
+
+bool CMainFrame::LoadFrame(const RECT& rect)
+{
+    return CreateEx(0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect, nullptr);
+}
+
+LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (IsMouseMessage(message)) {
+        const int command = m_toolBar.OnMouse(message, int(int16_t(LoWord(lParam))), int(int16_t(HiWord(lParam))));
+        if (command) PostMessage(WM_COMMAND, WPARAM(command), 0);
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE:
+        if (DefWindowProc(message, wParam, lParam) == -1) return -1;
+        return OnCreate();
+    case WM_SIZE:
+        RecalcLayout();
+        return 0;
+    case WM_PAINT:
+        // Nothing of the frame's own shows: the pane paints, and the toolbar over it.
+        ValidateRect();
+        m_view.InvalidateRect(nullptr, false);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(int(wParam & 0xFFFF));
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        // Keys belong to the universe window, also before it took the focus.
+        if (m_view.IsWindow()) return m_view.SendMessage(message, wParam, lParam);
+        return DefWindowProc(message, wParam, lParam);
+    case WM_DESTROY:
+        // The pane goes first: it draws into the frame's window.
+        if (m_view.IsWindow()) m_view.DestroyWindow();
+        return 0;
+    default:
+        return DefWindowProc(message, wParam, lParam);
+    }
+}
+
+void CMainFrame::PostNcDestroy()
+{
+    if (m_autoDelete) delete this;
+}
+
+int CMainFrame::OnCreate()
+{
+    // The pane fills the client area below the toolbar; RecalcLayout gives it its size.
+    if (!m_view.Create(0, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, this)) return -1;
+    RecalcLayout();
+    return 0;
+}
+
+void CMainFrame::RecalcLayout()
+{
+    if (!m_view.IsWindow()) return;
+    RECT client;
+    GetClientRect(&client);
+    const long top = std::min<long>(CToolBar::kHeight, std::max<long>(0, RectHeight(client) - 1));
+    m_view.MoveWindow(RECT{0, top, std::max<long>(1, client.right), std::max<long>(top + 1, client.bottom)});
+}
+
+void CMainFrame::PaintStill()
+{
+    if (m_view.IsWindow()) {
+        if (IWindowBackend* b = m_view.Backend()) b->BeginPaint();
+        m_view.PaintStill();
+    }
+    if (IWindowBackend* b = Backend()) b->BeginPaint();
+    PaintOverChildren();
+}
+
+void CMainFrame::PaintOverChildren()
+{
+    UpdateToolBar();
+    ToolBarPainter painter = GetToolBarPainter();
+    if (!painter) return;
+    RECT client;
+    GetClientRect(&client);
+    painter(m_toolBar, int(RectWidth(client)), int(RectHeight(client)));
+}
+
+bool CMainFrame::IsCommandEnabled(int id) const
+{
+    switch (id) {
+    case ID_FILE_NEW:
+        return m_groupsChanged;
+    case ID_FILE_OPEN:
+    case ID_FILE_SAVE:
+    case ID_DEFINE_GROUP1:
+    case ID_STOP_START_TIME:
+    case ID_MOVE_TO_START:
+    case ID_DEFAULT_HELP:
+    case ID_HELP_FINDER:
+    case ID_HELP:
+    case ID_CONTEXT_HELP:
+        return true;
+    default:
+        break;
+    }
+    // Group n + 1 is offered once group n exists.
+    for (size_t n = 1; n < 5; ++n)
+        if (id == kDefineGroupIds[n]) return m_groups.size() >= n;
+    // About has no handler, so it stays greyed.
+    return false;
+}
+
+void CMainFrame::UpdateToolBar()
+{
+    for (SToolButton& b : m_toolBar.m_buttons) {
+        b.enabled = IsCommandEnabled(b.id);
+        b.checked = b.id == ID_STOP_START_TIME && g_universeHost.timeStopped;
+    }
+}
+
+BOOL CMainFrame::OnCommand(int id)
+{
+    if (!IsCommandEnabled(id)) return FALSE;
+    for (int n = 0; n < 5; ++n)
+        if (id == kDefineGroupIds[n]) {
+            OnDefineGroup(n);
+            return TRUE;
+        }
+    switch (id) {
+    case ID_FILE_NEW: OnFileNew(); break;
+    case ID_FILE_OPEN: OnFileOpen(); break;
+    case ID_FILE_SAVE: OnFileSave(); break;
+    case ID_STOP_START_TIME: OnStopStartTime(); break;
+    case ID_MOVE_TO_START: OnMoveToStart(); break;
+    case ID_DEFAULT_HELP:
+    case ID_HELP_FINDER:
+    case ID_HELP:
+    case ID_CONTEXT_HELP: OnHelpFinder(); break;
+    default: return FALSE;
+    }
+    UpdateToolBar();
+    return TRUE;
+}
+
+void CMainFrame::OnFileNew()
+{
+    DeleteAllOrbs();
+    // Loaded files may have added groups beyond what one universe can hold: New stops at the limit.
+    int room = kMaxOrbs;
+    for (const COrbGroup& group : m_groups) {
+        const int n = std::clamp(group.m_orbCount, 0, room);
+        room -= n;
+        for (int i = 0; i < n; ++i) {
+            auto* orb = new COrb(nullptr);
+            orb->m_color = group.m_color;
+            try {
+                AddOrb(orb);
+            } catch (...) {
+                delete orb;
+                throw;
+            }
+            if (group.m_pTexture) orb->SetTexture(group.m_pTexture);
+            // Where New put the orb is where it starts: a save right after New keeps this universe.
+            orb->m_startPosition = orb->m_position;
+        }
+    }
+    m_view.InvalidateRect(nullptr, false);
+}
+
+void CMainFrame::OnFileOpen()
+{
+    try {
+        LoadUniverse(nullptr, &m_groups);
+    } catch (...) {
+        // The loader has said what went wrong.
+    }
+    UpdateToolBar();
+}
+
+void CMainFrame::OnFileSave() { SaveUniverse(m_groups); }
+
+int CMainFrame::RoomForGroup(int n) const
+{
+    long others = 0;
+    for (size_t i = 0; i < m_groups.size(); ++i)
+        if (int(i) != n) others += std::max(0, m_groups[i].m_orbCount);
+    return int(std::max<long>(1, kMaxOrbs - others));
+}
+
+void CMainFrame::OnDefineGroup(int n)
+{
+    // Groups are only appended at the end: the list never has holes.
+    if (n < 0 || size_t(n) > m_groups.size()) return;
+    COrbGroupDlg dlg;
+    dlg.m_maxCount = RoomForGroup(n);
+    if (size_t(n) < m_groups.size()) {
+        const COrbGroup& g = m_groups[size_t(n)];
+        dlg.Preset(g.m_pTexture, g.m_color, g.m_orbCount);
+    }
+    if (RunFrameDialog(m_view, dlg) == IDOK) {
+        SetGroup(n, dlg);
+    } else if (dlg.m_deleteGroup && n >= 1 && size_t(n) < m_groups.size()) {
+        // The first group stays; later ones move down. The orbs change only with New.
+        m_groups.erase(m_groups.begin() + n);
+    }
+    UpdateToolBar();
+}
+
+void CMainFrame::SetGroup(int n, COrbGroupDlg& dlg)
+{
+    C2DTextureShader* texture = nullptr;
+    if (dlg.m_texture && !dlg.m_texture->IsEmpty()) {
+        // The shader owns the picture from here on.
+        auto* t = new COrbTexture(2);
+        t->SetPicture(dlg.m_texture.release());
+        t->ClearCompile();
+        t->m_format = 32;  // bits per pixel of the picture
+        texture = t;
+    }
+    const COrbGroup group(texture, dlg.m_groupColor, dlg.m_groupCount);
+    if (size_t(n) < m_groups.size()) m_groups[size_t(n)] = group;
+    else m_groups.push_back(group);
+    InvalidateRect(nullptr, true);
+    m_groupsChanged = true;
+}
+
+void CMainFrame::OnStopStartTime()
+{
+    g_universeHost.timeStopped = !g_universeHost.timeStopped;
+    // Where the user left the orbs is where they start from now on.
+    if (!g_universeHost.timeStopped) RecordStartPositions();
+}
+
+void CMainFrame::OnMoveToStart()
+{
+    MoveOrbsToStart();
+    m_view.InvalidateRect(nullptr, false);
+}
+
+void CMainFrame::OnHelpFinder()
+{
+    CHelpDlg dlg;
+    RunFrameDialog(m_view, dlg);
+}

@@ -1,0 +1,319 @@
+// The editing frame without a display: enable rules, the group commands with their dialog, New,
+// Open, time stop with move-to-start, and the group dialog's colour and texture steps.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "../support/ScopedEnv.h"
+#include "../support/UniverseFixture.h"
+#include "dialogs/ColorDlg.h"
+#include "dialogs/OrbGroupDlg.h"
+#include "engine/core/Shaders.h"
+#include "frame/MainFrame.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageQueue.h"
+#include "storage/UniverseFile.h"
+#include "view/UniverseApp.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Runs every dialog at once: the scripted user acts on it; one still open afterwards is cancelled.
+class CScriptedDialogs : public IDialogHost {
+public:
+    CScriptedDialogs() { SetDialogHost(this); }
+    ~CScriptedDialogs() override { SetDialogHost(nullptr); }
+    int RunModal(CDialog& dlg) override
+    {
+        dlg.OnInitDialog();
+        if (m_user) m_user(dlg);
+        if (!dlg.IsEnded()) dlg.EndDialog(IDCANCEL);
+        return dlg.Result();
+    }
+    std::function<void(CDialog&)> m_user;
+};
+
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearMessageQueue();
+        SetUniverseApp(&m_app);
+        m_app.m_editingMode = true;
+        m_app.m_standardOrbCount = 5;
+        m_app.m_installDir = UniverseResourceDir();
+        m_oldFiles = SetFileDialogHandler([this](const SFileDialogOptions&, std::string* path) {
+            if (m_answer.empty()) return false;
+            *path = m_answer;
+            return true;
+        });
+        m_frame = new CMainFrame;
+        ASSERT_TRUE(m_frame->LoadFrame(RECT{0, 0, 640, 480}));
+    }
+    void TearDown() override
+    {
+        delete m_frame;
+        g_universeHost.timeStopped = false;
+        SetFileDialogHandler(m_oldFiles);
+        SetUniverseApp(nullptr);
+        ClearMessageQueue();
+    }
+
+    bool Offered(int id)
+    {
+        m_frame->UpdateToolBar();
+        return m_frame->m_toolBar.Find(id)->enabled;
+    }
+    // The group command n (0..4) through a click on its button; the user enters count (and
+    // texture and colour when given) and presses OK, or presses Delete this Group when count < 0.
+    void DefineGroup(int n, int count, const std::string& texture = {}, COLORREF color = RGB(255, 255, 255))
+    {
+        m_dialogs.m_user = [&](CDialog& dlg) {
+            auto& group = dynamic_cast<COrbGroupDlg&>(dlg);
+            if (count < 0) {
+                group.ClickControl(COrbGroupDlg::kDeleteId);
+                return;
+            }
+            if (!texture.empty()) group.LoadTexture(texture);
+            group.SetGroupColor(color);
+            group.GetDlgItem(COrbGroupDlg::kCountId)->text = std::to_string(count);
+            group.ClickControl(IDOK);
+        };
+        CToolBar& bar = m_frame->m_toolBar;
+        const RECT r = bar.ButtonRect(3 + n);
+        const LPARAM at = MakeLParam(int(r.left + 5), int(r.top + 5));
+        m_frame->SendMessage(WM_LBUTTONDOWN, 0, at);
+        m_frame->SendMessage(WM_LBUTTONUP, 0, at);
+        SQueuedMessage m;
+        while (PopQueuedMessage(&m))
+            if (m.wnd == m_frame) m_frame->SendMessage(m.message, m.wParam, m.lParam);
+    }
+    // A 24-bit BMP of width x height in the test's folder.
+    std::string MakeBitmap(const std::string& name, int width, int height)
+    {
+        CDIB dib(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) dib.SetPixel(x, y, 0x80000000u | uint32_t((x * 7) & 255) | uint32_t(y & 255) << 8);
+        const std::string path = (m_temp.Path() / name).string();
+        EXPECT_TRUE(dib.SaveBmp(path));
+        return path;
+    }
+
+    CTempFolder m_temp{"nimbula-frame"};
+    CScopedEnv m_data{"XDG_DATA_HOME", (m_temp.Path() / "data").c_str()};
+    CUniverseSandbox m_sandbox;
+    CUniverseApp m_app;
+    CScriptedDialogs m_dialogs;
+    CMainFrame* m_frame = nullptr;
+    std::string m_answer;
+    FileDialogHandler m_oldFiles;
+};
+}
+
+TEST_F(Frame, GroupCommandsAreOfferedInTurnAndOnlyLaterGroupsCanBeDeleted)
+{
+    std::vector<int> ids;
+    for (const SToolButton& b : m_frame->m_toolBar.m_buttons) ids.push_back(b.id);
+    EXPECT_EQ(ids, (std::vector<int>{57600, 57601, 57603, 32771, 32772, 33794, 33816, 33826, 33827, 32773, 57671, 57664}));
+    EXPECT_EQ(CToolBar::TipOf(ID_FILE_NEW), "Recreate the universe from the groups you have defined");
+
+    // A fresh frame: the first group command only, New greyed, About greyed for good.
+    EXPECT_FALSE(Offered(ID_FILE_NEW));
+    EXPECT_TRUE(Offered(ID_DEFINE_GROUP1));
+    for (int n = 1; n < 5; ++n) EXPECT_FALSE(Offered(kDefineGroupIds[n])) << n;
+    EXPECT_FALSE(Offered(ID_APP_ABOUT));
+    EXPECT_TRUE(Offered(ID_FILE_OPEN) && Offered(ID_FILE_SAVE) && Offered(ID_STOP_START_TIME) && Offered(ID_MOVE_TO_START));
+    // A greyed button does nothing when clicked.
+    DefineGroup(2, 9);
+    EXPECT_TRUE(m_frame->m_groups.empty());
+
+    DefineGroup(0, 4);
+    DefineGroup(1, 6, {}, RGB(0, 255, 0));
+    ASSERT_EQ(m_frame->m_groups.size(), 2u);
+    EXPECT_TRUE(Offered(ID_FILE_NEW));
+    EXPECT_TRUE(Offered(ID_DEFINE_GROUP3));
+    EXPECT_FALSE(Offered(ID_DEFINE_GROUP4));
+
+    DefineGroup(1, -1);
+    ASSERT_EQ(m_frame->m_groups.size(), 1u);
+    EXPECT_FALSE(Offered(ID_DEFINE_GROUP3));
+    EXPECT_TRUE(Offered(ID_FILE_NEW));
+
+    // The first group cannot be deleted: nothing changes.
+    DefineGroup(0, -1);
+    ASSERT_EQ(m_frame->m_groups.size(), 1u);
+    EXPECT_EQ(m_frame->m_groups[0].m_orbCount, 4);
+    EXPECT_FALSE(Offered(ID_DEFINE_GROUP3));
+}
+
+TEST_F(Frame, NewBuildsTheGroupsInOrderAndAGroupWithoutTextureStaysWithout)
+{
+    DefineGroup(0, 2, MakeBitmap("pattern.bmp", 100, 60), RGB(255, 0, 0));
+    DefineGroup(1, 3, {}, RGB(0, 0, 255));
+    C2DTextureShader* texture = m_frame->m_groups[0].m_pTexture;
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetPicture()->GetWidth(), 128);
+    EXPECT_EQ(m_frame->m_groups[1].m_pTexture, nullptr);
+
+    m_frame->OnCommand(ID_FILE_NEW);
+    ASSERT_EQ(g_orbs.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
+        const bool first = i < 2;
+        EXPECT_EQ(g_orbs[i]->m_pTexture, first ? texture : nullptr) << i;
+        EXPECT_EQ(g_orbs[i]->m_color.x, first ? 0.99609375 : 0.0) << i;
+        EXPECT_EQ(g_orbs[i]->m_color.z, first ? 0.0 : 0.99609375) << i;
+        // A save right after New keeps the places New chose.
+        EXPECT_EQ(g_orbs[i]->m_startPosition, g_orbs[i]->m_position) << i;
+    }
+    // New can be repeated, and the texture outlives a replaced group while orbs carry it.
+    EXPECT_TRUE(Offered(ID_FILE_NEW));
+    DefineGroup(0, 2, {}, RGB(255, 0, 0));
+    EXPECT_EQ(g_orbs[0]->m_pTexture->GetPicture()->GetWidth(), 128);
+
+    // Both groups reopen as they are: the untextured one without a texture, the other with a copy.
+    bool sawTexture = true;
+    int count = 0;
+    m_dialogs.m_user = [&](CDialog& dlg) {
+        auto& group = dynamic_cast<COrbGroupDlg&>(dlg);
+        sawTexture = group.m_texture != nullptr;
+        count = group.m_groupCount;
+    };
+    m_frame->OnDefineGroup(1);
+    EXPECT_FALSE(sawTexture);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(m_frame->m_groups[1].m_orbCount, 3);  // cancelled: unchanged
+}
+
+TEST_F(Frame, OpenAppendsTheFilesGroupsToThoseDefined)
+{
+    SUniverseFile file;
+    file.m_hasGroups = true;
+    file.m_cameraView = {0, 0, -1};
+    file.m_cameraUp = {0, -1, 0};
+    file.m_cameraSide = file.m_cameraUp.CrossProduct(file.m_cameraView);
+    for (int g = 0; g < 3; ++g) {
+        SUniverseGroupRecord& rec = file.m_groups.emplace_back();
+        rec.m_color = {0.25 * g, 0.5, 1.0};
+        rec.m_positions.assign(size_t(g + 1), SFVec3f(10.0 * g, 0, 0));
+    }
+    m_answer = (m_temp.Path() / "three.nmd").string();
+    WriteUniverseFile(m_answer, file);
+
+    DefineGroup(0, 4);
+    DefineGroup(1, 4);
+    m_frame->OnCommand(ID_FILE_OPEN);
+    ASSERT_EQ(m_frame->m_groups.size(), 5u);
+    EXPECT_EQ(m_frame->m_groups[4].m_orbCount, 3);
+    EXPECT_EQ(m_frame->m_groups[3].m_color, SFVec3f(0.25, 0.5, 1.0));
+    EXPECT_EQ(g_orbs.size(), 6u);
+    EXPECT_TRUE(Offered(ID_DEFINE_GROUP5));
+}
+
+TEST_F(Frame, MoveToStartReturnsOrbsToWhereTheyWereDraggedWhileTimeStood)
+{
+    DefineGroup(0, 6);
+    m_frame->OnCommand(ID_FILE_NEW);
+    // A release throws with nothing: the orb stays exactly where the hand left it.
+    g_pConstants->m_throwForce = 0.0;
+
+    m_frame->OnCommand(ID_STOP_START_TIME);
+    ASSERT_TRUE(g_universeHost.timeStopped);
+    EXPECT_TRUE(m_frame->m_toolBar.Find(ID_STOP_START_TIME)->checked);
+    const SFVec3f still = g_orbs[0]->m_position;
+    CUniverseSandbox::Frame();
+    EXPECT_EQ(g_orbs[0]->m_position, still);
+
+    const SFVec3f places[2] = {{-200, 120, 50}, {150, -90, -100}};
+    CUniverseView& view = m_frame->m_view;
+    for (int i = 0; i < 2; ++i) {
+        view.m_dragOrb = g_orbs[size_t(i) + 2]->m_pShape;
+        view.m_dragPoint = places[i];
+        view.m_throwVector = {3, 4, 5};
+        view.ReleaseAndThrow();
+    }
+    m_frame->OnCommand(ID_STOP_START_TIME);
+    ASSERT_FALSE(g_universeHost.timeStopped);
+    for (int k = 0; k < 30; ++k) CUniverseSandbox::Frame();
+    EXPECT_NE(g_orbs[2]->m_position, places[0]);
+
+    m_frame->OnCommand(ID_MOVE_TO_START);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(g_orbs[size_t(i) + 2]->m_position, places[i]) << i;
+        EXPECT_EQ(g_orbs[size_t(i) + 2]->m_pShape->GetAbsolutePosition(), places[i]) << i;
+    }
+}
+
+TEST_F(Frame, ColourConversionsAndTheColourDialogsEntries)
+{
+    COrbGroupDlg dlg;
+    dlg.SetGroupColor(RGB(255, 255, 255));
+    EXPECT_EQ(dlg.m_groupColor, SFVec3f(0.99609375, 0.99609375, 0.99609375));
+    EXPECT_EQ(dlg.SwatchColor(), RGB(254, 254, 254));
+    dlg.SetGroupColor(RGB(128, 0, 64));
+    EXPECT_EQ(dlg.m_groupColor, SFVec3f(0.5, 0.0, 0.25));
+    EXPECT_EQ(dlg.SwatchColor(), RGB(127, 0, 63));
+
+    std::vector<std::string> said;
+    const MessageBoxHandler old = SetMessageBoxHandler([&](const std::string& text, unsigned) {
+        said.push_back(text);
+        return IDOK;
+    });
+    CColorDlg color(RGB(1, 2, 3));
+    color.OnInitDialog();
+    EXPECT_EQ(color.EnteredColor(), RGB(1, 2, 3));
+    color.GetDlgItem(CColorDlg::kGreenId)->text = "256";
+    color.OnOK();
+    color.GetDlgItem(CColorDlg::kGreenId)->text = "";
+    color.OnOK();
+    EXPECT_FALSE(color.IsEnded());
+    EXPECT_EQ(said, (std::vector<std::string>{"Please enter an integer between 0 and 255.", "Please enter an integer."}));
+    color.EnterColor(RGB(255, 255, 255));
+    color.OnOK();
+    EXPECT_EQ(color.GetColor(), RGB(255, 255, 255));
+
+    // The orb count: empty and beyond the room left for the group are refused, the dialog stays.
+    said.clear();
+    COrbGroupDlg group;
+    group.m_maxCount = 500;
+    group.OnInitDialog();
+    group.GetDlgItem(COrbGroupDlg::kCountId)->text = " ";
+    group.OnOK();
+    group.GetDlgItem(COrbGroupDlg::kCountId)->text = "501";
+    group.OnOK();
+    EXPECT_FALSE(group.IsEnded());
+    EXPECT_EQ(said, (std::vector<std::string>{"Please enter an integer.", "Please enter an integer between 1 and 500."}));
+    EXPECT_EQ(group.m_groupCount, 1);
+    SetMessageBoxHandler(old);
+}
+
+TEST_F(Frame, TexturesAreMadeOpaqueAndTileableWithinTheSizeCap)
+{
+    CDIB wide(1500, 700), wider(1600, 700), tiling(256, 128);
+    COrbGroupDlg::FitTilingSize(wide);
+    COrbGroupDlg::FitTilingSize(wider);
+    COrbGroupDlg::FitTilingSize(tiling);
+    EXPECT_EQ(wide.GetWidth(), 1024);
+    EXPECT_EQ(wide.GetHeight(), 512);
+    // 2048 is closest to 1600: the cap takes it to 1024.
+    EXPECT_EQ(wider.GetWidth(), 1024);
+    EXPECT_EQ(tiling.GetWidth(), 256);
+    EXPECT_EQ(tiling.GetHeight(), 128);
+
+    COrbGroupDlg dlg;
+    ASSERT_TRUE(dlg.LoadTexture(MakeBitmap("odd.bmp", 100, 60)));
+    ASSERT_NE(dlg.m_texture, nullptr);
+    EXPECT_EQ(dlg.m_texture->GetWidth(), 128);
+    EXPECT_EQ(dlg.m_texture->GetHeight(), 64);
+    EXPECT_EQ(dlg.m_texture->GetPixel(5, 5) >> 24, 255u);
+    ASSERT_NE(dlg.m_preview, nullptr);
+
+    // A file that is no picture: the message, and neither texture nor a stale preview.
+    const std::string bad = (m_temp.Path() / "bad.bmp").string();
+    std::ofstream(bad) << "not a bitmap";
+    EXPECT_FALSE(dlg.LoadTexture(bad));
+    EXPECT_EQ(dlg.m_texture, nullptr);
+    EXPECT_EQ(dlg.m_preview, nullptr);
+    ASSERT_FALSE(m_sandbox.m_messages.empty());
+    EXPECT_EQ(m_sandbox.m_messages.back(), kTextureErrorText);
+}

@@ -1,0 +1,202 @@
+// The toolbar: a light bar with a gripper and flat 32 x 32 picture buttons, lit under the mouse,
+// pressed in while held or checked, greyed when disabled, with a tip after a short hover. It has
+// an ImGui context of its own, so drawing it never disturbs the input of a dialog's context.
+#include "ui/MainFrameUi.h"
+
+#include <imgui.h>
+#include <backends/imgui_impl_opengl3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "engine/core/Dib.h"
+#include "engine/gl/GlCanvas.h"
+#include "frame/ToolBar.h"
+#include "platform/sdl/SdlHost.h"
+
+namespace {
+// How long the mouse rests on a button before its tip shows.
+constexpr double kTipDelaySeconds = 0.5;
+const char* const kTipFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+const ImU32 kBarFace = IM_COL32(240, 240, 240, 255);
+const ImU32 kBarEdge = IM_COL32(200, 200, 200, 255);
+const ImU32 kLitFace = IM_COL32(229, 241, 251, 255);
+const ImU32 kLitEdge = IM_COL32(0, 120, 215, 255);
+const ImU32 kDownFace = IM_COL32(204, 228, 247, 255);
+const ImU32 kDownEdge = IM_COL32(0, 84, 153, 255);
+
+struct SPainterState {
+    ImGuiContext* context = nullptr;
+    bool glReady = false;
+    std::map<std::string, unsigned> textures;  // picture file -> texture, 0 when it cannot be read
+    int tipButton = -1;
+    double tipSince = 0.0;
+};
+SPainterState g_state;
+
+double Seconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Runs f with the toolbar's context current, and puts back whatever context was current before.
+template <class F>
+void WithOwnContext(F f)
+{
+    ImGuiContext* previous = ImGui::GetCurrentContext();
+    if (!g_state.context) {
+        g_state.context = ImGui::CreateContext();
+        ImGui::SetCurrentContext(g_state.context);
+        ImGuiIO& io = ImGui::GetIO();
+        io.IniFilename = nullptr;
+        io.LogFilename = nullptr;
+        std::error_code ec;
+        ImFont* font = std::filesystem::is_regular_file(kTipFont, ec) ? io.Fonts->AddFontFromFileTTF(kTipFont, 13.0f)
+                                                                      : nullptr;
+        if (!font) io.Fonts->AddFontDefault();
+    }
+    ImGui::SetCurrentContext(g_state.context);
+    f();
+    ImGui::SetCurrentContext(previous);
+}
+
+void ReleaseGl()
+{
+    if (!g_state.context) return;
+    WithOwnContext([] {
+        for (auto& entry : g_state.textures) GlDeleteTexture(entry.second);
+        g_state.textures.clear();
+        if (g_state.glReady) ImGui_ImplOpenGL3_Shutdown();
+        g_state.glReady = false;
+    });
+}
+
+unsigned TextureOf(const std::string& path)
+{
+    auto it = g_state.textures.find(path);
+    if (it != g_state.textures.end()) return it->second;
+    unsigned texture = 0;
+    try {
+        texture = GlCreateTexture(CDIB(path));
+    } catch (...) {
+        // A missing picture leaves an empty button that still works and shows its tip.
+    }
+    g_state.textures[path] = texture;
+    return texture;
+}
+
+// The greyed picture beside the normal one: name-disabled.png.
+std::string DisabledImage(const std::string& path)
+{
+    std::filesystem::path p(path);
+    return (p.parent_path() / (p.stem().string() + "-disabled" + p.extension().string())).string();
+}
+
+ImVec2 Corner(long x, long y) { return ImVec2(float(x), float(y)); }
+
+void DrawGripper(ImDrawList* d)
+{
+    // Two raised ridges, as the classic movable bar has.
+    for (float x : {4.0f, 7.0f}) {
+        d->AddLine(ImVec2(x, 7.0f), ImVec2(x, float(CToolBar::kHeight - 7)), IM_COL32(255, 255, 255, 255));
+        d->AddLine(ImVec2(x + 1, 7.0f), ImVec2(x + 1, float(CToolBar::kHeight - 7)), IM_COL32(160, 160, 160, 255));
+    }
+}
+
+void DrawButton(ImDrawList* d, const CToolBar& bar, int i)
+{
+    const SToolButton& b = bar.m_buttons[size_t(i)];
+    const RECT r = bar.ButtonRect(i);
+    const ImVec2 a = Corner(r.left + 1, r.top + 1), z = Corner(r.right - 1, r.bottom - 1);
+    const bool lit = b.enabled && bar.m_hot == i;
+    const bool down = b.enabled && (b.checked || (bar.m_pressed == i && lit));
+    if (down) {
+        d->AddRectFilled(a, z, kDownFace, 2.0f);
+        d->AddRect(a, z, kDownEdge, 2.0f);
+    } else if (lit) {
+        d->AddRectFilled(a, z, kLitFace, 2.0f);
+        d->AddRect(a, z, kLitEdge, 2.0f);
+    }
+    unsigned texture = b.enabled ? TextureOf(b.image) : TextureOf(DisabledImage(b.image));
+    // Without a greyed picture the normal one shows faded.
+    ImU32 tint = IM_COL32(255, 255, 255, 255);
+    if (!b.enabled && !texture) {
+        texture = TextureOf(b.image);
+        tint = IM_COL32(255, 255, 255, 70);
+    }
+    if (!texture) return;
+    const float inset = float(CToolBar::kButtonSize - CToolBar::kButtonImage) / 2.0f + (down ? 1.0f : 0.0f);
+    const ImVec2 p(float(r.left) + inset, float(r.top) + inset);
+    d->AddImage(ImTextureID(intptr_t(texture)), p, ImVec2(p.x + CToolBar::kButtonImage, p.y + CToolBar::kButtonImage),
+                ImVec2(0, 0), ImVec2(1, 1), tint);
+}
+
+void DrawTip(ImDrawList* d, const CToolBar& bar, int width)
+{
+    const int hot = bar.m_hot;
+    const double now = Seconds();
+    if (hot != g_state.tipButton) {
+        g_state.tipButton = hot;
+        g_state.tipSince = now;
+    }
+    if (hot < 0 || now - g_state.tipSince < kTipDelaySeconds) return;
+    const std::string tip = CToolBar::TipOf(bar.m_buttons[size_t(hot)].id);
+    if (tip.empty()) return;
+    const RECT r = bar.ButtonRect(hot);
+    const ImVec2 size = ImGui::CalcTextSize(tip.c_str());
+    const float pad = 4.0f;
+    float x = float(r.left) + 8.0f;
+    x = std::max(0.0f, std::min(x, float(width) - size.x - 2 * pad - 1));
+    const ImVec2 a(x, float(r.bottom) + 6.0f), z(a.x + size.x + 2 * pad, a.y + size.y + 2 * pad);
+    d->AddRectFilled(a, z, IM_COL32(255, 255, 225, 255));
+    d->AddRect(a, z, IM_COL32(118, 118, 118, 255));
+    d->AddText(ImVec2(a.x + pad, a.y + pad), IM_COL32(0, 0, 0, 255), tip.c_str());
+}
+
+void PaintToolBar(const CToolBar& bar, int width, int height)
+{
+    if (width <= 0 || height <= 0) return;
+    WithOwnContext([&] {
+        if (!g_state.glReady) {
+            ImGui_ImplOpenGL3_Init("#version 330");
+            g_state.glReady = true;
+        }
+        ImGuiIO& io = ImGui::GetIO();
+        io.DisplaySize = ImVec2(float(width), float(height));
+        io.DeltaTime = 1.0f / 60.0f;
+        ImGui_ImplOpenGL3_NewFrame();
+        ImGui::NewFrame();
+        ImDrawList* d = ImGui::GetForegroundDrawList();
+        d->AddRectFilled(ImVec2(0, 0), ImVec2(float(width), float(CToolBar::kHeight)), kBarFace);
+        d->AddLine(ImVec2(0, float(CToolBar::kHeight) - 0.5f), ImVec2(float(width), float(CToolBar::kHeight) - 0.5f),
+                   kBarEdge);
+        DrawGripper(d);
+        for (int i = 0; i < int(bar.m_buttons.size()); ++i) DrawButton(d, bar, i);
+        DrawTip(d, bar, width);
+        ImGui::Render();
+        ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    });
+}
+}
+
+CToolBarPainterInstaller::CToolBarPainterInstaller()
+{
+    SetToolBarPainter(PaintToolBar);
+    AddGlContextLossHandler(ReleaseGl);
+}
+
+CToolBarPainterInstaller::~CToolBarPainterInstaller()
+{
+    SetToolBarPainter(nullptr);
+    RemoveGlContextLossHandler(ReleaseGl);
+    if (!g_state.context) return;
+    ImGuiContext* previous = ImGui::GetCurrentContext();
+    ImGui::DestroyContext(g_state.context);
+    if (previous != g_state.context) ImGui::SetCurrentContext(previous);
+    g_state = SPainterState();
+}
