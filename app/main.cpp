@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/SaverApp.h"
 #include "platform/SingleInstance.h"
+#include "platform/sdl/SdlBrowserHost.h"
 #include "platform/sdl/SdlDialogHost.h"
 #include "platform/sdl/SdlHost.h"
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     hostOptions.messageBoxes = !hack;
     CSdlHostInstaller host(hostOptions);
     CSdlDialogHostInstaller dialogs(hostOptions.messageBoxes);
+    CSdlBrowserHostInstaller browser;
     int code = 0;
     {
         CSaverApp app(args, options, lock && lock->AlreadyExists());

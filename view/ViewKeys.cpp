@@ -76,6 +76,7 @@ LRESULT CUniverseView::OnKey(UINT message, WPARAM key, LPARAM lParam)
     case 'A':
     case 'H':
     case 'S':
+    case 'V':
         RunViewDialog(message, key);
         return 1;
     case 'B':

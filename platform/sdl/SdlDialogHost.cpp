@@ -32,12 +32,6 @@ constexpr int kWaitMs = 100;
 class CDialogWindow : public CWnd {
 };
 
-SDL_Window* SdlWindowOf(CWnd* wnd)
-{
-    if (!wnd || !wnd->IsWindow() || !wnd->Backend() || wnd->Backend()->IsForeign()) return nullptr;
-    return static_cast<SDL_Window*>(wnd->Backend()->NativeWindow());
-}
-
 bool IsDialogKey(WPARAM vk)
 {
     switch (vk) {
@@ -262,6 +256,12 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
     if (outer) Close();
     return dlg.Result();
 }
+}
+
+SDL_Window* SdlWindowOf(CWnd* wnd)
+{
+    if (!wnd || !wnd->IsWindow() || !wnd->Backend() || wnd->Backend()->IsForeign()) return nullptr;
+    return static_cast<SDL_Window*>(wnd->Backend()->NativeWindow());
 }
 
 CSdlDialogHostInstaller::CSdlDialogHostInstaller(bool messageBoxes) : m_host(new CSdlDialogHost(messageBoxes))

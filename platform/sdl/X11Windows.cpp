@@ -74,6 +74,20 @@ void ActivateWindow(SDL_Window* window)
     XFlush(d);
 }
 
+unsigned long X11WindowId(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    return window && X11Handles(window, &d, &w) ? w : 0;
+}
+
+int X11ConnectionFd(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    return window && X11Handles(window, &d, &w) ? ConnectionNumber(d) : -1;
+}
+
 bool X11ScreenOff(Display* display)
 {
     int event = 0, error = 0;
