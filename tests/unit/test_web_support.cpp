@@ -1,0 +1,252 @@
+// The web support window without a display: its browser over the placeholder, "app:" links caught
+// in any letter case and handed to the program, everything else followed, and a browser that
+// cannot run handing the page to the desktop's browser with a message.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialogs/AppBrowserControl.h"
+#include "dialogs/HelpDlg.h"
+#include "dialogs/WebSupportDlg.h"
+#include "platform/DesktopBrowser.h"
+#include "platform/MessageBox.h"
+#include "view/UniverseApp.h"
+#include "view/UniverseView.h"
+
+namespace {
+// The system browser's stand-in: records what it is asked to show, and clicks links as a user would.
+class CFakeBrowserWindow : public IDialogWindow, public IHtmlViewBackend {
+public:
+    IHtmlViewBackend* CreateHtmlView(CHtmlView* view, const RECT& rect) override
+    {
+        m_view = view;
+        m_rect = rect;
+        return this;
+    }
+    std::string LastError() const override { return "no browser"; }
+    void Navigate(const std::string& url) override { m_loads.push_back(url); }
+    // A click on a link: true when the browser may follow it.
+    bool Click(const std::string& url)
+    {
+        bool cancel = false;
+        m_view->OnBeforeNavigate2(url, &cancel);
+        return !cancel;
+    }
+
+    CHtmlView* m_view = nullptr;
+    RECT m_rect;
+    std::vector<std::string> m_loads;
+    bool m_closed = false;
+};
+
+// Runs System dialogs in the fake window: the user acts, the window closes as a real one does
+// (the browser goes with it), then the dialog is told its window is gone.
+class CFakeSystemHost : public IDialogHost {
+public:
+    CFakeSystemHost() { SetDialogHost(this, EDialogHost::System); }
+    ~CFakeSystemHost() override { SetDialogHost(nullptr, EDialogHost::System); }
+    int RunModal(CDialog& dlg) override
+    {
+        CFakeBrowserWindow window;
+        m_window = &window;
+        dlg.m_pWindow = &window;
+        dlg.OnInitDialog();
+        if (m_user && !dlg.IsEnded()) m_user(dlg, window);
+        m_stillOpen = !dlg.IsEnded();
+        if (!dlg.IsEnded()) dlg.OnCommand(IDCANCEL, BN_CLICKED);
+        window.m_closed = true;
+        if (window.m_view) window.m_view->DestroyWindow();
+        dlg.m_pWindow = nullptr;
+        m_window = nullptr;
+        return dlg.Result();
+    }
+    std::function<void(CDialog&, CFakeBrowserWindow&)> m_user;
+    CFakeBrowserWindow* m_window = nullptr;
+    bool m_stillOpen = false;
+};
+
+class CRecordingBrowser : public CBrowserControl {
+public:
+    void OnAppCmd(const std::string& command) override { m_commands.push_back(command); }
+    std::vector<std::string> m_commands;
+};
+
+// Messages and the desktop's browser, caught.
+class WebSupport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_oldBoxes = SetMessageBoxHandler([this](const std::string& text, unsigned) {
+            m_messages.push_back(text);
+            return IDOK;
+        });
+        m_oldOpener = SetDesktopBrowserHandler([this](const std::string& url) {
+            m_opened.push_back(url);
+            return m_desktopHasBrowser;
+        });
+    }
+    void TearDown() override
+    {
+        SetMessageBoxHandler(m_oldBoxes);
+        SetDesktopBrowserHandler(m_oldOpener);
+    }
+
+    std::vector<std::string> m_messages;
+    std::vector<std::string> m_opened;
+    bool m_desktopHasBrowser = true;
+
+private:
+    MessageBoxHandler m_oldBoxes;
+    DesktopBrowserHandler m_oldOpener;
+};
+
+// The program's side: what the help page's commands open.
+class CCommandApp : public CUniverseApp {
+public:
+    void RunOptionsDialog() override { m_ran.push_back("options" + std::string(m_window && !m_window->m_closed ? " (window open)" : "")); }
+    CDialog* CreateViewDialog(int key) override
+    {
+        m_ran.push_back(std::string(1, char(key)) + (m_window && !m_window->m_closed ? " (window open)" : ""));
+        return key == 'H' ? new CHelpDlg : nullptr;
+    }
+    std::vector<std::string> m_ran;
+    CFakeBrowserWindow* m_window = nullptr;
+};
+}
+
+TEST(WebSupportLinks, OnlyTheFourBytesAppColonInAnyCaseMakeACommand)
+{
+    EXPECT_EQ("options", AppCommandOf("app:options"));
+    EXPECT_EQ("Options", AppCommandOf("APP:Options"));
+    EXPECT_EQ("", AppCommandOf("aPp:"));
+    EXPECT_EQ("share?now=1 x", AppCommandOf("App:share?now=1 x"));
+    for (const char* followed : {"ap:x", "app", "apps:x", "", " app:x", "app;x", "file:///help/app:x", "\xc3\xa1pp:x",
+                                 "\xe1pp:x", "ap\xd0\x90:x"})
+        EXPECT_FALSE(AppCommandOf(followed)) << followed;
+}
+
+TEST_F(WebSupport, TheBrowserTakesThePlaceholdersPlaceAndOpensOnTheAddress)
+{
+    CFakeSystemHost host;
+    for (const char* url : {"file:///usr/share/nimbula/help/index.html", ""}) {
+        CWebSupportDlg dlg;
+        dlg.m_url = url;
+        EXPECT_EQ(EDialogHost::System, dlg.HostKind());
+        dlg.DoModal();
+        ASSERT_FALSE(host.m_window);
+        EXPECT_EQ(nullptr, dlg.GetDlgItem(kBrowserPlaceholderId));
+        EXPECT_FALSE(dlg.m_browser->IsWindow());
+        EXPECT_EQ(IDCANCEL, dlg.Result());
+        EXPECT_TRUE(m_messages.empty());
+    }
+    // Where and what the browser was asked to show, seen from inside the run.
+    host.m_user = [](CDialog& dlg, CFakeBrowserWindow& w) {
+        EXPECT_EQ("Nimbula - Quillon Web Support", dlg.m_caption);
+        EXPECT_EQ(EDialogFrame::Sizable, dlg.m_frame);
+        EXPECT_EQ(0, w.m_rect.left);
+        EXPECT_EQ(7, w.m_rect.top);
+        EXPECT_EQ(498, w.m_rect.right);
+        EXPECT_EQ(449, w.m_rect.bottom);
+        EXPECT_EQ((std::vector<std::string>{"file:///help/index.html"}), w.m_loads);
+    };
+    CWebSupportDlg dlg;
+    dlg.m_url = "file:///help/index.html";
+    dlg.DoModal();
+}
+
+TEST_F(WebSupport, AppLinksReachOnAppCmdWithTheRestAndGoNowhereOthersAreFollowed)
+{
+    CFakeSystemHost host;
+    auto* browser = new CRecordingBrowser;
+    CWebSupportDlg dlg{std::unique_ptr<CBrowserControl>(browser)};
+    std::vector<bool> followed;
+    host.m_user = [&](CDialog&, CFakeBrowserWindow& w) {
+        for (const char* url : {"app:test-lower", "APP:Upper/Case", "ap:x", "file:///help/app", "https://example.org/app:x"})
+            followed.push_back(w.Click(url));
+    };
+    dlg.DoModal();
+    EXPECT_EQ((std::vector<bool>{false, false, true, true, true}), followed);
+    EXPECT_EQ((std::vector<std::string>{"test-lower", "Upper/Case"}), browser->m_commands);
+
+    // The plain control swallows "app:" links and does nothing else: the window stays, no message.
+    CWebSupportDlg plain;
+    host.m_user = [&](CDialog&, CFakeBrowserWindow& w) { EXPECT_FALSE(w.Click("app:options")); };
+    plain.DoModal();
+    EXPECT_TRUE(host.m_stillOpen);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_opened.empty());
+}
+
+TEST_F(WebSupport, ABrowserThatCannotRunSaysWhyAndHandsThePageToTheDesktop)
+{
+    const std::string page = "file:///opt/nimbula/help/index.html";
+    // No system window at all (no browser program, no display): said, and the desktop's browser.
+    {
+        CWebSupportDlg dlg;
+        dlg.m_url = page;
+        EXPECT_EQ(IDABORT, dlg.DoModal());
+    }
+    // The browser started, then its web process failed; this desktop has no browser either.
+    m_desktopHasBrowser = false;
+    {
+        CFakeSystemHost host;
+        host.m_user = [](CDialog&, CFakeBrowserWindow& w) { w.m_view->OnBrowserError("the browser's web process did not start"); };
+        CWebSupportDlg dlg;
+        dlg.m_url = page;
+        EXPECT_EQ(IDABORT, dlg.DoModal());
+        EXPECT_FALSE(host.m_stillOpen);
+    }
+    // Nothing to hand on without an address.
+    {
+        CWebSupportDlg dlg;
+        dlg.DoModal();
+    }
+    EXPECT_EQ((std::vector<std::string>{page, page}), m_opened);
+    ASSERT_EQ(3u, m_messages.size());
+    EXPECT_EQ("Nimbula cannot show the web support page: there is no window to show a web page in.\n\n"
+              "The page opens in your web browser instead:\n" + page,
+              m_messages[0]);
+    EXPECT_EQ("Nimbula cannot show the web support page: the browser's web process did not start.\n\n"
+              "There is no web browser on this desktop to open it in. The page is at:\n" + page,
+              m_messages[1]);
+    EXPECT_EQ("Nimbula cannot show the web support page: there is no window to show a web page in.", m_messages[2]);
+}
+
+TEST_F(WebSupport, TheProgramsLinksCloseTheWindowThenRunTheirCommand)
+{
+    CCommandApp app;
+    SetUniverseApp(&app);
+    CFakeSystemHost host;
+    const auto run = [&](const char* link) {
+        CWebSupportDlg dlg{std::make_unique<CAppBrowserControl>()};
+        g_openDialog = &dlg;
+        host.m_user = [&](CDialog&, CFakeBrowserWindow& w) {
+            app.m_window = &w;
+            EXPECT_FALSE(w.Click(link));
+        };
+        const int result = dlg.DoModal();
+        EXPECT_EQ(&dlg, g_openDialog);
+        g_openDialog = nullptr;
+        return result;
+    };
+    EXPECT_EQ(IDOK, run("app:Options"));
+    EXPECT_EQ(IDOK, run("APP:share"));
+    EXPECT_EQ(IDOK, run("app:help"));
+    EXPECT_EQ(IDOK, run("app:about"));
+    // Each ran once the window was gone, and the view's dialog is registered again afterwards.
+    EXPECT_EQ((std::vector<std::string>{"options", "S", "H", "A"}), app.m_ran);
+    // Unknown commands leave the window open and run nothing.
+    EXPECT_EQ(IDCANCEL, run("app:format-disk"));
+    EXPECT_TRUE(host.m_stillOpen);
+    EXPECT_EQ(4u, app.m_ran.size());
+    SetUniverseApp(nullptr);
+}
+
+TEST(WebSupportAddress, FileAddressesEscapeEverythingButThePlainBytes)
+{
+    EXPECT_EQ("file:///opt/nimbula/help/index.html", FileUrl("/opt/nimbula/help/index.html"));
+    EXPECT_EQ("file:///home/J%C3%BCrgen/my%20saver/100%25%23%3F/help.html",
+              FileUrl("/home/J\xc3\xbcrgen/my saver/100%#?/help.html"));
+}
