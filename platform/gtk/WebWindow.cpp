@@ -175,6 +175,9 @@ void MakeBrowser(const std::vector<std::string>& f)
     webkit_web_context_set_sandbox_enabled(context, TRUE);
     g_web.view = WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context));
     g_object_unref(context);
+    // Until the first page paints, the browser shows the night of the universe, not a white flash.
+    const GdkRGBA night{0.02, 0.027, 0.10, 1.0};
+    webkit_web_view_set_background_color(g_web.view, &night);
     GtkWidget* widget = GTK_WIDGET(g_web.view);
     gtk_widget_set_margin_start(widget, std::atoi(f[1].c_str()));
     gtk_widget_set_margin_top(widget, std::atoi(f[2].c_str()));
@@ -244,6 +247,8 @@ int main(int argc, char** argv)
         Say("failed GTK cannot open the display");
         return 1;
     }
+    // A dark frame around the page, as befits a window over a screen saver.
+    g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", TRUE, nullptr);
     g_unix_fd_add(fd, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), OnChannel, nullptr);
     gtk_main();
     for (auto& [id, decision] : g_web.pending) {
