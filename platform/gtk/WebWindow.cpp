@@ -146,6 +146,31 @@ void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason re
                                                             : "failed the browser's web process ended unexpectedly");
 }
 
+// WebKit's sandbox runs the web process under bubblewrap, which needs new namespaces. Where it
+// cannot have them (a container without the rights, a kernel that forbids them to users) the web
+// process would never start: there, and only there, pages run without it, as WebKit's own default.
+bool SandboxCanRun()
+{
+    const char* argv[] = {"bwrap", "--unshare-all", "--die-with-parent", "--ro-bind", "/", "/", "--dev", "/dev",
+                          "--proc", "/proc", "true", nullptr};
+    gchar* errors = nullptr;
+    gint status = 0;
+    GError* error = nullptr;
+    const bool ran = g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr,
+                                  GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL), nullptr, nullptr,
+                                  nullptr, &errors, &status, &error);
+    const bool works = ran && g_spawn_check_wait_status(status, nullptr);
+    if (!works) {
+        std::string why = error ? error->message : errors ? errors : "";
+        if (const size_t end = why.find('\n'); end != std::string::npos) why.erase(end);
+        std::fprintf(stderr, "nimbula-web: WebKit's sandbox cannot run here (%s); pages run without it\n",
+                     why.empty() ? "bwrap failed" : why.c_str());
+    }
+    if (error) g_error_free(error);
+    g_free(errors);
+    return works;
+}
+
 void MakeWindow(const std::vector<std::string>& f)
 {
     // window X Y WIDTH HEIGHT OWNER SIZABLE CAPTION
@@ -172,7 +197,7 @@ void MakeBrowser(const std::vector<std::string>& f)
     // No cookies, cache or storage left in the user's home by a screen saver's help window.
     WebKitWebContext* context = webkit_web_context_new_ephemeral();
     // WebKit leaves its web process sandbox off unless asked: pages, online ones too, run in it.
-    webkit_web_context_set_sandbox_enabled(context, TRUE);
+    webkit_web_context_set_sandbox_enabled(context, SandboxCanRun());
     g_web.view = WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context));
     g_object_unref(context);
     // Until the first page paints, the browser shows the night of the universe, not a white flash.
@@ -221,6 +246,22 @@ void Handle(const std::string& line)
     }
 }
 
+// GLib ends the program after an error message (WebKit's, when its web process cannot start):
+// the parent hears why first.
+GLogWriterOutput OnLog(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer)
+{
+    if (level & G_LOG_LEVEL_ERROR) {
+        for (gsize i = 0; i < count; ++i) {
+            if (std::string(fields[i].key) != "MESSAGE" || fields[i].length >= 0) continue;
+            // WebKit's advice to developers after the message is no help to a user.
+            std::string message = static_cast<const char*>(fields[i].value);
+            message = message.substr(0, message.find(". ("));
+            Say("failed the browser stopped with an error (" + message + ")");
+        }
+    }
+    return g_log_writer_default(level, fields, count, nullptr);
+}
+
 gboolean OnChannel(gint, GIOCondition, gpointer)
 {
     std::vector<std::string> lines;
@@ -243,6 +284,7 @@ int main(int argc, char** argv)
         return 2;
     }
     g_web.channel.Adopt(fd);
+    g_log_set_writer_func(OnLog, nullptr, nullptr);
     if (!gtk_init_check(&argc, &argv)) {
         Say("failed GTK cannot open the display");
         return 1;

@@ -22,4 +22,4 @@ export XDG_CONFIG_HOME=$WORK/config
 export XDG_RUNTIME_DIR=$WORK/run
 mkdir -p "$NIMBULA_DIR" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-cp "$BUILD"/res/* "$NIMBULA_DIR"/
+cp -r "$BUILD"/res/* "$NIMBULA_DIR"/
