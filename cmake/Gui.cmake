@@ -5,7 +5,7 @@ pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
 pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 
 # ui/ draws the dialogs with Dear ImGui; with platform/sdl/ the only code that includes it.
-file(GLOB NIMBULA_GUI_SOURCES CONFIGURE_DEPENDS platform/sdl/*.cpp engine/gl/*.cpp ui/*.cpp)
+file(GLOB NIMBULA_GUI_SOURCES CONFIGURE_DEPENDS platform/sdl/*.cpp platform/x11/*.cpp engine/gl/*.cpp ui/*.cpp)
 add_executable(nimbula app/main.cpp ${NIMBULA_GUI_SOURCES})
 target_link_libraries(nimbula PRIVATE nimbula_core PkgConfig::SDL2 PkgConfig::EPOXY PkgConfig::X11 PkgConfig::IMGUI
                       ${CMAKE_DL_LIBS})
@@ -14,7 +14,7 @@ target_link_libraries(nimbula PRIVATE nimbula_core PkgConfig::SDL2 PkgConfig::EP
 # starts it when V is pressed, and runs without it (or without WebKitGTK) all the same.
 pkg_check_modules(WEBKIT IMPORTED_TARGET webkit2gtk-4.1)
 if(WEBKIT_FOUND)
-  file(GLOB NIMBULA_WEB_SOURCES CONFIGURE_DEPENDS platform/gtk/*.cpp)
+  file(GLOB NIMBULA_WEB_SOURCES CONFIGURE_DEPENDS platform/gtk/*.cpp platform/x11/*.cpp)
   add_executable(nimbula-web ${NIMBULA_WEB_SOURCES})
   target_link_libraries(nimbula-web PRIVATE nimbula_core PkgConfig::WEBKIT PkgConfig::X11)
   add_dependencies(nimbula nimbula-web)

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 
 #include "platform/LineChannel.h"
+#include "platform/x11/X11Focus.h"
 
 namespace {
 struct SWebWindow {
@@ -36,32 +37,11 @@ void Say(const std::string& line)
     g_web.channel.Send(line);
 }
 
-// Raises the window and gives it the keyboard, with or without a window manager, as the saver's
-// own window does: asked as a pager asks, which focus-stealing prevention lets through.
-void Activate(GtkWidget* widget)
-{
-    GdkWindow* gdk = gtk_widget_get_window(widget);
-    if (!gdk) return;
-    Display* d = GDK_DISPLAY_XDISPLAY(gdk_window_get_display(gdk));
-    const Window w = GDK_WINDOW_XID(gdk);
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = 2;
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-    XRaiseWindow(d, w);
-    gdk_x11_display_error_trap_push(gdk_window_get_display(gdk));
-    XSetInputFocus(d, w, RevertToParent, CurrentTime);
-    gdk_x11_display_error_trap_pop_ignored(gdk_window_get_display(gdk));
-    XFlush(d);
-}
-
 gboolean OnMapped(GtkWidget* widget, GdkEvent*, gpointer)
 {
-    Activate(widget);
+    // Over the saver, it must answer the keys at once (Escape closes it).
+    GdkWindow* gdk = gtk_widget_get_window(widget);
+    ActivateX11Window(GDK_DISPLAY_XDISPLAY(gdk_window_get_display(gdk)), GDK_WINDOW_XID(gdk));
     if (!g_web.shown) Say("shown");
     g_web.shown = true;
     return FALSE;
