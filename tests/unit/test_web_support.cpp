@@ -1,16 +1,22 @@
 // The web support window without a display: its browser over the placeholder, "app:" links caught
-// in any letter case and handed to the program, everything else followed, and a browser that
-// cannot run handing the page to the desktop's browser with a message.
+// in any letter case and handed to the program, everything else followed, a browser that cannot
+// run handing the page to the desktop's browser with a message, and the line channel to the
+// browser window's program.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include <poll.h>
+#include <sys/socket.h>
+
 #include "dialogs/AppBrowserControl.h"
 #include "dialogs/HelpDlg.h"
 #include "dialogs/WebSupportDlg.h"
+#include "platform/BrowserProcess.h"
 #include "platform/DesktopBrowser.h"
+#include "platform/LineChannel.h"
 #include "platform/MessageBox.h"
 #include "view/UniverseApp.h"
 #include "view/UniverseView.h"
@@ -249,4 +255,34 @@ TEST(WebSupportAddress, FileAddressesEscapeEverythingButThePlainBytes)
     EXPECT_EQ("file:///opt/nimbula/help/index.html", FileUrl("/opt/nimbula/help/index.html"));
     EXPECT_EQ("file:///home/J%C3%BCrgen/my%20saver/100%25%23%3F/help.html",
               FileUrl("/home/J\xc3\xbcrgen/my saver/100%#?/help.html"));
+}
+
+TEST(WebSupportChannel, LinesCrossWholeAndAHelperThatCannotRunIsSaidAndReaped)
+{
+    int sv[2];
+    ASSERT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM, 0, sv));
+    CLineChannel saver(sv[0]), window(sv[1]);
+    EXPECT_TRUE(saver.Send("navigate 7 app:x y"));
+    EXPECT_TRUE(saver.Send("load bad\naddress"));
+    std::vector<std::string> lines;
+    EXPECT_TRUE(window.Receive(&lines));
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ((std::vector<std::string>{"navigate", "7", "app:x y"}), SplitLine(lines[0], 3));
+    EXPECT_EQ((std::vector<std::string>{"load", "bad address"}), SplitLine(lines[1], 2));
+    EXPECT_EQ((std::vector<std::string>{"load", ""}), SplitLine("load ", 2));
+    saver.Close();
+    lines.clear();
+    EXPECT_FALSE(window.Receive(&lines));
+    EXPECT_FALSE(window.Send("decide 7 ignore"));
+
+    CBrowserProcess missing;
+    EXPECT_FALSE(missing.Start("/nonexistent/nimbula-web"));
+    EXPECT_EQ("its program /nonexistent/nimbula-web is missing", missing.LastError());
+    // A program that ends at once closes the channel, is reaped, and how it ended is said.
+    CBrowserProcess failing;
+    ASSERT_TRUE(failing.Start("/bin/false"));
+    while (failing.Channel().Receive(&lines)) poll(nullptr, 0, 10);
+    EXPECT_EQ("it ended with status 1", failing.Ended());
+    EXPECT_EQ(1, failing.ExitStatus());
+    EXPECT_FALSE(failing.Running());
 }
