@@ -41,7 +41,10 @@ gboolean OnMapped(GtkWidget* widget, GdkEvent*, gpointer)
 {
     // Over the saver, it must answer the keys at once (Escape closes it).
     GdkWindow* gdk = gtk_widget_get_window(widget);
-    ActivateX11Window(GDK_DISPLAY_XDISPLAY(gdk_window_get_display(gdk)), GDK_WINDOW_XID(gdk));
+    GdkDisplay* display = gdk_window_get_display(gdk);
+    gdk_x11_display_error_trap_push(display);
+    ActivateX11Window(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdk));
+    gdk_x11_display_error_trap_pop_ignored(display);
     if (!g_web.shown) Say("shown");
     g_web.shown = true;
     return FALSE;
@@ -50,9 +53,12 @@ gboolean OnMapped(GtkWidget* widget, GdkEvent*, gpointer)
 void OnRealized(GtkWidget* widget, gpointer)
 {
     if (!g_web.owner) return;
-    // Above the full-screen saver that opened it, as its dialog.
+    // Above the full-screen saver that opened it, as its dialog; a saver window that went is no error.
     GdkWindow* gdk = gtk_widget_get_window(widget);
-    XSetTransientForHint(GDK_DISPLAY_XDISPLAY(gdk_window_get_display(gdk)), GDK_WINDOW_XID(gdk), Window(g_web.owner));
+    GdkDisplay* display = gdk_window_get_display(gdk);
+    gdk_x11_display_error_trap_push(display);
+    XSetTransientForHint(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdk), Window(g_web.owner));
+    gdk_x11_display_error_trap_pop_ignored(display);
 }
 
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer)
