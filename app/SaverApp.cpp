@@ -8,8 +8,10 @@
 
 #include "app/InstallDir.h"
 #include "dialogs/AboutDlg.h"
+#include "dialogs/AppBrowserControl.h"
 #include "dialogs/HelpDlg.h"
 #include "dialogs/OptionsDlg.h"
+#include "dialogs/WebSupportDlg.h"
 #include "engine/core/RegistryKey.h"
 #include "engine/core/Services.h"
 #include "frame/MainFrame.h"
@@ -327,6 +329,11 @@ CDialog* CSaverApp::CreateViewDialog(int key)
         return new CHelpDlg;
     case 'S':
         return new CShareDlg(g_pConstants, m_pSettingsStore);
+    case 'V': {
+        auto* web = new CWebSupportDlg(std::make_unique<CAppBrowserControl>());
+        web->m_url = HelpPageAddress(m_installDir);
+        return web;
+    }
     default:
         return nullptr;
     }

@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/SaverApp.h"
 #include "platform/SingleInstance.h"
+#include "platform/sdl/SdlBrowserHost.h"
 #include "platform/sdl/SdlDialogHost.h"
 #include "platform/sdl/SdlHost.h"
 #include "ui/MainFrameUi.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv)
     CSdlHostInstaller host(hostOptions);
     CSdlDialogHostInstaller dialogs(hostOptions.messageBoxes);
     CToolBarPainterInstaller toolBar;
+    CSdlBrowserHostInstaller browser;
     int code = 0;
     {
         CSaverApp app(args, options, lock && lock->AlreadyExists());

@@ -5,13 +5,30 @@ pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
 pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 
 # ui/ draws the dialogs with Dear ImGui; with platform/sdl/ the only code that includes it.
-file(GLOB NIMBULA_GUI_SOURCES CONFIGURE_DEPENDS platform/sdl/*.cpp engine/gl/*.cpp ui/*.cpp)
+file(GLOB NIMBULA_GUI_SOURCES CONFIGURE_DEPENDS platform/sdl/*.cpp platform/x11/*.cpp engine/gl/*.cpp ui/*.cpp)
 add_executable(nimbula app/main.cpp ${NIMBULA_GUI_SOURCES})
 target_link_libraries(nimbula PRIVATE nimbula_core PkgConfig::SDL2 PkgConfig::EPOXY PkgConfig::X11 PkgConfig::IMGUI
                       ${CMAKE_DL_LIBS})
 
+# The web support window's own program, the only one that loads GTK and WebKitGTK: the saver
+# starts it when V is pressed, and runs without it (or without WebKitGTK) all the same.
+pkg_check_modules(WEBKIT IMPORTED_TARGET webkit2gtk-4.1)
+if(WEBKIT_FOUND)
+  file(GLOB NIMBULA_WEB_SOURCES CONFIGURE_DEPENDS platform/gtk/*.cpp platform/x11/*.cpp)
+  add_executable(nimbula-web ${NIMBULA_WEB_SOURCES})
+  target_link_libraries(nimbula-web PRIVATE nimbula_core PkgConfig::WEBKIT PkgConfig::X11)
+  add_dependencies(nimbula nimbula-web)
+else()
+  message(WARNING "webkit2gtk-4.1 not found: no web support window (V opens the desktop's browser)")
+endif()
+
 # The data folder beside the program holds what the program reads at run time.
 configure_file(${CMAKE_SOURCE_DIR}/res/cursor132.png ${CMAKE_BINARY_DIR}/res/cursor132.png COPYONLY)
+file(GLOB NIMBULA_HELP_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/help/*)
+foreach(page ${NIMBULA_HELP_PAGES})
+  get_filename_component(name ${page} NAME)
+  configure_file(${page} ${CMAKE_BINARY_DIR}/res/help/${name} COPYONLY)
+endforeach()
 if(TARGET nimbula_generated_resources)
   add_dependencies(nimbula nimbula_generated_resources)
 endif()

@@ -9,7 +9,7 @@
 #include "platform/MessageQueue.h"
 
 namespace {
-IDialogHost* g_pDialogHost = nullptr;
+IDialogHost* g_pDialogHosts[2] = {nullptr, nullptr};
 
 constexpr WPARAM VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23;
 
@@ -38,8 +38,8 @@ bool ParseInt(const std::string& text, int& out)
 }
 }
 
-IDialogHost* GetDialogHost() { return g_pDialogHost; }
-void SetDialogHost(IDialogHost* host) { g_pDialogHost = host; }
+IDialogHost* GetDialogHost(EDialogHost kind) { return g_pDialogHosts[size_t(kind)]; }
+void SetDialogHost(IDialogHost* host, EDialogHost kind) { g_pDialogHosts[size_t(kind)] = host; }
 
 bool SDialogControl::TakesFocus() const
 {
@@ -122,9 +122,13 @@ int CDialog::DoModal()
     // Input that arrived with the key which opened the dialog (its key-up above all) belongs to
     // the dialog, not to the window behind it: one press opens one dialog.
     DiscardQueuedInput();
-    if (IDialogHost* host = GetDialogHost()) return host->RunModal(*this);
-    OnInitDialog();
-    if (!m_ended) EndDialog(IDCANCEL);
+    if (IDialogHost* host = GetDialogHost(HostKind())) {
+        host->RunModal(*this);
+    } else {
+        OnInitDialog();
+        if (!m_ended) EndDialog(IDCANCEL);
+    }
+    PostNcDestroy();
     return m_result;
 }
 

@@ -64,9 +64,18 @@ struct SDialogControl {
 enum class EDialogFrame : uint8_t {
     Caption,    // a title bar
     Border,     // a popup with a thin border and no title
+    Sizable,    // a title bar, a sizing border and a maximize box (a system window)
 };
 
 class CDialog;
+class IDialogWindow;
+
+// Who shows a dialog: the program's own drawing over the window that owns it, or a window of the
+// system's own for a dialog that holds a control only the system can draw (the web browser).
+enum class EDialogHost : uint8_t {
+    Drawn,
+    System,
+};
 
 // What UpdateData carries between members and controls.
 class CDataExchange {
@@ -94,6 +103,11 @@ public:
 
     // Runs the dialog until EndDialog; IDOK or IDCANCEL (or the value given to EndDialog).
     int DoModal();
+    // The host that shows this dialog; the program draws every dialog but those that say otherwise.
+    virtual EDialogHost HostKind() const { return EDialogHost::Drawn; }
+    // The dialog's window is gone (DoModal is about to return): what must wait until nothing of
+    // it shows any more happens here.
+    virtual void PostNcDestroy() {}
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
@@ -143,6 +157,8 @@ public:
     // The control that has the focus when the dialog opens; 0: the first that takes it.
     int m_initialFocusId = 0;
     unsigned m_revision = 0;
+    // The system window a System host made for the dialog while it runs; null otherwise.
+    IDialogWindow* m_pWindow = nullptr;
 
 private:
     int NextFocus(int from, int step) const;
@@ -161,6 +177,6 @@ public:
     virtual int RunModal(CDialog& dlg) = 0;
 };
 
-IDialogHost* GetDialogHost();
-// Null: no display, every dialog initialises and ends as cancelled.
-void SetDialogHost(IDialogHost* host);
+IDialogHost* GetDialogHost(EDialogHost kind = EDialogHost::Drawn);
+// Null: no display, every dialog of that kind initialises and ends as cancelled.
+void SetDialogHost(IDialogHost* host, EDialogHost kind = EDialogHost::Drawn);

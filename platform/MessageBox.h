@@ -14,6 +14,7 @@ constexpr unsigned MB_ICONINFORMATION = 0x40;
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 

@@ -29,8 +29,8 @@ public:
 
     // The O key: the options dialog, applied to the constants.
     virtual void RunOptionsDialog() {}
-    // The dialog a letter key of the view opens ('A' about, 'H' help, 'S' share), made ready to
-    // run; null when there is none. The view runs it and deletes it.
+    // The dialog a letter key of the view opens ('A' about, 'H' help, 'S' share, 'V' web support),
+    // made ready to run; null when there is none. The view runs it and deletes it.
     virtual CDialog* CreateViewDialog(int key) { return nullptr; }
     // Loads a universe file (null: asks for one); throws after showing its messages when the file
     // cannot be loaded. Without a loader (tests, tools) every load fails.

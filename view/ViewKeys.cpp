@@ -82,6 +82,7 @@ LRESULT CUniverseView::OnKey(UINT message, WPARAM key, LPARAM lParam)
     case 'H':
     case 'O':
     case 'S':
+    case 'V':
         RunViewDialog(message, key);
         return 1;
     case 'B':

@@ -34,12 +34,6 @@ constexpr int kWaitMs = 100;
 class CDialogWindow : public CWnd {
 };
 
-SDL_Window* SdlWindowOf(CWnd* wnd)
-{
-    if (!wnd || !wnd->IsWindow() || !wnd->Backend() || wnd->Backend()->IsForeign()) return nullptr;
-    return static_cast<SDL_Window*>(wnd->Backend()->NativeWindow());
-}
-
 // The backend reads the modifiers from SDL's state of now, which already holds the releases of
 // keys still waiting in the queue (Ctrl+C sent quickly copies nothing): the event's own count.
 void ProcessKey(const SDL_Event& e)
@@ -338,6 +332,12 @@ void OnContextLoss()
 {
     if (g_pHost) g_pHost->ReleaseGl();
 }
+}
+
+SDL_Window* SdlWindowOf(CWnd* wnd)
+{
+    if (!wnd || !wnd->IsWindow() || !wnd->Backend() || wnd->Backend()->IsForeign()) return nullptr;
+    return static_cast<SDL_Window*>(wnd->Backend()->NativeWindow());
 }
 
 CSdlDialogHostInstaller::CSdlDialogHostInstaller(bool messageBoxes) : m_host(new CSdlDialogHost(messageBoxes))

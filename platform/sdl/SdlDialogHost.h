@@ -3,7 +3,12 @@
 
 #include <memory>
 
+class CWnd;
 class IDialogHost;
+struct SDL_Window;
+
+// The SDL window of one of our own windows; null for none, or for another program's window.
+SDL_Window* SdlWindowOf(CWnd* wnd);
 
 // Installs the host for dialogs (and, when messageBoxes, for message boxes); removes it again
 // when it goes.

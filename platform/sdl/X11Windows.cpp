@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/x11/X11Focus.h"
+
 namespace {
 bool X11Handles(SDL_Window* window, Display** display, Window* xid)
 {
@@ -58,21 +60,21 @@ void ActivateWindow(SDL_Window* window)
 {
     Display* d = nullptr;
     Window w = 0;
-    if (!X11Handles(window, &d, &w)) return;
-    // Asked as a pager asks (source 2), which focus-stealing prevention lets through.
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = 2;
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-    XRaiseWindow(d, w);
-    // Without a window manager nobody answers that request; with one, this only agrees with it.
-    XWindowAttributes a;
-    if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable) XSetInputFocus(d, w, RevertToParent, CurrentTime);
-    XFlush(d);
+    if (X11Handles(window, &d, &w)) ActivateX11Window(d, w);
+}
+
+unsigned long X11WindowId(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    return window && X11Handles(window, &d, &w) ? w : 0;
+}
+
+int X11ConnectionFd(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    return window && X11Handles(window, &d, &w) ? ConnectionNumber(d) : -1;
 }
 
 bool X11ScreenOff(Display* display)

@@ -14,6 +14,9 @@ void RefuseFocus(SDL_Window* window);
 // Raises a window that has just been shown and gives it the keyboard focus, with or without a
 // window manager.
 void ActivateWindow(SDL_Window* window);
+// The X window id of an SDL window and the descriptor of SDL's connection; 0 and -1 off X11.
+unsigned long X11WindowId(SDL_Window* window);
+int X11ConnectionFd(SDL_Window* window);
 // The server's display power management has the screen off (standby, suspend or off).
 bool X11ScreenOff(Display* display);
 // The desktop's scale for sizes in pixels: Xft.dpi / 96 from the server's resources (1 when unset),

@@ -9,6 +9,7 @@
 
 #include "dialogs/AboutDlg.h"
 #include "dialogs/HelpDlg.h"
+#include "dialogs/WebSupportDlg.h"
 #include "platform/Dialog.h"
 #include "storage/ShareDlg.h"
 #include "tests/support/ViewFixture.h"
@@ -222,6 +223,8 @@ public:
         if (key == 'A') return new CAboutDlg;
         if (key == 'H') return new CHelpDlg;
         if (key == 'S') return new CShareDlg(g_pConstants, nullptr);
+        // No address: the window that cannot open here has nothing to hand on.
+        if (key == 'V') return new CWebSupportDlg;
         return nullptr;
     }
     std::vector<int> m_keys;
@@ -232,15 +235,18 @@ protected:
     void SetUp() override
     {
         SetUniverseApp(&m_app);
+        SetDialogHost(&m_host, EDialogHost::System);
         ViewFixture::SetUp();
     }
     void TearDown() override
     {
         ViewFixture::TearDown();
+        SetDialogHost(nullptr, EDialogHost::System);
         SetUniverseApp(nullptr);
     }
     CDialogApp m_app;
     CScriptedHost m_host;
+    CMessageLog m_log;
 };
 }
 
@@ -253,7 +259,7 @@ TEST_F(ViewDialogs, OnePressOpensOneDialogWhileTheViewStandsStill)
         // The view ignores keys while the dialog is open.
         m_view->WindowProc(WM_KEYDOWN, 'C', 0);
     };
-    for (WPARAM key : {WPARAM('A'), WPARAM('H'), WPARAM('S')}) {
+    for (WPARAM key : {WPARAM('A'), WPARAM('H'), WPARAM('S'), WPARAM('V')}) {
         // Down and up arrive together, as a quick tap does.
         m_view->PostMessage(WM_KEYDOWN, key, 0);
         m_view->PostMessage(WM_KEYUP, key, kPreviousStateBit);
@@ -261,8 +267,8 @@ TEST_F(ViewDialogs, OnePressOpensOneDialogWhileTheViewStandsStill)
         // A release that comes only after the dialog closed belongs to it as well.
         KeyUp(key);
     }
-    EXPECT_EQ(3, m_host.m_runs);
-    EXPECT_EQ((std::vector<int>{'A', 'H', 'S'}), m_app.m_keys);
+    EXPECT_EQ(4, m_host.m_runs);
+    EXPECT_EQ((std::vector<int>{'A', 'H', 'S', 'V'}), m_app.m_keys);
     EXPECT_TRUE(sawFrozen);
     EXPECT_EQ(10.0, orb->m_velocity.x);
     EXPECT_EQ(nullptr, g_openDialog);
@@ -270,7 +276,7 @@ TEST_F(ViewDialogs, OnePressOpensOneDialogWhileTheViewStandsStill)
 
     // A key-up whose press went elsewhere still runs the command, as every key message does.
     KeyUp('H');
-    EXPECT_EQ(4, m_host.m_runs);
+    EXPECT_EQ(5, m_host.m_runs);
 }
 
 TEST_F(ViewDialogs, ThePreviewStaysStillAfterAllButTheShareDialog)
@@ -282,6 +288,8 @@ TEST_F(ViewDialogs, ThePreviewStaysStillAfterAllButTheShareDialog)
     EXPECT_FALSE(m_view->m_autoRedraw);
     KeyDown('S');
     EXPECT_TRUE(m_view->m_autoRedraw);
+    KeyDown('V');
+    EXPECT_FALSE(m_view->m_autoRedraw);
     // Each dialog asks for one paint when it closes.
-    EXPECT_EQ(3, CountPosted(TakePosted(), WM_PAINT));
+    EXPECT_EQ(4, CountPosted(TakePosted(), WM_PAINT));
 }

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "engine/core/QLException.h"
+#include "dialogs/WebSupportDlg.h"
 #include "engine/core/RegistryKey.h"
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"
@@ -203,4 +204,13 @@ TEST_F(Settings, StoreThatCannotWriteSaysWhere)
     ASSERT_EQ(2u, shown.size());
     EXPECT_NE(std::string::npos, shown[0].find(CRegistryKey::SettingsPath()));
     EXPECT_EQ("in the way", std::string(std::istreambuf_iterator<char>(std::ifstream(m_dir / "nimbula").rdbuf()), {}));
+}
+
+TEST_F(Settings, TheHelpPageIsTheShippedOneUnlessTheSettingsNameAnother)
+{
+    EXPECT_EQ("file:///opt/nimbula%20data/help/index.html", HelpPageAddress("/opt/nimbula data"));
+    WriteSettings(R"({"Nimbula": {"HelpPage": ""}})");
+    EXPECT_EQ("file:///opt/nimbula/help/index.html", HelpPageAddress("/opt/nimbula"));
+    WriteSettings(R"({"Nimbula": {"HelpPage": "https://example.org/nimbula/help"}})");
+    EXPECT_EQ("https://example.org/nimbula/help", HelpPageAddress("/opt/nimbula"));
 }

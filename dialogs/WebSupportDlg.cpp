@@ -1,0 +1,89 @@
+// The web support window's template, its browser's start, and what happens when it cannot run.
+#include "dialogs/WebSupportDlg.h"
+
+#include <filesystem>
+
+#include "engine/core/RegistryKey.h"
+#include "platform/DesktopBrowser.h"
+#include "platform/MessageBox.h"
+
+namespace {
+const char* const kCaption = "Nimbula - Quillon Web Support";
+const char* const kHelpPageFile = "help/index.html";
+}
+
+CWebSupportDlg::CWebSupportDlg(std::unique_ptr<CBrowserControl> browser)
+    : CDialog(kTemplate, kCaption, 498, 449, EDialogFrame::Sizable),
+      m_browser(browser ? std::move(browser) : std::make_unique<CBrowserControl>())
+{
+    // Only marks the browser's place and size.
+    AddControl(EControl::Static, kBrowserPlaceholderId, "", 0, 7, 498, 442);
+}
+
+BOOL CWebSupportDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    if (!m_browser->CreateFromStatic(kBrowserPlaceholderId, this)) {
+        m_failure = m_browser->m_error;
+        EndDialog(IDABORT);
+        return TRUE;
+    }
+    m_browser->Navigate(m_url);
+    return TRUE;
+}
+
+BOOL CWebSupportDlg::OnCommand(int id, int code)
+{
+    if (id == kBrowserPlaceholderId && code == HVN_FAILED) {
+        m_failure = m_browser->m_error;
+        EndDialog(IDABORT);
+        return TRUE;
+    }
+    return CDialog::OnCommand(id, code);
+}
+
+void CWebSupportDlg::PostNcDestroy()
+{
+    if (m_failure.empty()) return;
+    std::string text = "Nimbula cannot show the web support page: " + m_failure + ".";
+    if (m_url.empty()) {
+        // Nothing to hand on: the window had no page to show.
+    } else if (OpenInDesktopBrowser(m_url)) {
+        text += "\n\nThe page opens in your web browser instead:\n" + m_url;
+    } else {
+        text += "\n\nThere is no web browser on this desktop to open it in. The page is at:\n" + m_url;
+    }
+    AfxMessageBox(text, MB_OK | MB_ICONWARNING);
+}
+
+std::string FileUrl(const std::string& path)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec) absolute = path;
+    std::string url = "file://";
+    for (const unsigned char c : absolute.generic_string()) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
+                           c == '-' || c == '_' || c == '.' || c == '~';
+        if (plain) {
+            url += char(c);
+        } else {
+            url += '%';
+            url += kDigits[c >> 4];
+            url += kDigits[c & 15];
+        }
+    }
+    return url;
+}
+
+std::string HelpPageAddress(const std::string& installDir)
+{
+    std::string page;
+    try {
+        if (CRegistryKey().GetCookieString("Nimbula", "HelpPage", page) && !page.empty()) return page;
+    } catch (...) {
+        // Settings that cannot be read leave the shipped page.
+    }
+    return FileUrl((std::filesystem::path(installDir) / kHelpPageFile).string());
+}

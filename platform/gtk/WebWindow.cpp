@@ -1,0 +1,294 @@
+// nimbula-web: the web support window's own program, the only one that loads GTK and WebKitGTK.
+// One window with one browser, driven in lines over the descriptor its parent names (argv[1]):
+// the parent decides every navigation before the browser loads anything, this side shows pages.
+// It ends when told to, or when the parent is gone.
+#include <gdk/gdkx.h>
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include <fcntl.h>
+
+#include "platform/LineChannel.h"
+#include "platform/x11/X11Focus.h"
+
+namespace {
+struct SWebWindow {
+    CLineChannel channel;
+    GtkWidget* window = nullptr;
+    WebKitWebView* view = nullptr;
+    unsigned long owner = 0;  // the saver's X window, which this one stays above
+    std::map<unsigned long, WebKitPolicyDecision*> pending;
+    unsigned long nextDecision = 0;
+    bool pageStarted = false;  // a load got going: the web process ran
+    bool shown = false;
+};
+
+SWebWindow g_web;
+
+void Say(const std::string& line)
+{
+    // A parent that is gone ends us through the channel's hang-up.
+    g_web.channel.Send(line);
+}
+
+gboolean OnMapped(GtkWidget* widget, GdkEvent*, gpointer)
+{
+    // Over the saver, it must answer the keys at once (Escape closes it).
+    GdkWindow* gdk = gtk_widget_get_window(widget);
+    GdkDisplay* display = gdk_window_get_display(gdk);
+    gdk_x11_display_error_trap_push(display);
+    ActivateX11Window(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdk));
+    gdk_x11_display_error_trap_pop_ignored(display);
+    if (!g_web.shown) Say("shown");
+    g_web.shown = true;
+    return FALSE;
+}
+
+void OnRealized(GtkWidget* widget, gpointer)
+{
+    if (!g_web.owner) return;
+    // Above the full-screen saver that opened it, as its dialog; a saver window that went is no error.
+    GdkWindow* gdk = gtk_widget_get_window(widget);
+    GdkDisplay* display = gdk_window_get_display(gdk);
+    gdk_x11_display_error_trap_push(display);
+    XSetTransientForHint(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdk), Window(g_web.owner));
+    gdk_x11_display_error_trap_pop_ignored(display);
+}
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer)
+{
+    // The parent decides; it tells us to close.
+    Say("cancel");
+    return TRUE;
+}
+
+gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer)
+{
+    if (event->keyval != GDK_KEY_Escape) return FALSE;
+    Say("cancel");
+    return TRUE;
+}
+
+std::string UriOf(WebKitNavigationAction* action)
+{
+    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    return uri ? uri : "";
+}
+
+gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer)
+{
+    switch (type) {
+    case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION: {
+        WebKitNavigationAction* action =
+            webkit_navigation_policy_decision_get_navigation_action(reinterpret_cast<WebKitNavigationPolicyDecision*>(decision));
+        // The parent answers before anything loads.
+        const unsigned long id = ++g_web.nextDecision;
+        g_web.pending[id] = static_cast<WebKitPolicyDecision*>(g_object_ref(decision));
+        Say("navigate " + std::to_string(id) + " " + UriOf(action));
+        return TRUE;
+    }
+    case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION: {
+        // One window only: a link for a new window is asked about, and shown, here.
+        WebKitNavigationAction* action =
+            webkit_navigation_policy_decision_get_navigation_action(reinterpret_cast<WebKitNavigationPolicyDecision*>(decision));
+        const std::string uri = UriOf(action);
+        webkit_policy_decision_ignore(decision);
+        webkit_web_view_load_uri(view, uri.c_str());
+        return TRUE;
+    }
+    case WEBKIT_POLICY_DECISION_TYPE_RESPONSE:
+        // Nothing is downloaded: what the browser cannot show stays where it is.
+        if (!webkit_response_policy_decision_is_mime_type_supported(reinterpret_cast<WebKitResponsePolicyDecision*>(decision))) {
+            webkit_policy_decision_ignore(decision);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer)
+{
+    if (event == WEBKIT_LOAD_COMMITTED) g_web.pageStarted = true;
+    if (event != WEBKIT_LOAD_FINISHED) return;
+    const char* uri = webkit_web_view_get_uri(view);
+    Say(std::string("loaded ") + (uri ? uri : ""));
+}
+
+void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer)
+{
+    if (!g_web.pageStarted) {
+        Say("failed the browser's web process did not start");
+        return;
+    }
+    Say(reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "failed the page used more memory than the browser allows"
+                                                            : "failed the browser's web process ended unexpectedly");
+}
+
+// WebKit's sandbox runs the web process under bubblewrap, which needs new namespaces. Where it
+// cannot have them (a container without the rights, a kernel that forbids them to users) the web
+// process would never start: there, and only there, pages run without it, as WebKit's own default.
+bool SandboxCanRun()
+{
+    const char* argv[] = {"bwrap", "--unshare-all", "--die-with-parent", "--ro-bind", "/", "/", "--dev", "/dev",
+                          "--proc", "/proc", "true", nullptr};
+    gchar* errors = nullptr;
+    gint status = 0;
+    GError* error = nullptr;
+    const bool ran = g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr,
+                                  GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL), nullptr, nullptr,
+                                  nullptr, &errors, &status, &error);
+    const bool works = ran && g_spawn_check_wait_status(status, nullptr);
+    if (!works) {
+        std::string why = error ? error->message : errors ? errors : "";
+        if (const size_t end = why.find('\n'); end != std::string::npos) why.erase(end);
+        std::fprintf(stderr, "nimbula-web: WebKit's sandbox cannot run here (%s); pages run without it\n",
+                     why.empty() ? "bwrap failed" : why.c_str());
+    }
+    if (error) g_error_free(error);
+    g_free(errors);
+    return works;
+}
+
+void MakeWindow(const std::vector<std::string>& f)
+{
+    // window X Y WIDTH HEIGHT OWNER SIZABLE CAPTION
+    if (g_web.window || f.size() < 8) return;
+    g_web.owner = std::strtoul(f[5].c_str(), nullptr, 10);
+    GtkWindow* window = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+    g_web.window = GTK_WIDGET(window);
+    gtk_window_set_title(window, f[7].c_str());
+    gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+    gtk_window_set_default_size(window, std::atoi(f[3].c_str()), std::atoi(f[4].c_str()));
+    gtk_window_move(window, std::atoi(f[1].c_str()), std::atoi(f[2].c_str()));
+    gtk_window_set_resizable(window, f[6] == "1");
+    gtk_window_set_keep_above(window, TRUE);
+    g_signal_connect(window, "realize", G_CALLBACK(OnRealized), nullptr);
+    g_signal_connect(window, "map-event", G_CALLBACK(OnMapped), nullptr);
+    g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), nullptr);
+    g_signal_connect(window, "key-press-event", G_CALLBACK(OnKey), nullptr);
+}
+
+void MakeBrowser(const std::vector<std::string>& f)
+{
+    // browser LEFT TOP RIGHT BOTTOM: the margins the browser keeps to the window's edges.
+    if (!g_web.window || g_web.view || f.size() < 5) return;
+    // No cookies, cache or storage left in the user's home by a screen saver's help window.
+    WebKitWebContext* context = webkit_web_context_new_ephemeral();
+    // A few pages read one after another: nothing worth keeping in a memory cache.
+    webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+    // WebKit leaves its web process sandbox off unless asked: pages, online ones too, run in it.
+    webkit_web_context_set_sandbox_enabled(context, SandboxCanRun());
+    g_web.view = WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context));
+    g_object_unref(context);
+    // Until the first page paints, the browser shows the night of the universe, not a white flash.
+    const GdkRGBA night{0.02, 0.027, 0.10, 1.0};
+    webkit_web_view_set_background_color(g_web.view, &night);
+    // Help pages are documents: drawn without GL compositing, the first picture takes a quarter
+    // less work where GL is a software renderer, and the saver keeps the GPU to itself.
+    webkit_settings_set_hardware_acceleration_policy(webkit_web_view_get_settings(g_web.view),
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    GtkWidget* widget = GTK_WIDGET(g_web.view);
+    gtk_widget_set_margin_start(widget, std::atoi(f[1].c_str()));
+    gtk_widget_set_margin_top(widget, std::atoi(f[2].c_str()));
+    gtk_widget_set_margin_end(widget, std::atoi(f[3].c_str()));
+    gtk_widget_set_margin_bottom(widget, std::atoi(f[4].c_str()));
+    g_signal_connect(widget, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
+    g_signal_connect(widget, "load-changed", G_CALLBACK(OnLoadChanged), nullptr);
+    g_signal_connect(widget, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), nullptr);
+    gtk_container_add(GTK_CONTAINER(g_web.window), widget);
+}
+
+void Decide(const std::vector<std::string>& f)
+{
+    // decide ID use|ignore
+    if (f.size() < 3) return;
+    const auto it = g_web.pending.find(std::strtoul(f[1].c_str(), nullptr, 10));
+    if (it == g_web.pending.end()) return;
+    if (f[2] == "use") webkit_policy_decision_use(it->second);
+    else webkit_policy_decision_ignore(it->second);
+    g_object_unref(it->second);
+    g_web.pending.erase(it);
+}
+
+void Handle(const std::string& line)
+{
+    const std::vector<std::string> f = SplitLine(line, 2);
+    if (f.empty()) return;
+    if (f[0] == "window") {
+        MakeWindow(SplitLine(line, 8));
+    } else if (f[0] == "icon" && f.size() == 2) {
+        gtk_window_set_default_icon_from_file(f[1].c_str(), nullptr);
+    } else if (f[0] == "browser") {
+        MakeBrowser(SplitLine(line, 5));
+    } else if (f[0] == "load" && g_web.view) {
+        const std::string url = f.size() == 2 && !f[1].empty() ? f[1] : "about:blank";
+        webkit_web_view_load_uri(g_web.view, url.c_str());
+    } else if (f[0] == "decide") {
+        Decide(SplitLine(line, 3));
+    } else if (f[0] == "close") {
+        gtk_main_quit();
+    }
+}
+
+// GLib ends the program after an error message (WebKit's, when its web process cannot start):
+// the parent hears why first.
+GLogWriterOutput OnLog(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer)
+{
+    if (level & G_LOG_LEVEL_ERROR) {
+        for (gsize i = 0; i < count; ++i) {
+            if (std::string(fields[i].key) != "MESSAGE" || fields[i].length >= 0) continue;
+            // WebKit's advice to developers after the message is no help to a user.
+            std::string message = static_cast<const char*>(fields[i].value);
+            message = message.substr(0, message.find(". ("));
+            Say("failed the browser stopped with an error (" + message + ")");
+        }
+    }
+    return g_log_writer_default(level, fields, count, nullptr);
+}
+
+gboolean OnChannel(gint, GIOCondition, gpointer)
+{
+    std::vector<std::string> lines;
+    const bool open = g_web.channel.Receive(&lines);
+    for (const std::string& line : lines) Handle(line);
+    if (g_web.window && !gtk_widget_get_visible(g_web.window)) gtk_widget_show_all(g_web.window);
+    if (!open) {
+        gtk_main_quit();
+        return G_SOURCE_REMOVE;
+    }
+    return G_SOURCE_CONTINUE;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int fd = argc > 1 ? std::atoi(argv[1]) : -1;
+    if (fd < 3 || fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
+        std::fprintf(stderr, "nimbula-web: the web support window of nimbula; nimbula starts it\n");
+        return 2;
+    }
+    g_web.channel.Adopt(fd);
+    g_log_set_writer_func(OnLog, nullptr, nullptr);
+    if (!gtk_init_check(&argc, &argv)) {
+        Say("failed GTK cannot open the display");
+        return 1;
+    }
+    // A dark frame around the page, as befits a window over a screen saver.
+    g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", TRUE, nullptr);
+    g_unix_fd_add(fd, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), OnChannel, nullptr);
+    gtk_main();
+    for (auto& [id, decision] : g_web.pending) {
+        webkit_policy_decision_ignore(decision);
+        g_object_unref(decision);
+    }
+    if (g_web.window) gtk_widget_destroy(g_web.window);
+    return 0;
+}

@@ -1,0 +1,17 @@
+// The host of dialogs that run in a window of the system's own (the web support window): the
+// window and its browser live in the nimbula-web program, while the universe stands still here.
+#pragma once
+
+#include <memory>
+
+class IDialogHost;
+
+// Installs the host for System dialogs; removes it again when it goes.
+class CSdlBrowserHostInstaller {
+public:
+    CSdlBrowserHostInstaller();
+    ~CSdlBrowserHostInstaller();
+
+private:
+    std::unique_ptr<IDialogHost> m_host;
+};

@@ -1,0 +1,200 @@
+#!/usr/bin/env bash
+# End to end: the web support window (V) over the running saver under Xvfb: it opens on the help
+# page above the saver and takes the keyboard; clicked "app:" links in either letter case reach the
+# program and go nowhere, "ap:x" and "app" are followed; app:about closes it and opens the about
+# box; Escape returns to the running universe. Where the test may make a private mount namespace,
+# also a machine without WebKitGTK, a web process that cannot start, and a sandbox that cannot run.
+# Usage: test_web.sh BUILD_DIR.
+set -euo pipefail
+
+source "$(dirname "$0")/common.sh" test_web "$@"
+if [ ! -x "$BUILD/nimbula-web" ]; then
+    echo "test_web: no $BUILD/nimbula-web (built without WebKitGTK); nothing to test"
+    exit 0
+fi
+PID=
+TRACE=$WORK/trace
+cleanup() {
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill "$PID" 2>/dev/null || true; wait "$PID" 2>/dev/null || true; fi
+    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$TRACE" "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "$WORK/run.log" ] && sed 's/^/  program: /' "$WORK/run.log"
+    [ -f "$TRACE" ] && sed 's/^/  trace: /' "$TRACE"
+    exit 1
+}
+
+# The desktop's browser: records the address it was asked to show.
+export BROWSER=$WORK/browser
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' "$WORK/browser.log" >"$BROWSER"
+chmod +x "$BROWSER"
+export NIMBULA_WEB_TRACE=$TRACE
+
+# Runs the check until it holds, up to 15 s, while the saver lives.
+wait_for() {
+    local what=$1
+    shift
+    for _ in $(seq 150); do
+        "$@" >/dev/null && return 0
+        [ -n "$PID" ] && ! kill -0 "$PID" 2>/dev/null && fail "the saver ended while waiting for $what"
+        sleep 0.1
+    done
+    fail "no $what"
+}
+traced() { [ -f "$TRACE" ] && grep -qxF "$1" "$TRACE"; }
+count_traced() { grep -cxF "$1" "$TRACE" 2>/dev/null || true; }
+web_window() { xdotool search --onlyvisible --name "^Nimbula - Quillon Web Support$" 2>/dev/null | head -1; }
+has_web_window() { [ -n "$(web_window)" ]; }
+no_web_window() { [ -z "$(web_window)" ]; }
+logged() { grep -qF "$1" "$WORK/run.log"; }
+opened_in_desktop_browser() { [ -f "$WORK/browser.log" ] && [ "$(grep -cxF "$1" "$WORK/browser.log")" -ge "$2" ]; }
+
+shot() { import -window root "$WORK/$1.png"; }
+differing() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
+# The universe moves: two screenshots a moment apart differ.
+moving() { shot m-a; sleep 0.2; shot m-b; [ "$(differing m-a m-b)" != 0 ]; }
+# At least N pixels of the colour (within 12 %) are on the screen.
+colour_shown() {
+    local n
+    shot colour
+    n=$(convert "$WORK/colour.png" -fuzz 12% -fill white -opaque "$1" -fill black +opaque white \
+        -format "%[fx:int(mean*w*h+0.5)]" info:)
+    [ "$n" -ge "$2" ]
+}
+
+# start [PREFIX...]: the saver, optionally inside a command (a private mount namespace).
+start() {
+    rm -f "$TRACE"
+    "$@" "$BIN" -s --orbs 60 >"$WORK/run.log" 2>&1 &
+    PID=$!
+    wait_for "saver window" xdotool search --onlyvisible --pid "$PID"
+    wait_for "moving universe" moving
+}
+
+stop() {
+    xdotool key Escape
+    wait "$PID" || fail "the saver did not end cleanly"
+    PID=
+}
+
+# --- V opens the shipped help page above the saver; Escape closes it and the universe runs on ---
+start
+help_page="file://$NIMBULA_DIR/help/index.html"
+xdotool key v
+wait_for "help page loaded" traced "loaded $help_page"
+wait_for "web support window" has_web_window
+# The help page's night blue and golden title fill the window: it is above the saver.
+wait_for "help page on the screen" colour_shown "rgb(246,203,28)" 300
+shot help
+xdotool key Escape
+wait_for "web support window closed" no_web_window
+wait_for "moving universe after the window closed" moving
+kill -0 "$PID" || fail "Escape in the web support window ended the saver"
+
+# --- SIGTERM with the window open ends the saver cleanly, and the window's program with it ---
+xdotool key v
+wait_for "help page loaded again" traced "loaded $help_page"
+kill -TERM "$PID"
+wait "$PID" || fail "SIGTERM with the web support window open did not end the saver cleanly"
+PID=
+pgrep -f "$BUILD/nimbula-web" >/dev/null && fail "the web support window's program outlived the saver"
+start
+
+# --- Links of a page of our own, clicked where they stand ---
+page=$WORK/links.html
+cat >"$page" <<'EOF'
+<!DOCTYPE html>
+<html><head><meta charset="utf-8"><style>
+  body { margin: 0; font: 20px sans-serif; }
+  a { display: block; height: 50px; line-height: 50px; padding-left: 10px; }
+  iframe { display: block; height: 40px; border: 0; }
+</style></head><body>
+<a href="app:test-lower">app:test-lower</a>
+<a href="APP:Test-Upper">APP:Test-Upper</a>
+<a href="ap:x" target="f">ap:x</a>
+<a href="app" target="f">app</a>
+<a href="app:about">app:about</a>
+<iframe name="f" src="about:blank"></iframe>
+</body></html>
+EOF
+mkdir -p "$XDG_CONFIG_HOME/nimbula"
+printf '{"Nimbula": {"HelpPage": "file://%s"}}\n' "$page" >"$XDG_CONFIG_HOME/nimbula/settings"
+rm -f "$TRACE"
+xdotool key v
+wait_for "our page loaded" traced "loaded file://$page"
+wait_for "web support window" has_web_window
+eval "$(xdotool getwindowgeometry --shell "$(web_window)")"
+# The browser starts 11 pixels below the window's top (the placeholder's place); links are 50 high.
+click_link() {
+    xdotool mousemove "$((X + 60))" "$((Y + 11 + $1 * 50 + 25))" click 1
+}
+click_link 0
+wait_for "app:test-lower at OnAppCmd" traced "app test-lower"
+click_link 1
+wait_for "APP:Test-Upper at OnAppCmd" traced "app Test-Upper"
+click_link 2
+wait_for "ap:x followed" traced "follow ap:x"
+click_link 3
+wait_for "app followed" traced "follow file://$WORK/app"
+# Neither app: link went anywhere: the page is the one loaded once, still in its window.
+[ "$(count_traced "loaded file://$page")" = 1 ] || fail "an app: link loaded a page"
+grep -q "^follow .*[Aa][Pp][Pp]:" "$TRACE" && fail "an app: link was followed"
+has_web_window || fail "an app: link closed the window"
+kill -0 "$PID" || fail "the saver ended"
+
+# --- app:about: the window closes and the about box opens over the universe ---
+click_link 4
+wait_for "app:about at OnAppCmd" traced "app about"
+wait_for "web support window closed" no_web_window
+wait_for "about box" colour_shown "rgb(240,240,240)" 20000
+xdotool key Escape
+wait_for "moving universe after the about box" moving
+stop
+
+# --- Where a private mount namespace can hide files: what happens without a working browser ---
+if ! unshare -m true 2>/dev/null; then
+    echo "test_web: no private mount namespace here; the missing-WebKitGTK cases are not run"
+    echo "test_web: ok"
+    exit 0
+fi
+rm -f "$XDG_CONFIG_HOME/nimbula/settings"
+# Runs a command with a file hidden under another: hidden FILE REPLACEMENT COMMAND...
+hidden=(unshare -m sh -c 'mount --bind "$2" "$1" && shift 2 && exec "$@"' sh)
+webkit=$(ldd "$BUILD/nimbula-web" | awk '/libwebkit2gtk-4.1/ { print $3 }')
+[ -f "$webkit" ] || fail "cannot find the WebKitGTK library nimbula-web uses"
+
+# No WebKitGTK: said clearly, the page goes to the desktop's browser, the saver runs on.
+start "${hidden[@]}" "$webkit" /dev/null
+xdotool key v
+wait_for "the page in the desktop's browser" opened_in_desktop_browser "$help_page" 1
+wait_for "a message about WebKitGTK" logged "Nimbula cannot show the web support page: WebKitGTK 4.1 (libwebkit2gtk-4.1) could not be loaded."
+logged "The page opens in your web browser instead:" || fail "the message does not say where the page went"
+wait_for "moving universe without WebKitGTK" moving
+stop
+
+# A web process that cannot start: the same, and the browser window's program never hangs the saver.
+printf '#!/bin/sh\nexit 1\n' >"$WORK/no-web-process"
+chmod +x "$WORK/no-web-process"
+start "${hidden[@]}" "$(dirname "$webkit")/webkit2gtk-4.1/WebKitWebProcess" "$WORK/no-web-process"
+xdotool key v
+wait_for "the page in the desktop's browser" opened_in_desktop_browser "$help_page" 2
+wait_for "a message about the browser" logged "Nimbula cannot show the web support page: the browser"
+wait_for "moving universe after the failed browser" moving
+stop
+
+# A sandbox that cannot run here: said on standard error, and the page shows without it.
+printf '#!/bin/sh\necho "bwrap: No permissions to create a new namespace" >&2\nexit 1\n' >"$WORK/no-bwrap"
+chmod +x "$WORK/no-bwrap"
+start "${hidden[@]}" /usr/bin/bwrap "$WORK/no-bwrap"
+xdotool key v
+wait_for "help page without the sandbox" traced "loaded $help_page"
+logged "nimbula-web: WebKit's sandbox cannot run here (bwrap: No permissions to create a new namespace); pages run without it" ||
+    fail "no word about the sandbox"
+xdotool key Escape
+wait_for "web support window closed" no_web_window
+stop
+echo "test_web: ok"
