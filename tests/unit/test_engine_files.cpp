@@ -165,6 +165,36 @@ TEST_F(EngineFiles, ModelFileWriteIsAtomic)
     EXPECT_THROW(umf.StoreObject(*shape), CQLException);
 }
 
+TEST_F(EngineFiles, ModelFileCarriesARawStreamAfterItsHeader)
+{
+    const std::string path = Path("raw.umf");
+    {
+        CUMF umf;
+        umf.Create(path);
+        umf.Write("abc", 3);
+        umf.WriteStream().WriteI32(-770);
+        EXPECT_THROW(umf.ReadStream(), CQLException);  // nothing to read while writing
+        umf.Close();
+    }
+    EXPECT_EQ((std::vector<uint8_t>{'N', 'U', 'M', 'F', 1, 0, 0, 0, 'a', 'b', 'c', 0xFE, 0xFC, 0xFF, 0xFF}), ReadFile(path));
+
+    CUMF umf;
+    umf.Open(path);
+    char abc[3];
+    umf.Read(abc, 2);
+    EXPECT_EQ(abc[0], 'a');
+    // The rest is read in place from where Read left off.
+    CArchiveReader rest = umf.ReadStream();
+    EXPECT_EQ(rest.Remaining(), 5u);
+    umf.Read(abc, 1);
+    EXPECT_EQ(abc[0], 'c');
+    EXPECT_EQ(umf.ReadStream().ReadI32(), -770);
+    EXPECT_THROW(umf.Read(abc, 5), CQLException);
+    EXPECT_THROW(umf.Write("x", 1), CQLException);
+    // A size bound of the caller's own.
+    EXPECT_THROW(CUMF().Open(path, 14), CQLException);
+}
+
 TEST_F(EngineFiles, ModelFileRefusesForeignHeaders)
 {
     EXPECT_THROW(CUMF().Open(Path("missing.umf")), CQLException);
