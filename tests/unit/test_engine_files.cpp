@@ -1,6 +1,7 @@
 // Engine files: model-file round trips and damaged model files; images through files and streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -390,6 +391,21 @@ TEST_F(EngineFiles, DamagedImageFilesThrow)
     }
     WriteFile(Path("bad.png"), noise);
     EXPECT_THROW(CDIB(Path("bad.png")), CQLException);
+
+    // A data chunk that claims far more bytes than the file holds is refused before the decoder
+    // takes memory for it.
+    std::vector<uint8_t> png = ReadFile(Path("a.png"));
+    const auto idat = std::search(png.begin(), png.end(), std::begin("IDAT"), std::end("IDAT") - 1);
+    ASSERT_NE(idat, png.end());
+    const size_t lengthAt = size_t(idat - png.begin()) - 4;
+    png[lengthAt] = 0x7F;
+    png[lengthAt + 1] = 0xFF;
+    try {
+        CDIB::FromMemory(png.data(), png.size());
+        ADD_FAILURE() << "a chunk longer than the file was decoded";
+    } catch (const CQLException& e) {
+        EXPECT_NE(e.What().find("chunk"), std::string::npos) << e.What();
+    }
 }
 
 TEST_F(EngineFiles, ImageFlipRescaleAndTilingSizes)
