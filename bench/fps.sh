@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Frames per second of the real program under Xvfb (--pace 0: no pacing), and the time to the first frame.
+# Frames per second of the real program under Xvfb (--pace 0: no pacing), and the time to the first frame,
+# for the generated universe and for the largest sample universe loaded at start-up.
 # Usage: bench/fps.sh [BUILD_DIR] [FRAMES] [RUNS]. Prints a table; each figure is the best of RUNS.
 set -euo pipefail
 
@@ -21,20 +22,28 @@ SIZE=$5
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
-export NIMBULA_MESSAGE_BOXES=stderr XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/run
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+export NIMBULA_MESSAGE_BOXES=stderr XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/run XDG_DATA_HOME=$WORK/data
+mkdir -p "$XDG_CONFIG_HOME/nimbula" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-for orbs in 100 250; do
+# The largest sample, made the default universe for the last row.
+SAMPLE=$(ls -S "$BUILD"/res/universes/*.nmd | head -1)
+SAMPLE_ORBS=$("$BUILD/nimbula-tool" info "$SAMPLE" | awk '/^orbs / { print $2 }')
+
+for orbs in 100 250 "$(basename "$SAMPLE") ($SAMPLE_ORBS)"; do
     best_fps=0
     best_first=999999
+    case "$orbs" in
+        *.nmd*) printf '{"APP": {"UnivFile": "%s"}}\n' "$SAMPLE" >"$XDG_CONFIG_HOME/nimbula/settings"; count=() ;;
+        *) rm -f "$XDG_CONFIG_HOME/nimbula/settings"; count=(--orbs "$orbs") ;;
+    esac
     for _ in $(seq "$RUNS"); do
-        line=$("$BIN" /s --orbs "$orbs" --pace 0 --frames "$FRAMES" 2>&1 | grep '^frames:')
+        line=$("$BIN" /s "${count[@]}" --pace 0 --frames "$FRAMES" 2>&1 | grep '^frames:')
         fps=$(echo "$line" | sed 's/.*fps: //')
         best_fps=$(awk -v a="$fps" -v b="$best_fps" 'BEGIN { print (a > b) ? a : b }')
         # Start to first frame: a run that ends after one frame (its short shutdown included).
         t0=$(date +%s%N)
-        "$BIN" /s --orbs "$orbs" --frames 1 >/dev/null 2>&1
+        "$BIN" /s "${count[@]}" --frames 1 >/dev/null 2>&1
         t1=$(date +%s%N)
         first=$(( (t1 - t0) / 1000000 ))
         [ "$first" -lt "$best_first" ] && best_first=$first

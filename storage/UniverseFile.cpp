@@ -97,10 +97,16 @@ void PlaceFileCamera(CUniverseView& view, const SUniverseFile& f)
             cs->m_up = c;
             cs->m_side = d;
         } else {
-            // A frame that cannot be repaired that way (a zero or parallel vector): the setters
-            // keep whatever part of it makes a frame.
+            // A frame that cannot be repaired that way (a zero, parallel or overflowing vector):
+            // the setters keep what makes a frame, else the start camera's directions stand in.
             cs->SetViewVector(B);
             cs->SetUpVector(C);
+            if (!IsUnit(cs->m_view) || !IsUnit(cs->m_up) || !IsUnit(cs->m_side)) {
+                const CUniversalConstants defaults;
+                cs->m_view = defaults.m_cameraView;
+                cs->m_up = defaults.m_cameraUp;
+                cs->m_side = cs->m_up.CrossProduct(cs->m_view);
+            }
         }
     }
     view.m_followCentre = f.m_cameraPosition;

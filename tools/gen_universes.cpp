@@ -120,8 +120,8 @@ Rgb SpotsTexel(double u, double v)
 Rgb MarbleTexel(double u, double v)
 {
     const double n = Field(u, v, 3, 6, 809u);
-    const double vein = 1.0 - Smooth(0.0, 0.05, std::fabs(std::sin(kTau * (u + 2.0 * n))));
-    return Mix({1.0, 1.0, 1.0}, {0.5, 0.5, 0.55}, vein);
+    const double vein = 1.0 - Smooth(0.0, 0.3, std::fabs(std::sin(kTau * (2.0 * u + 2.5 * n))));
+    return Mix({1.0, 1.0, 1.0}, {0.3, 0.3, 0.4}, vein);
 }
 
 // Fire: yellow core fading into red embers.

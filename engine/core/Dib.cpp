@@ -63,6 +63,27 @@ bool BmpHoldsItsPixels(const uint8_t* data, size_t size)
     return offset + stride * uint64_t(std::abs(height)) <= size;
 }
 
+uint32_t LoadBE32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// stb grows its buffer to whatever length a PNG chunk declares before it looks for the data, so a
+// few hundred bytes could make it ask for gigabytes: every chunk up to the end chunk must lie
+// within the file.
+bool PngChunksFit(const uint8_t* data, size_t size)
+{
+    if (data[0] != 0x89) return true;  // BMP checks its own rows
+    size_t pos = 8;
+    while (pos < size) {
+        // Length, type and check value frame every chunk.
+        if (size - pos < 12) return false;
+        const uint64_t length = LoadBE32(data + pos);
+        if (length > size - pos - 12) return false;
+        const bool end = std::memcmp(data + pos + 4, "IEND", 4) == 0;
+        pos += 12 + size_t(length);
+        if (end) break;
+    }
+    return true;
+}
+
 void AppendToVector(void* context, void* data, int size)
 {
     auto* out = static_cast<std::vector<uint8_t>*>(context);
@@ -123,6 +144,7 @@ CDIB CDIB::FromMemory(const uint8_t* data, size_t size)
     if (!data || !IsBmpOrPng(data, size) || size > size_t(kMaxFileSize))
         throw CQLException("not a BMP or PNG image");
     if (!BmpHoldsItsPixels(data, size)) throw CQLException("bitmap truncated");
+    if (!PngChunksFit(data, size)) throw CQLException("PNG chunk runs past the end of the file");
     const int len = int(size);
     int w = 0, h = 0, comp = 0;
     // Check the declared size before stb allocates for it.

@@ -1,6 +1,7 @@
 // Engine files: model-file round trips and damaged model files; images through files and streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -163,6 +164,36 @@ TEST_F(EngineFiles, ModelFileWriteIsAtomic)
     EXPECT_THROW(umf.LoadObject(), CQLException);  // neither opened nor created
     std::unique_ptr<CShape> shape(MakeShape("a"));
     EXPECT_THROW(umf.StoreObject(*shape), CQLException);
+}
+
+TEST_F(EngineFiles, ModelFileCarriesARawStreamAfterItsHeader)
+{
+    const std::string path = Path("raw.umf");
+    {
+        CUMF umf;
+        umf.Create(path);
+        umf.Write("abc", 3);
+        umf.WriteStream().WriteI32(-770);
+        EXPECT_THROW(umf.ReadStream(), CQLException);  // nothing to read while writing
+        umf.Close();
+    }
+    EXPECT_EQ((std::vector<uint8_t>{'N', 'U', 'M', 'F', 1, 0, 0, 0, 'a', 'b', 'c', 0xFE, 0xFC, 0xFF, 0xFF}), ReadFile(path));
+
+    CUMF umf;
+    umf.Open(path);
+    char abc[3];
+    umf.Read(abc, 2);
+    EXPECT_EQ(abc[0], 'a');
+    // The rest is read in place from where Read left off.
+    CArchiveReader rest = umf.ReadStream();
+    EXPECT_EQ(rest.Remaining(), 5u);
+    umf.Read(abc, 1);
+    EXPECT_EQ(abc[0], 'c');
+    EXPECT_EQ(umf.ReadStream().ReadI32(), -770);
+    EXPECT_THROW(umf.Read(abc, 5), CQLException);
+    EXPECT_THROW(umf.Write("x", 1), CQLException);
+    // A size bound of the caller's own.
+    EXPECT_THROW(CUMF().Open(path, 14), CQLException);
 }
 
 TEST_F(EngineFiles, ModelFileRefusesForeignHeaders)
@@ -360,6 +391,21 @@ TEST_F(EngineFiles, DamagedImageFilesThrow)
     }
     WriteFile(Path("bad.png"), noise);
     EXPECT_THROW(CDIB(Path("bad.png")), CQLException);
+
+    // A data chunk that claims far more bytes than the file holds is refused before the decoder
+    // takes memory for it.
+    std::vector<uint8_t> png = ReadFile(Path("a.png"));
+    const auto idat = std::search(png.begin(), png.end(), std::begin("IDAT"), std::end("IDAT") - 1);
+    ASSERT_NE(idat, png.end());
+    const size_t lengthAt = size_t(idat - png.begin()) - 4;
+    png[lengthAt] = 0x7F;
+    png[lengthAt + 1] = 0xFF;
+    try {
+        CDIB::FromMemory(png.data(), png.size());
+        ADD_FAILURE() << "a chunk longer than the file was decoded";
+    } catch (const CQLException& e) {
+        EXPECT_NE(e.What().find("chunk"), std::string::npos) << e.What();
+    }
 }
 
 TEST_F(EngineFiles, ImageFlipRescaleAndTilingSizes)

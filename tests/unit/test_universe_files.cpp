@@ -119,12 +119,13 @@ protected:
     }
 
     // A small universe written straight into a file: one untextured group with these positions.
-    void WriteFile(const std::string& path, const std::vector<SFVec3f>& positions)
+    void WriteFile(const std::string& path, const std::vector<SFVec3f>& positions, const SFVec3f& view = {0, 0, -1},
+                   const SFVec3f& up = {0, -1, 0})
     {
         SUniverseFile f;
         f.m_cameraPosition = {0, 0, 700};
-        f.m_cameraView = {0, 0, -1};
-        f.m_cameraUp = {0, -1, 0};
+        f.m_cameraView = view;
+        f.m_cameraUp = up;
         f.m_cameraSide = f.m_cameraUp.CrossProduct(f.m_cameraView);
         f.m_hasGroups = true;
         f.m_groups.emplace_back().m_positions = positions;
@@ -386,6 +387,27 @@ TEST_F(UniverseFiles, APlaceOutsideTheBoxKeepsTheOrbWhereItWasPut)
     g_orbs[1]->m_position = g_orbs[1]->m_pShape->m_position = SFVec3f::kZero;
     MoveOrbsToStart();
     EXPECT_EQ(g_orbs[1]->m_position, kept);
+}
+
+TEST_F(UniverseFiles, ACameraThatMakesNoFrameStillGivesOne)
+{
+    CUniverseView& view = View();
+    const std::string path = Path("camera.nmd");
+    const SFVec3f cases[][2] = {
+        {{0, 0, 0}, {0, -1, 0}},          // no view at all
+        {{0, 0, -2}, {0, 0, 5}},          // up along the view
+        {{1e300, 1e300, 0}, {0, -1, 0}},  // lengths that overflow
+        {{0, 0, 0}, {0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        WriteFile(path, {{0, 0, 0}}, c[0], c[1]);
+        LoadUniverse(&path, nullptr);
+        const CLocalCoordinateSystem& cs = *view.m_camera;
+        EXPECT_EQ(cs.m_position, SFVec3f(0, 0, 700));
+        for (const SFVec3f& v : {cs.m_view, cs.m_up, cs.m_side}) EXPECT_NEAR(v.Length(), 1.0, 1e-9);
+        EXPECT_NEAR(cs.m_view.DotProduct(cs.m_up), 0.0, 1e-9);
+        ExpectNear(cs.m_up.CrossProduct(cs.m_view), cs.m_side);
+    }
 }
 
 TEST_F(UniverseFiles, SavingWithGroupsWritesTheOrbsThatExist)
