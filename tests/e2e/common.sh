@@ -1,7 +1,9 @@
-# Shared start and helpers of the end-to-end tests: find the program, start a private X server,
-# give the test private data, settings and lock folders, and wait for conditions, not for times.
-# Source with: source common.sh NAME BUILD_DIR; sets BIN and WORK, exports DISPLAY and XAUTHORITY.
-# Whatever a test starts with `launch` is stopped when the test ends, the X server last.
+# Shared start and helpers of the end-to-end tests: find the program, run the test on a private X
+# server, give it private data, settings and lock folders, and wait for conditions, not for times.
+# Source with: source common.sh NAME BUILD_DIR "$@"; sets BIN and WORK, exports DISPLAY and
+# XAUTHORITY. The script runs again inside (with --inner) while this first copy keeps the X
+# server, which it ends after the test, whatever the test's own traps do. Whatever a test starts
+# with `launch` or `track` is stopped when the test ends.
 
 e2e_name=$1
 BUILD=$(cd "${2:?usage: $e2e_name BUILD_DIR}" && pwd)
@@ -18,10 +20,6 @@ E2E_TIMEOUT=${NIMBULA_E2E_TIMEOUT:-60}
 E2E_WIDTH=640
 E2E_HEIGHT=480
 
-WORK=$(mktemp -d)
-E2E_PIDS=()
-E2E_XVFB=
-
 # Prints the reason and every log of the test, then ends the test with failure.
 fail() {
     echo "FAIL: $*"
@@ -36,21 +34,6 @@ stop_process() {
     kill -TERM "$1" 2>/dev/null || true
     wait_exit "$1" || { kill -KILL "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
 }
-
-e2e_cleanup() {
-    local p
-    for p in "${E2E_PIDS[@]}"; do stop_process "$p"; done
-    [ -z "$E2E_XVFB" ] || stop_process "$E2E_XVFB"
-    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then
-        mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true
-    fi
-    rm -rf "$WORK"
-}
-trap e2e_cleanup EXIT
-# A test stopped from outside (ctest's time-out, Ctrl+C) still cleans up.
-trap 'exit 143' TERM
-trap 'exit 130' INT
-trap 'exit 129' HUP
 
 # Runs a command until it succeeds: wait_until [-t SECONDS] COMMAND [ARGS...]. Status 1 when the
 # time (default E2E_TIMEOUT) runs out first.
@@ -158,7 +141,7 @@ shows_ground() {
 # otherwise resets whenever its last client leaves and refuses the next one for a moment, which
 # is exactly when a test starts the program again.
 e2e_start_xvfb() {
-    local cookie fd display=
+    local cookie fd display= end
     cookie=$(mcookie)
     # The server accepts every cookie of its file, whatever display the entry names.
     : >"$WORK/xvfb.auth"
@@ -168,7 +151,7 @@ e2e_start_xvfb() {
     Xvfb -displayfd "$fd" -screen 0 "${E2E_WIDTH}x${E2E_HEIGHT}x24" -nolisten tcp -noreset -auth "$WORK/xvfb.auth" \
         >"$WORK/xvfb.out" 2>&1 &
     E2E_XVFB=$!
-    local end=$((SECONDS + E2E_TIMEOUT))
+    end=$((SECONDS + E2E_TIMEOUT))
     until read -r -t 1 -u "$fd" display; do
         if ! kill -0 "$E2E_XVFB" 2>/dev/null || [ "$SECONDS" -ge "$end" ]; then
             exec {fd}>&-
@@ -183,9 +166,40 @@ e2e_start_xvfb() {
     export DISPLAY=:$display XAUTHORITY=$WORK/xauthority
 }
 
-# A driver asked for elsewhere (offscreen, wayland) would not draw on our server.
-unset SDL_VIDEODRIVER WAYLAND_DISPLAY
-e2e_start_xvfb
+# A test stopped from outside (ctest's time-out, Ctrl+C) still cleans up.
+trap 'exit 143' TERM
+trap 'exit 130' INT
+trap 'exit 129' HUP
+
+if [ "${3:-}" != "--inner" ]; then
+    # A driver asked for elsewhere (offscreen, wayland) would not draw on our server.
+    unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+    WORK=$(mktemp -d)
+    E2E_XVFB=
+    trap '[ -z "$E2E_XVFB" ] || stop_process "$E2E_XVFB"; rm -rf "$WORK"' EXIT
+    e2e_start_xvfb
+    bash "$0" "$BUILD" --inner &
+    E2E_INNER=$!
+    # Stopped from outside: the test ends first (its own clean-up), then the X server.
+    trap 'stop_process "$E2E_INNER"; exit 143' TERM
+    trap 'stop_process "$E2E_INNER"; exit 130' INT
+    trap 'stop_process "$E2E_INNER"; exit 129' HUP
+    status=0
+    wait "$E2E_INNER" || status=$?
+    exit "$status"
+fi
+
+WORK=$(mktemp -d)
+E2E_PIDS=()
+e2e_cleanup() {
+    local p
+    for p in "${E2E_PIDS[@]}"; do stop_process "$p"; done
+    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then
+        mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true
+    fi
+    rm -rf "$WORK"
+}
+trap e2e_cleanup EXIT
 
 export NIMBULA_MESSAGE_BOXES=stderr
 export NIMBULA_DIR=$WORK/install

@@ -3,7 +3,7 @@
 # Alone: `ctest -L e2e` RUNS times. --with-units: the whole suite with `ctest -j2` RUNS times, while
 # the unit tests run again and again beside it (on their own they last about a second), so both
 # cores stay busy for the whole run. Prints one line per run and a summary; status 1 when any run
-# failed. The output and screenshots of a failed run are kept in the folder it names.
+# failed. Every run's output stays in the folder it names, the screenshots of failed runs too.
 set -euo pipefail
 
 BUILD=$(cd "${1:?usage: soak.sh BUILD_DIR RUNS [--with-units]}" && pwd)
@@ -30,9 +30,9 @@ export TMPDIR=$LOGS/tmp-suite
 if [ "$WITH_UNITS" = yes ]; then
     (while [ ! -e "$STOP" ]; do TMPDIR=$LOGS/tmp-load ctest --test-dir "$BUILD" -LE e2e -j2 >/dev/null 2>&1 || true; done) &
     LOAD=$!
-    suite=(ctest --test-dir "$BUILD" -j2 --output-on-failure)
+    suite=(ctest --test-dir "$BUILD" -j2 -V)
 else
-    suite=(ctest --test-dir "$BUILD" -L e2e --output-on-failure)
+    suite=(ctest --test-dir "$BUILD" -L e2e -V)
 fi
 
 echo "soak: ${suite[*]}, $RUNS runs$([ "$WITH_UNITS" = yes ] && echo ", unit tests running beside"); logs in $LOGS"
@@ -44,12 +44,12 @@ for i in $(seq "$RUNS"); do
     t0=$SECONDS
     if NIMBULA_E2E_KEEP=$keep "${suite[@]}" >"$keep.txt" 2>&1; then
         passed=$((passed + 1))
-        rm -rf "$keep" "$keep.txt"
+        rm -rf "$keep"
         echo "run $i: ok ($((SECONDS - t0)) s, load $(cut -d' ' -f1 /proc/loadavg))"
     else
         failed=$((failed + 1))
         echo "run $i: FAILED ($((SECONDS - t0)) s, load $(cut -d' ' -f1 /proc/loadavg)); see $keep.txt and $keep/"
-        grep -E "^FAIL|Failed|\*\*\*" "$keep.txt" | head -5 | sed 's/^/  /'
+        grep -E "FAIL|\*\*\*Failed|Timeout" "$keep.txt" | head -5 | sed 's/^/  /'
     fi
 done
 echo "soak: $passed of $RUNS runs passed, $failed failed, $((SECONDS - start)) s in all"

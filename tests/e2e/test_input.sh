@@ -6,10 +6,10 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh" test_input "$@"
 PID=
 
-# Ten frames a second: a held arrow turns the view a fixed step per frame, so the frames that
+# Five frames a second: a held arrow turns the view a fixed step per frame, so the frames that
 # pass while a screenshot is being judged stay few even when the judging is slow.
 start() {
-    launch run "$BIN" -s --orbs "$1" --fps 10
+    launch run "$BIN" -s --orbs "$1" --fps 5
     PID=$LAUNCHED
     wait_for_window "$PID" >/dev/null || fail "the program ended at start-up or opened no window"
     wait_until has_orbs || fail "no orbs on the screen"
