@@ -68,21 +68,28 @@ cool() {
     fail "the orbs did not come to rest ($c1 -> $c2)"
 }
 
-# Holds KEY until the orbs' centre satisfies the condition, then lets go and waits until the
-# release has been handled: hold KEY NAME AWK_CONDITION (on x and y; x0, y0 are the centre before).
-# The screenshot after the release stays as NAME.
+# Holds KEY until the orbs' centre satisfies the condition: hold KEY NAME AWK_CONDITION (on x and
+# y; x0, y0 are the centre of NAME.before). Each turn lets go as soon as the picture changes (the
+# first frame that turned, mostly) and looks once the release has been handled, so a slow look on
+# a busy machine does not let the view turn on and on. The last screenshot stays as NAME.
 hold() {
-    local key=$1 name=$2 condition=$3 before
+    local key=$1 name=$2 condition=$3 before now
     before=$(centroid "$name.before")
-    xdotool keydown "$key"
-    moved() {
-        shot "$name" && awk -v b="$before" -v c="$(centroid "$name")" \
-            "BEGIN { split(b, p); x0 = p[1]; y0 = p[2]; split(c, q); x = q[1]; y = q[2]; exit !(c != \"none\" && ($condition)) }"
-    }
-    wait_until moved || { xdotool keyup "$key"; fail "holding $key: the orbs went from $before to $(centroid "$name"), not $condition"; }
-    xdotool keyup "$key"
-    after_frames "$name"
+    now=$before
+    for _ in $(seq 20); do
+        import -window root "rgb:$WORK/held.rgb"
+        xdotool keydown "$key"
+        wait_until picture_changed || { xdotool keyup "$key"; fail "holding $key changed nothing on the screen"; }
+        xdotool keyup "$key"
+        after_frames "$name"
+        now=$(centroid "$name")
+        awk -v b="$before" -v c="$now" \
+            "BEGIN { split(b, p); x0 = p[1]; y0 = p[2]; split(c, q); x = q[1]; y = q[2]; exit !(c != \"none\" && ($condition)) }" &&
+            return 0
+    done
+    fail "holding $key: the orbs went from $before to $now, not $condition"
 }
+picture_changed() { import -window root "rgb:$WORK/now.rgb" && ! cmp -s "$WORK/held.rgb" "$WORK/now.rgb"; }
 
 # --- Arrow keys turn the view; Home brings the first picture back -------------------------------
 start 24
