@@ -13,8 +13,10 @@ BIN=$BUILD/nimbula
 if [ "${4:-}" != "--inner" ]; then
     echo "| screen | orbs | frames per second | ms per frame | start to first frame |"
     echo "|---|---:|---:|---:|---:|"
+    # -noreset: a bare X server resets when its last client leaves and refuses the next program
+    # for a moment; a start refused so would count as the fastest start to first frame.
     for size in 1920x1080 1280x720; do
-        xvfb-run -a -s "-screen 0 ${size}x24" bash "$0" "$BUILD" "$FRAMES" "$RUNS" --inner "$size"
+        xvfb-run -a -s "-screen 0 ${size}x24 -noreset" bash "$0" "$BUILD" "$FRAMES" "$RUNS" --inner "$size"
     done
     exit 0
 fi

@@ -21,5 +21,8 @@ void CFramePacer::FramePresented(double now)
         m_started = true;
         return;
     }
+    // A frame painted out of turn (a key that asks for a paint at once) leaves the schedule alone:
+    // counted, a burst of them would push the due time far ahead and hold the universe still.
+    if (!Ready(now)) return;
     m_next += m_interval;
 }

@@ -14,6 +14,7 @@ public:
     double TimeUntilReady(double now) const;
     // A frame was shown at now; the next one is due one interval after the last due time, so the
     // average rate is exact, but a loop that fell far behind starts afresh instead of rushing.
+    // A frame shown before it was due does not move the due time.
     void FramePresented(double now);
 
 private:

@@ -259,3 +259,16 @@ TEST(FramePacer, KeepsTheAverageRateAndNeverRushes)
     EXPECT_NEAR(p.TimeUntilReady(2.0), 0.0175, 1e-9);
     EXPECT_DOUBLE_EQ(p.Rate(), 50.0);
 }
+
+TEST(FramePacer, FramesPaintedOutOfTurnDoNotPushTheScheduleAhead)
+{
+    // A key that asks for a paint at once, pressed 80 times between two paced frames.
+    CFramePacer p;
+    p.SetRate(10.0);
+    p.FramePresented(1.0);
+    for (int i = 1; i <= 80; ++i) p.FramePresented(1.0 + i * 0.001);
+    EXPECT_FALSE(p.Ready(1.05));
+    EXPECT_TRUE(p.Ready(1.1));
+    p.FramePresented(1.1);
+    EXPECT_TRUE(p.Ready(1.2));
+}
