@@ -5,18 +5,12 @@ set -euo pipefail
 
 source "$(dirname "$0")/common.sh" test_dialogs "$@"
 PID=
-cleanup() {
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill "$PID" 2>/dev/null || true; fi
-    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; [ -f "$WORK/run.log" ] && sed 's/^/  program: /' "$WORK/run.log"; exit 1; }
 
 start() {
     "$BIN" -s --orbs 60 >"$WORK/run.log" 2>&1 &
     PID=$!
+    track "$PID"
     local wid=
     for _ in $(seq 100); do
         wid=$(xdotool search --onlyvisible --pid "$PID" 2>/dev/null | head -1 || true)
@@ -29,7 +23,6 @@ start() {
     until_changes start
 }
 
-shot() { import -window root "$WORK/$1.png"; }
 differing() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
 
 # Takes screenshots named NAME-a, NAME-b until they differ (up to 5 s): the universe moves.
@@ -93,7 +86,6 @@ until_colour share "rgb(0,255,0)" 2000
 xdotool key Return   # the focus starts on Get Data
 xdotool key shift+Tab shift+Tab   # back through Make Default to the text area
 xdotool key ctrl+a ctrl+c
-shot share-copied
 got=""
 for _ in $(seq 30); do got=$(clipboard); [ ${#got} = 708 ] && break; sleep 0.1; done
 expected=$("$BUILD/nimbula-tool" show <<<"$got" >/dev/null 2>&1 && echo valid || echo invalid)

@@ -6,16 +6,7 @@ set -euo pipefail
 
 source "$(dirname "$0")/common.sh" test_options "$@"
 PID=
-cleanup() {
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill "$PID" 2>/dev/null || true; fi
-    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-export XDG_DATA_HOME=$WORK/data
 
-fail() { echo "FAIL: $*"; [ -f "$WORK/run.log" ] && sed 's/^/  program: /' "$WORK/run.log"; exit 1; }
-shot() { import -window root "$WORK/$1.png"; }
 differing() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
 # Share of the screen that is bright (orbs), in tenths of a percent.
 bright() { convert "$WORK/$1.png" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)]" info:; }
@@ -50,6 +41,7 @@ until_moving() {
 start() {
     "$BIN" /s --orbs "$1" >"$WORK/run.log" 2>&1 &
     PID=$!
+    track "$PID"
     wait_window
     until_moving started
 }
@@ -98,6 +90,7 @@ stop
 # --- nimbula /c: the setup dialog in a window of its own; a choice and OK make the default ---
 "$BIN" /c >"$WORK/run.log" 2>&1 &
 PID=$!
+track "$PID"
 wait_window
 wid=$(xdotool search --onlyvisible --pid "$PID" | head -1)
 [ "$(xdotool getwindowname "$wid")" = "Nimbula Screensaver Setup" ] || fail "/c opened '$(xdotool getwindowname "$wid")'"
