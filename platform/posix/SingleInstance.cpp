@@ -23,19 +23,20 @@ std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
 CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
 {
     const std::string path = LockPath(name).string();
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     // A lock we cannot make does not keep the user from running the program.
-    if (m_fd < 0) return;
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    if (fd < 0) return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         m_alreadyExists = (errno == EWOULDBLOCK);
         if (!m_alreadyExists) {
-            ::close(m_fd);
-            m_fd = -1;
+            ::close(fd);
+            return;
         }
     }
+    m_handle = fd;
 }
 
 CSingleInstanceLock::~CSingleInstanceLock()
 {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_handle != -1) ::close(int(m_handle));
 }
