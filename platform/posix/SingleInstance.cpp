@@ -2,23 +2,10 @@
 #include "platform/SingleInstance.h"
 
 #include <cerrno>
-#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
-
-std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
-{
-    std::error_code ec;
-    std::filesystem::path dir;
-    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run && std::filesystem::is_directory(run, ec))
-        dir = run;
-    else
-        dir = std::filesystem::temp_directory_path(ec);
-    if (dir.empty()) dir = "/tmp";
-    return dir / (name + ".lock");
-}
 
 CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
 {

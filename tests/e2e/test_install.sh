@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # End to end: cmake --install into a temporary prefix lays out the standard tree, its desktop files
-# validate, and the installed programs run from there and find their data without NIMBULA_DIR.
+# validate, and the installed programs run from there and find their data without NIMBULA_DIR. Then
+# the Debian package that CPack makes installs with apt, its programs run from /usr, and apt removes
+# it again; that part needs root, and as any other user the test says so and passes.
 # Usage: test_install.sh BUILD_DIR. Screenshots stay in $NIMBULA_E2E_KEEP when that is set.
 set -euo pipefail
 
@@ -9,8 +11,11 @@ source "$(dirname "$0")/common.sh" test_install "$@"
 APP_ID=io.github.nimbula.Nimbula
 PREFIX=$WORK/prefix
 RUNNING=
+INSTALLED=
+apt_quiet() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -q "$@"; }
 cleanup() {
     [ -z "$RUNNING" ] || { kill "$RUNNING" 2>/dev/null || true; wait "$RUNNING" 2>/dev/null || true; }
+    [ -z "$INSTALLED" ] || apt_quiet remove nimbula >/dev/null 2>&1 || true
     if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
     rm -rf "$WORK"
 }
@@ -62,27 +67,31 @@ mkdir -p "$WORK/elsewhere"
 cd "$WORK/elsewhere"
 found_data() { ! grep -Eq "sphere.umf|not correctly installed" "$WORK/$1.log"; }
 
-"$PREFIX/bin/nimbula" /s >"$WORK/installed.log" 2>&1 &
-RUNNING=$!
-# The universe's window is drawn once orbs show on a tenth of a second's screenshot.
-drawn=
-for _ in $(seq 300); do
-    kill -0 "$RUNNING" 2>/dev/null || break
-    if [ -n "$(xdotool search --onlyvisible --pid "$RUNNING" 2>/dev/null || true)" ]; then
-        import -window root "$WORK/installed.png"
-        share=$(convert "$WORK/installed.png" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)/10]" info:)
-        if awk -v s="$share" 'BEGIN { exit !(s > 2.0) }'; then drawn=$share; break; fi
-    fi
-    sleep 0.1
-done
-[ -n "$drawn" ] || fail "the installed nimbula /s drew no orbs"
-kill -TERM "$RUNNING"
-rc=0
-wait "$RUNNING" || rc=$?
-RUNNING=
-[ "$rc" -eq 0 ] || fail "the installed nimbula /s ended with $rc after SIGTERM"
-found_data installed || fail "the installed nimbula did not find its data"
-pass "the installed nimbula /s draws orbs on $drawn % of the screen from its own data"
+# Starts PROGRAM /s from elsewhere, waits for orbs on the screen (their share goes to DRAWN), ends
+# it with SIGTERM and checks that it ended with 0 and found its data: draws_orbs NAME PROGRAM.
+draws_orbs() {
+    local name=$1 program=$2 share rc=0
+    DRAWN=
+    "$program" /s >"$WORK/$name.log" 2>&1 &
+    RUNNING=$!
+    for _ in $(seq 300); do
+        kill -0 "$RUNNING" 2>/dev/null || break
+        if [ -n "$(xdotool search --onlyvisible --pid "$RUNNING" 2>/dev/null || true)" ]; then
+            import -window root "$WORK/$name.png"
+            share=$(convert "$WORK/$name.png" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)/10]" info:)
+            if awk -v s="$share" 'BEGIN { exit !(s > 2.0) }'; then DRAWN=$share; break; fi
+        fi
+        sleep 0.1
+    done
+    [ -n "$DRAWN" ] || fail "$program /s drew no orbs"
+    kill -TERM "$RUNNING"
+    wait "$RUNNING" || rc=$?
+    RUNNING=
+    [ "$rc" -eq 0 ] || fail "$program /s ended with $rc after SIGTERM"
+    found_data "$name" || fail "$program did not find its data"
+}
+draws_orbs installed "$PREFIX/bin/nimbula"
+pass "the installed nimbula /s draws orbs on $DRAWN % of the screen from its own data"
 
 rc=0
 "$hack" --root --frames 5 --pace 0 >"$WORK/hack.log" 2>&1 || rc=$?
@@ -96,3 +105,49 @@ pass "the hack link runs: $(grep '^frames:' "$WORK/hack.log")"
 "$BUILD/nimbula-tool" simulate --frames 3 --orbs 20 | cmp -s - "$WORK/simulate.txt" ||
     fail "the installed nimbula-tool simulates another universe"
 pass "the installed nimbula-tool prints the build's defaults string and simulation"
+
+# --- the Debian package ---
+if [ "$(id -u)" -ne 0 ]; then
+    echo "test_install: the Debian package skipped: installing a Debian package needs root; run the suite as root to test it"
+    exit 0
+fi
+if dpkg-query -W -f='${Status}' nimbula 2>/dev/null | grep -q "install ok installed"; then
+    echo "test_install: the Debian package skipped: a nimbula package is installed already, and this test does not replace it"
+    exit 0
+fi
+[ -f "$BUILD/CPackConfig.cmake" ] || fail "no $BUILD/CPackConfig.cmake"
+
+cpack -G DEB -B "$WORK/package" --config "$BUILD/CPackConfig.cmake" >"$WORK/cpack.log" 2>&1 || fail "cpack"
+deb=$(ls "$WORK"/package/nimbula_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+# The libraries the programs link (found by dpkg-shlibdeps) and what they only open at run time.
+for p in libsdl2-2.0-0 libepoxy0 libstb0 libx11-6 libstdc++6 libc6 libgl1 fonts-dejavu-core fonts-dseg; do
+    echo "$depends" | tr ',|' '\n\n' | awk '{ print $1 }' | grep -qxF "$p" || fail "the package does not depend on $p: $depends"
+done
+pass "$(basename "$deb") ($(du -k "$deb" | cut -f1) KiB) depends on $depends"
+
+apt_quiet install --no-install-recommends "$deb" >"$WORK/apt.log" 2>&1 || fail "apt-get install $deb"
+INSTALLED=1
+dpkg-query -W -f='${Status}' nimbula | grep -q "install ok installed" || fail "apt did not install nimbula"
+for f in /usr/bin/nimbula /usr/bin/nimbula-tool /usr/share/nimbula/sphere.umf /usr/share/xscreensaver/config/nimbula.xml \
+         /usr/share/applications/io.github.nimbula.Nimbula.desktop /usr/share/icons/hicolor/48x48/apps/nimbula.png \
+         /usr/share/man/man1/nimbula.1.gz; do
+    [ -e "$f" ] || fail "the package did not install $f"
+done
+[ "$(readlink -f /usr/libexec/xscreensaver/nimbula)" = /usr/bin/nimbula ] || fail "no hack link in /usr/libexec/xscreensaver"
+pass "apt-get installs it: $(dpkg -L nimbula | wc -l) paths"
+
+# The packaged program, started from elsewhere with no NIMBULA_DIR, draws the universe.
+draws_orbs packaged /usr/bin/nimbula
+rc=0
+/usr/libexec/xscreensaver/nimbula --root --frames 5 --pace 0 >"$WORK/hack.log" 2>&1 || rc=$?
+[ "$rc" -eq 0 ] || fail "/usr/libexec/xscreensaver/nimbula --root ended with $rc"
+/usr/bin/nimbula-tool defaults | cmp -s - <("$BUILD/nimbula-tool" defaults) || fail "the packaged nimbula-tool defaults"
+pass "the packaged nimbula draws orbs on $DRAWN % of the screen; the hack and nimbula-tool run"
+
+apt_quiet remove nimbula >"$WORK/apt.log" 2>&1 || fail "apt-get remove nimbula"
+INSTALLED=
+for f in /usr/bin/nimbula /usr/bin/nimbula-tool /usr/share/nimbula /usr/libexec/xscreensaver/nimbula; do
+    [ ! -e "$f" ] && [ ! -L "$f" ] || fail "apt-get remove left $f"
+done
+pass "apt-get remove takes it away again"
