@@ -202,7 +202,7 @@ static_assert(kMinOrbCount == 1 && kMaxOrbCount == 100000);
 const char* NimbulaUsage()
 {
     return "usage: nimbula SWITCH [OPTIONS]\n"
-           "  /s [DIVISIONS]       the screen saver, full screen on the display under the mouse\n"
+           "  /s [DIVISIONS]       the screen saver, full screen on every monitor\n"
            "  /b [DIVISIONS]       the universe as the desktop background\n"
            "  /p WINDOW            one still frame inside another program's X11 window\n"
            "  /c                   the setup dialog\n"

@@ -1,7 +1,7 @@
 # The SDL2 / OpenGL program: the portable core plus the only code that includes SDL or calls GL.
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(EPOXY REQUIRED IMPORTED_TARGET epoxy)
-pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext xrandr)
 pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 
 # ui/ draws the dialogs with Dear ImGui; with platform/sdl/ the only code that includes it.

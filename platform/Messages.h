@@ -71,6 +71,8 @@ constexpr uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000;
 constexpr uint32_t WS_EX_TOOLWINDOW = 0x00000080;
 // Our own: a desktop-background window, below all others and on every workspace.
 constexpr uint32_t WS_EX_DESKTOP = 0x80000000;
+// Our own: a full-screen or desktop window on every monitor, one pane each (CWnd::PaneCount).
+constexpr uint32_t WS_EX_ALLMONITORS = 0x40000000;
 
 inline LPARAM MakeLParam(int lo, int hi) { return LPARAM((uint32_t(uint16_t(lo))) | (uint32_t(uint16_t(hi)) << 16)); }
 inline int LoWord(LPARAM l) { return int(uint16_t(l & 0xFFFF)); }

@@ -1,12 +1,7 @@
-// The single-instance lock on POSIX: flock on a file, released by the kernel when the process ends.
+// Where the single-instance lock lives; the lock itself is the system's (platform/posix, platform/win32).
 #include "platform/SingleInstance.h"
 
-#include <cerrno>
 #include <cstdlib>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
 {
@@ -18,24 +13,4 @@ std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
         dir = std::filesystem::temp_directory_path(ec);
     if (dir.empty()) dir = "/tmp";
     return dir / (name + ".lock");
-}
-
-CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
-{
-    const std::string path = LockPath(name).string();
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    // A lock we cannot make does not keep the user from running the program.
-    if (m_fd < 0) return;
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-        m_alreadyExists = (errno == EWOULDBLOCK);
-        if (!m_alreadyExists) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-}
-
-CSingleInstanceLock::~CSingleInstanceLock()
-{
-    if (m_fd >= 0) ::close(m_fd);
 }

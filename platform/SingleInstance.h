@@ -1,6 +1,7 @@
 // One copy at a time: a lock file that the system releases when the holder dies.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -15,12 +16,13 @@ public:
     // Another process holds the lock (the classic "already exists" answer).
     bool AlreadyExists() const { return m_alreadyExists; }
     // This process holds the lock.
-    bool Held() const { return m_fd >= 0 && !m_alreadyExists; }
+    bool Held() const { return m_handle != -1 && !m_alreadyExists; }
 
     // $XDG_RUNTIME_DIR when set and usable, else the temp folder.
     static std::filesystem::path LockPath(const std::string& name);
 
 private:
-    int m_fd = -1;
+    // The system's handle of the lock: a file descriptor on POSIX, a file handle on Windows.
+    intptr_t m_handle = -1;
     bool m_alreadyExists = false;
 };

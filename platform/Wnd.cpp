@@ -190,3 +190,21 @@ void CWnd::MoveWindow(const RECT& rect)
     SendMessage(WM_SIZE, 0, MakeLParam(int(RectWidth(rect)), int(RectHeight(rect))));
     InvalidateRect(nullptr, false);
 }
+
+int CWnd::PaneCount() const
+{
+    if (m_pBackend) return m_pBackend->PaneCount();
+    return m_headlessPanes.empty() ? 1 : int(m_headlessPanes.size());
+}
+
+void CWnd::GetPaneRect(int pane, RECT* rect) const
+{
+    if (m_pBackend) m_pBackend->GetPaneRect(pane, rect);
+    else if (pane > 0 && pane < int(m_headlessPanes.size())) *rect = m_headlessPanes[size_t(pane)];
+    else GetWindowRect(rect);
+}
+
+void CWnd::BeginPane(int pane)
+{
+    if (m_pBackend) m_pBackend->BeginPane(pane);
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/math/Rect.h"
 #include "platform/Messages.h"
@@ -64,6 +65,16 @@ public:
     // The headless size and screen position; a backend reports the real ones.
     void SetHeadlessRect(const RECT& screenRect);
 
+    // A window on every monitor (WS_EX_ALLMONITORS) has one pane per monitor, each with its own
+    // size; every other window has one pane, itself. A paint draws each pane after BeginPane,
+    // and Present shows them together.
+    int PaneCount() const;
+    // The pane's rectangle in screen coordinates; pane 0 is the window's own rectangle.
+    void GetPaneRect(int pane, RECT* rect) const;
+    void BeginPane(int pane);
+    // Headless panes (screen rectangles), for tests; none: the window alone.
+    void SetHeadlessPanes(std::vector<RECT> panes) { m_headlessPanes = std::move(panes); }
+
     uint32_t m_style = 0;
     uint32_t m_exStyle = 0;
     // The window class's cursor: a picture file, empty for the system's arrow.
@@ -73,6 +84,7 @@ private:
     IWindowBackend* m_pBackend = nullptr;
     CWnd* m_pParent = nullptr;
     RECT m_headlessRect;
+    std::vector<RECT> m_headlessPanes;
     bool m_created = false;
     bool m_invalid = false;
     bool m_destroying = false;
@@ -97,6 +109,11 @@ public:
     virtual bool IsHidden() const { return false; }
     // A child window of ours: its new place in the parent's client coordinates.
     virtual void MoveWindow(const RECT& rectInParent) {}
+    // The monitors' panes of a window on every monitor; one pane (the window) by default.
+    virtual int PaneCount() const { return 1; }
+    virtual void GetPaneRect(int pane, RECT* rect) const { GetWindowRect(rect); }
+    // Makes the pane the drawing target; Present then shows every pane drawn since the last one.
+    virtual void BeginPane(int pane) { BeginPaint(); }
 };
 
 // Makes backend windows and feeds their events in; installed by the host layer at start-up,

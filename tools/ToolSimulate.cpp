@@ -9,11 +9,14 @@
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/CommandLine.h"
+#include "app/InstallDir.h"
 #include "engine/core/Scene.h"
 #include "platform/MessageBox.h"
 #include "storage/UniverseFile.h"
+#include "platform/ExePath.h"
 #include "tools/ToolCommands.h"
 #include "universe/Collisions.h"
 #include "universe/Motion.h"
@@ -93,22 +96,15 @@ bool ParseArgs(int argc, char** argv, SSimulateArgs& a, std::ostream& err)
     return true;
 }
 
-bool HasModel(const fs::path& dir)
-{
-    std::error_code ec;
-    return !dir.empty() && fs::is_regular_file(dir / "sphere.umf", ec);
-}
-
-// NIMBULA_DIR, else the res/ folder of the build beside this program, else the source tree's res/.
-std::string FindInstallDir()
+// NIMBULA_DIR, else the data folder beside this program (the build's res/, or ../share/nimbula
+// when installed), else the res/ of the tree the build lies in, else the source tree's res/.
+std::string FindToolDataDir()
 {
     if (const char* env = std::getenv("NIMBULA_DIR"); env && *env) return env;
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        for (const fs::path& dir : {exe.parent_path() / "res", exe.parent_path().parent_path() / "res"})
-            if (HasModel(dir)) return dir.string();
-    }
+    const fs::path exe = ExecutablePath();
+    std::vector<fs::path> candidates = InstallDirCandidates(nullptr, std::nullopt, exe);
+    if (!exe.empty()) candidates.push_back(exe.parent_path().parent_path() / "res");
+    if (const auto found = FindInstallDir(candidates)) return found->string();
     return (fs::path(NIMBULA_SOURCE_DIR) / "res").string();
 }
 
@@ -133,7 +129,7 @@ public:
         g_pConstants = &m_constants;
         g_universeHost = SUniverseHost();
         g_universeHost.scene = &m_scene;
-        g_universeHost.installDir = FindInstallDir();
+        g_universeHost.installDir = FindToolDataDir();
         ResetRand();
     }
     ~CSimulationRun()

@@ -54,6 +54,8 @@ bool CUniverseView::Create(uint32_t exStyle, uint32_t style, const RECT& rect, C
         style = WS_POPUP | WS_VISIBLE;
     }
     if (m_windowMode == 1) exStyle |= WS_EX_DESKTOP;
+    // The saver and the background cover every monitor, each showing the whole universe.
+    if (m_windowMode == 1 || !app->m_previewMode) exStyle |= WS_EX_ALLMONITORS;
     // The window class's cursor (resource 132) is our own picture in the data folder.
     m_cursorImage = app->m_installDir.empty() ? std::string() : app->m_installDir + "/cursor132.png";
     return CreateEx(exStyle, style, rect, parent, nativeParent);
@@ -154,9 +156,38 @@ void CUniverseView::DrawFrame()
     if (m_keyFlags != 0) ApplyCameraKeys(m_camera);
     PlaceCamera();
     if (m_dragOrb) PlaceDraggedOrb();
-    m_scene->RawDraw(this, nullptr, g_windowRect, m_pipelineStatus);
+    DrawPanes();
     if (m_scene->m_hitCount > 0) ProcessHits();
     if (m_autoRedraw && !GetUniverseApp()->m_editingMode) InvalidateRect(nullptr, false);
+}
+
+int CUniverseView::PaneUnderCursor() const
+{
+    CPoint cursor;
+    if (!GetCursorPos(&cursor)) return 0;
+    for (int pane = 0; pane < PaneCount(); ++pane) {
+        RECT r;
+        GetPaneRect(pane, &r);
+        if (cursor.x >= r.left && cursor.x < r.right && cursor.y >= r.top && cursor.y < r.bottom) return pane;
+    }
+    return 0;
+}
+
+void CUniverseView::DrawPanes()
+{
+    // The pane under the mouse goes last: its RawDraw casts the hit ray of a click at its own
+    // size, ends the frame, and leaves g_windowRect on it for the mouse points of the next one.
+    const int active = PaneUnderCursor();
+    for (int pane = 0; pane < PaneCount(); ++pane) {
+        if (pane == active) continue;
+        RECT r;
+        GetPaneRect(pane, &r);
+        BeginPane(pane);
+        m_scene->DrawPane(r, m_pipelineStatus);
+    }
+    GetPaneRect(active, &g_windowRect);
+    BeginPane(active);
+    m_scene->RawDraw(this, nullptr, g_windowRect, m_pipelineStatus);
 }
 
 void CUniverseView::PaintStill()

@@ -49,6 +49,10 @@ public:
     void OnPaint();
     // The steps of one frame; throws whatever the simulation or the engine throws.
     void DrawFrame();
+    // Draws the frame into every pane (one per monitor), each at its own aspect.
+    void DrawPanes();
+    // The pane the mouse is over; 0 when it is over none.
+    int PaneUnderCursor() const;
     void OnSize(int cx, int cy);
 
     // Keys (input).
@@ -113,7 +117,8 @@ public:
     WPARAM m_dialogKey = 0;
 };
 
-// The view's window rectangle in screen coordinates, written by every paint.
+// The view's window rectangle in screen coordinates, written by every paint: with a pane per
+// monitor, the rectangle of the pane under the mouse.
 extern RECT g_windowRect;
 // The modal dialog the view has open, null when none; while set the view ignores input.
 extern void* g_openDialog;

@@ -228,6 +228,14 @@ void CScene::RawDraw(void* /*window*/, void* /*dc*/, RECT rect, CPipelineStatusW
     for (const SDrawItem& item : m_drawItems) item.shape->m_status.setTransientDisable(false);
 }
 
+void CScene::DrawPane(RECT rect, CPipelineStatusWord status)
+{
+    m_status = status;
+    CollectDrawItems(m_drawItems);
+    if (IRenderer* r = g_pSceneRenderer)
+        r->DrawScene(*this, m_drawItems, int(std::max<long>(1, RectWidth(rect))), int(std::max<long>(1, RectHeight(rect))));
+}
+
 void CScene::KillContext()
 {
     if (IRenderer* r = g_pSceneRenderer) r->KillContext();

@@ -71,6 +71,10 @@ public:
 
     // Draws one frame into the window rectangle and collects hits when asked.
     void RawDraw(void* window, void* dc, RECT rect, CPipelineStatusWord status);
+    // Draws this frame into one more pane of the window (another monitor) before the RawDraw that
+    // ends the frame: the same shapes at rect's aspect, with no hit ray and the one-frame states
+    // left for that RawDraw to end.
+    void DrawPane(RECT rect, CPipelineStatusWord status);
     void KillContext();
 
     // Every drawable shape below the scene's objects, with its terminal matrix.

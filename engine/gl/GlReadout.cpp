@@ -71,7 +71,7 @@ GLuint Compile(GLenum kind, const char* source)
 struct CGlReadout::SState {
     bool built = false;
     bool failed = false;
-    GLuint program = 0, vao = 0, buffer = 0;
+    GLuint program = 0, buffer = 0;
     GLint uSize = -1, uColour = -1;
     std::vector<float> box, cells;
 
@@ -101,13 +101,7 @@ struct CGlReadout::SState {
         }
         uSize = glGetUniformLocation(program, "uSize");
         uColour = glGetUniformLocation(program, "uColour");
-        glGenVertexArrays(1, &vao);
         glGenBuffers(1, &buffer);
-        glBindVertexArray(vao);
-        glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
-        glBindVertexArray(0);
         built = true;
         return true;
     }
@@ -170,11 +164,17 @@ void CGlReadout::Draw(const std::string& text, int width, int height)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glUseProgram(s.program);
     glUniform2f(s.uSize, float(width), float(height));
-    glBindVertexArray(s.vao);
+    // Vertex arrays are not shared between contexts (one per monitor's window): one per draw.
+    GLuint vao = 0;
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
     glBindBuffer(GL_ARRAY_BUFFER, s.buffer);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
     s.DrawQuads(s.box, 0.0f, 0.0f, 0.0f, 0.6f);
     s.DrawQuads(s.cells, 1.0f, 224.0f / 255.0f, 0.0f, 1.0f);
     glBindVertexArray(0);
+    glDeleteVertexArrays(1, &vao);
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
 }

@@ -223,7 +223,7 @@ GLuint Compile(GLenum kind, const char* source)
 struct CGlRenderer::SState {
     bool dirty = true;
     bool built = false;
-    GLuint program = 0, vao = 0, instances = 0, white = 0;
+    GLuint program = 0, instances = 0, white = 0;
     GLint uView = -1, uProj = -1, uDepth = -1, uLightDir = -1, uLightAmbient = -1, uLightDiffuse = -1, uLightSpecular = -1,
           uTexture = -1;
     size_t instanceCapacity = 0;
@@ -241,7 +241,7 @@ struct CGlRenderer::SState {
 
     void Forget()
     {
-        program = vao = instances = white = 0;
+        program = instances = white = 0;
         instanceCapacity = 0;
         textures.clear();
         built = false;
@@ -253,7 +253,6 @@ struct CGlRenderer::SState {
     {
         if (built) {
             glDeleteProgram(program);
-            glDeleteVertexArrays(1, &vao);
             glDeleteBuffers(1, &instances);
             glDeleteTextures(1, &white);
             for (auto& [key, t] : textures) glDeleteTextures(1, &t.name);
@@ -295,14 +294,7 @@ struct CGlRenderer::SState {
         uLightSpecular = glGetUniformLocation(program, "uLightSpecular");
         uTexture = glGetUniformLocation(program, "uTexture");
 
-        glGenVertexArrays(1, &vao);
         glGenBuffers(1, &instances);
-        glBindVertexArray(vao);
-        glBindBuffer(GL_ARRAY_BUFFER, instances);
-        for (GLuint i = 0; i <= 6; ++i) {
-            glEnableVertexAttribArray(i);
-            glVertexAttribDivisor(i, 1);
-        }
 
         // Orbs without a texture are drawn with one white texel.
         const uint32_t whitePixel = 0xFFFFFFFFu;
@@ -506,8 +498,16 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     glUniform1i(s.uTexture, 0);
     glActiveTexture(GL_TEXTURE0);
 
-    glBindVertexArray(s.vao);
+    // Vertex arrays are the one kind of GL object that contexts never share, and a window on
+    // every monitor draws with a context per monitor: each draw makes its own.
+    GLuint vao = 0;
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
     glBindBuffer(GL_ARRAY_BUFFER, s.instances);
+    for (GLuint i = 0; i <= 6; ++i) {
+        glEnableVertexAttribArray(i);
+        glVertexAttribDivisor(i, 1);
+    }
     const size_t bytes = s.data.size() * sizeof(float);
     if (bytes > s.instanceCapacity) {
         s.instanceCapacity = std::max(bytes, s.instanceCapacity * 2);
@@ -534,5 +534,6 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         first = last;
     }
     glBindVertexArray(0);
+    glDeleteVertexArrays(1, &vao);
     s.PruneTextures();
 }

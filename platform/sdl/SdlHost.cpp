@@ -6,6 +6,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +36,22 @@ int OnXError(Display*, XErrorEvent*) { return 0; }
 
 class CSdlHost;
 
+// The window on a further monitor of a view that covers every monitor.
+struct SPane {
+    SDL_Window* window = nullptr;
+    // A context of its own, sharing the first one's objects: one context drawing into several
+    // windows in turn makes Mesa's software drawables reallocate their buffers at every switch.
+    SDL_GLContext context = nullptr;
+    unsigned long xid = 0;  // its X id, for its visibility
+    bool obscured = false;
+    bool unmapped = false;
+};
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 class CSdlWindow : public IWindowBackend {
 public:
     CSdlHost* m_host = nullptr;
@@ -54,6 +71,8 @@ public:
     CSdlWindow* m_focusChild = nullptr;  // the child that takes the keys of a top-level window
     CSdlWindow* m_capture = nullptr;     // the child that holds the mouse while a button is down
     CSdlWindow* m_mouseOver = nullptr;   // the window of ours the mouse was last over
+    std::vector<SPane> m_extra;   // the windows on the other monitors, when it covers them all
+    int m_paneDrawn = -1;         // the pane drawn and not yet shown, -1 for none
 
     void GetWindowRect(RECT* rect) const override;
     void GetClientRect(RECT* rect) const override;
@@ -65,6 +84,26 @@ public:
     bool IsForeign() const override { return m_foreign != 0; }
     bool IsHidden() const override;
     void MoveWindow(const RECT& rectInParent) override { m_childRect = rectInParent; }
+    int PaneCount() const override { return 1 + int(m_extra.size()); }
+    void GetPaneRect(int pane, RECT* rect) const override;
+    void BeginPane(int pane) override;
+
+    SDL_Window* PaneWindow(int pane) const
+    {
+        return pane > 0 && pane <= int(m_extra.size()) ? m_extra[size_t(pane - 1)].window : m_window;
+    }
+    SDL_GLContext PaneContext(int pane, SDL_GLContext first) const
+    {
+        return pane > 0 && pane <= int(m_extra.size()) ? m_extra[size_t(pane - 1)].context : first;
+    }
+    void ShowPane(int pane);
+    bool OwnsWindow(const SDL_Window* window) const
+    {
+        if (window == m_window) return true;
+        for (const SPane& p : m_extra)
+            if (p.window == window) return true;
+        return false;
+    }
 };
 
 class CSdlHost : public IWindowHost {
@@ -80,14 +119,14 @@ public:
     RECT GetScreenRect() override;
     bool GetForeignClientRect(unsigned long window, RECT* rect) override;
 
-    void MakeCurrent(CSdlWindow* w);
+    void MakeCurrent(CSdlWindow* w, int pane = 0);
     void DestroyWindow(CSdlWindow* w);
     // A child has painted: its parent draws over it and the shared picture is shown.
     void PresentChild(CSdlWindow* child);
     bool HasChildren(const CSdlWindow* w) const;
     bool ReadForeignRect(unsigned long xid, RECT* screenRect);
-    void DrawReadout(CSdlWindow* w);
-    void DrawableSize(const CSdlWindow* w, int* width, int* height) const;
+    void DrawReadout(CSdlWindow* w, int pane);
+    void DrawableSize(const CSdlWindow* w, int pane, int* width, int* height) const;
     bool ScreenOff() const { return m_screenOff; }
 
 private:
@@ -98,7 +137,12 @@ private:
     void ApplyIcon(SDL_Window* window);
     void MarkDesktopWindow(SDL_Window* window);
     void MarkFullScreenWindow(SDL_Window* window);
-    void WatchVisibility(CSdlWindow* w);
+    SDL_Window* CreateDesktopWindow(const RECT& rect, bool shown);
+    SDL_Window* CreateFullScreenWindow(const RECT& rect, uint32_t exStyle, bool shown);
+    // Every monitor's rectangle in screen coordinates (RandR's monitors, else SDL's displays).
+    std::vector<RECT> Monitors();
+    void AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyle, uint32_t style);
+    unsigned long WatchVisibility(SDL_Window* window);
     void TrackVisibility(const XEvent& ev);
     void TrackScreenPower();
     CSdlWindow* Find(uint32_t windowId) const;
@@ -164,10 +208,38 @@ void CSdlWindow::SetFocus()
     }
     if (m_foreign || m_noFocus || !m_window) return;
     SDL_Window* focused = SDL_GetKeyboardFocus();
-    if (focused && focused != m_window) SDL_SetWindowInputFocus(m_window);
+    if (focused && !OwnsWindow(focused)) SDL_SetWindowInputFocus(m_window);
 }
 
 void CSdlWindow::BeginPaint() { m_host->MakeCurrent(this); }
+
+void CSdlWindow::GetPaneRect(int pane, RECT* rect) const
+{
+    if (pane <= 0 || pane > int(m_extra.size())) {
+        GetWindowRect(rect);
+        return;
+    }
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(m_extra[size_t(pane - 1)].window, &x, &y);
+    SDL_GetWindowSize(m_extra[size_t(pane - 1)].window, &w, &h);
+    *rect = {x, y, x + w, y + h};
+}
+
+void CSdlWindow::BeginPane(int pane)
+{
+    // A pane is shown before the next one is drawn: GL keeps no unshown picture of a window
+    // while it draws into another (Mesa's software drawables lose it).
+    if (m_paneDrawn >= 0 && m_paneDrawn != pane) ShowPane(m_paneDrawn);
+    m_host->MakeCurrent(this, pane);
+    m_paneDrawn = pane;
+}
+
+void CSdlWindow::ShowPane(int pane)
+{
+    // The pane's window is the current one: SDL swaps no other.
+    m_host->DrawReadout(this, pane);
+    SDL_GL_SwapWindow(PaneWindow(pane));
+}
 
 void CSdlWindow::Present()
 {
@@ -178,8 +250,9 @@ void CSdlWindow::Present()
     }
     // A window with panes is shown when a pane has painted, with everything over it.
     if (m_host->HasChildren(this)) return;
-    m_host->DrawReadout(this);
-    SDL_GL_SwapWindow(m_window);
+    // The pane drawn last; a paint that named no pane drew the window itself.
+    ShowPane(m_paneDrawn >= 0 ? m_paneDrawn : 0);
+    m_paneDrawn = -1;
 }
 
 void CSdlWindow::Destroy() { m_host->DestroyWindow(this); }
@@ -187,7 +260,12 @@ void CSdlWindow::Destroy() { m_host->DestroyWindow(this); }
 bool CSdlWindow::IsHidden() const
 {
     if (m_parent) return m_parent->IsHidden();
-    return m_obscured || m_unmapped || (!m_foreign && m_host->ScreenOff());
+    if (!m_foreign && m_host->ScreenOff()) return true;
+    // On every monitor it is hidden only when every monitor's window is.
+    if (!m_obscured && !m_unmapped) return false;
+    for (const SPane& p : m_extra)
+        if (!p.obscured && !p.unmapped) return false;
+    return true;
 }
 
 std::vector<void (*)()> g_contextLossHandlers;
@@ -302,22 +380,47 @@ bool CSdlHost::GetForeignClientRect(unsigned long window, RECT* rect)
     return true;
 }
 
+std::vector<RECT> CSdlHost::Monitors()
+{
+    std::vector<RECT> out;
+    auto add = [&out](const RECT& r) {
+        // Mirrored outputs show one picture: one rectangle, one window.
+        for (const RECT& o : out)
+            if (SameRect(o, r)) return;
+        out.push_back(r);
+    };
+    // RandR's monitors are what desktops lay out: monitors split or joined by xrandr --setmonitor
+    // too, which SDL's displays (one per output) do not show. The primary one comes first.
+    int major = 0, minor = 0;
+    if (EnsureX() && XRRQueryVersion(m_x, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
+        int n = 0;
+        XRRMonitorInfo* monitors = XRRGetMonitors(m_x, DefaultRootWindow(m_x), True, &n);
+        for (int pass = 0; pass < 2 && monitors; ++pass)
+            for (int i = 0; i < n; ++i)
+                if (bool(monitors[i].primary) == (pass == 0) && monitors[i].width > 0 && monitors[i].height > 0)
+                    add({monitors[i].x, monitors[i].y, monitors[i].x + monitors[i].width, monitors[i].y + monitors[i].height});
+        if (monitors) XRRFreeMonitors(monitors);
+    }
+    if (out.empty() && EnsureVideo()) {
+        for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+            SDL_Rect b;
+            if (SDL_GetDisplayBounds(i, &b) == 0) add({b.x, b.y, b.x + b.w, b.y + b.h});
+        }
+    }
+    return out;
+}
+
 RECT CSdlHost::GetScreenRect()
 {
-    RECT r{0, 0, 640, 480};
-    if (!EnsureVideo()) return r;
-    // The display under the mouse: where the user is.
-    int mx = 0, my = 0;
-    SDL_GetGlobalMouseState(&mx, &my);
-    const int n = SDL_GetNumVideoDisplays();
-    for (int i = 0; i < n; ++i) {
-        SDL_Rect b;
-        if (SDL_GetDisplayBounds(i, &b) != 0) continue;
-        const bool inside = mx >= b.x && mx < b.x + b.w && my >= b.y && my < b.y + b.h;
-        if (i == 0 || inside) r = {b.x, b.y, b.x + b.w, b.y + b.h};
-        if (inside) break;
-    }
-    return r;
+    if (!EnsureVideo()) return RECT{0, 0, 640, 480};
+    const std::vector<RECT> monitors = Monitors();
+    if (monitors.empty()) return RECT{0, 0, 640, 480};
+    // The monitor under the mouse: where the user is; else the primary one.
+    CPoint mouse;
+    if (GetCursorPos(&mouse))
+        for (const RECT& r : monitors)
+            if (mouse.x >= r.left && mouse.x < r.right && mouse.y >= r.top && mouse.y < r.bottom) return r;
+    return monitors.front();
 }
 
 namespace {
@@ -375,28 +478,102 @@ void CSdlHost::ApplyIcon(SDL_Window* window)
     }
 }
 
-void CSdlHost::WatchVisibility(CSdlWindow* w)
+unsigned long CSdlHost::WatchVisibility(SDL_Window* window)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!EnsureX() || !SDL_GetWindowWMInfo(w->m_window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    w->m_xid = info.info.x11.window;
+    if (!EnsureX() || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    const unsigned long xid = info.info.x11.window;
     // On our own connection: SDL keeps its event mask to itself and passes no visibility on.
-    XSelectInput(m_x, Window(w->m_xid), VisibilityChangeMask | StructureNotifyMask);
+    XSelectInput(m_x, Window(xid), VisibilityChangeMask | StructureNotifyMask);
     XFlush(m_x);
+    return xid;
+}
+
+namespace {
+void TrackPaneVisibility(const XEvent& ev, bool* obscured, bool* unmapped)
+{
+    if (ev.type == VisibilityNotify) *obscured = ev.xvisibility.state == VisibilityFullyObscured;
+    else if (ev.type == UnmapNotify) *unmapped = true;
+    else if (ev.type == MapNotify) *unmapped = false;
+}
 }
 
 void CSdlHost::TrackVisibility(const XEvent& ev)
 {
     for (CSdlWindow* w : m_windows) {
-        if (w->m_foreign || !w->m_xid || w->m_xid != ev.xany.window) continue;
+        if (w->m_foreign) continue;
         const bool wasHidden = w->IsHidden();
-        if (ev.type == VisibilityNotify) w->m_obscured = ev.xvisibility.state == VisibilityFullyObscured;
-        else if (ev.type == UnmapNotify) w->m_unmapped = true;
-        else if (ev.type == MapNotify) w->m_unmapped = false;
+        if (w->m_xid && w->m_xid == ev.xany.window) TrackPaneVisibility(ev, &w->m_obscured, &w->m_unmapped);
+        for (SPane& p : w->m_extra)
+            if (p.xid && p.xid == ev.xany.window) TrackPaneVisibility(ev, &p.obscured, &p.unmapped);
         // Shown again: the picture it had is stale.
         if (wasHidden && !w->IsHidden()) w->m_owner->InvalidateRect(nullptr, false);
     }
+}
+
+SDL_Window* CSdlHost::CreateDesktopWindow(const RECT& rect, bool shown)
+{
+    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    SDL_Window* window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), int(std::max<long>(1, RectWidth(rect))),
+                                          int(std::max<long>(1, RectHeight(rect))),
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_HIDDEN);
+    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_NORMAL");
+    if (!window) return nullptr;
+    MarkDesktopWindow(window);
+    if (shown) SDL_ShowWindow(window);
+    return window;
+}
+
+SDL_Window* CSdlHost::CreateFullScreenWindow(const RECT& rect, uint32_t exStyle, bool shown)
+{
+    // A borderless window over the monitor that says it is full screen before it is mapped:
+    // SDL's own full-screen switch waits for a window manager that may not exist.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+    if (exStyle & WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR;
+    SDL_Window* window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), int(std::max<long>(1, RectWidth(rect))),
+                                          int(std::max<long>(1, RectHeight(rect))), flags);
+    if (!window) return nullptr;
+    MarkFullScreenWindow(window);
+    if (shown) SDL_ShowWindow(window);
+    return window;
+}
+
+void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyle, uint32_t style)
+{
+    const bool shown = (style & WS_VISIBLE) != 0;
+    for (const RECT& monitor : Monitors()) {
+        if (SameRect(monitor, first)) continue;
+        SDL_Window* window = (exStyle & WS_EX_DESKTOP) ? CreateDesktopWindow(monitor, shown)
+                                                       : CreateFullScreenWindow(monitor, exStyle, shown);
+        if (!window) {
+            std::fprintf(stderr, "nimbula: no window for the monitor at %ld,%ld: %s\n", long(monitor.left),
+                         long(monitor.top), SDL_GetError());
+            continue;
+        }
+        SDL_GL_MakeCurrent(w->m_window, m_context);
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+        SPane pane;
+        pane.window = window;
+        pane.context = SDL_GL_CreateContext(window);
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+        XSetErrorHandler(OnXError);
+        if (!pane.context) {
+            std::fprintf(stderr, "nimbula: no OpenGL context for the monitor at %ld,%ld: %s\n", long(monitor.left),
+                         long(monitor.top), SDL_GetError());
+            SDL_DestroyWindow(window);
+            continue;
+        }
+        // One wait for the display's refresh per frame: the first monitor's window keeps it.
+        SDL_GL_SetSwapInterval(0);
+        ApplyIcon(window);
+        pane.xid = WatchVisibility(window);
+        w->m_extra.push_back(pane);
+    }
+    SDL_GL_MakeCurrent(w->m_window, m_context);
+    // A window manager may have given the focus to the last window mapped: the saver's keys go
+    // to its first window, as they do on one monitor.
+    if (!w->m_extra.empty() && shown && !(exStyle & WS_EX_DESKTOP)) ActivateWindow(w->m_window);
 }
 
 void CSdlHost::TrackScreenPower()
@@ -411,13 +588,14 @@ void CSdlHost::TrackScreenPower()
         for (CSdlWindow* w : m_windows) w->m_owner->InvalidateRect(nullptr, false);
 }
 
-void CSdlHost::DrawReadout(CSdlWindow* w)
+void CSdlHost::DrawReadout(CSdlWindow* w, int pane)
 {
     if (!m_options.showFps || !m_context) return;
-    w->m_rate.FramePresented(double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency()));
-    MakeCurrent(w);
+    // Every frame shows the first monitor's window once: it counts the frames.
+    if (pane == 0) w->m_rate.FramePresented(double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency()));
+    MakeCurrent(w, pane);
     int dw = 0, dh = 0;
-    DrawableSize(w, &dw, &dh);
+    DrawableSize(w, pane, &dw, &dh);
     if (!m_pReadout) m_pReadout = new CGlReadout;
     m_pReadout->Draw(w->m_rate.Text(), dw, dh);
 }
@@ -484,29 +662,11 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
         w->m_window = SDL_CreateWindowFrom(reinterpret_cast<void*>(uintptr_t(w->m_foreign)));
         XSetErrorHandler(OnXError);
     } else if (exStyle & WS_EX_DESKTOP) {
-        SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DESKTOP");
-        w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
-                                       SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR |
-                                           SDL_WINDOW_HIDDEN);
-        SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_NORMAL");
-        if (w->m_window) {
-            w->m_noFocus = true;
-            MarkDesktopWindow(w->m_window);
-            if (shown == SDL_WINDOW_SHOWN) SDL_ShowWindow(w->m_window);
-        }
+        w->m_window = CreateDesktopWindow(rect, shown == SDL_WINDOW_SHOWN);
+        w->m_noFocus = true;
     } else if (style & WS_POPUP) {
-        // A borderless window over the display that says it is full screen before it is mapped:
-        // SDL's own full-screen switch waits for a window manager that may not exist.
-        Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-        if (exStyle & WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR;
-        w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height, flags);
-        if (w->m_window) {
-            MarkFullScreenWindow(w->m_window);
-            if (shown == SDL_WINDOW_SHOWN) {
-                SDL_ShowWindow(w->m_window);
-                ActivateWindow(w->m_window);
-            }
-        }
+        w->m_window = CreateFullScreenWindow(rect, exStyle, shown == SDL_WINDOW_SHOWN);
+        if (w->m_window && shown == SDL_WINDOW_SHOWN) ActivateWindow(w->m_window);
     } else {
         w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | shown);
@@ -526,9 +686,11 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
     }
     SDL_GL_MakeCurrent(w->m_window, m_context);
     m_windows.push_back(w);
+    if (!w->m_foreign && (exStyle & WS_EX_ALLMONITORS) && ((exStyle & WS_EX_DESKTOP) || (style & WS_POPUP)))
+        AddMonitorPanes(w, rect, exStyle, style);
     if (!w->m_foreign) {
         ApplyIcon(w->m_window);
-        WatchVisibility(w);
+        w->m_xid = WatchVisibility(w->m_window);
         ApplyCursor(owner->m_cursorImage);
         // Our own window keeps the system's screen saver and blanking away while it exists.
         if (m_inhibitors++ == 0) SDL_DisableScreenSaver();
@@ -536,27 +698,28 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
     return w;
 }
 
-void CSdlHost::DrawableSize(const CSdlWindow* w, int* width, int* height) const
+void CSdlHost::DrawableSize(const CSdlWindow* w, int pane, int* width, int* height) const
 {
     // SDL does not track the size of a window it did not make.
     if (w->m_foreign) {
         *width = int(RectWidth(w->m_foreignRect));
         *height = int(RectHeight(w->m_foreignRect));
     } else {
-        SDL_GL_GetDrawableSize(w->m_window, width, height);
+        SDL_GL_GetDrawableSize(w->PaneWindow(pane), width, height);
     }
 }
 
-void CSdlHost::MakeCurrent(CSdlWindow* w)
+void CSdlHost::MakeCurrent(CSdlWindow* w, int pane)
 {
     if (!m_context || w->m_gone || !w->m_window) return;
-    SDL_GL_MakeCurrent(w->m_window, m_context);
+    SDL_Window* window = w->PaneWindow(pane);
+    SDL_GL_MakeCurrent(window, w->PaneContext(pane, m_context));
     if (w->m_parent) {
         // The child's rectangle of the shared drawable, in pixels from its bottom left corner.
         CSdlWindow* top = w->m_parent;
         while (top->m_parent) top = top->m_parent;
         int dw = 0, dh = 0, ww = 0, wh = 0;
-        DrawableSize(top, &dw, &dh);
+        DrawableSize(top, 0, &dw, &dh);
         SDL_GetWindowSize(top->m_window, &ww, &wh);
         const double sx = ww > 0 ? double(dw) / ww : 1.0, sy = wh > 0 ? double(dh) / wh : 1.0;
         RECT r;
@@ -569,8 +732,8 @@ void CSdlHost::MakeCurrent(CSdlWindow* w)
         return;
     }
     int dw = 0, dh = 0;
-    DrawableSize(w, &dw, &dh);
-    if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh, w->m_window);
+    DrawableSize(w, pane, &dw, &dh);
+    if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh, window);
 }
 
 bool CSdlHost::HasChildren(const CSdlWindow* w) const
@@ -587,7 +750,7 @@ void CSdlHost::PresentChild(CSdlWindow* child)
     if (top->m_gone || !top->m_window) return;
     MakeCurrent(top);
     top->m_owner->PaintOverChildren();
-    DrawReadout(top);
+    DrawReadout(top, 0);
     SDL_GL_SwapWindow(top->m_window);
 }
 
@@ -621,6 +784,12 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
         SDL_GL_DeleteContext(m_context);
         m_context = nullptr;
     }
+    if (!w->m_extra.empty()) SDL_GL_MakeCurrent(nullptr, nullptr);
+    for (SPane& p : w->m_extra) {
+        SDL_GL_DeleteContext(p.context);
+        SDL_DestroyWindow(p.window);
+    }
+    w->m_extra.clear();
     if (w->m_window) SDL_DestroyWindow(w->m_window);
     w->m_window = nullptr;
     if (m_x) XSync(m_x, False);
@@ -629,7 +798,7 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
 CSdlWindow* CSdlHost::Find(uint32_t windowId) const
 {
     for (CSdlWindow* w : m_windows)
-        if (!w->m_parent && w->m_window && SDL_GetWindowID(w->m_window) == windowId) return w;
+        if (!w->m_parent && w->m_window && w->OwnsWindow(SDL_GetWindowFromID(windowId))) return w;
     return nullptr;
 }
 
@@ -720,9 +889,11 @@ void CSdlHost::Translate(const SDL_Event& e)
     if (e.type == SDL_WINDOWEVENT) {
         CSdlWindow* w = Find(e.window.windowID);
         if (!w) return;
+        // The window's own size and place are its first monitor's; the others' only ask for a paint.
+        const bool first = SDL_GetWindowID(w->m_window) == e.window.windowID;
         switch (e.window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            if (!w->m_foreign) w->m_owner->PostMessage(WM_SIZE, 0, MakeLParam(e.window.data1, e.window.data2));
+            if (!w->m_foreign && first) w->m_owner->PostMessage(WM_SIZE, 0, MakeLParam(e.window.data1, e.window.data2));
             w->m_owner->InvalidateRect(nullptr, false);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
@@ -733,7 +904,7 @@ void CSdlHost::Translate(const SDL_Event& e)
             w->m_mouseOver = nullptr;
             break;
         case SDL_WINDOWEVENT_MOVED:
-            w->m_owner->PostMessage(WM_MOVE, 0, MakeLParam(e.window.data1, e.window.data2));
+            if (first) w->m_owner->PostMessage(WM_MOVE, 0, MakeLParam(e.window.data1, e.window.data2));
             break;
         case SDL_WINDOWEVENT_CLOSE:
             // The window manager's close goes the way of the system menu's Close.

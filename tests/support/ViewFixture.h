@@ -48,7 +48,7 @@ public:
         if (m_keyFlags != 0) ApplyCameraKeys(m_camera);
         PlaceCamera();
         if (m_dragOrb) PlaceDraggedOrb();
-        m_scene->RawDraw(nullptr, nullptr, g_windowRect, m_pipelineStatus);
+        DrawPanes();
         if (m_scene->m_hitCount > 0) ProcessHits();
     }
 

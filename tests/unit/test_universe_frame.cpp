@@ -16,13 +16,19 @@ public:
     bool m_throw = false;
     SFVec4f m_clear;
 
-    void DrawScene(const CScene& scene, const std::vector<SDrawItem>& items, int, int) override
+    void DrawScene(const CScene& scene, const std::vector<SDrawItem>& items, int width, int height) override
     {
         ++m_draws;
         m_clear = scene.m_color;
         m_items = items.size();
+        m_sizes.emplace_back(width, height);
+        int hidden = 0;
+        for (const SDrawItem& item : items) hidden += item.shape->m_status.isTransientDisable();
+        m_hidden.push_back(hidden);
         if (m_throw) throw 0;
     }
+    std::vector<std::pair<int, int>> m_sizes;
+    std::vector<int> m_hidden;
     void KillContext() override { ++m_kills; }
     size_t m_items = 0;
 };
@@ -78,7 +84,7 @@ TEST_F(UniverseFrame, CreationSetsUpSceneCameraLightAndUniverse)
     EXPECT_EQ(g_orbs.size(), 12u);
     // The saver's window is a tool-window popup whatever it was asked for.
     EXPECT_EQ(view->m_style, WS_POPUP | WS_VISIBLE);
-    EXPECT_EQ(view->m_exStyle, WS_EX_TOOLWINDOW);
+    EXPECT_EQ(view->m_exStyle, WS_EX_TOOLWINDOW | WS_EX_ALLMONITORS);
     EXPECT_TRUE(view->m_autoRedraw);
 }
 
@@ -117,6 +123,7 @@ TEST_F(UniverseFrame, PreviewAndEditingDoNotAnimateThemselves)
     CUniverseView* view = MakeView(0);
     ASSERT_TRUE(view->Create(0, WS_CHILD | WS_VISIBLE, RECT{0, 0, 150, 100}, nullptr));
     EXPECT_EQ(view->m_style, WS_CHILD | WS_VISIBLE);
+    EXPECT_EQ(view->m_exStyle & WS_EX_ALLMONITORS, 0u);
     EXPECT_FALSE(view->m_autoRedraw);
     view->SendMessage(WM_PAINT);
     EXPECT_FALSE(view->IsInvalidated());
@@ -138,7 +145,33 @@ TEST_F(UniverseFrame, BackgroundIsADesktopWindow)
 {
     CUniverseView* view = MakeView(1);
     ASSERT_TRUE(view->CreateFullScreen(nullptr));
-    EXPECT_EQ(view->m_exStyle, WS_EX_TOOLWINDOW | WS_EX_DESKTOP);
+    EXPECT_EQ(view->m_exStyle, WS_EX_TOOLWINDOW | WS_EX_DESKTOP | WS_EX_ALLMONITORS);
+}
+
+TEST_F(UniverseFrame, EveryMonitorShowsTheSameFrameAtItsOwnAspect)
+{
+    CUniverseView* view = MakeView(0);
+    ASSERT_TRUE(view->CreateFullScreen(nullptr));
+    // A portrait monitor right of the first, with the mouse over it.
+    const RECT second{320, 0, 420, 400};
+    view->SetHeadlessPanes({RECT{0, 0, 320, 200}, second});
+    SetHeadlessCursorPos(CPoint(350, 100));
+    g_orbs[3]->m_pShape->m_status.setTransientDisable(true);
+    m_renderer.m_sizes.clear();
+    view->SendMessage(WM_PAINT);
+    // One simulation step, drawn into each pane at its size; the pane under the mouse last.
+    ASSERT_EQ(m_renderer.m_sizes.size(), 2u);
+    EXPECT_EQ(m_renderer.m_sizes[0], (std::pair<int, int>(320, 200)));
+    EXPECT_EQ(m_renderer.m_sizes[1], (std::pair<int, int>(100, 400)));
+    // An orb hidden for the frame is hidden on every monitor, and shows again after it.
+    ASSERT_EQ(m_renderer.m_hidden.size(), 2u);
+    EXPECT_GE(m_renderer.m_hidden[0], 1);
+    EXPECT_EQ(m_renderer.m_hidden[0], m_renderer.m_hidden[1]);
+    EXPECT_FALSE(g_orbs[3]->m_pShape->m_status.isTransientDisable());
+    // Mouse points are measured in the pane under the mouse.
+    EXPECT_EQ(g_windowRect.left, second.left);
+    EXPECT_EQ(g_windowRect.bottom, second.bottom);
+    SetHeadlessCursorPos(CPoint());
 }
 
 TEST_F(UniverseFrame, SizeKeepsTheUniverseAndDropsTheContext)

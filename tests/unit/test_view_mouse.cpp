@@ -35,6 +35,28 @@ TEST_F(ViewMouse, RightClickHooksTheNearestOrbOnTheRay)
     for (COrb* o : {m_far, m_near, m_mid, m_aside}) EXPECT_EQ(o->m_velocity, SFVec3f::kZero);
 }
 
+TEST_F(ViewMouse, AClickPicksInThePaneUnderTheMouseAtItsOwnSize)
+{
+    // A square second monitor, 600 x 600, left of the first.
+    m_view->SetHeadlessPanes({kRect, RECT{-600, 0, 0, 600}});
+    AddRow();
+    // Its centre shows the row's nearest orb; a frame with the mouse there measures points in it.
+    SetHeadlessCursorPos(CPoint(-300, 300));
+    Paint();
+    EXPECT_EQ(Send(WM_RBUTTONDOWN), 1);
+    Paint();
+    EXPECT_EQ(m_view->m_hookedOrb, m_near->m_pShape);
+    // The orb aside, 200 along +x (the screen's left) at 700 away, shows 0.495 half-heights
+    // (148.5 pixels of this pane) left of its centre.
+    Press(VK_HOME);
+    Paint();
+    SetHeadlessCursorPos(CPoint(-448, 300));
+    Paint();
+    EXPECT_EQ(Send(WM_RBUTTONDOWN), 1);
+    Paint();
+    EXPECT_EQ(m_view->m_hookedOrb, m_aside->m_pShape);
+}
+
 TEST_F(ViewMouse, MiddleClickStrikesEveryOrbOnTheRay)
 {
     m_constants.m_topSpeed = 50;

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# End to end: on a 2560x720 screen split into two monitors (xrandr --setmonitor), the screen saver
+# and the background cover both, each monitor showing the whole universe centred at its own aspect
+# (round orbs); keys reach the saver whichever monitor's window has the focus; also under openbox.
+# Usage: test_monitors.sh BUILD_DIR. Screenshots stay in $NIMBULA_E2E_KEEP when that is set.
+set -euo pipefail
+
+source "$(dirname "$0")/common.sh" test_monitors "$@"
+RUNNING=()
+WIDE=
+cleanup() {
+    for p in "${RUNNING[@]}"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+    [ -z "$WIDE" ] || { kill "$WIDE" 2>/dev/null || true; wait "$WIDE" 2>/dev/null || true; }
+    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; for f in "$WORK"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
+pass() { echo "ok: $*"; }
+# Runs the command every tenth of a second until it succeeds; status 1 after SECONDS.
+wait_for() {
+    local seconds=$1
+    shift
+    local end=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+# --- a wide screen of its own, split into two monitors ---
+# Xvfb names the display it took once it accepts connections; -noreset keeps the monitors when
+# the last client leaves.
+mkfifo "$WORK/display.fifo"
+exec {fd}<>"$WORK/display.fifo"
+Xvfb -displayfd "$fd" -screen 0 2560x720x24 -nolisten tcp -noreset >"$WORK/xvfb.out" 2>&1 &
+WIDE=$!
+display=
+read -r -t 60 -u "$fd" display || fail "the wide Xvfb did not start"
+exec {fd}>&-
+export DISPLAY=:$display
+unset XAUTHORITY
+xrandr --setmonitor left 1280/338x720/190+0+0 screen >/dev/null
+xrandr --setmonitor right 1280/338x720/190+1280+0 none >/dev/null
+[ "$(xrandr --listmonitors | head -1)" = "Monitors: 2" ] || fail "xrandr did not split the screen: $(xrandr --listmonitors)"
+
+# The geometry of every visible window of pid, sorted: "WxH+X+Y" lines.
+geometries() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        xwininfo -id "$w" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+            /Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h "+" x "+" y }'
+    done | sort
+}
+covers_both() { [ "$(geometries "$1" | tr '\n' ' ')" = "1280x720+0+0 1280x720+1280+0 " ]; }
+# Share of the picture clearly brighter than the dark blue ground, in percent.
+bright_share() { convert "$1" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)/10]" info:; }
+half() { convert "$WORK/$1.png" -crop "1280x720+$2+0" +repage "$WORK/$1-$3.png"; }
+both_show_orbs() {
+    import -window root "$WORK/$1.png" && half "$1" 0 left && half "$1" 1280 right &&
+        awk -v a="$(bright_share "$WORK/$1-left.png")" -v b="$(bright_share "$WORK/$1-right.png")" 'BEGIN { exit !(a > 2 && b > 2) }'
+}
+# The centre of the orbs on a monitor's picture, as fractions of its width and height.
+orb_centre() {
+    convert "$1" -colorspace gray -threshold 20% -define connected-components:verbose=true \
+        -connected-components 8 null: | awk '$NF == "gray(255)" || $NF == "srgb(255,255,255)" {
+            split($3, c, ","); n = $4; sx += c[1] * n; sy += c[2] * n; sum += n }
+            END { if (sum) printf "%.2f %.2f\n", sx / sum / 1280, sy / sum / 720 }'
+}
+# Width over height of the orbs standing alone (a bounding box of 10 to 80 pixels), median.
+orb_roundness() {
+    convert "$1" -colorspace gray -threshold 20% -define connected-components:verbose=true \
+        -connected-components 8 null: | awk '$NF == "gray(255)" || $NF == "srgb(255,255,255)" {
+            split($2, g, /[x+]/); w = g[1]; h = g[2]; n = $4
+            if (w >= 10 && w <= 80 && h >= 10 && h <= 80 && n > 0.6 * w * h) print w / h }' | sort -n |
+        awk '{ r[NR] = $1 } END { if (NR) printf "%.2f %d\n", r[int((NR + 1) / 2)], NR }'
+}
+check_monitor() {
+    local picture=$1 name=$2 centre round
+    centre=$(orb_centre "$picture")
+    awk -v c="$centre" 'BEGIN { split(c, v, " "); exit !(v[1] > 0.35 && v[1] < 0.65 && v[2] > 0.3 && v[2] < 0.7) }' ||
+        fail "the orbs on the $name monitor are not centred on it (centre at $centre of its size)"
+    round=$(orb_roundness "$picture")
+    awk -v r="$round" 'BEGIN { split(r, v, " "); exit !(v[2] >= 5 && v[1] > 0.85 && v[1] < 1.18) }' ||
+        fail "the orbs on the $name monitor are not round (median width/height, count: $round)"
+    echo "$name: centre $centre, roundness $round"
+}
+
+run_saver() {
+    local name=$1
+    "$BIN" /s >"$WORK/$name.log" 2>&1 &
+    SAVER=$!
+    RUNNING+=("$SAVER")
+    wait_for 60 covers_both "$SAVER" || fail "$name: the windows are $(geometries "$SAVER" | tr '\n' ' ')"
+    wait_for 60 both_show_orbs "$name" || fail "$name: orbs on only one monitor"
+    local left right diff
+    left=$(check_monitor "$WORK/$name-left.png" left) || exit 1
+    right=$(check_monitor "$WORK/$name-right.png" right) || exit 1
+    # The same universe from the same camera: the two pictures nearly agree.
+    diff=$(compare -metric AE -fuzz 10% "$WORK/$name-left.png" "$WORK/$name-right.png" null: 2>&1 || true)
+    [ "$diff" -lt 30000 ] || fail "$name: the monitors show different pictures ($diff pixels differ)"
+    pass "$name: a window on each monitor, each showing the universe ($left; $right; $diff pixels differ)"
+}
+end_with_escape() {
+    local name=$1 rc=0
+    xdotool key Escape
+    wait_for 30 eval "! kill -0 $SAVER" || fail "$name: Escape did not end the saver"
+    wait "$SAVER" || rc=$?
+    [ "$rc" -eq 0 ] || fail "$name: the saver ended with $rc"
+    pass "$name: Escape ends the saver with status 0"
+}
+
+# --- the screen saver, no window manager, the mouse on the left monitor ---
+xdotool mousemove 300 300
+run_saver saver
+end_with_escape saver
+
+# --- the background ---
+"$BIN" /b >"$WORK/background.log" 2>&1 &
+BACK=$!
+RUNNING+=("$BACK")
+wait_for 60 covers_both "$BACK" || fail "background: the windows are $(geometries "$BACK" | tr '\n' ' ')"
+for w in $(xdotool search --onlyvisible --pid "$BACK"); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DESKTOP || fail "background: window $w is no desktop window"
+done
+wait_for 60 both_show_orbs background || fail "background: orbs on only one monitor"
+kill -TERM "$BACK"
+rc=0
+wait "$BACK" || rc=$?
+[ "$rc" -eq 0 ] || fail "background: ended with $rc after SIGTERM"
+pass "background: a desktop window on each monitor, orbs on both, SIGTERM ends it with 0"
+
+# --- under a window manager, the mouse on the right monitor ---
+openbox >"$WORK/openbox.log" 2>&1 &
+RUNNING+=("$!")
+wait_for 60 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+xdotool mousemove 2000 300
+run_saver openbox
+focused=$(xdotool getwindowfocus 2>/dev/null || true)
+xdotool search --onlyvisible --pid "$SAVER" | grep -qx "$focused" || fail "openbox: the saver does not have the focus"
+end_with_escape openbox
