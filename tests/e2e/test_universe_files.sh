@@ -9,8 +9,13 @@ export XDG_DATA_HOME=$WORK/data
 LIBRARY=$XDG_DATA_HOME/nimbula/universes
 SETTINGS=$XDG_CONFIG_HOME/nimbula/settings
 PID=
+# Xvfb resets itself whenever its last client leaves, and a program that connects during the reset
+# finds no display: one idle client holds it open between the starts.
+xev -root >/dev/null 2>&1 &
+HOLDER=$!
 cleanup() {
     if [ -n "$PID" ]; then kill "$PID" 2>/dev/null || true; wait "$PID" 2>/dev/null || true; fi
+    kill "$HOLDER" 2>/dev/null || true; wait "$HOLDER" 2>/dev/null || true
     if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
     rm -rf "$WORK"
 }
