@@ -3,6 +3,7 @@
 // from a few shapes, sampled 4 x 4 times per pixel for smooth edges.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -157,7 +158,7 @@ Picture TimePicture()
     p.push_back({[](double x, double y) {
                      bool tick = false;
                      for (int k = 0; k < 12; k += 3) {
-                         const double a = k * M_PI / 6;
+                         const double a = k * std::numbers::pi / 6;
                          tick = tick || OnSegment(x, y, 16 + 8 * std::sin(a), 18 - 8 * std::cos(a), 16 + 10 * std::sin(a),
                                                   18 - 10 * std::cos(a), 1.5);
                      }
