@@ -756,6 +756,7 @@ void CSdlHost::PresentChild(CSdlWindow* child)
 
 void CSdlHost::DestroyWindow(CSdlWindow* w)
 {
+    if (m_video) XSetErrorHandler(OnXError);
     m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), w), m_windows.end());
     for (CSdlWindow* other : m_windows) {
         if (other->m_focusChild == w) other->m_focusChild = nullptr;
@@ -929,6 +930,9 @@ void CSdlHost::Translate(const SDL_Event& e)
 
 void CSdlHost::PumpEvents()
 {
+    // Whatever set its own X error handler since (a GL context made, a library's own request), a
+    // window that went away must never end the process through Xlib's default one.
+    if (m_video) XSetErrorHandler(OnXError);
     if (TakeTermRequest()) {
         CWinApp* app = AfxGetApp();
         if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
