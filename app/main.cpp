@@ -7,10 +7,12 @@
 
 #include "app/CommandLine.h"
 #include "app/SaverApp.h"
+#include "frame/ToolBar.h"
 #include "platform/SingleInstance.h"
 #include "platform/sdl/SdlBrowserHost.h"
 #include "platform/sdl/SdlDialogHost.h"
 #include "platform/sdl/SdlHost.h"
+#include "platform/sdl/X11Windows.h"
 #include "ui/MainFrameUi.h"
 
 int main(int argc, char** argv)
@@ -41,6 +43,7 @@ int main(int argc, char** argv)
     CSdlHostInstaller host(hostOptions);
     CSdlDialogHostInstaller dialogs(hostOptions.messageBoxes);
     CToolBarPainterInstaller toolBar;
+    SetToolBarScale(DisplayScale(nullptr));
     CSdlBrowserHostInstaller browser;
     int code = 0;
     {

@@ -119,7 +119,7 @@ void CMainFrame::RecalcLayout()
     if (!m_view.IsWindow()) return;
     RECT client;
     GetClientRect(&client);
-    const long top = std::min<long>(CToolBar::kHeight, std::max<long>(0, RectHeight(client) - 1));
+    const long top = std::min<long>(m_toolBar.Height(), std::max<long>(0, RectHeight(client) - 1));
     m_view.MoveWindow(RECT{0, top, std::max<long>(1, client.right), std::max<long>(top + 1, client.bottom)});
 }
 

@@ -7,7 +7,11 @@
 
 namespace {
 ToolBarPainter g_painter = nullptr;
+float g_scale = 1.0f;
 }
+
+void SetToolBarScale(float scale) { g_scale = scale >= 1.0f ? scale : 1.0f; }
+float ToolBarScale() { return g_scale; }
 
 void SetToolBarPainter(ToolBarPainter painter) { g_painter = painter; }
 ToolBarPainter GetToolBarPainter() { return g_painter; }
@@ -22,8 +26,8 @@ void CToolBar::AddButton(int id, const std::string& folder, const std::string& n
 
 RECT CToolBar::ButtonRect(int index) const
 {
-    const long x = kMargin + kGripperWidth + long(index) * kButtonSize;
-    return RECT{x, kMargin, x + kButtonSize, kMargin + kButtonSize};
+    const long x = Scaled(kMargin + kGripperWidth) + long(index) * Scaled(kButtonSize);
+    return RECT{x, Scaled(kMargin), x + Scaled(kButtonSize), Scaled(kMargin) + Scaled(kButtonSize)};
 }
 
 int CToolBar::HitTest(int x, int y) const

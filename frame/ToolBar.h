@@ -8,6 +8,10 @@
 #include "engine/math/Rect.h"
 #include "platform/Messages.h"
 
+// The desktop's scale for the bars made from now on (the host sets it; 1 without a display).
+void SetToolBarScale(float scale);
+float ToolBarScale();
+
 struct SToolButton {
     int id = 0;              // the command it sends
     std::string image;       // its picture file (32 x 32); "-disabled" before the extension: greyed
@@ -22,6 +26,10 @@ public:
     static constexpr int kGripperWidth = 10; // the classic bar's handle at its left end
     static constexpr int kMargin = 3;
     static constexpr int kHeight = kButtonSize + 2 * kMargin;
+
+    // Every size above grows with the desktop's scale, so the bar keeps its size on the screen.
+    int Scaled(int v) const { return int(float(v) * m_scale + 0.5f); }
+    int Height() const { return Scaled(kHeight); }
 
     // Adds a button for a command; its picture is folder/name.png.
     void AddButton(int id, const std::string& folder, const std::string& name);
@@ -41,6 +49,7 @@ public:
     std::vector<SToolButton> m_buttons;
     int m_hot = -1;      // the button under the mouse
     int m_pressed = -1;  // the button held down
+    float m_scale = ToolBarScale();
 };
 
 // Draws the toolbar across the top of a window of width x height (the window's picture is current);

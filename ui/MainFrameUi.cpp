@@ -56,7 +56,7 @@ void WithOwnContext(F f)
         io.IniFilename = nullptr;
         io.LogFilename = nullptr;
         std::error_code ec;
-        ImFont* font = std::filesystem::is_regular_file(kTipFont, ec) ? io.Fonts->AddFontFromFileTTF(kTipFont, 13.0f)
+        ImFont* font = std::filesystem::is_regular_file(kTipFont, ec) ? io.Fonts->AddFontFromFileTTF(kTipFont, 13.0f * ToolBarScale())
                                                                       : nullptr;
         if (!font) io.Fonts->AddFontDefault();
     }
@@ -99,12 +99,13 @@ std::string DisabledImage(const std::string& path)
 
 ImVec2 Corner(long x, long y) { return ImVec2(float(x), float(y)); }
 
-void DrawGripper(ImDrawList* d)
+void DrawGripper(ImDrawList* d, const CToolBar& bar)
 {
     // Two raised ridges, as the classic movable bar has.
-    for (float x : {4.0f, 7.0f}) {
-        d->AddLine(ImVec2(x, 7.0f), ImVec2(x, float(CToolBar::kHeight - 7)), IM_COL32(255, 255, 255, 255));
-        d->AddLine(ImVec2(x + 1, 7.0f), ImVec2(x + 1, float(CToolBar::kHeight - 7)), IM_COL32(160, 160, 160, 255));
+    const float s = bar.m_scale, top = 7.0f * s, bottom = float(bar.Height()) - 7.0f * s;
+    for (float x : {4.0f * s, 7.0f * s}) {
+        d->AddLine(ImVec2(x, top), ImVec2(x, bottom), IM_COL32(255, 255, 255, 255), s);
+        d->AddLine(ImVec2(x + s, top), ImVec2(x + s, bottom), IM_COL32(160, 160, 160, 255), s);
     }
 }
 
@@ -130,9 +131,10 @@ void DrawButton(ImDrawList* d, const CToolBar& bar, int i)
         tint = IM_COL32(255, 255, 255, 70);
     }
     if (!texture) return;
-    const float inset = float(CToolBar::kButtonSize - CToolBar::kButtonImage) / 2.0f + (down ? 1.0f : 0.0f);
+    const float image = float(bar.Scaled(CToolBar::kButtonImage));
+    const float inset = (float(bar.Scaled(CToolBar::kButtonSize)) - image) / 2.0f + (down ? bar.m_scale : 0.0f);
     const ImVec2 p(float(r.left) + inset, float(r.top) + inset);
-    d->AddImage(ImTextureID(intptr_t(texture)), p, ImVec2(p.x + CToolBar::kButtonImage, p.y + CToolBar::kButtonImage),
+    d->AddImage(ImTextureID(intptr_t(texture)), p, ImVec2(p.x + image, p.y + image),
                 ImVec2(0, 0), ImVec2(1, 1), tint);
 }
 
@@ -172,10 +174,11 @@ void PaintToolBar(const CToolBar& bar, int width, int height)
         ImGui_ImplOpenGL3_NewFrame();
         ImGui::NewFrame();
         ImDrawList* d = ImGui::GetForegroundDrawList();
-        d->AddRectFilled(ImVec2(0, 0), ImVec2(float(width), float(CToolBar::kHeight)), kBarFace);
-        d->AddLine(ImVec2(0, float(CToolBar::kHeight) - 0.5f), ImVec2(float(width), float(CToolBar::kHeight) - 0.5f),
+        const float height = float(bar.Height());
+        d->AddRectFilled(ImVec2(0, 0), ImVec2(float(width), height), kBarFace);
+        d->AddLine(ImVec2(0, height - 0.5f), ImVec2(float(width), height - 0.5f),
                    kBarEdge);
-        DrawGripper(d);
+        DrawGripper(d, bar);
         for (int i = 0; i < int(bar.m_buttons.size()); ++i) DrawButton(d, bar, i);
         DrawTip(d, bar, width);
         ImGui::Render();
