@@ -47,11 +47,11 @@ void Shade(double x, double y, double rgba[4])
         const double diffuse = std::max(0.0, u * lx + v * ly + w * lz);
         // Highlight: the reflection of the light seen from the front.
         const double h = std::max(0.0, 2.0 * (u * lx + v * ly + w * lz) * w - lz);
-        const double spec = std::pow(h, 24.0);
+        const double shine = std::pow(h, 24.0);
         const double light = 0.25 + 0.85 * diffuse;
-        rgba[0] = std::min(1.0, o.cr * light + spec);
-        rgba[1] = std::min(1.0, o.cg * light + spec);
-        rgba[2] = std::min(1.0, o.cb * light + spec);
+        rgba[0] = std::min(1.0, o.cr * light + shine);
+        rgba[1] = std::min(1.0, o.cg * light + shine);
+        rgba[2] = std::min(1.0, o.cb * light + shine);
     }
 }
 
