@@ -127,6 +127,34 @@ bright_share() { convert "$WORK/$1.png" -colorspace gray -threshold 20% -format 
 # How many pixels of two screenshots differ: differing_pixels NAME1 NAME2 [FUZZ%].
 differing_pixels() { compare -metric AE -fuzz "${3:-0}%" "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
 
+# Screenshots NAME until two in a row are the same, so a frame caught half drawn does not count:
+# the picture has come to rest (a dialog over a frozen universe). until_still NAME [FUZZ%];
+# status 1 when it keeps changing for E2E_TIMEOUT seconds.
+until_still() {
+    local end=$((SECONDS + E2E_TIMEOUT))
+    shot "$1"
+    while [ "$SECONDS" -lt "$end" ]; do
+        sleep 0.2
+        shot "$1-next"
+        [ "$(differing_pixels "$1" "$1-next" "${2:-0}")" = 0 ] && return 0
+        mv "$WORK/$1-next.png" "$WORK/$1.png"
+    done
+    return 1
+}
+
+# Screenshots NAME and NAME-next until they differ: the universe moves. until_moving NAME [FUZZ%];
+# status 1 when nothing moves for E2E_TIMEOUT seconds.
+until_moving() {
+    local end=$((SECONDS + E2E_TIMEOUT))
+    while [ "$SECONDS" -lt "$end" ]; do
+        shot "$1"
+        sleep 0.2
+        shot "$1-next"
+        [ "$(differing_pixels "$1" "$1-next" "${2:-0}")" != 0 ] && return 0
+    done
+    return 1
+}
+
 # The universe's ground, a dark blue (0, 0, 0.1), at the picture's top left corner.
 shows_ground() {
     case "$(convert "$WORK/$1.png" -format "%[pixel:p{2,2}]" info:)" in

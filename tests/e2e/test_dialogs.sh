@@ -20,19 +20,9 @@ start() {
     done
     [ -n "$wid" ] || fail "no window appeared"
     # The first frames are on screen once two screenshots differ (the universe moves).
-    until_changes start
+    until_moving start || fail "the universe does not move"
 }
 
-differing() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
-
-# Takes screenshots named NAME-a, NAME-b until they differ (up to 5 s): the universe moves.
-until_changes() {
-    for _ in $(seq 25); do
-        shot "$1-a"; sleep 0.2; shot "$1-b"
-        [ "$(differing "$1-a" "$1-b")" != 0 ] && return 0
-    done
-    return 1
-}
 
 # Waits until the screen holds at least N pixels of colour C (within 12 %): a dialog is up.
 until_colour() {
@@ -47,19 +37,6 @@ until_colour() {
     fail "no dialog in $colour on the screen ($n pixels)"
 }
 
-# Takes screenshots NAME until two in a row are the same (up to 5 s): a frame caught half drawn
-# does not count.
-until_still() {
-    shot "$1"
-    for _ in $(seq 25); do
-        sleep 0.2
-        shot "$1-next"
-        [ "$(differing "$1" "$1-next")" = 0 ] && return 0
-        mv "$WORK/$1-next.png" "$WORK/$1.png"
-    done
-    return 1
-}
-
 clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 
 # --- H: golden help over a universe that stands still; Escape and the universe moves again ---
@@ -68,16 +45,16 @@ xdotool key h
 until_colour help "rgb(246,203,28)" 2000
 until_still help || fail "the universe kept moving behind the help box"
 sleep 0.5; shot help-later
-[ "$(differing help help-later)" = 0 ] || fail "the universe moved behind the help box"
+[ "$(differing_pixels help help-later)" = 0 ] || fail "the universe moved behind the help box"
 xdotool key Escape
-until_changes after-help || fail "the universe did not move again after the help box closed"
+until_moving after-help || fail "the universe did not move again after the help box closed"
 kill -0 "$PID" || fail "Escape in the help box ended the saver"
 
 # --- A: the about box; Escape closes it ---
 xdotool key a
 until_colour about "rgb(240,240,240)" 20000
 xdotool key Escape
-until_changes after-about || fail "the universe did not move again after the about box closed"
+until_moving after-about || fail "the universe did not move again after the about box closed"
 
 # --- S: Get Data, then Ctrl+A, Ctrl+C in the text area put the string on the clipboard ---
 printf 'nothing yet' | xclip -i -selection clipboard
@@ -91,7 +68,7 @@ for _ in $(seq 30); do got=$(clipboard); [ ${#got} = 708 ] && break; sleep 0.1; 
 expected=$("$BUILD/nimbula-tool" show <<<"$got" >/dev/null 2>&1 && echo valid || echo invalid)
 [ ${#got} = 708 ] && [ "$expected" = valid ] || fail "the clipboard holds '${got:0:40}...' (${#got} letters), not a universal string"
 xdotool key Escape
-until_changes after-share || fail "the universe did not move again after the share dialog closed"
+until_moving after-share || fail "the universe did not move again after the share dialog closed"
 kill -0 "$PID" || fail "Escape in the share dialog ended the saver"
 xdotool key Escape
 wait "$PID" || fail "the saver did not end cleanly"
@@ -119,5 +96,5 @@ for _ in $(seq 30); do got2=$(clipboard); [ "$got2" = "$friend" ] && break; slee
 [ "$got2" = "$friend" ] || fail "Set Data did not make the pasted string the running constants"
 grep -q "checksum\|right number" "$WORK/run.log" && fail "Set Data refused the pasted string"
 xdotool key Escape
-until_changes fall || fail "the universe did not move again after Set Data"
+until_moving fall || fail "the universe did not move again after Set Data"
 echo "test_dialogs: ok"

@@ -17,23 +17,6 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; for f in "$WORK"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
 shot() { import -window root "$WORK/$1.png"; }
 differing() { compare -metric AE -fuzz 12% "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
-# Screenshots NAME until two in a row are the same (a dialog open, or time stopped).
-until_still() {
-    shot "$1"
-    for _ in $(seq 40); do
-        sleep 0.2; shot "$1-next"
-        [ "$(compare -metric AE "$WORK/$1.png" "$WORK/$1-next.png" null: 2>&1 || true)" = 0 ] && { rm -f "$WORK/$1-next.png"; return 0; }
-        mv "$WORK/$1-next.png" "$WORK/$1.png"
-    done
-    fail "$1: the screen did not come to rest"
-}
-until_moving() {
-    for _ in $(seq 40); do
-        shot "$1"; sleep 0.2; shot "$1-next"
-        [ "$(differing "$1" "$1-next")" != 0 ] && return 0
-    done
-    fail "$1: the universe does not move"
-}
 # Pixels of a colour family: red, green or blue standing well above the other two.
 family() {
     case $2 in
@@ -51,7 +34,7 @@ start() {
         kill -0 "$PID" 2>/dev/null || fail "the frame ended at start-up"
         sleep 0.1
     done
-    until_moving "$1-started"
+    until_moving "$1-started" 12 || fail "$1-started: the universe does not move"
 }
 # The toolbar's buttons, left to right; the frame fills the 640 x 480 screen of Xvfb.
 button() {
@@ -68,19 +51,19 @@ enter_colour() { xdotool key ctrl+a type "$1"; xdotool key Tab ctrl+a type "$2";
 define_group() {
     local name=$1 count=$2 texture=$3; shift 3
     button "$name"
-    until_still "$name-dialog"
+    until_still "$name-dialog" || fail "$name-dialog: the screen did not come to rest"
     xdotool key ctrl+a type "$count"
     if [ -n "$texture" ]; then
         xdotool key Tab Return                       # Set Texture
-        until_still "$name-files"
+        until_still "$name-files" || fail "$name-files: the screen did not come to rest"
         xdotool key ctrl+a type "$texture"
         xdotool key Return
         xdotool key shift+Tab                        # back on the count entry
     fi
     xdotool key Tab Tab Return                       # Set Color
-    until_still "$name-colour"
+    until_still "$name-colour" || fail "$name-colour: the screen did not come to rest"
     enter_colour "$@"
-    until_still "$name-set"
+    until_still "$name-set" || fail "$name-set: the screen did not come to rest"
     xdotool key Tab Tab Return                       # Delete this Group, then OK
 }
 
@@ -94,13 +77,13 @@ define_group group3 50 "" 40 90 255
 button new
 button time
 button start
-until_still built
+until_still built || fail "built: the screen did not come to rest"
 for c in red green blue; do
     n=$(family built $c)
     [ "$n" -gt 300 ] || fail "the new universe shows only $n $c pixels"
 done
 button save
-until_still save-dialog
+until_still save-dialog || fail "save-dialog: the screen did not come to rest"
 xdotool key ctrl+a type "$WORK/three.nmd"
 xdotool key Return
 for _ in $(seq 50); do [ -f "$WORK/three.nmd" ] && break; sleep 0.1; done
@@ -123,12 +106,12 @@ echo "ok: nimbula-tool info reads the saved universe"
 # --- a new start, Open, time stopped and orbs at their start: picture B, the same universe ---
 start second
 button open
-until_still open-dialog
+until_still open-dialog || fail "open-dialog: the screen did not come to rest"
 xdotool key ctrl+a type "$WORK/three.nmd"
 xdotool key Return
 button time
 button start
-until_still opened
+until_still opened || fail "opened: the screen did not come to rest"
 d=$(differing built opened)
 echo "pixels that differ between the saved and the reopened universe: $d"
 [ "$d" -lt 3000 ] || fail "the reopened universe looks different ($d pixels differ)"

@@ -7,43 +7,16 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh" test_options "$@"
 PID=
 
-differing() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
 # Share of the screen that is bright (orbs), in tenths of a percent.
 bright() { convert "$WORK/$1.png" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)]" info:; }
 setting() { python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["APP"].get("UnivFile", ""))' "$XDG_CONFIG_HOME/nimbula/settings" 2>/dev/null || true; }
 
-wait_window() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --pid "$PID" >/dev/null 2>&1 && return 0
-        kill -0 "$PID" 2>/dev/null || fail "the program ended at start-up"
-        sleep 0.1
-    done
-    fail "no window appeared"
-}
-# Screenshots NAME until two in a row are the same (a dialog over a still universe).
-until_still() {
-    shot "$1"
-    for _ in $(seq 25); do
-        sleep 0.2; shot "$1-next"
-        [ "$(differing "$1" "$1-next")" = 0 ] && return 0
-        mv "$WORK/$1-next.png" "$WORK/$1.png"
-    done
-    fail "$1: the screen did not come to rest"
-}
-# Screenshots NAME until two in a row differ (the universe moves).
-until_moving() {
-    for _ in $(seq 25); do
-        shot "$1"; sleep 0.2; shot "$1-next"
-        [ "$(differing "$1" "$1-next")" != 0 ] && return 0
-    done
-    fail "$1: the universe does not move"
-}
 start() {
     "$BIN" /s --orbs "$1" >"$WORK/run.log" 2>&1 &
     PID=$!
     track "$PID"
-    wait_window
-    until_moving started
+    wait_for_window "$PID" >/dev/null || fail "no window appeared"
+    until_moving started || fail "started: the universe does not move"
 }
 stop() {
     xdotool key Escape
@@ -54,35 +27,35 @@ stop() {
 
 # --- O, then # Orbs to the right end and OK: 250 orbs; Cancel keeps the count ---
 start 12
-until_moving few
+until_moving few || fail "few: the universe does not move"
 before=$(bright few)
 xdotool key o
-until_still options
+until_still options || fail "options: the screen did not come to rest"
 xdotool key shift+Tab shift+Tab shift+Tab shift+Tab End Escape   # # Orbs at 100, then Cancel
-until_moving cancelled
+until_moving cancelled || fail "cancelled: the universe does not move"
 [ "$(bright cancelled)" -lt $((before * 2 + 10)) ] || fail "Cancel changed the universe ($before -> $(bright cancelled))"
 xdotool key o
-until_still options2
+until_still options2 || fail "options2: the screen did not come to rest"
 xdotool key shift+Tab shift+Tab shift+Tab shift+Tab End Return   # # Orbs at 100, then OK
-until_moving many
+until_moving many || fail "many: the universe does not move"
 after=$(bright many)
 echo "bright share: $before with 12 orbs, $after after OK with the slider at its end"
 [ "$after" -gt $((before * 4)) ] || fail "OK with # Orbs at its end did not fill the universe ($before -> $after)"
 
 # --- The universe list: the first sample loads at once and becomes the default universe ---
 xdotool key o
-until_still options3
+until_still options3 || fail "options3: the screen did not come to rest"
 xdotool key shift+Tab Down                        # the list takes the focus, fills, first entry
 for _ in $(seq 50); do [ -n "$(setting)" ] && break; sleep 0.1; done
 chosen=$(setting)
 [ "$chosen" = "$XDG_DATA_HOME/nimbula/universes/Cluster.nmd" ] || fail "the list did not load its first sample (UnivFile: '$chosen')"
 xdotool key Escape
-until_moving cluster
+until_moving cluster || fail "cluster: the universe does not move"
 stop
 
 # --- The next start shows it: 216 lava orbs where the generated universe would have 3 ---
 start 3
-until_moving next-start
+until_moving next-start || fail "next-start: the universe does not move"
 [ "$(bright next-start)" -gt 30 ] || fail "the next start did not show the chosen sample (bright share $(bright next-start))"
 grep -q . "$WORK/run.log" && fail "the start with the sample said something"
 stop
@@ -91,10 +64,10 @@ stop
 "$BIN" /c >"$WORK/run.log" 2>&1 &
 PID=$!
 track "$PID"
-wait_window
+wait_for_window "$PID" >/dev/null || fail "no window appeared"
 wid=$(xdotool search --onlyvisible --pid "$PID" | head -1)
 [ "$(xdotool getwindowname "$wid")" = "Nimbula Screensaver Setup" ] || fail "/c opened '$(xdotool getwindowname "$wid")'"
-until_still setup
+until_still setup || fail "setup: the screen did not come to rest"
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
 xdotool key Tab Down Down Return                 # the list, its second entry, OK
 for _ in $(seq 50); do kill -0 "$PID" 2>/dev/null || break; sleep 0.1; done
