@@ -54,10 +54,11 @@ target() {
 }
 
 # Slows the orbs until two screenshots, frames apart, show them in the same places; the two stay
-# as still1 and still2.
+# as still1 and still2. Gravity speeds them up again while a busy machine judges the pictures, so
+# it may take a few rounds.
 cool() {
-    local c1 c2
-    for _ in $(seq 5); do
+    local c1 c2 end=$((SECONDS + E2E_TIMEOUT))
+    while [ "$SECONDS" -lt "$end" ]; do
         for _ in $(seq 40); do xdotool key --delay 15 c; done
         after_frames still1
         after_frames still2
