@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "engine/core/Archive.h"
 #include "engine/core/Dib.h"
@@ -13,6 +12,7 @@
 #include "engine/core/PersistantObject.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Shape.h"
+#include "support/ScopedEnv.h"
 
 namespace fs = std::filesystem;
 
@@ -20,25 +20,20 @@ namespace {
 // A fresh folder per test and a private default catalog, both dropped afterwards.
 class EngineFiles : public ::testing::Test {
 protected:
-    fs::path m_dir;
+    CTempFolder m_temp{"nimbula_files_"};
     CPersistantObjectCatalog* m_pSaved = nullptr;
     CPersistantObjectCatalog m_catalog;
 
     void SetUp() override
     {
-        std::random_device rd;
-        m_dir = fs::temp_directory_path() / ("nimbula_files_" + std::to_string(rd()));
-        fs::create_directories(m_dir);
         m_pSaved = CPersistantObject::DefaultCatalog();
         CPersistantObject::BindDefaultCatalog(&m_catalog);
     }
     void TearDown() override
     {
         CPersistantObject::BindDefaultCatalog(m_pSaved);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
-    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    std::string Path(const char* name) const { return (m_temp.Path() / name).string(); }
 };
 
 std::vector<uint8_t> ReadFile(const std::string& path)
@@ -122,7 +117,7 @@ TEST_F(EngineFiles, ModelFileRoundTripOfShapeWithGeometry)
         umf.Close();
     }
     // Only the finished file remains; the temporary was renamed into place.
-    EXPECT_EQ(1, std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(m_temp.Path()), fs::directory_iterator()));
 
     CUMF umf;
     umf.Open(Path("model.umf"));
@@ -199,7 +194,7 @@ TEST_F(EngineFiles, ModelFileCarriesARawStreamAfterItsHeader)
 TEST_F(EngineFiles, ModelFileRefusesForeignHeaders)
 {
     EXPECT_THROW(CUMF().Open(Path("missing.umf")), CQLException);
-    EXPECT_THROW(CUMF().Open(m_dir.string()), CQLException);  // a folder
+    EXPECT_THROW(CUMF().Open(m_temp.Path().string()), CQLException);  // a folder
     WriteFile(Path("empty.umf"), {});
     EXPECT_THROW(CUMF().Open(Path("empty.umf")), CQLException);
     WriteFile(Path("magic.umf"), {'N', 'U', 'M', 'X', 1, 0, 0, 0});

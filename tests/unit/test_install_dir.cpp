@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/InstallDir.h"
+#include "support/ScopedEnv.h"
 
 namespace fs = std::filesystem;
 
@@ -12,15 +13,12 @@ class InstallDir : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_root = fs::temp_directory_path() / ("nimbula-installdir-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_root);
         for (const char* d : {"env", "settings", "build/res", "share/nimbula", "bin"}) fs::create_directories(m_root / d);
     }
-    void TearDown() override { fs::remove_all(m_root); }
     void Install(const fs::path& dir) { std::ofstream(dir / "sphere.umf") << "x"; }
 
-    fs::path m_root;
+    CTempFolder m_temp{"nimbula-installdir-"};
+    const fs::path m_root = m_temp.Path();
 };
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/core/ModelFile.h"
 #include "engine/core/QLException.h"
+#include "support/ScopedEnv.h"
 #include "support/UniverseFixture.h"
 
 namespace fs = std::filesystem;
@@ -15,7 +16,18 @@ namespace {
 const char* const kMissingModel =
     "The Sphere (sphere.umf) geometry file is missing!.  Cannot run without this file.";
 
-class OrbScene : public ::testing::Test, public CUniverseSandbox {};
+class OrbScene : public ::testing::Test, public CUniverseSandbox {
+protected:
+    // A fresh folder of this test's own, gone with the test.
+    fs::path TempDir(const char* name) const
+    {
+        const fs::path dir = m_temp.Path() / name;
+        fs::create_directories(dir);
+        return dir;
+    }
+
+    CTempFolder m_temp{"nimbula-orbscene-"};
+};
 
 // Every invariant that ties g_orbs, the object table, the root and the count together.
 void ExpectConsistent(const CScene& scene)
@@ -32,13 +44,6 @@ void ExpectConsistent(const CScene& scene)
     EXPECT_EQ(g_pOrbRoot->Children().size(), g_orbs.size());
 }
 
-fs::path TempDir(const char* name)
-{
-    const fs::path dir = fs::temp_directory_path() / (std::string("nimbula-orbscene-") + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
 }
 
 TEST_F(OrbScene, StandardUniverseHoldsTexturedOrbsInsideTheBox)

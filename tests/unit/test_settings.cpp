@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <random>
 #include <cstring>
 #include <iterator>
 
@@ -22,22 +20,10 @@ namespace fs = std::filesystem;
 namespace {
 class Settings : public ::testing::Test {
 protected:
-    fs::path m_dir;
-    std::optional<CScopedEnv> m_xdg;
+    CTempFolder m_temp{"nimbula_settings_"};
+    const fs::path m_dir = m_temp.Path();
+    CScopedEnv m_xdg{"XDG_CONFIG_HOME", m_dir.c_str()};
 
-    void SetUp() override
-    {
-        std::random_device rd;
-        m_dir = fs::temp_directory_path() / ("nimbula_settings_" + std::to_string(rd()));
-        fs::create_directories(m_dir);
-        m_xdg.emplace("XDG_CONFIG_HOME", m_dir.c_str());
-    }
-    void TearDown() override
-    {
-        m_xdg.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
     fs::path File() const { return m_dir / "nimbula" / "settings"; }
     void WriteSettings(const std::string& text) const
     {

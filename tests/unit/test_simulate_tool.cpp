@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/ToolCommands.h"
+#include "support/ScopedEnv.h"
 #include "universe/UniversalConstants.h"
 
 namespace fs = std::filesystem;
@@ -87,14 +88,14 @@ TEST(SimulateTool, ConstantsReplaceTheBlockBeforeTheBuild)
 
 TEST(SimulateTool, DumpWritesEveryFrame)
 {
-    const fs::path dump = fs::temp_directory_path() / "nimbula-simulate-dump.txt";
+    const CTempFolder temp("nimbula-simulate-");
+    const fs::path dump = temp.Path() / "dump.txt";
     std::string out, err;
     ASSERT_EQ(Simulate({"--frames", "4", "--orbs", "5", "--dump", dump.string()}, out, err), 0) << err;
     const auto lines = Lines(ReadFile(dump));
     ASSERT_EQ(lines.size(), 4u * 6u);
     // The last frame of the dump is what the command prints.
     EXPECT_EQ(std::vector<std::string>(lines.end() - 6, lines.end()), Lines(out));
-    fs::remove(dump);
     EXPECT_EQ(Simulate({"--dump", "/nonexistent-folder/x.txt"}, out, err), 1);
 }
 
@@ -102,14 +103,12 @@ TEST(SimulateTool, TwoRunsOfTheProgramPrintTheSameUniverse)
 {
     const char* tool = std::getenv("NIMBULA_TOOL");
     if (!tool || !*tool) GTEST_SKIP() << "NIMBULA_TOOL is not set";
-    const fs::path dir = fs::temp_directory_path();
-    const fs::path first = dir / "nimbula-replay-1.txt", second = dir / "nimbula-replay-2.txt";
+    const CTempFolder temp("nimbula-replay-");
+    const fs::path first = temp.Path() / "1.txt", second = temp.Path() / "2.txt";
     const std::string cmd = std::string("\"") + tool + "\" simulate --frames 500 > ";
     ASSERT_EQ(std::system((cmd + "\"" + first.string() + "\"").c_str()), 0);
     ASSERT_EQ(std::system((cmd + "\"" + second.string() + "\"").c_str()), 0);
     const std::string a = ReadFile(first);
     EXPECT_EQ(Lines(a).size(), 101u);
     EXPECT_EQ(a, ReadFile(second));
-    fs::remove(first);
-    fs::remove(second);
 }
