@@ -16,9 +16,9 @@ fi
 # The longest any one condition may take. Most hold at once; on a machine busy with other builds
 # and tests a start-up can take many seconds, and a wait that ends early is a false failure.
 E2E_TIMEOUT=${NIMBULA_E2E_TIMEOUT:-60}
-# The private screen.
-E2E_WIDTH=640
-E2E_HEIGHT=480
+# The private screen; a test may ask for another size before it sources this.
+E2E_WIDTH=${E2E_WIDTH:-640}
+E2E_HEIGHT=${E2E_HEIGHT:-480}
 
 # Prints the reason and every log of the test, then ends the test with failure.
 fail() {
@@ -27,6 +27,8 @@ fail() {
     for f in "$WORK"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f" .log): |" "$f"; done
     exit 1
 }
+
+pass() { echo "ok: $*"; }
 
 # Ends pid (TERM, after the time-out KILL) unless it has ended already, and reaps it.
 stop_process() {
@@ -58,6 +60,12 @@ wait_exit() {
     RC=0
     wait "$1" 2>/dev/null || RC=$?
 }
+
+# Runs a command with its output dropped: for checks that print as they look.
+quiet() { "$@" >/dev/null 2>&1; }
+
+# Succeeds once pid has ended, whoever its parent is.
+gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # Has pid stopped when the test ends (a process the test started in the background).
 track() { E2E_PIDS+=("$1"); }
@@ -220,8 +228,9 @@ fi
 WORK=$(mktemp -d)
 E2E_PIDS=()
 e2e_cleanup() {
-    local p
-    for p in "${E2E_PIDS[@]}"; do stop_process "$p"; done
+    local i
+    # Last started, first stopped: a program goes before the window manager it runs under.
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do stop_process "${E2E_PIDS[i]}"; done
     if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then
         mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true
     fi

@@ -7,30 +7,7 @@ set -euo pipefail
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
 source "$(dirname "$0")/common.sh" test_desktop "$@"
 TOOL=$BUILD/nimbula-tool
-PIDS=()
-cleanup() {
-    for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-    for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null || true; done
-    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; for f in "$WORK"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
-pass() { echo "ok: $*"; }
-
-# Runs the command every tenth of a second until it succeeds; false after TENTHS tries.
-wait_for() {
-    local tenths=$1
-    shift
-    for _ in $(seq "$tenths"); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
 alive() { kill -0 "$1" 2>/dev/null; }
-gone() { ! kill -0 "$1" 2>/dev/null; }
 # The first visible window of pid, or nothing.
 window_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true; }
 has_window() { [ -n "$(window_of "$1")" ]; }
@@ -39,16 +16,15 @@ focus_is() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 # subshell: only this shell can wait for its children.
 end_status() {
     ST=running
-    wait_for "$2" gone "$1" || return 0
+    local _
+    for _ in $(seq "$2"); do gone "$1" && break; sleep 0.1; done
+    gone "$1" || return 0
     ST=0
     wait "$1" || ST=$?
 }
 # Processor time of pid so far, in clock ticks.
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 ticks_over() { local a b; a=$(ticks "$1"); sleep "$2"; b=$(ticks "$1"); echo $((b - a)); }
-shot() { import -window "${2:-root}" "$WORK/$1.png"; }
-bright_share() { convert "$WORK/$1.png" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)/10]" info:; }
-differing() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
 # Share of pixels in the universe's dark blue ground, in percent.
 ground_share() { convert "$WORK/$1.png" -fuzz 3% -transparent "srgb(0,0,25)" -alpha extract -negate -format "%[fx:int(mean*1000)/10]" info:; }
 # A window that draws: the dark blue ground over most of it, orbs on some, a picture that moves.
@@ -59,14 +35,14 @@ draws() {
     local g b
     g=$(ground_share "$1a")
     b=$(bright_share "$1a")
-    awk -v g="$g" -v b="$b" 'BEGIN { exit !(g > 40 && b > 0.3) }' && [ "$(differing "$1a" "$1b")" -gt 50 ]
+    awk -v g="$g" -v b="$b" 'BEGIN { exit !(g > 40 && b > 0.3) }' && [ "$(differing_pixels "$1a" "$1b")" -gt 50 ]
 }
 # A plain X window named NAME to draw into; its id goes to HOSTWIN.
 named_window() { HOSTWIN=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true); [ -n "$HOSTWIN" ]; }
 host_window() {
     xev -geometry "$2" -name "$1" >/dev/null 2>&1 &
-    PIDS+=("$!")
-    wait_for 50 named_window "$1" || fail "no window $1"
+    track "$!"
+    wait_until named_window "$1" || fail "no window $1"
     named_window "$1"
 }
 
@@ -84,10 +60,10 @@ pass "--help and --version of both programs"
 # --- without a window manager the saver takes the focus; ESC ends it ------------------------------
 "$BIN" /s --orbs 20 >"$WORK/nowm.log" 2>&1 &
 SAVER=$!
-PIDS+=("$SAVER")
-wait_for 100 has_window "$SAVER" || fail "/s opened no window"
+track "$SAVER"
+wait_until has_window "$SAVER" || fail "/s opened no window"
 SAVERWIN=$(window_of "$SAVER")
-wait_for 50 focus_is "$SAVERWIN" || fail "without a window manager the saver has no focus ($(xdotool getwindowfocus))"
+wait_until focus_is "$SAVERWIN" || fail "without a window manager the saver has no focus ($(xdotool getwindowfocus))"
 xdotool key Escape
 end_status "$SAVER" 50; [ "$ST" = 0 ] || fail "ESC did not end the saver without a window manager"
 pass "without a window manager /s takes the focus and ESC ends it"
@@ -95,20 +71,20 @@ pass "without a window manager /s takes the focus and ESC ends it"
 # --- a message box open: SIGTERM ends the program and its box within a second ---------------------
 "$BIN" /s --orbs 5 >"$WORK/first.log" 2>&1 &
 FIRST=$!
-PIDS+=("$FIRST")
-wait_for 100 has_window "$FIRST" || fail "/s opened no window"
+track "$FIRST"
+wait_until has_window "$FIRST" || fail "/s opened no window"
 NIMBULA_MESSAGE_BOXES= "$BIN" /s >"$WORK/second.log" 2>&1 &
 SECOND=$!
-PIDS+=("$SECOND")
+track "$SECOND"
 # SDL shows the box from a process of its own, a child of the program.
 box_open() { [ -n "$(cat "/proc/$SECOND/task/$SECOND/children" 2>/dev/null)" ]; }
-wait_for 100 box_open || fail "the second copy showed no box"
+wait_until box_open || fail "the second copy showed no box"
 sleep 0.5
 shot box
 BOXPROC=$(tr -d ' ' <"/proc/$SECOND/task/$SECOND/children")
 kill -TERM "$SECOND"
 end_status "$SECOND" 10; [ "$ST" = 0 ] || fail "SIGTERM did not end the copy with its box open"
-wait_for 10 gone "$BOXPROC" || fail "the box outlived its program"
+wait_until gone "$BOXPROC" || fail "the box outlived its program"
 grep -qx "Please switch to the already running copy of Nimbula" "$WORK/second.log" || fail "the box's text was lost"
 kill -TERM "$FIRST"
 end_status "$FIRST" 10; [ "$ST" = 0 ] || fail "/s after SIGTERM"
@@ -116,24 +92,24 @@ pass "SIGTERM ends a copy whose message box is open, box and all, and its text r
 # --- under openbox, from a focused terminal: the saver takes the focus, stays above, ESC ends it ----
 openbox >"$WORK/openbox.log" 2>&1 &
 WM=$!
-PIDS+=("$WM")
+track "$WM"
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-wait_for 100 wm_running || fail "openbox did not start"
+wait_until wm_running || fail "openbox did not start"
 xterm -geometry 60x10+20+20 -title terminal >/dev/null 2>&1 &
 TERM_PID=$!
-PIDS+=("$TERM_PID")
-wait_for 100 has_window "$TERM_PID" || fail "no terminal window"
+track "$TERM_PID"
+wait_until has_window "$TERM_PID" || fail "no terminal window"
 TERMWIN=$(window_of "$TERM_PID")
-wait_for 50 focus_is "$TERMWIN" || { xdotool windowactivate "$TERMWIN"; wait_for 50 focus_is "$TERMWIN"; } ||
+wait_until focus_is "$TERMWIN" || { xdotool windowactivate "$TERMWIN"; wait_until focus_is "$TERMWIN"; } ||
     fail "the terminal did not get the focus"
 
 "$BIN" /s --orbs 20 >"$WORK/wm.log" 2>&1 &
 SAVER=$!
-PIDS+=("$SAVER")
-wait_for 100 has_window "$SAVER" || fail "/s opened no window under openbox"
+track "$SAVER"
+wait_until has_window "$SAVER" || fail "/s opened no window under openbox"
 SAVERWIN=$(window_of "$SAVER")
-wait_for 50 focus_is "$SAVERWIN" || fail "under openbox the terminal kept the focus ($(xdotool getwindowfocus getwindowname))"
-wait_for 50 draws wm root || fail "the saver does not draw over the desktop"
+wait_until focus_is "$SAVERWIN" || fail "under openbox the terminal kept the focus ($(xdotool getwindowfocus getwindowname))"
+wait_until draws wm root || fail "the saver does not draw over the desktop"
 # Above the terminal: the terminal's corner shows the universe's dark blue, not the terminal.
 ground=$(convert "$WORK/wma.png" -format "%[pixel:p{30,30}]" info:)
 case "$ground" in "srgb(0,0,25)"|"srgb(0,0,26)") ;; *) fail "the terminal shows over the saver ($ground)" ;; esac
@@ -144,27 +120,27 @@ pass "under openbox /s takes the focus from the terminal, covers it, and ESC end
 # --- the background never takes the focus, rests while covered and draws again when shown --------
 "$BIN" /b >"$WORK/background.log" 2>&1 &
 BACK=$!
-PIDS+=("$BACK")
-wait_for 100 has_window "$BACK" || fail "/b opened no window"
+track "$BACK"
+wait_until has_window "$BACK" || fail "/b opened no window"
 BACKWIN=$(window_of "$BACK")
 xdotool windowactivate "$TERMWIN" 2>/dev/null || true
-wait_for 50 focus_is "$TERMWIN" || fail "the terminal lost the focus to the background"
+wait_until focus_is "$TERMWIN" || fail "the terminal lost the focus to the background"
 # A click on the background, away from the terminal.
 xdotool mousemove 600 450 click 1
 sleep 0.3
 focus_is "$BACKWIN" && fail "a click gave the background the focus"
-wait_for 50 draws back1 root || fail "the uncovered background does not draw"
+wait_until draws back1 root || fail "the uncovered background does not draw"
 uncovered=$(ticks_over "$BACK" 3)
 # Covered whole by the terminal.
 xdotool windowmove "$TERMWIN" 0 0 windowsize "$TERMWIN" 700 540
-quiet() { [ "$(ticks_over "$BACK" 0.5)" -le 1 ]; }
-wait_for 10 quiet || fail "the covered background keeps working"
+at_rest() { [ "$(ticks_over "$BACK" 0.5)" -le 1 ]; }
+wait_until at_rest || fail "the covered background keeps working"
 covered=$(ticks_over "$BACK" 3)
 echo "background processor time over 3 s at 640x480: uncovered $uncovered ticks, covered $covered ticks"
 [ "$covered" -le 3 ] || fail "the covered background used $covered ticks in 3 s"
 [ "$uncovered" -gt $((covered * 4)) ] || fail "uncovered ($uncovered) is no busier than covered ($covered)"
 xdotool windowminimize "$TERMWIN"
-wait_for 50 draws back2 root || fail "the background did not draw again when uncovered"
+wait_until draws back2 root || fail "the background did not draw again when uncovered"
 kill -INT "$BACK"
 end_status "$BACK" 10; [ "$ST" = 0 ] || fail "/b after SIGINT ($ST)"
 pass "/b keeps off the focus, rests while covered ($covered against $uncovered ticks) and ends on SIGINT"
@@ -178,17 +154,17 @@ WIN_B=$HOSTWIN
 HACK_A=$!
 "$BIN" -window-id "$(printf '0x%x' "$WIN_B")" >"$WORK/hack-b.log" 2>&1 &
 HACK_B=$!
-PIDS+=("$HACK_A" "$HACK_B")
-wait_for 100 draws hack-a "$WIN_A" || fail "the first -window-id copy does not draw"
-wait_for 100 draws hack-b "$WIN_B" || fail "the second -window-id copy does not draw"
+track "$HACK_A"; track "$HACK_B"
+wait_until draws hack-a "$WIN_A" || fail "the first -window-id copy does not draw"
+wait_until draws hack-b "$WIN_B" || fail "the second -window-id copy does not draw"
 alive "$HACK_A" && alive "$HACK_B" || fail "a -window-id copy ended"
 share100=$(bright_share hack-aa)
 kill -TERM "$HACK_A"
 "$BIN" -window-id "$WIN_A" >"$WORK/hack-c.log" 2>&1 &
 HACK_C=$!
-PIDS+=("$HACK_C")
+track "$HACK_C"
 end_status "$HACK_A" 10; [ "$ST" = 0 ] || fail "the first copy did not end within a second of SIGTERM"
-wait_for 100 draws hack-c "$WIN_A" || fail "the copy started right after SIGTERM does not draw"
+wait_until draws hack-c "$WIN_A" || fail "the copy started right after SIGTERM does not draw"
 kill -HUP "$HACK_B"
 end_status "$HACK_B" 10; [ "$ST" = 0 ] || fail "a -window-id copy did not end within a second of SIGHUP"
 kill -TERM "$HACK_C"
@@ -204,7 +180,7 @@ orbs_arg=$(tr '\n' ' ' <"$xml" | sed -n 's/.*id="orbs"[^>]*arg="\([^"]*\)".*/\1/
 # shellcheck disable=SC2086
 "$BIN" -window-id "$WIN_A" $fps_arg ${orbs_arg/\%/5} >"$WORK/fps.log" 2>&1 &
 FPS=$!
-PIDS+=("$FPS")
+track "$FPS"
 # The readout's yellow in the window's bottom-left corner, once a second of frames was counted.
 readout() {
     shot fps "$WIN_A"
@@ -214,7 +190,7 @@ readout() {
     [ "$n" -gt 40 ]
 }
 sleep 1.2
-wait_for 50 readout || fail "-fps shows no readout in the corner"
+wait_until readout || fail "-fps shows no readout in the corner"
 share5=$(bright_share fps)
 awk -v a="$share5" -v b="$share100" 'BEGIN { exit !(a < b) }' || fail "${orbs_arg/\%/5} did not thin the universe ($share5 % against $share100 %)"
 kill -TERM "$FPS"
@@ -228,8 +204,8 @@ cp "$NIMBULA_DIR/sphere.umf" "$WORK/damaged/"
 head -c 300 "$NIMBULA_DIR/orb.bmp" >"$WORK/damaged/orb.bmp"
 NIMBULA_DIR=$WORK/damaged "$BIN" -root >"$WORK/root.log" 2>&1 &
 ROOT=$!
-PIDS+=("$ROOT")
-wait_for 100 grep -q "orb.bmp is damaged" "$WORK/root.log" || fail "-root did not say that orb.bmp is damaged"
+track "$ROOT"
+wait_until grep -q "orb.bmp is damaged" "$WORK/root.log" || fail "-root did not say that orb.bmp is damaged"
 grep -q "The orb texture" "$WORK/root.log" || fail "-root did not print the message itself"
 boxes=$(xdotool search --onlyvisible --name '^Nimbula$' 2>/dev/null | wc -l || true)
 [ "$boxes" -eq 0 ] || fail "-root showed a box"

@@ -10,18 +10,14 @@ SRC=$(cd "$(dirname "$0")/../.." && pwd)
 source "$(dirname "$0")/common.sh" test_install "$@"
 APP_ID=io.github.nimbula.Nimbula
 PREFIX=$WORK/prefix
-RUNNING=
 INSTALLED=
 apt_quiet() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -q "$@"; }
+# The package goes again whatever happens to the test.
 cleanup() {
-    [ -z "$RUNNING" ] || { kill "$RUNNING" 2>/dev/null || true; wait "$RUNNING" 2>/dev/null || true; }
     [ -z "$INSTALLED" ] || apt_quiet remove nimbula >/dev/null 2>&1 || true
-    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
-    rm -rf "$WORK"
+    e2e_cleanup
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; for f in "$WORK"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
-pass() { echo "ok: $*"; }
 
 cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" 2>&1 || fail "cmake --install"
 rm "$WORK/install.log"
@@ -70,24 +66,16 @@ found_data() { ! grep -Eq "sphere.umf|not correctly installed" "$WORK/$1.log"; }
 # Starts PROGRAM /s from elsewhere, waits for orbs on the screen (their share goes to DRAWN), ends
 # it with SIGTERM and checks that it ended with 0 and found its data: draws_orbs NAME PROGRAM.
 draws_orbs() {
-    local name=$1 program=$2 share rc=0
+    local name=$1 program=$2 pid
     DRAWN=
-    "$program" /s >"$WORK/$name.log" 2>&1 &
-    RUNNING=$!
-    for _ in $(seq 300); do
-        kill -0 "$RUNNING" 2>/dev/null || break
-        if [ -n "$(xdotool search --onlyvisible --pid "$RUNNING" 2>/dev/null || true)" ]; then
-            import -window root "$WORK/$name.png"
-            share=$(convert "$WORK/$name.png" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)/10]" info:)
-            if awk -v s="$share" 'BEGIN { exit !(s > 2.0) }'; then DRAWN=$share; break; fi
-        fi
-        sleep 0.1
-    done
-    [ -n "$DRAWN" ] || fail "$program /s drew no orbs"
-    kill -TERM "$RUNNING"
-    wait "$RUNNING" || rc=$?
-    RUNNING=
-    [ "$rc" -eq 0 ] || fail "$program /s ended with $rc after SIGTERM"
+    launch "$name" "$program" /s
+    pid=$LAUNCHED
+    wait_for_window "$pid" >/dev/null || fail "$program /s ended at start-up or opened no window"
+    shows_orbs() { shot "$name" && DRAWN=$(bright_share "$name") && awk -v s="$DRAWN" 'BEGIN { exit !(s > 2.0) }'; }
+    wait_until shows_orbs || fail "$program /s drew no orbs"
+    kill -TERM "$pid"
+    wait_exit "$pid" || fail "$program /s did not end on SIGTERM"
+    [ "$RC" -eq 0 ] || fail "$program /s ended with $RC after SIGTERM"
     found_data "$name" || fail "$program did not find its data"
 }
 draws_orbs installed "$PREFIX/bin/nimbula"

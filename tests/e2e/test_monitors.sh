@@ -5,41 +5,10 @@
 # Usage: test_monitors.sh BUILD_DIR. Screenshots stay in $NIMBULA_E2E_KEEP when that is set.
 set -euo pipefail
 
+E2E_WIDTH=2560 E2E_HEIGHT=720
 source "$(dirname "$0")/common.sh" test_monitors "$@"
-RUNNING=()
-WIDE=
-cleanup() {
-    for p in "${RUNNING[@]}"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
-    [ -z "$WIDE" ] || { kill "$WIDE" 2>/dev/null || true; wait "$WIDE" 2>/dev/null || true; }
-    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; for f in "$WORK"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
-pass() { echo "ok: $*"; }
-# Runs the command every tenth of a second until it succeeds; status 1 after SECONDS.
-wait_for() {
-    local seconds=$1
-    shift
-    local end=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.1
-    done
-}
 
-# --- a wide screen of its own, split into two monitors ---
-# Xvfb names the display it took once it accepts connections; -noreset keeps the monitors when
-# the last client leaves.
-mkfifo "$WORK/display.fifo"
-exec {fd}<>"$WORK/display.fifo"
-Xvfb -displayfd "$fd" -screen 0 2560x720x24 -nolisten tcp -noreset >"$WORK/xvfb.out" 2>&1 &
-WIDE=$!
-display=
-read -r -t 60 -u "$fd" display || fail "the wide Xvfb did not start"
-exec {fd}>&-
-export DISPLAY=:$display
-unset XAUTHORITY
+# --- the wide screen split into two monitors ---
 xrandr --setmonitor left 1280/338x720/190+0+0 screen >/dev/null
 xrandr --setmonitor right 1280/338x720/190+1280+0 none >/dev/null
 [ "$(xrandr --listmonitors | head -1)" = "Monitors: 2" ] || fail "xrandr did not split the screen: $(xrandr --listmonitors)"
@@ -53,12 +22,11 @@ geometries() {
     done | sort
 }
 covers_both() { [ "$(geometries "$1" | tr '\n' ' ')" = "1280x720+0+0 1280x720+1280+0 " ]; }
-# Share of the picture clearly brighter than the dark blue ground, in percent.
-bright_share() { convert "$1" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)/10]" info:; }
+# One monitor's part of a screenshot: half NAME X SIDE makes NAME-SIDE.png.
 half() { convert "$WORK/$1.png" -crop "1280x720+$2+0" +repage "$WORK/$1-$3.png"; }
 both_show_orbs() {
     import -window root "$WORK/$1.png" && half "$1" 0 left && half "$1" 1280 right &&
-        awk -v a="$(bright_share "$WORK/$1-left.png")" -v b="$(bright_share "$WORK/$1-right.png")" 'BEGIN { exit !(a > 2 && b > 2) }'
+        awk -v a="$(bright_share "$1-left")" -v b="$(bright_share "$1-right")" 'BEGIN { exit !(a > 2 && b > 2) }'
 }
 # The centre of the orbs on a monitor's picture, as fractions of its width and height.
 orb_centre() {
@@ -90,9 +58,9 @@ run_saver() {
     local name=$1
     "$BIN" /s >"$WORK/$name.log" 2>&1 &
     SAVER=$!
-    RUNNING+=("$SAVER")
-    wait_for 60 covers_both "$SAVER" || fail "$name: the windows are $(geometries "$SAVER" | tr '\n' ' ')"
-    wait_for 60 both_show_orbs "$name" || fail "$name: orbs on only one monitor"
+    track "$SAVER"
+    wait_until covers_both "$SAVER" || fail "$name: the windows are $(geometries "$SAVER" | tr '\n' ' ')"
+    wait_until both_show_orbs "$name" || fail "$name: orbs on only one monitor"
     local left right diff tries=0
     # The same universe from the same camera: the two pictures nearly agree. Each monitor's
     # window is presented on its own, so a screenshot may fall between the two and show moving
@@ -110,11 +78,10 @@ run_saver() {
     pass "$name: a window on each monitor, each showing the universe ($left; $right; $diff pixels differ, $tries retries)"
 }
 end_with_escape() {
-    local name=$1 rc=0
+    local name=$1
     xdotool key Escape
-    wait_for 30 eval "! kill -0 $SAVER" || fail "$name: Escape did not end the saver"
-    wait "$SAVER" || rc=$?
-    [ "$rc" -eq 0 ] || fail "$name: the saver ended with $rc"
+    wait_exit "$SAVER" || fail "$name: Escape did not end the saver"
+    [ "$RC" -eq 0 ] || fail "$name: the saver ended with $RC"
     pass "$name: Escape ends the saver with status 0"
 }
 
@@ -126,22 +93,22 @@ end_with_escape saver
 # --- the background ---
 "$BIN" /b >"$WORK/background.log" 2>&1 &
 BACK=$!
-RUNNING+=("$BACK")
-wait_for 60 covers_both "$BACK" || fail "background: the windows are $(geometries "$BACK" | tr '\n' ' ')"
+track "$BACK"
+wait_until covers_both "$BACK" || fail "background: the windows are $(geometries "$BACK" | tr '\n' ' ')"
 for w in $(xdotool search --onlyvisible --pid "$BACK"); do
     xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DESKTOP || fail "background: window $w is no desktop window"
 done
-wait_for 60 both_show_orbs background || fail "background: orbs on only one monitor"
+wait_until both_show_orbs background || fail "background: orbs on only one monitor"
 kill -TERM "$BACK"
-rc=0
-wait "$BACK" || rc=$?
-[ "$rc" -eq 0 ] || fail "background: ended with $rc after SIGTERM"
+wait_exit "$BACK" || fail "background: SIGTERM did not end it"
+[ "$RC" -eq 0 ] || fail "background: ended with $RC after SIGTERM"
 pass "background: a desktop window on each monitor, orbs on both, SIGTERM ends it with 0"
 
 # --- under a window manager, the mouse on the right monitor ---
 openbox >"$WORK/openbox.log" 2>&1 &
-RUNNING+=("$!")
-wait_for 60 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+track "$!"
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+wait_until wm_running || fail "openbox did not start"
 xdotool mousemove 2000 300
 run_saver openbox
 focused=$(xdotool getwindowfocus 2>/dev/null || true)

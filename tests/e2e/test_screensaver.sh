@@ -5,8 +5,6 @@ set -euo pipefail
 
 source "$(dirname "$0")/common.sh" test_screensaver "$@"
 
-pass() { echo "ok: $*"; }
-
 # --- the screen saver: orbs on a dark blue ground, moving, ended by SIGTERM ---
 launch saver "$BIN" /s
 SAVER=$LAUNCHED

@@ -53,10 +53,8 @@ no_web_window() { [ -z "$(web_window)" ]; }
 logged() { grep -qF "$1" "$WORK/run.log"; }
 opened_in_desktop_browser() { [ -f "$WORK/browser.log" ] && [ "$(grep -cxF "$1" "$WORK/browser.log")" -ge "$2" ]; }
 
-shot() { import -window root "$WORK/$1.png"; }
-differing() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 || true; }
 # The universe moves: two screenshots a moment apart differ.
-moving() { shot m-a; sleep 0.2; shot m-b; [ "$(differing m-a m-b)" != 0 ]; }
+moving() { shot m-a; sleep 0.2; shot m-b; [ "$(differing_pixels m-a m-b)" != 0 ]; }
 # At least N pixels of the colour (within 12 %) are on the screen.
 colour_shown() {
     local n

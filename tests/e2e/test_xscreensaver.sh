@@ -12,28 +12,6 @@ for p in xscreensaver xscreensaver-command xscreensaver-settings; do
     command -v "$p" >/dev/null || { echo "FAIL: no $p (scripts/setup installs xscreensaver)"; exit 1; }
 done
 
-DAEMON=
-SETTINGS=
-cleanup() {
-    for p in $SETTINGS $DAEMON; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
-    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; for f in "$WORK"/*.log; do [ -f "$f" ] && sed "s|^|  $(basename "$f"): |" "$f"; done; exit 1; }
-pass() { echo "ok: $*"; }
-# Runs the command every tenth of a second until it succeeds; status 1 after SECONDS.
-wait_for() {
-    local seconds=$1
-    shift
-    local end=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.1
-    done
-}
-# Share of the screen clearly brighter than the dark blue ground, in percent.
-bright_share() { convert "$WORK/$1.png" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)/10]" info:; }
 shows_orbs() { import -window root "$WORK/$1.png" && awk -v s="$(bright_share "$1")" 'BEGIN { exit !(s > 2.0) }'; }
 moved() { import -window root "$WORK/blank2.png" && [ "$(compare -metric AE "$WORK/blank1.png" "$WORK/blank2.png" null: 2>&1 || true)" -gt 100 ]; }
 
@@ -68,12 +46,13 @@ ssc() { as_user xscreensaver-command "$@" >>"$WORK/command.log" 2>&1; }
 
 as_user xscreensaver -no-splash -verbose >"$WORK/daemon.log" 2>&1 &
 DAEMON=$!
-wait_for 60 as_user xscreensaver-command -version || fail "the daemon did not answer"
+track "$DAEMON"
+wait_until quiet as_user xscreensaver-command -version || fail "the daemon did not answer"
 
 # --- blanking runs the registered hack in the daemon's window ---
 ssc -activate || fail "xscreensaver-command -activate"
 hack_line() { grep -E "forked \"$BIN --?root\" in pid [0-9]+ on window" "$WORK/daemon.log" | sed -n "${1}p"; }
-wait_for 60 hack_line 1 || fail "the daemon started no Nimbula"
+wait_until quiet hack_line 1 || fail "the daemon started no Nimbula"
 HACK=$(hack_line 1 | sed -E 's/.* in pid ([0-9]+) on window.*/\1/')
 WINDOW=$(hack_line 1 | sed -E 's/.* on window (0x[0-9a-fA-F]+).*/\1/')
 if [ -r "/proc/$HACK/environ" ]; then
@@ -81,23 +60,23 @@ if [ -r "/proc/$HACK/environ" ]; then
 fi
 size=$(xwininfo -id "$WINDOW" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
 [ "$size" = "640x480" ] || fail "the daemon's window is $size, not the screen"
-wait_for 60 shows_orbs blank1 || fail "no orbs on the blanked screen"
-wait_for 30 moved || fail "the universe does not move on the blanked screen"
+wait_until shows_orbs blank1 || fail "no orbs on the blanked screen"
+wait_until moved || fail "the universe does not move on the blanked screen"
 pass "-activate runs Nimbula (pid $HACK) in the daemon's $size window $WINDOW: orbs on $(bright_share blank1) % of the screen, moving"
 
 # --- cycling stops the hack and starts it again: it ends with status 0 ---
 ssc -cycle || fail "xscreensaver-command -cycle"
 ended() { grep -E "child pid $HACK \(.*nimbula\) (exited|terminated|crashed|stopped)" "$WORK/daemon.log"; }
-wait_for 60 ended || fail "the daemon did not see Nimbula $HACK end"
+wait_until quiet ended || fail "the daemon did not see Nimbula $HACK end"
 ended | grep -q "with status 0$" || fail "Nimbula ended uncleanly: $(ended)"
-wait_for 60 hack_line 2 || fail "the daemon did not start Nimbula again"
+wait_until quiet hack_line 2 || fail "the daemon did not start Nimbula again"
 HACK2=$(hack_line 2 | sed -E 's/.* in pid ([0-9]+) on window.*/\1/')
-wait_for 60 shows_orbs cycled || fail "no orbs after cycling"
+wait_until shows_orbs cycled || fail "no orbs after cycling"
 pass "-cycle: Nimbula $HACK ended with status 0, $HACK2 draws in its place"
 
 # --- unblanking stops it ---
 ssc -deactivate || fail "xscreensaver-command -deactivate"
-wait_for 30 eval "! kill -0 $HACK2" || fail "Nimbula $HACK2 still runs after -deactivate"
+wait_until gone "$HACK2" || fail "Nimbula $HACK2 still runs after -deactivate"
 import -window root "$WORK/unblanked.png"
 awk -v s="$(bright_share unblanked)" 'BEGIN { exit !(s < 0.5) }' || fail "orbs remain on the screen after -deactivate"
 ! grep -E "child pid $HACK2 .*(crashed|terminated|status [1-9])" "$WORK/daemon.log" || fail "Nimbula $HACK2 ended uncleanly"
@@ -121,10 +100,11 @@ if [ ${#settings_cmd[@]} -eq 0 ]; then
 else
     "${settings_cmd[@]}" >"$WORK/settings.log" 2>&1 &
     SETTINGS=$!
+    track "$SETTINGS"
     read_xml() { grep -q "reading /usr/share/xscreensaver/config/nimbula.xml" "$WORK/settings.log"; }
     previewing() { grep -Eq "forked [0-9]+ \(nimbula\)" "$WORK/settings.log"; }
-    wait_for 60 read_xml || fail "xscreensaver-settings did not read nimbula.xml"
-    wait_for 60 previewing || fail "xscreensaver-settings did not preview Nimbula"
+    wait_until read_xml || fail "xscreensaver-settings did not read nimbula.xml"
+    wait_until previewing || fail "xscreensaver-settings did not preview Nimbula"
     preview_window() { xdotool search --onlyvisible --name '^XScreenSaver Settings Preview$' 2>/dev/null | head -1; }
     preview_shows_orbs() {
         local w
@@ -132,15 +112,12 @@ else
         [ -n "$w" ] && import -window "$w" "$WORK/preview.png" &&
             awk -v s="$(bright_share preview)" 'BEGIN { exit !(s > 1.0) }'
     }
-    wait_for 60 preview_shows_orbs || fail "the settings' preview shows no orbs"
+    wait_until preview_shows_orbs || fail "the settings' preview shows no orbs"
     ! grep -i "warning" "$WORK/settings.log" | grep -qi "nimbula" || fail "xscreensaver-settings warns about nimbula.xml"
     import -window root "$WORK/settings.png"
-    kill "$SETTINGS" 2>/dev/null || true
-    wait "$SETTINGS" 2>/dev/null || true
-    SETTINGS=
+    stop_process "$SETTINGS"
     pass "xscreensaver-settings reads nimbula.xml without a warning; its preview shows orbs on $(bright_share preview) %"
 fi
 
 ssc -exit || fail "xscreensaver-command -exit"
-wait_for 30 eval "! kill -0 $DAEMON" || fail "the daemon did not exit"
-DAEMON=
+wait_exit "$DAEMON" || fail "the daemon did not exit"
