@@ -15,10 +15,15 @@ done
 shows_orbs() { import -window root "$WORK/$1.png" && awk -v s="$(bright_share "$1")" 'BEGIN { exit !(s > 2.0) }'; }
 moved() { import -window root "$WORK/blank2.png" && [ "$(compare -metric AE "$WORK/blank1.png" "$WORK/blank2.png" null: 2>&1 || true)" -gt 100 ]; }
 
-# A private home the daemon's user owns, with its own copy of the X server's cookie.
+# A private home the daemon's user owns, with its own copy of the X server's cookie. That user
+# must reach it: under a TMPDIR closed to others (soak.sh's) the home goes to /tmp, open to all.
 HOME_DIR=$WORK/home
-mkdir -p "$HOME_DIR"
 chmod 755 "$WORK"
+if [ "$(id -u)" -eq 0 ] && ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -x "$WORK"; then
+    HOME_DIR=$(mktemp -d /tmp/nimbula-xscreensaver.XXXXXX)
+    trap 'rm -rf "$HOME_DIR"; e2e_cleanup' EXIT
+fi
+mkdir -p "$HOME_DIR"
 [ -z "${XAUTHORITY:-}" ] || cp "$XAUTHORITY" "$HOME_DIR/.Xauthority"
 export XAUTHORITY=$HOME_DIR/.Xauthority
 if [ "$(id -u)" -eq 0 ]; then
