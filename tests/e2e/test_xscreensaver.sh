@@ -15,20 +15,38 @@ done
 shows_orbs() { import -window root "$WORK/$1.png" && awk -v s="$(bright_share "$1")" 'BEGIN { exit !(s > 2.0) }'; }
 moved() { import -window root "$WORK/blank2.png" && [ "$(compare -metric AE "$WORK/blank1.png" "$WORK/blank2.png" null: 2>&1 || true)" -gt 100 ]; }
 
-# A private home the daemon's user owns, with its own copy of the X server's cookie. That user
-# must reach it: under a TMPDIR closed to others (soak.sh's) the home goes to /tmp, open to all.
+# A private home the daemon's user owns, with its own copy of the X server's cookie. As root that
+# user is nobody, who must reach the home and the program: a test folder under a TMPDIR closed to
+# others (soak.sh's) or a build under a closed home (/root's) is out of its reach. Then the home,
+# and the program installed with its data as a package lays them out, go to a folder in /tmp.
 HOME_DIR=$WORK/home
 chmod 755 "$WORK"
-if [ "$(id -u)" -eq 0 ] && ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -x "$WORK"; then
-    HOME_DIR=$(mktemp -d /tmp/nimbula-xscreensaver.XXXXXX)
-    trap 'rm -rf "$HOME_DIR"; e2e_cleanup' EXIT
+OPEN=
+open_folder() {
+    [ -z "$OPEN" ] || return 0
+    OPEN=$(mktemp -d /tmp/nimbula-xscreensaver.XXXXXX)
+    chmod 755 "$OPEN"
+    trap 'rm -rf "$OPEN"; e2e_cleanup' EXIT
+}
+if [ "$(id -u)" -eq 0 ]; then
+    as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
+    if ! as_nobody test -x "$WORK"; then
+        open_folder
+        HOME_DIR=$OPEN/home
+    fi
+    if ! as_nobody test -x "$BIN"; then
+        open_folder
+        cmake --install "$BUILD" --prefix "$OPEN/prefix" >"$WORK/install.log" 2>&1 || fail "cmake --install"
+        rm "$WORK/install.log"
+        BIN=$OPEN/prefix/bin/nimbula
+    fi
 fi
 mkdir -p "$HOME_DIR"
 [ -z "${XAUTHORITY:-}" ] || cp "$XAUTHORITY" "$HOME_DIR/.Xauthority"
 export XAUTHORITY=$HOME_DIR/.Xauthority
 if [ "$(id -u)" -eq 0 ]; then
     chown -R nobody:nogroup "$HOME_DIR"
-    as_user() { setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$HOME_DIR" "$@"; }
+    as_user() { as_nobody env HOME="$HOME_DIR" "$@"; }
     as_user test -x "$BIN" || fail "the user nobody cannot run $BIN"
 else
     as_user() { env HOME="$HOME_DIR" "$@"; }
