@@ -304,6 +304,10 @@ bool CSdlHost::EnsureVideo()
     // A full-screen saver must not vanish when a notification takes the focus.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // SDL puts back at its quit the handler it found at its start, and only then closes its
+    // connections, which reads errors still pending on them (a wake-up sent to a window that has
+    // just gone): the handler it finds must be ours, or Xlib's default ends a clean exit with 1.
+    XSetErrorHandler(OnXError);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "nimbula: cannot open the display %s: %s\n", DisplayName().c_str(), SDL_GetError());
         return false;
