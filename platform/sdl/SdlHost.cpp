@@ -321,6 +321,9 @@ bool CSdlHost::EnsureVideo()
     }
     m_video = true;
     m_videoFailed = false;
+    // SDL's start put in a handler of its own (it resets screen modes on any error, then calls
+    // ours). Nothing later replaces ours: GL contexts, windows made from foreign ones and SDL's
+    // quit each put back the handler they found.
     XSetErrorHandler(OnXError);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -334,8 +337,9 @@ bool CSdlHost::EnsureX()
 {
     if (m_x) return true;
     if (m_xFailed) return false;
-    m_x = XOpenDisplay(nullptr);
+    // This connection may come before SDL's (a foreign window looked at first).
     XSetErrorHandler(OnXError);
+    m_x = XOpenDisplay(nullptr);
     if (!m_x) {
         // Said once: every later look at a window would only fail the same way.
         std::fprintf(stderr, "nimbula: cannot open the display %s\n", DisplayName().c_str());
@@ -357,8 +361,6 @@ bool CSdlHost::EnsureContext(SDL_Window* window)
     SDL_GL_SetSwapInterval(m_options.pace < 0 ? 1 : 0);
     if (!m_pRenderer) m_pRenderer = new CGlRenderer;
     SetSceneRenderer(m_pRenderer);
-    // GLX may have put its own handler in place while making the context.
-    XSetErrorHandler(OnXError);
     return true;
 }
 
@@ -561,7 +563,6 @@ void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyl
         pane.window = window;
         pane.context = SDL_GL_CreateContext(window);
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
-        XSetErrorHandler(OnXError);
         if (!pane.context) {
             std::fprintf(stderr, "nimbula: no OpenGL context for the monitor at %ld,%ld: %s\n", long(monitor.left),
                          long(monitor.top), SDL_GetError());
@@ -664,7 +665,6 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
         XFlush(m_x);
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
         w->m_window = SDL_CreateWindowFrom(reinterpret_cast<void*>(uintptr_t(w->m_foreign)));
-        XSetErrorHandler(OnXError);
     } else if (exStyle & WS_EX_DESKTOP) {
         w->m_window = CreateDesktopWindow(rect, shown == SDL_WINDOW_SHOWN);
         w->m_noFocus = true;
@@ -760,7 +760,6 @@ void CSdlHost::PresentChild(CSdlWindow* child)
 
 void CSdlHost::DestroyWindow(CSdlWindow* w)
 {
-    if (m_video) XSetErrorHandler(OnXError);
     m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), w), m_windows.end());
     for (CSdlWindow* other : m_windows) {
         if (other->m_focusChild == w) other->m_focusChild = nullptr;
@@ -934,9 +933,6 @@ void CSdlHost::Translate(const SDL_Event& e)
 
 void CSdlHost::PumpEvents()
 {
-    // Whatever set its own X error handler since (a GL context made, a library's own request), a
-    // window that went away must never end the process through Xlib's default one.
-    if (m_video) XSetErrorHandler(OnXError);
     if (TakeTermRequest()) {
         CWinApp* app = AfxGetApp();
         if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
