@@ -387,7 +387,10 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
         view->InvalidateRect(nullptr, false);
         PlaceFileCamera(*view, file);
     }
-    const bool appendGroups = groups && app->m_editingMode && file.m_hasGroups;
+    // The frame's group definitions become the file's (none for a file without them): Save then
+    // writes the universe on screen, not old groups filled with the new orbs.
+    const bool replaceGroups = groups && app->m_editingMode;
+    if (replaceGroups) groups->clear();
     CTextureHolds holds;
     for (SUniverseGroupRecord& rec : file.m_groups) {
         C2DTextureShader* texture = nullptr;
@@ -396,7 +399,7 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
             holds.Add(texture);
         }
         AddGroupOrbs(rec, texture);
-        if (appendGroups) groups->emplace_back(texture, rec.m_color, int32_t(rec.m_positions.size()));
+        if (replaceGroups && file.m_hasGroups) groups->emplace_back(texture, rec.m_color, int32_t(rec.m_positions.size()));
     }
     std::memcpy(g_pConstants->Bytes(), file.m_constants.Bytes(), CUniversalConstants::kSize);
     // The count is the orbs', whatever the string carried.

@@ -25,7 +25,7 @@ extern int g_nextFileID;
 // Bounds on what a file may ask for, checked before any memory is taken for it.
 // The whole file is read at once, so its size bounds everything else (textures, positions).
 constexpr uintmax_t kMaxUniverseFileSize = 512u << 20;
-// The editing frame defines five groups and a load appends to them; far more is not a universe of ours.
+// The editing frame defines five groups; far more is not a universe of ours.
 constexpr int32_t kMaxUniverseGroups = 256;
 // A universal string has 708 letters; a longer one fails its decoding anyway.
 constexpr int32_t kMaxUniversalStringBytes = 4096;
@@ -99,8 +99,8 @@ SFileDialogOptions UniverseFileDialogOptions(bool save);
 // short is written with the orbs that exist. The records point at the live textures.
 SUniverseFile CaptureUniverse(const CLocalCoordinateSystem* camera, const std::vector<COrbGroup>& groups);
 // Replaces the running universe with a checked file: every orb, the view's camera when there is a
-// view, the constants, and the orbs at their start positions. Groups are appended to groups when
-// the program is in editing mode and the file defines groups.
+// view, the constants, and the orbs at their start positions. In editing mode the file's group
+// definitions replace groups (a file without any leaves none).
 void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups);
 
 // Loads a universe file for every caller (start-up, Open, the options dialog's list). A null path

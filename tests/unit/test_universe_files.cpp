@@ -219,15 +219,15 @@ TEST_F(UniverseFiles, GroupsRoundTripWithTexturesOfEverySizeAndAGroupWithout)
             }
         }
     }
-    // The loaded groups follow the one the frame had, sharing their orbs' textures.
-    ASSERT_EQ(m_groups.size(), 4u);
+    // The loaded groups take the place of the one the frame had, sharing their orbs' textures.
+    ASSERT_EQ(m_groups.size(), 3u);
     for (size_t g = 0; g < saved.size(); ++g) {
-        EXPECT_EQ(m_groups[g + 1].m_color, saved[g].m_color);
-        EXPECT_EQ(m_groups[g + 1].m_orbCount, saved[g].m_orbCount);
-        EXPECT_EQ(m_groups[g + 1].m_pTexture != nullptr, saved[g].m_pTexture != nullptr);
+        EXPECT_EQ(m_groups[g].m_color, saved[g].m_color);
+        EXPECT_EQ(m_groups[g].m_orbCount, saved[g].m_orbCount);
+        EXPECT_EQ(m_groups[g].m_pTexture != nullptr, saved[g].m_pTexture != nullptr);
     }
-    EXPECT_EQ(m_groups[1].m_pTexture, g_orbs[0]->m_pTexture);
-    EXPECT_EQ(m_groups[3].m_pTexture, g_orbs[5]->m_pTexture);
+    EXPECT_EQ(m_groups[0].m_pTexture, g_orbs[0]->m_pTexture);
+    EXPECT_EQ(m_groups[2].m_pTexture, g_orbs[5]->m_pTexture);
     EXPECT_EQ(0, std::memcmp(g_pConstants->Bytes(), constants.data(), CUniversalConstants::kSize));
     ExpectNear(view.m_camera->GetAbsolutePosition(), {30.0, -40.0, 500.0});
     ExpectNear(view.m_camera->GetAbsoluteViewpoint(), cameraView);
@@ -239,6 +239,7 @@ TEST_F(UniverseFiles, GroupsRoundTripWithTexturesOfEverySizeAndAGroupWithout)
 
     // Outside the editing frame the groups only make orbs.
     m_app.m_editingMode = false;
+    m_groups.emplace_back(nullptr, SFVec3f(1, 1, 1), 5);
     LoadUniverse(&path, &m_groups);
     EXPECT_EQ(m_groups.size(), 4u);
     EXPECT_EQ(g_orbs.size(), 9u);
