@@ -2,7 +2,11 @@
 #include "dialogs/OrbGroupDlg.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <new>
 
+#include "engine/core/FileIO.h"
+#include "engine/core/QLException.h"
 #include "engine/core/Shaders.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
@@ -110,13 +114,23 @@ bool COrbGroupDlg::LoadTexture(const std::string& path)
 {
     // Made whole beside the current texture, which a file that cannot serve leaves as it was.
     std::unique_ptr<CDIB> picture, preview;
+    bool failed = true;
+    std::string why;
     try {
         picture = std::make_unique<CDIB>(path);
         DropAlpha(*picture);
         FitTilingSize(*picture);
         preview = PreviewOf(*picture);
+        failed = false;
+    } catch (const CQLException& e) {
+        why = e.What();
+    } catch (const std::bad_alloc&) {
+        why = "not enough memory for the picture";
     } catch (...) {
-        // Unreadable, damaged, or too large to hold.
+    }
+    if (failed) {
+        // Unreadable, damaged, or too large to hold: which file and why go to standard error.
+        std::fprintf(stderr, "%s\n", FileFailureLine(path, why).c_str());
         AfxMessageBox(kTextureErrorText, MB_OK);
         return false;
     }

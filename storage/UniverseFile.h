@@ -51,6 +51,8 @@ public:
 
 // The messages a failed load shows, in order.
 std::vector<std::string> UniverseLoadMessages(EUniverseFileError kind);
+// The line standard error adds to them: the file's full path and the reason.
+std::string UniverseFileErrorLine(const std::string& path, const CUniverseFileError& e);
 
 // One group record of the stream.
 struct SUniverseGroupRecord {
@@ -105,8 +107,8 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups);
 
 // Loads a universe file for every caller (start-up, Open, the options dialog's list). A null path
 // asks with the open question. The whole file is read and checked before the running universe is
-// touched: a missing or damaged file shows its messages, leaves the universe as it was and throws
-// 0. A cancelled question returns with nothing changed. A successful load becomes the default
+// touched: a missing or damaged file shows its messages (with its path and the reason on standard
+// error), leaves the universe as it was and throws 0. A cancelled question returns with nothing changed. A successful load becomes the default
 // universe in the settings store.
 void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups);
 

@@ -359,9 +359,14 @@ TEST_F(Frame, TexturesAreMadeOpaqueAndTileableWithinTheSizeCap)
     const CDIB* chosen = dlg.m_texture.get();
     const CDIB* shown = dlg.m_preview.get();
     const unsigned revision = dlg.m_previewRevision;
-    for (const std::string& path : {bad, (m_temp.Path() / "missing.bmp").string()}) {
+    const std::string missing = (m_temp.Path() / "missing.bmp").string();
+    for (const std::string& path : {bad, missing}) {
         m_sandbox.m_messages.clear();
+        ::testing::internal::CaptureStderr();
         EXPECT_FALSE(dlg.LoadTexture(path));
+        // Which file and why, on standard error.
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  path + (path == bad ? ": not a BMP or PNG image\n" : ": file not found\n"));
         EXPECT_EQ(m_sandbox.m_messages, (std::vector<std::string>{kTextureErrorText}));
         EXPECT_EQ(dlg.m_texture.get(), chosen);
         EXPECT_EQ(dlg.m_preview.get(), shown);

@@ -467,6 +467,13 @@ TEST_F(UniverseFiles, SavingAsksGoesThroughATemporaryFileAndNamesAFailure)
     fs::create_directories(fs::path(inTheWay) / "inside");
     EXPECT_FALSE(SaveUniverse({}, &inTheWay));
     EXPECT_TRUE(fs::is_directory(fs::path(inTheWay) / "inside"));
+    // A name longer than the system allows: the system's own reason.
+    m_sandbox.m_messages.clear();
+    const std::string tooLong = Path((std::string(256, 'n') + ".nmd").c_str());
+    EXPECT_FALSE(SaveUniverse({}, &tooLong));
+    ASSERT_EQ(m_sandbox.m_messages.size(), 1u);
+    EXPECT_NE(m_sandbox.m_messages[0].find(std::make_error_code(std::errc::filename_too_long).message()), std::string::npos)
+        << m_sandbox.m_messages[0];
     // No temporary file is left behind by any of them.
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(m_temp.Path()))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
@@ -515,10 +522,22 @@ TEST_F(UniverseFiles, TheWindowStartsWithTheDefaultUniverseOrFallsBackToTheStand
     delete m_view;
     m_view = nullptr;
 
-    // Deleted since: both messages, then the standard universe.
+    // Deleted since: the path and the reason on standard error, both messages shown over the
+    // standard universe (already in the scene when they show), which stays.
     fs::remove(path);
+    std::vector<size_t> orbsBehind;
+    const MessageBoxHandler collect = SetMessageBoxHandler([&](const std::string& text, unsigned) {
+        m_sandbox.m_messages.push_back(text);
+        orbsBehind.push_back(g_universeHost.scene && !g_universeHost.scene->Objects().empty() ? g_orbs.size() : 0);
+        return IDOK;
+    });
+    ::testing::internal::CaptureStderr();
     View();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    SetMessageBoxHandler(collect);
+    EXPECT_EQ(said, path + ": file not found\n");
     EXPECT_EQ(m_sandbox.m_messages, (std::vector<std::string>{kMissing, kFailed}));
+    EXPECT_EQ(orbsBehind, (std::vector<size_t>{7, 7}));
     EXPECT_EQ(g_orbs.size(), 7u);
     EXPECT_EQ(m_view->m_scene->Objects().size(), 1u);
     EXPECT_TRUE(m_view->m_autoRedraw);
