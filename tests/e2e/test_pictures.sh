@@ -78,7 +78,8 @@ pass "a damaged file gives the loader's message and the standard universe; the d
 # --- the preview draws frame 1 of the default universe once; render --frames 1 draws the same ---
 root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
 launch preview "$BIN" /p "$root"
-until_moving preview-blank || fail "the preview drew nothing"
+preview_drawn() { shot preview && awk -v s="$(bright_share preview)" 'BEGIN { exit !(s > 2.0) }'; }
+wait_until preview_drawn || fail "the preview drew nothing"
 until_still preview || fail "the preview does not stand still"
 for f in 0 1 2; do render frame-$f --universe "$SAMPLE" --frames $f --size 1280x720; done
 d0=$(per_mille preview frame-0) d1=$(per_mille preview frame-1) d2=$(per_mille preview frame-2)
