@@ -242,6 +242,18 @@ mate_screensaver() {
     wait_until gone "$pid" || fail "Nimbula did not end when mate-screensaver stopped it"
     pass "mate-screensaver lists Nimbula and runs it into its window $window: orbs on $DRAWN % of the screen, gone when it stops"
     stop_process "$daemon"
+    # The preferences dialog lists the themes and previews the chosen one in a window of its own.
+    launch mate-preferences "${env[@]}" mate-screensaver-preferences
+    local prefs=$LAUNCHED
+    preview() { pgrep -P "$prefs" -f "^nimbula -root"; }
+    wait_until quiet preview || fail "the screen-saver preferences do not preview Nimbula"
+    pid=$(preview | head -1)
+    window=$(tr '\0' '\n' <"/proc/$pid/environ" | sed -n 's/^XSCREENSAVER_WINDOW=//p')
+    previewed() { shot mate-preview "$window" && DRAWN=$(bright_share mate-preview) && awk -v s="$DRAWN" 'BEGIN { exit !(s > 2.0) }'; }
+    wait_until previewed || fail "the preferences' preview of Nimbula shows no orbs"
+    stop_process "$prefs"
+    wait_until gone "$pid" || fail "the preview did not end with the preferences"
+    pass "mate-screensaver-preferences previews Nimbula in its window $window: orbs on $DRAWN % of it"
     stop_process "$bus"
 }
 if command -v mate-screensaver >/dev/null; then
