@@ -113,20 +113,20 @@ bool ParseRenderArgs(int argc, char** argv, SPictureArgs& a, std::ostream& err)
     return true;
 }
 
-// Draws the universe as it stands into a width x height PNG at output.
-int DrawPicture(CHeadlessUniverse& universe, int width, int height, const std::string& output, std::ostream& err,
-                const char* command)
+// Draws the universe as it stands into a width x height picture; false after saying why on err.
+bool DrawPicture(CHeadlessUniverse& universe, int width, int height, CDIB& picture, std::ostream& err,
+                 const char* command)
 {
     CEglContext context;
     std::string error;
     if (!context.Create(error)) {
         err << command << ": no OpenGL without a display: " << error << "\n";
-        return 1;
+        return false;
     }
     CGlOffscreen target;
     if (!target.Create(width, height)) {
         err << command << ": " << context.Renderer() << " cannot draw a picture of " << width << "x" << height << "\n";
-        return 1;
+        return false;
     }
     CGlRenderer renderer;
     renderer.SetDrawableSize(width, height);
@@ -134,12 +134,16 @@ int DrawPicture(CHeadlessUniverse& universe, int width, int height, const std::s
     SetSceneRenderer(&renderer);
     universe.Draw();
     SetSceneRenderer(saved);
-    const CDIB picture = target.Read();
-    if (!picture.SavePng(output)) {
-        err << command << ": cannot write " << output << "\n";
-        return kToolOutputError;
-    }
-    return 0;
+    picture = target.Read();
+    return true;
+}
+
+// Writes the picture whole (a temporary file renamed into place) or not at all.
+int SavePicture(const CDIB& picture, const std::string& output, std::ostream& err, const char* command)
+{
+    if (picture.SavePng(output)) return 0;
+    err << command << ": cannot write " << output << "\n";
+    return kToolOutputError;
 }
 
 int ToolRender(int argc, char** argv, std::ostream& out, std::ostream& err)
@@ -149,13 +153,15 @@ int ToolRender(int argc, char** argv, std::ostream& out, std::ostream& err)
     CHeadlessUniverse universe;
     if (!universe.Build(args.universe, args.width, args.height, err, "render: ")) return 1;
     universe.Run(args.frames);
-    return DrawPicture(universe, args.width, args.height, args.output, err, "render");
+    CDIB picture;
+    if (!DrawPicture(universe, args.width, args.height, picture, err, "render")) return 1;
+    return SavePicture(picture, args.output, err, "render");
 }
 
 int ToolThumbnail(int argc, char** argv, std::ostream& out, std::ostream& err)
 {
-    // A file manager may hand over anything: the whole run is bounded, and nothing is written
-    // before the picture is complete, so a run ended by the alarm leaves no file.
+    // A file manager may hand over anything: the run up to a complete picture is bounded, and
+    // nothing is written before, so a run ended by the alarm leaves no file.
     alarm(kThumbnailSeconds);
     long size = 256;
     int i = 0;
@@ -182,7 +188,12 @@ int ToolThumbnail(int argc, char** argv, std::ostream& out, std::ostream& err)
     CHeadlessUniverse universe;
     // Frame 0 from the file's own camera: the universe as it starts.
     if (!universe.Build(options, int(size), int(size), err, "thumbnail: ")) return 1;
-    return DrawPicture(universe, int(size), int(size), output, err, "thumbnail");
+    CDIB picture;
+    if (!DrawPicture(universe, int(size), int(size), picture, err, "thumbnail")) return 1;
+    // The picture is complete: from here the run ends with it written, never by the alarm with
+    // a file left behind.
+    alarm(0);
+    return SavePicture(picture, output, err, "thumbnail");
 }
 
 const SToolCommand kPictureCommands[] = {
