@@ -80,7 +80,19 @@ bool CHeadlessUniverse::Build(const SHeadlessUniverseOptions& options, int width
     CHeadlessApp& app = s.m_app;
     app.m_installDir = FindToolDataDir();
     app.m_standardOrbCount = options.orbs;
-    if (!options.universePath.empty()) app.m_defaultUniverse = ResolveUniversePath(options.universePath);
+    if (!options.universePath.empty()) {
+        app.m_defaultUniverse = ResolveUniversePath(options.universePath);
+        // A file that cannot be read is said with the reason before any universe is built (the
+        // window would build the standard one in its place); the view's own load reads it again.
+        SUniverseFile file;
+        try {
+            ReadUniverseFile(app.m_defaultUniverse, file);
+        } catch (const CUniverseFileError& e) {
+            for (const std::string& text : UniverseLoadMessages(e.m_kind)) err << prefix << text << "\n";
+            err << prefix << app.m_defaultUniverse << ": " << e.m_detail << "\n";
+            return false;
+        }
+    }
     g_universeHost.installDir = app.m_installDir;
     // The loader's messages are this command's errors, never a box.
     s.m_savedHandler = SetMessageBoxHandler([&err, &prefix](const std::string& text, unsigned) {
