@@ -43,7 +43,7 @@ public:
     {
         // The view's window takes the orbs, the scene and the object catalog with it.
         m_view.reset();
-        SetMessageBoxHandler(m_savedHandler);
+        if (m_handlerInstalled) SetMessageBoxHandler(m_savedHandler);
         SetUniverseApp(m_savedApp);
         g_universeHost = m_savedHost;
         g_pConstants = m_savedConstants;
@@ -53,6 +53,7 @@ public:
     CHeadlessApp m_app;
     std::unique_ptr<CUniverseView> m_view;
     MessageBoxHandler m_savedHandler;
+    bool m_handlerInstalled = false;
 
 private:
     CUniversalConstants* m_savedConstants;
@@ -95,10 +96,11 @@ bool CHeadlessUniverse::Build(const SHeadlessUniverseOptions& options, int width
     }
     g_universeHost.installDir = app.m_installDir;
     // The loader's messages are this command's errors, never a box.
-    s.m_savedHandler = SetMessageBoxHandler([&err, &prefix](const std::string& text, unsigned) {
+    s.m_savedHandler = SetMessageBoxHandler([&err, prefix](const std::string& text, unsigned) {
         err << prefix << text << "\n";
         return IDOK;
     });
+    s.m_handlerInstalled = true;
     s.m_view = std::make_unique<CUniverseView>(0);
     if (!s.m_view->CreateEx(0, WS_POPUP, RECT{0, 0, width, height}, nullptr) || !s.m_view->m_scene) {
         err << prefix << "cannot build the universe\n";

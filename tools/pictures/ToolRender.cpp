@@ -14,7 +14,6 @@
 #include "engine/gl/GlOffscreen.h"
 #include "engine/gl/GlRenderer.h"
 #include "platform/egl/EglContext.h"
-#include "storage/UniverseFile.h"
 #include "tools/ToolHeadlessUniverse.h"
 #include "tools/pictures/ToolPictures.h"
 
