@@ -20,7 +20,7 @@ target_link_libraries(nimbula PRIVATE nimbula_core nimbula_gl PkgConfig::SDL2 Pk
 file(GLOB NIMBULA_PICTURE_SOURCES CONFIGURE_DEPENDS tools/pictures/*.cpp platform/egl/*.cpp)
 target_sources(nimbula-tool PRIVATE ${NIMBULA_PICTURE_SOURCES})
 target_compile_definitions(nimbula-tool PRIVATE NIMBULA_TOOL_PICTURES)
-target_link_libraries(nimbula-tool PRIVATE nimbula_gl)
+target_link_libraries(nimbula-tool PRIVATE nimbula_gl ${CMAKE_DL_LIBS})
 
 # The web support window's own program, the only one that loads GTK and WebKitGTK: the saver
 # starts it when V is pressed, and runs without it (or without WebKitGTK) all the same.

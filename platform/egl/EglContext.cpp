@@ -1,6 +1,8 @@
 // A context that needs no X server: pictures drawn into a framebuffer object and read back.
 #include "platform/egl/EglContext.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 
 #include <epoxy/egl.h>
@@ -27,6 +29,12 @@ CEglContext::~CEglContext()
 
 bool CEglContext::Create(std::string& error)
 {
+    // libepoxy ends the process when it cannot open libEGL: look for it first. The handle stays
+    // open, as libepoxy's own does.
+    if (!dlopen("libEGL.so.1", RTLD_LAZY | RTLD_LOCAL)) {
+        error = "libEGL.so.1 cannot be opened (Debian's libegl1 and libegl-mesa0 are needed)";
+        return false;
+    }
     // The surfaceless platform draws without any display server, whatever $DISPLAY says.
     if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) {
         error = "EGL has no surfaceless platform (Mesa's libegl-mesa0 is needed)";
