@@ -65,6 +65,14 @@ unsigned long ParseWindowId(const std::string& text)
     return v > 0 ? (unsigned long)v : 0;
 }
 
+bool IsUniverseFileArgument(const std::string& arg)
+{
+    const size_t n = arg.size();
+    const bool nmd = n >= 4 && arg[n - 4] == '.' && std::tolower((unsigned char)arg[n - 3]) == 'n' &&
+                     std::tolower((unsigned char)arg[n - 2]) == 'm' && std::tolower((unsigned char)arg[n - 1]) == 'd';
+    return nmd || arg.find('/', 1) != std::string::npos;
+}
+
 SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreensaverWindow)
 {
     SRunMode r;
@@ -86,6 +94,13 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
             r.window = ParseWindowId(args[2]);
             r.windowText = args[2];
         }
+        return r;
+    }
+
+    // A file from the desktop opens in the editing frame, whatever letter its path starts with.
+    if (exe && n == 2 && IsUniverseFileArgument(args[1])) {
+        r.mode = ERunMode::Editing;
+        r.universeFile = args[1];
         return r;
     }
 
@@ -201,7 +216,9 @@ static_assert(kMinOrbCount == 1 && kMaxOrbCount == 100000);
 
 const char* NimbulaUsage()
 {
-    return "usage: nimbula SWITCH [OPTIONS]\n"
+    return "usage: nimbula [SWITCH | FILE.nmd] [OPTIONS]\n"
+           "  (none)               the editing frame\n"
+           "  FILE.nmd             the editing frame with that universe\n"
            "  /s [DIVISIONS]       the screen saver, full screen on every monitor\n"
            "  /b [DIVISIONS]       the universe as the desktop background\n"
            "  /p WINDOW            one still frame inside another program's X11 window\n"

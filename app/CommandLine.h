@@ -11,7 +11,7 @@ enum class ERunMode {
     Preview,               // p with a window id
     ScreenSaver,           // s
     Background,            // b
-    Editing,               // run as an .exe without p, s or b
+    Editing,               // run as an .exe without p, s or b, or with a universe file
     Configure,             // c, or no argument when not run as an .exe
     Refused,               // any other switch when not run as an .exe
     HackRoot,              // XScreenSaver: -root (into $XSCREENSAVER_WINDOW, else the root window)
@@ -27,6 +27,8 @@ struct SRunMode {
     // The spatial-map divisions asked for with s or b; valid only when hasDivisions.
     bool hasDivisions = false;
     short divisions = 0;
+    // Editing: the universe file to open in the frame (nimbula FILE.nmd, as a desktop hands it over).
+    std::string universeFile;
 };
 
 // The program counts as run as an .exe when its name ends in ".exe" in any case, or has no
@@ -35,6 +37,11 @@ bool RunAsExe(const std::string& programPath);
 
 // A window id as hosts write it: decimal (as atol reads it) or 0x hexadecimal.
 unsigned long ParseWindowId(const std::string& text);
+
+// Whether an argument names a file rather than a switch: it ends in ".nmd" (any letter case) or
+// holds a '/' after its first character. Desktops hand over absolute paths, whose first letter
+// would otherwise read as a switch (/srv/..., /proj/...).
+bool IsUniverseFileArgument(const std::string& arg);
 
 // Decides the mode from the argument vector (program path first). xscreensaverWindow is the
 // value of $XSCREENSAVER_WINDOW, or null.

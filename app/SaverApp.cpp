@@ -166,7 +166,7 @@ BOOL CSaverApp::InitInstance()
         }
         return StartInForeignWindow(run.window, run.windowText);
     case ERunMode::Editing:
-        return StartEditingFrame();
+        return StartEditingFrame(run.universeFile);
     case ERunMode::Configure:
         RunSetupDialog();
         // No main window: the program ends.
@@ -177,9 +177,12 @@ BOOL CSaverApp::InitInstance()
     return FALSE;
 }
 
-BOOL CSaverApp::StartEditingFrame()
+BOOL CSaverApp::StartEditingFrame(const std::string& universeFile)
 {
     m_editingMode = true;
+    // A file handed over opens with the frame's own Open once the frame stands, over the standard
+    // universe: a file that cannot be loaded leaves that one, not the last default.
+    if (!universeFile.empty()) m_defaultUniverse.clear();
     auto* frame = new CMainFrame;
     // Groups of a default universe loaded while the pane is made belong to the frame too.
     m_pEditingGroups = &frame->m_groups;
@@ -198,6 +201,7 @@ BOOL CSaverApp::StartEditingFrame()
         return FALSE;
     }
     frame->m_autoDelete = true;
+    if (!universeFile.empty()) frame->OnFileOpen(&universeFile);
     return TRUE;
 }
 

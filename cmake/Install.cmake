@@ -65,7 +65,19 @@ install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/${NIMBULA_APP_ID}.metainfo.xml DES
 foreach(size ${NIMBULA_ICON_SIZES})
   install(FILES ${CMAKE_BINARY_DIR}/res/nimbula-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME nimbula.png)
+  # The universe files show the program's icon.
+  install(FILES ${CMAKE_BINARY_DIR}/res/nimbula-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/mimetypes
+          RENAME application-x-nimbula-universe.png)
 endforeach()
+
+# Universe files on the desktop: their type (by name and by the container's header), the
+# thumbnailer that file managers run on them (nimbula-tool thumbnail, no display needed), and the
+# entry MATE's screen saver lists its hacks by (XScreenSaver's conventions: $XSCREENSAVER_WINDOW).
+install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/${NIMBULA_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ${NIMBULA_APP_ID}.xml)
+install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/nimbula.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
+install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/nimbula-screensaver.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers RENAME nimbula.desktop)
 
 # The Debian package: cpack -G DEB in the build folder makes nimbula_VERSION_ARCH.deb.
 set(CPACK_GENERATOR DEB)
@@ -86,7 +98,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries the programs link come from dpkg-shlibdeps. What is only opened at run time
 # is named here: OpenGL (libepoxy finds it when the program starts) and the dialogs' fonts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, fonts-dejavu-core, fonts-dseg, fonts-bebas-neue | fonts-roboto-unhinted")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl")
+# nimbula-tool's pictures reach OpenGL through EGL, on Mesa's surfaceless platform.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1, fonts-dejavu-core, fonts-dseg, fonts-bebas-neue | fonts-roboto-unhinted")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, libegl-mesa0, shared-mime-info")
+# The universe files' type is known as soon as the package is in place, and forgotten when it goes.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/cmake/debian/postinst ${CMAKE_SOURCE_DIR}/cmake/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl, mate-screensaver")
 include(CPack)

@@ -31,7 +31,9 @@ void FreeEveryOrb()
 {
     if (g_orbs.empty()) return;
     NotifyOrbsDestroyed();
-    for (COrb* orb : g_orbs) FreeOrb(orb);
+    // Last first: each orb then leaves the end of the root's child list, found at once and erased
+    // without moving the others (front first took seconds for 100,000 orbs).
+    for (auto it = g_orbs.rbegin(); it != g_orbs.rend(); ++it) FreeOrb(*it);
     g_orbs.clear();
 }
 

@@ -208,3 +208,20 @@ TEST(CommandLine, WindowIdsAreReportedAsWritten)
     EXPECT_FALSE(IsHackMode(ERunMode::ScreenSaver));
     EXPECT_FALSE(IsHackMode(ERunMode::Preview));
 }
+
+TEST(CommandLine, AUniverseFileOpensTheEditingFrameWhateverLetterItStartsWith)
+{
+    // Paths a desktop hands over: their first letter would read as s, p, b or c.
+    for (const char* path : {"/srv/u/Galaxy.nmd", "/proj/x.nmd", "shell.nmd", "Cluster.NMD", "/boot/a/b", "pic.nmd"}) {
+        const SRunMode r = Mode({"nimbula", path});
+        EXPECT_EQ(r.mode, ERunMode::Editing) << path;
+        EXPECT_EQ(r.universeFile, path);
+    }
+    // Switches stay switches, and a copy that is not run as a program takes no file.
+    EXPECT_EQ(Mode({"nimbula", "/s"}).mode, ERunMode::ScreenSaver);
+    EXPECT_EQ(Mode({"nimbula", "/c:1234"}).mode, ERunMode::Configure);
+    EXPECT_EQ(Mode({"nimbula", "/p", "12"}).mode, ERunMode::Preview);
+    EXPECT_TRUE(Mode({"nimbula", "/s"}).universeFile.empty());
+    EXPECT_EQ(Mode({"nimbula.scr", "/srv/u/Galaxy.nmd"}).mode, ERunMode::ScreenSaver);
+    EXPECT_TRUE(Mode({"nimbula", "shell.nmd", "extra"}).universeFile.empty());
+}
