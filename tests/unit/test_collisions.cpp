@@ -169,14 +169,14 @@ TEST_F(Collisions, ACrowdedCellIsBoundedByThePairBudget)
         for (size_t i = 0; i < n; ++i)
             PlaceOrb({double(i % 13), double(i % 11), double(i % 7)}, {1, 0, 0});
     };
-    crowd(3000);
+    crowd(2000);
     CollideOrbs();
-    EXPECT_EQ(LastPairTests(), 3000u * 2999u / 2u);
+    EXPECT_EQ(LastPairTests(), 2000u * 1999u / 2u);
 
-    crowd(20000);
+    crowd(4000);
     CollideOrbs();
     EXPECT_LE(LastPairTests(), kPairTestBudget);
-    EXPECT_GT(LastPairTests(), kPairTestBudget * 9 / 10);
+    EXPECT_GT(LastPairTests(), kPairTestBudget * 3 / 4);
     // The last orb still met the orbs just before it: nothing in the cell is left out.
     EXPECT_NE(g_orbs.back()->m_velocity, SFVec3f(1, 0, 0));
 }
