@@ -1,6 +1,7 @@
-// Bounded whole-file reads and replace-by-rename writes.
+// Bounded whole-file reads, the links and temporary names of replace-by-rename writes.
 #include "engine/core/FileIO.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,29 +25,41 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize)
     return bytes;
 }
 
-void WriteFileReplacing(const std::string& path, const void* data, size_t size)
+namespace {
+std::string RandomSuffix()
 {
-    const fs::path target(path);
-    // A name no concurrent writer of the same file picks.
+    // 64 random bits: nobody guesses the next name, and a collision only costs another draw.
     std::random_device rd;
-    fs::path tmp = target;
-    tmp += ".tmp" + std::to_string(rd() % 1000000u);
-    std::error_code ec;
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(static_cast<const char*>(data), std::streamsize(size));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(tmp, ec);
-            throw CQLException("file cannot be written: " + path);
-        }
+    const uint64_t n = (uint64_t(rd()) << 32) ^ rd();
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(n));
+    return text;
+}
+
+TempSuffixSource g_tempSuffixSource = RandomSuffix;
+}
+
+TempSuffixSource SetTempSuffixSource(TempSuffixSource source)
+{
+    const TempSuffixSource previous = g_tempSuffixSource;
+    g_tempSuffixSource = source ? source : RandomSuffix;
+    return previous;
+}
+
+std::string NextTempSuffix() { return g_tempSuffixSource(); }
+
+fs::path FollowLinks(const fs::path& path)
+{
+    fs::path p = path;
+    // As many hops as the system itself follows before it calls it a loop.
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(p, ec)) return p;
+        const fs::path to = fs::read_symlink(p, ec);
+        if (ec) return p;
+        p = to.is_absolute() ? to : p.parent_path() / to;
     }
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        throw CQLException("file cannot be replaced: " + path);
-    }
+    throw CQLException("too many symbolic links: " + path.string());
 }
 
 fs::path XdgBaseFolder(const char* variable, const char* belowHome)
