@@ -11,10 +11,31 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+// What stands at path instead of a file, in a user's words.
+const char* KindOfNonFile(fs::file_type type)
+{
+    switch (type) {
+    case fs::file_type::not_found: return nullptr;
+    case fs::file_type::directory: return "a folder";
+    case fs::file_type::fifo: return "a named pipe (FIFO)";
+    case fs::file_type::socket: return "a socket";
+    case fs::file_type::block:
+    case fs::file_type::character: return "a device";
+    default: return "something else";
+    }
+}
+}
+
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize)
 {
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) throw CQLException("file not found: " + path);
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::is_regular_file(status)) {
+        const char* kind = KindOfNonFile(status.type());
+        if (!kind) throw CQLException("file not found: " + path);
+        throw CQLException(std::string("not a file but ") + kind + ": " + path);
+    }
     const uintmax_t size = fs::file_size(path, ec);
     if (ec) throw CQLException("file cannot be read: " + path);
     if (size > maxSize) throw CQLException("file too large: " + path);
