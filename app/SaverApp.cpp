@@ -334,6 +334,7 @@ CDialog* CSaverApp::CreateViewDialog(int key)
     case 'V': {
         auto* web = new CWebSupportDlg(std::make_unique<CAppBrowserControl>());
         web->m_url = HelpPageAddress(m_installDir);
+        web->m_helpFolder = HelpFolderAddress(m_installDir);
         return web;
     }
     default:
