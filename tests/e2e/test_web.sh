@@ -178,7 +178,7 @@ mkdir -p "$WORK/web"
 echo "outside" >"$WORK/web/page.html"
 python3 -m http.server --bind 127.0.0.1 --directory "$WORK/web" "$port" >"$WORK/webserver.log" 2>&1 &
 track $!
-served() { python3 -c "import urllib.request as u; u.urlopen('http://127.0.0.1:$port/page.html', timeout=2)"; }
+served() { python3 -c "import urllib.request as u; u.urlopen('http://127.0.0.1:$port/page.html', timeout=2)" 2>/dev/null; }
 wait_for "local web server" served
 : >"$WORK/webserver.log"
 page=$WORK/hostile.html
