@@ -55,14 +55,17 @@ bool RunAsExe(const std::string& programPath)
 
 unsigned long ParseWindowId(const std::string& text)
 {
+    // X11 window ids have 32 bits: a larger number names no window, and cut short it would
+    // name another one.
+    constexpr unsigned long long kMaxWindowId = 0xFFFFFFFFull;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         char* end = nullptr;
         errno = 0;
-        const unsigned long v = std::strtoul(text.c_str() + 2, &end, 16);
-        return errno == 0 ? v : 0;
+        const unsigned long long v = std::strtoull(text.c_str() + 2, &end, 16);
+        return errno == 0 && v <= kMaxWindowId ? (unsigned long)v : 0;
     }
     const long v = AtoL(text);
-    return v > 0 ? (unsigned long)v : 0;
+    return v > 0 && (unsigned long long)v <= kMaxWindowId ? (unsigned long)v : 0;
 }
 
 bool IsUniverseFileArgument(const std::string& arg)
@@ -85,6 +88,7 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
         if (xscreensaverWindow) {
             r.window = ParseWindowId(xscreensaverWindow);
             r.windowText = xscreensaverWindow;
+            r.windowNamed = true;
         }
         return r;
     }
@@ -93,6 +97,7 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
         if (n >= 3) {
             r.window = ParseWindowId(args[2]);
             r.windowText = args[2];
+            r.windowNamed = true;
         }
         return r;
     }
@@ -223,7 +228,7 @@ const char* NimbulaUsage()
            "  /b [DIVISIONS]       the universe as the desktop background\n"
            "  /p WINDOW            one still frame inside another program's X11 window\n"
            "  /c                   the setup dialog\n"
-           "  -root                XScreenSaver: draw into $XSCREENSAVER_WINDOW, else the root window\n"
+           "  -root                XScreenSaver: draw into $XSCREENSAVER_WINDOW, or the root window when unset\n"
            "  -window-id WINDOW    XScreenSaver: draw into the given window (decimal or 0x id)\n"
            "options, anywhere on the line:\n"
            "  --fps, -fps          show a frames-per-second readout in a corner\n"

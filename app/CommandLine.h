@@ -14,7 +14,7 @@ enum class ERunMode {
     Editing,               // run as an .exe without p, s or b, or with a universe file
     Configure,             // c, or no argument when not run as an .exe
     Refused,               // any other switch when not run as an .exe
-    HackRoot,              // XScreenSaver: -root (into $XSCREENSAVER_WINDOW, else the root window)
+    HackRoot,              // XScreenSaver: -root (into $XSCREENSAVER_WINDOW, the root window when unset)
     HackWindow,            // XScreenSaver: -window-id ID
 };
 
@@ -24,6 +24,8 @@ struct SRunMode {
     unsigned long window = 0;
     // The window id as the user or host wrote it, for messages (hexadecimal stays hexadecimal).
     std::string windowText;
+    // A window was named (-window-id's argument, $XSCREENSAVER_WINDOW set), even if not as an id.
+    bool windowNamed = false;
     // The spatial-map divisions asked for with s or b; valid only when hasDivisions.
     bool hasDivisions = false;
     short divisions = 0;
@@ -35,7 +37,8 @@ struct SRunMode {
 // extension at all (Linux programs carry none).
 bool RunAsExe(const std::string& programPath);
 
-// A window id as hosts write it: decimal (as atol reads it) or 0x hexadecimal.
+// A window id as hosts write it: decimal (as atol reads it) or 0x hexadecimal; 0 when the text
+// names no window (nothing, not positive, or beyond 32 bits).
 unsigned long ParseWindowId(const std::string& text);
 
 // Whether an argument names a file rather than a switch: it ends in ".nmd" (any letter case) or

@@ -158,9 +158,11 @@ BOOL CSaverApp::InitInstance()
         return StartFullScreen(run.mode == ERunMode::Background ? 1 : 0);
     case ERunMode::HackRoot:
     case ERunMode::HackWindow:
-        if (run.mode == ERunMode::HackWindow && run.window == 0) {
-            if (run.windowText.empty()) std::fprintf(stderr, "nimbula: -window-id needs the id of a window\n");
-            else std::fprintf(stderr, "nimbula: -window-id: \"%s\" is not a window id\n", run.windowText.c_str());
+        // The root window only when asked for: -root with no window named.
+        if (run.window == 0 && (run.mode == ERunMode::HackWindow || run.windowNamed)) {
+            const char* what = run.mode == ERunMode::HackWindow ? "-window-id" : "XSCREENSAVER_WINDOW";
+            if (!run.windowNamed) std::fprintf(stderr, "nimbula: -window-id needs the id of a window\n");
+            else std::fprintf(stderr, "nimbula: %s: \"%s\" is not a window id\n", what, run.windowText.c_str());
             m_exitCode = 1;
             return FALSE;
         }
@@ -337,6 +339,7 @@ CDialog* CSaverApp::CreateViewDialog(int key)
     case 'V': {
         auto* web = new CWebSupportDlg(std::make_unique<CAppBrowserControl>());
         web->m_url = HelpPageAddress(m_installDir);
+        web->m_helpFolder = HelpFolderAddress(m_installDir);
         return web;
     }
     default:

@@ -142,7 +142,7 @@ void COptionsDlg::OnUniverseChosen()
     if (list.selection < 0 || list.selection >= int(list.items.size())) return;
     try {
         if (list.selection != int(list.items.size()) - 1) {
-            const std::string name = list.items[size_t(list.selection)];
+            const std::string name = (UniverseListFolder() / list.items[size_t(list.selection)]).string();
             GetUniverseApp()->LoadUniverse(&name);
         } else {
             GetUniverseApp()->LoadUniverse(nullptr);

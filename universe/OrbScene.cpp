@@ -31,9 +31,14 @@ void FreeEveryOrb()
 {
     if (g_orbs.empty()) return;
     NotifyOrbsDestroyed();
-    // Last first: each orb then leaves the end of the root's child list, found at once and erased
-    // without moving the others (front first took seconds for 100,000 orbs).
-    for (auto it = g_orbs.rbegin(); it != g_orbs.rend(); ++it) FreeOrb(*it);
+    // Off the root in one pass first: one by one, each would be searched for among the rest.
+    if (g_pOrbRoot) {
+        std::vector<CCyberspaceObject*> shapes;
+        shapes.reserve(g_orbs.size());
+        for (COrb* orb : g_orbs) shapes.push_back(orb->m_pShape);
+        g_pOrbRoot->DisconnectChildren(shapes);
+    }
+    for (COrb* orb : g_orbs) FreeOrb(orb);
     g_orbs.clear();
 }
 

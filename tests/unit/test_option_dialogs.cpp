@@ -183,7 +183,9 @@ TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
     dlg.SelectItem(kOptUniverses, 2);
     EXPECT_EQ(1, cancel.m_asked);
     EXPECT_EQ(33, dlg.GetDlgItem(kOptGravity)->value);
-    EXPECT_EQ((std::vector<std::string>{"broken.nmd", "(asked)"}), m_app.m_loads);
+    // The chosen name is found in the library, whatever the current directory is.
+    const std::string broken = (temp.Path() / "nimbula" / "universes" / "broken.nmd").string();
+    EXPECT_EQ((std::vector<std::string>{broken, "(asked)"}), m_app.m_loads);
 }
 
 TEST(SetupDialog, OkWithoutAChoiceStoresNothingChosenAndOtherCancelledKeepsTheChoice)
