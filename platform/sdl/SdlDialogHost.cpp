@@ -47,6 +47,17 @@ void ProcessKey(const SDL_Event& e)
     io.KeySuper = (mod & KMOD_GUI) != 0;
 }
 
+// Ctrl+P pastes as Ctrl+V does: the share dialog's note has always said "Paste (control P)".
+SDL_Event PasteKeyAsV(const SDL_Event& e, bool always = false)
+{
+    SDL_Event v = e;
+    if (e.key.keysym.sym == SDLK_p && (always || (e.key.keysym.mod & KMOD_CTRL))) {
+        v.key.keysym.sym = SDLK_v;
+        v.key.keysym.scancode = SDL_SCANCODE_V;
+    }
+    return v;
+}
+
 bool IsInput(const SDL_Event& e)
 {
     switch (e.type) {
@@ -112,6 +123,8 @@ private:
     unsigned m_icon = 0;
     bool m_glReady = false;
     float m_scale = 0.0f;
+    ImVec2 m_mouse;           // the pointer in the window, as the last mouse event put it
+    bool m_mouseKnown = false;
     bool m_dirty = false;
     bool m_messageBoxes;
     MessageBoxHandler m_previousBoxes;
@@ -147,7 +160,8 @@ bool CSdlDialogHost::Open(CDialog& dlg)
         LoadDialogFonts(DisplayScale(nullptr));
         const ImVec2 size = DialogPixelSize(dlg);
         const RECT screen = GetScreenRect();
-        const long w = long(size.x), h = long(size.y);
+        // A dialog larger than the screen fits itself into the window it gets.
+        const long w = std::min(long(size.x), RectWidth(screen)), h = std::min(long(size.y), RectHeight(screen));
         const long x = screen.left + (RectWidth(screen) - w) / 2, y = screen.top + (RectHeight(screen) - h) / 2;
         m_ownWindow = new CDialogWindow;
         if (!m_ownWindow->CreateEx(0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{x, y, x + w, y + h}, nullptr)) {
@@ -218,12 +232,16 @@ void CSdlDialogHost::Close()
     }
     m_owner = nullptr;
     m_window = nullptr;
+    m_mouseKnown = false;
 }
 
 void CSdlDialogHost::Frame(bool render)
 {
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // The backend reads the pointer from SDL's global state, which pointer moves made while a
+    // button is held (and every move made through XTEST) leave behind: the events say where it is.
+    if (m_mouseKnown && SDL_GetMouseFocus() == m_window) ImGui::GetIO().MousePos = m_mouse;
     ImGui::NewFrame();
     SDialogCanvas canvas;
     canvas.area = ImGui::GetIO().DisplaySize;
@@ -270,14 +288,27 @@ bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
         // Tab, Escape and Return belong to the dialog; the other keys to a field being typed in.
         const bool ours = !alt && IsDialogKey(vk) && (!typing || vk == VK_TAB || vk == VK_ESCAPE || vk == VK_RETURN);
         if (ours && top.OnDialogKey(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0)) return true;
-        ProcessKey(e);
+        ProcessKey(PasteKeyAsV(e));
         return true;
     }
     case SDL_KEYUP:
         ProcessKey(e);
+        // The V that Ctrl+P stood for goes up with it.
+        if (e.key.keysym.sym == SDLK_p) ProcessKey(PasteKeyAsV(e, true));
         return true;
     case SDL_QUIT:
         return false;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (e.type == SDL_MOUSEMOTION ? e.motion.windowID == SDL_GetWindowID(m_window)
+                                      : e.button.windowID == SDL_GetWindowID(m_window)) {
+            const bool motion = e.type == SDL_MOUSEMOTION;
+            m_mouse = ImVec2(float(motion ? e.motion.x : e.button.x), float(motion ? e.motion.y : e.button.y));
+            m_mouseKnown = true;
+        }
+        ImGui_ImplSDL2_ProcessEvent(&e);
+        return true;
     default:
         ImGui_ImplSDL2_ProcessEvent(&e);
         return true;
