@@ -7,7 +7,9 @@ set(NIMBULA_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/nimbula)
 
 install(TARGETS nimbula-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# Manual pages, compressed as Debian keeps them.
+# Manual pages, compressed as Debian keeps them; their FILES section names the installed places.
+set(NIMBULA_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/nimbula)
+set(NIMBULA_XSCREENSAVER_CONFIG ${CMAKE_INSTALL_FULL_DATADIR}/xscreensaver/config)
 set(NIMBULA_MAN_PAGES)
 foreach(page nimbula nimbula-tool)
   configure_file(${CMAKE_SOURCE_DIR}/docs/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)

@@ -51,6 +51,8 @@ CMainFrame::CMainFrame() : m_view(0)
     const std::string folder = (std::filesystem::path(GetUniverseApp()->m_installDir) / "toolbar").string();
     for (const SToolCommand& c : kToolCommands) m_toolBar.AddButton(c.id, folder, c.image);
     UpdateToolBar();
+    m_minTrackWidth = m_toolBar.Scaled(int(kMinWidth));
+    m_minTrackHeight = m_toolBar.Scaled(int(kMinHeight));
 }
 
 CMainFrame::~CMainFrame()
@@ -125,6 +127,9 @@ void CMainFrame::RecalcLayout()
 
 void CMainFrame::PaintStill()
 {
+    // A dialog has the input: no button is lit and no tip shows under it.
+    m_toolBar.m_hot = -1;
+    m_toolBar.m_pressed = -1;
     if (m_view.IsWindow()) {
         if (IWindowBackend* b = m_view.Backend()) b->BeginPaint();
         m_view.PaintStill();
@@ -147,7 +152,8 @@ bool CMainFrame::IsCommandEnabled(int id) const
 {
     switch (id) {
     case ID_FILE_NEW:
-        return m_groupsChanged;
+        // The groups in use may come from the universe shown at start, before any was set.
+        return m_groupsChanged || !m_groups.empty();
     case ID_FILE_OPEN:
     case ID_FILE_SAVE:
     case ID_DEFINE_GROUP1:
@@ -203,6 +209,8 @@ BOOL CMainFrame::OnCommand(int id)
 void CMainFrame::OnFileNew()
 {
     DeleteAllOrbs();
+    // The universe built here is no file's.
+    GetUniverseApp()->m_currentUniverse.clear();
     // Loaded files may have added groups beyond what one universe can hold: New stops at the limit.
     int room = kMaxOrbs;
     for (const COrbGroup& group : m_groups) {
@@ -251,6 +259,8 @@ void CMainFrame::OnDefineGroup(int n)
     if (n < 0 || size_t(n) > m_groups.size()) return;
     COrbGroupDlg dlg;
     dlg.m_maxCount = RoomForGroup(n);
+    // The first group stays, so only a later one that exists can be deleted.
+    dlg.m_canDelete = n >= 1 && size_t(n) < m_groups.size();
     if (size_t(n) < m_groups.size()) {
         const COrbGroup& g = m_groups[size_t(n)];
         dlg.Preset(g.m_pTexture, g.m_color, g.m_orbCount);

@@ -428,6 +428,7 @@ void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
         AfxMessageBox(kUniverseFileLoadFailedText, MB_OK);
         throw 0;
     }
+    GetUniverseApp()->m_currentUniverse = fullPath;
     if (CSettingsStore* store = GetUniverseApp()->m_pSettingsStore) store->SetDefaultUniverseFile(fullPath);
 }
 

@@ -26,3 +26,13 @@ std::vector<std::string> ListUniverseFolder(const std::filesystem::path& folder)
 // The library's drop-down list: the library becomes the current directory when it exists, and
 // the list shows the current directory, so a chosen name is found relative to it.
 void FillUniverseList(std::vector<std::string>& list);
+
+// The folder a library list names its files in: the library when it exists, else the current
+// directory (as FillUniverseList lists it).
+std::filesystem::path UniverseListFolder();
+// The entry of a library list that names the universe file at path; -1 when none does (no
+// universe, or one from elsewhere).
+int FindUniverseEntry(const std::vector<std::string>& list, const std::string& path);
+// A library list shows the universe in use even before it is filled: its one entry then, when
+// the universe is a file of the library; empty otherwise. Returns the selection.
+int ShowUniverseEntry(std::vector<std::string>& list, const std::string& path);
