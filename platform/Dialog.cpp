@@ -302,6 +302,7 @@ bool CDialog::DispatchCommands()
         case EDialogCommand::Select: SelectItem(c.id, c.index); break;
         case EDialogCommand::Activate: ActivateItem(c.id, c.index); break;
         case EDialogCommand::Focus: SetFocusById(c.id); break;
+        case EDialogCommand::Notify: OnCommand(c.id, c.index); break;
         }
     }
     if (m_ended) m_commands.clear();

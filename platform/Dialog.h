@@ -82,6 +82,7 @@ enum class EDialogCommand : uint8_t {
     Select,    // a list or combo entry chosen: SelectItem
     Activate,  // a list entry double-clicked: ActivateItem
     Focus,     // a control clicked into: SetFocusById
+    Notify,    // a control's notification, its code in index: OnCommand (an edit's EN_MAXTEXT)
 };
 
 struct SDialogCommand {

@@ -171,9 +171,6 @@ ImVec2 TopLeft(const SContext& k, const SDialogControl& c)
 }
 ImVec2 Size(const SContext& k, const SDialogControl& c) { return ImVec2(float(c.cx) * k.sx, float(c.cy) * k.sy); }
 
-// Every notification a control raises from the drawing goes through here.
-void Notify(CDialog& dlg, int id, int code) { dlg.OnCommand(id, code); }
-
 void Tooltip(const SContext& k, const SDialogControl& c)
 {
     // A dialog that has lost the input to a box over it shows no tips.
@@ -613,7 +610,7 @@ void DrawEdit(const SContext& k, SDialogControl& c, bool focused)
             }
             if (st.tooLong) {
                 st.tooLong = false;
-                Notify(k.dlg, c.id, EN_MAXTEXT);
+                k.dlg.PostCommand(EDialogCommand::Notify, c.id, EN_MAXTEXT);
             }
         } else {
             std::string& t = c.text;
@@ -625,9 +622,13 @@ void DrawEdit(const SContext& k, SDialogControl& c, bool focused)
             if (c.style & kNumber) flags |= ImGuiInputTextFlags_CharsDecimal;
             ImGui::SetNextItemWidth(s.x);
             changed = ImGui::InputText(label.c_str(), t.data(), t.size(), flags);
+            // Taken by the keyboard (Tab, or the dialog opening on it), the whole name is
+            // selected, as desktop dialogs do; a click places the caret.
+            if (ImGui::IsItemActivated() && !ImGui::IsMouseClicked(0))
+                if (ImGuiInputTextState* state = ImGui::GetInputTextState(id)) state->SelectAll();
             t.resize(std::strlen(t.c_str()));
         }
-        if (ImGui::IsItemActivated() && !focused) k.dlg.SetFocusById(c.id);
+        if (ImGui::IsItemActivated() && !focused) k.dlg.PostCommand(EDialogCommand::Focus, c.id);
         if (changed) k.dlg.Invalidate();
     } else {
         ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(4, 3));
@@ -754,6 +755,9 @@ void DrawDialog(CDialog& dlg, const SDialogCanvas& canvas)
     if (canvas.active && !ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) ImGui::SetNextWindowFocus();
     const std::string caption = Label(look, dlg.m_caption) + "###dialog" + std::to_string(reinterpret_cast<uintptr_t>(&dlg));
     ImGui::Begin(caption.c_str(), nullptr, flags);
+    // A dialog that opens (where another one was, perhaps at the same address) starts with no
+    // field taken: a box still active from before would show that dialog's text.
+    if (canvas.opening || ImGui::IsWindowAppearing()) ImGui::ClearActiveID();
     ImGui::SetWindowFontScale(fit.zoom);
     ImGui::BeginDisabled(!canvas.active);
     const float titleHeight = titled ? ImGui::GetCurrentWindow()->TitleBarHeight() : 0.0f;

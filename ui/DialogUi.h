@@ -40,6 +40,7 @@ struct SDialogCanvas {
     ImVec2 area{640, 480};    // the owner window's size in points
     bool active = true;       // the topmost dialog: the only one that takes input
     bool ownWindow = false;   // the dialog has a window of its own and fills it
+    bool opening = false;     // the dialog's first frame: nothing of a dialog before it stays taken
     unsigned iconTexture = 0; // the program's icon, 0 when it could not be loaded
 };
 

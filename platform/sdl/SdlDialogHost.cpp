@@ -123,6 +123,7 @@ private:
     unsigned m_icon = 0;
     bool m_glReady = false;
     float m_scale = 0.0f;
+    bool m_opening = false;   // the top dialog has not been drawn yet
     ImVec2 m_mouse;           // the pointer in the window, as the last mouse event put it
     bool m_mouseKnown = false;
     bool m_dirty = false;
@@ -251,8 +252,10 @@ void CSdlDialogHost::Frame(bool render)
         canvas.active = i + 1 == m_stack.size();
         // Only the bottom dialog fills a window of its own; those opened from it sit on top.
         canvas.ownWindow = m_ownWindow && i == 0;
+        canvas.opening = m_opening && canvas.active;
         DrawDialog(*m_stack[i], canvas);
     }
+    m_opening = false;
     ImGui::Render();
     if (render) ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
 }
@@ -325,6 +328,7 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
         return dlg.Result();
     }
     m_stack.push_back(&dlg);
+    m_opening = true;
     dlg.OnInitDialog();
     unsigned seen = dlg.m_revision;
     m_dirty = true;
@@ -357,8 +361,9 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
         } while (!dlg.IsEnded() && SDL_PollEvent(&e));
     }
     m_stack.pop_back();
-    // The dialog below shows again without the one that closed.
+    // The dialog below shows again without the one that closed, and takes the keys afresh.
     m_dirty = true;
+    m_opening = true;
     if (outer) Close();
     return dlg.Result();
 }
