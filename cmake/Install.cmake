@@ -78,6 +78,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # is named here: OpenGL (libepoxy finds it when the program starts) and the dialogs' fonts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, fonts-dejavu-core, fonts-dseg, fonts-bebas-neue | fonts-roboto-unhinted")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
+# Chinese, Japanese and Korean file names show with any of the CJK fonts the dialogs look for.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, fonts-wqy-microhei | fonts-noto-cjk | fonts-droid-fallback")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl")
 include(CPack)

@@ -722,6 +722,12 @@ void DrawDialog(CDialog& dlg, const SDialogCanvas& canvas)
 {
     const SDialogLook look = LookOf(dlg.m_templateId);
     const SColors colors = ColorsOf(look);
+    // Every letter of a file name shows: those the fonts lack are loaded for the next frame.
+    RequestGlyphs(dlg.m_caption);
+    for (const SDialogControl& c : dlg.m_controls) {
+        RequestGlyphs(c.text);
+        for (const std::string& item : c.items) RequestGlyphs(item);
+    }
     ImFont* font = DialogFont(look.font);
     ImGui::PushFont(font);
     PushColors(colors);

@@ -238,6 +238,13 @@ void CSdlDialogHost::Close()
 
 void CSdlDialogHost::Frame(bool render)
 {
+    // Texts asked for letters the atlas lacks (a Cyrillic or Chinese file name): build it again.
+    if (FontsNeedRebuild()) {
+        LoadDialogFonts(m_scale);
+        ImGui_ImplOpenGL3_DestroyFontsTexture();
+        ImGui_ImplOpenGL3_CreateFontsTexture();
+        m_dirty = true;
+    }
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     // The backend reads the pointer from SDL's global state, which pointer moves made while a
