@@ -124,6 +124,7 @@ private:
     bool m_glReady = false;
     float m_scale = 0.0f;
     bool m_opening = false;   // the top dialog has not been drawn yet
+    bool m_openFailed = false; // the last dialog had nowhere to show
     ImVec2 m_mouse;           // the pointer in the window, as the last mouse event put it
     bool m_mouseKnown = false;
     bool m_dirty = false;
@@ -134,20 +135,21 @@ private:
 int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
 {
     // Our own box shows over a full-screen window, where a separate one may open behind it.
-    CWinApp* app = AfxGetApp();
-    if (m_stack.empty() && !SdlWindowOf(app ? app->m_pMainWnd : nullptr)) {
-        if (m_previousBoxes) return m_previousBoxes(text, type);
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
-    }
     // Nobody can answer once the end was asked for.
     if (TermRequested()) {
         std::fprintf(stderr, "%s\n", text.c_str());
         const unsigned buttons = type & 0xF;
         return buttons == MB_YESNO ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
     }
+    // With no window of ours to sit on (the "already running" box) the box gets a window of its
+    // own, in the look and scale of every other; only where none can be made does it fall back.
+    m_openFailed = false;
     CMessageBoxDlg box(text, type);
-    return box.DoModal();
+    const int answer = box.DoModal();
+    if (!m_openFailed) return answer;
+    if (m_previousBoxes) return m_previousBoxes(text, type);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 
 bool CSdlDialogHost::Open(CDialog& dlg)
@@ -329,6 +331,7 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
 {
     const bool outer = m_stack.empty();
     if (outer && !Open(dlg)) {
+        m_openFailed = true;
         // Nowhere to show it: as if the user had cancelled.
         dlg.OnInitDialog();
         if (!dlg.IsEnded()) dlg.EndDialog(IDCANCEL);
