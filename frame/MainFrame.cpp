@@ -68,8 +68,11 @@ bool CMainFrame::LoadFrame(const RECT& rect)
 LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (IsMouseMessage(message)) {
+        const EDockSide side = m_toolBar.m_side;
         const int command = m_toolBar.OnMouse(message, int(int16_t(LoWord(lParam))), int(int16_t(HiWord(lParam))));
         if (command) PostMessage(WM_COMMAND, WPARAM(command), 0);
+        // Docked on another side: the pane takes the rest of the frame.
+        if (m_toolBar.m_side != side) RecalcLayout();
         return 0;
     }
     switch (message) {
@@ -121,8 +124,19 @@ void CMainFrame::RecalcLayout()
     if (!m_view.IsWindow()) return;
     RECT client;
     GetClientRect(&client);
-    const long top = std::min<long>(m_toolBar.Height(), std::max<long>(0, RectHeight(client) - 1));
-    m_view.MoveWindow(RECT{0, top, std::max<long>(1, client.right), std::max<long>(top + 1, client.bottom)});
+    m_toolBar.SetClientSize(client.right, client.bottom);
+    // The pane takes what the bar leaves, at least a pixel each way.
+    RECT pane = client;
+    const long bar = m_toolBar.Height();
+    switch (m_toolBar.m_side) {
+    case EDockSide::Top: pane.top = std::min(bar, std::max(0L, client.bottom - 1)); break;
+    case EDockSide::Bottom: pane.bottom = std::max(1L, client.bottom - bar); break;
+    case EDockSide::Left: pane.left = std::min(bar, std::max(0L, client.right - 1)); break;
+    case EDockSide::Right: pane.right = std::max(1L, client.right - bar); break;
+    }
+    pane.right = std::max(pane.left + 1, pane.right);
+    pane.bottom = std::max(pane.top + 1, pane.bottom);
+    m_view.MoveWindow(pane);
 }
 
 void CMainFrame::PaintStill()

@@ -131,7 +131,28 @@ xdotool key ctrl+a type "$WORK/png.nmd"
 xdotool key Return
 wait_until test -f "$WORK/png.nmd" || fail "Save wrote no file"
 "$TOOL" info "$WORK/png.nmd" | grep -A3 "^group 1$" | grep -q "texture 32x32" || fail "the group did not take the PNG chosen through the file types"
-xdotool key alt+F4
-wait_exit "$PID" || fail "the frame did not end"
 pass "the file dialog's types list chose PNG pictures with clicks"
+
+# --- the toolbar's gripper dragged to the left edge: a column there, the universe beside it ---
+pixel() { convert "$WORK/$1.png" -format "%[pixel:p{$2,$3}]" info:; }
+xdotool mousemove 5 22 mousedown 1
+xdotool mousemove 120 200
+xdotool mousemove 8 240
+xdotool mouseup 1
+xdotool mousemove 600 440
+docked() {
+    shot docked
+    # The bar's face down the left; the universe's dark blue ground up to the top edge.
+    [ "$(pixel docked 1 300)" = "srgb(240,240,240)" ] && case "$(pixel docked 100 3)" in srgb\(0,0,2[56]\)) ;; *) false ;; esac
+}
+wait_until docked || fail "the toolbar did not dock at the left (left $(pixel docked 1 300), top $(pixel docked 100 3))"
+click 22 108                                       # the third button down: Save, where it now stands
+until_still save-docked || fail "save-docked: the screen did not come to rest"
+[ "$(pixel save-docked 320 200)" = "srgb(255,255,255)" ] || fail "Save, clicked where it stands in the column, opened no file dialog"
+xdotool key Escape
+kill -TERM "$PID"
+wait_exit "$PID" || fail "the frame did not end"
+[ "$RC" = 0 ] || fail "the frame ended with $RC"
+grep -q . "$WORK/frame.log" && fail "the frame said something: $(cat "$WORK/frame.log")"
+pass "the gripper docked the toolbar at the left; the universe took the top, the buttons work where they stand"
 echo "test_mouse: ok"

@@ -338,3 +338,51 @@ TEST_F(Frame, TexturesAreMadeOpaqueAndTileableWithinTheSizeCap)
     ASSERT_FALSE(m_sandbox.m_messages.empty());
     EXPECT_EQ(m_sandbox.m_messages.back(), kTextureErrorText);
 }
+
+TEST_F(Frame, TheGripperDocksTheBarOnTheSideWhereItIsLetGoAndThePaneTakesTheRest)
+{
+    CToolBar& bar = m_frame->m_toolBar;
+    const long t = bar.Height();
+    auto drag = [&](int x, int y) {
+        const RECT g = bar.GripperRect();
+        m_frame->SendMessage(WM_LBUTTONDOWN, 0, MakeLParam(int(g.left + 2), int(g.top + 2)));
+        m_frame->SendMessage(WM_MOUSEMOVE, 0, MakeLParam(320, 240));
+        m_frame->SendMessage(WM_MOUSEMOVE, 0, MakeLParam(x, y));
+        m_frame->SendMessage(WM_LBUTTONUP, 0, MakeLParam(x, y));
+    };
+    auto pane = [&] {
+        RECT r;
+        m_frame->m_view.GetWindowRect(&r);
+        RECT f;
+        m_frame->GetWindowRect(&f);
+        return RECT{r.left - f.left, r.top - f.top, r.right - f.left, r.bottom - f.top};
+    };
+    EXPECT_EQ(pane().top, t);
+
+    // Let go near the left edge: a column there, buttons one under another, the pane beside it.
+    drag(10, 200);
+    EXPECT_EQ(bar.m_side, EDockSide::Left);
+    EXPECT_FALSE(bar.m_dragging);
+    EXPECT_EQ(pane().left, t);
+    EXPECT_EQ(pane().top, 0);
+    EXPECT_EQ(pane().right, 640);
+    EXPECT_EQ(bar.ButtonRect(1).left, bar.ButtonRect(0).left);
+    EXPECT_EQ(bar.ButtonRect(1).top, bar.ButtonRect(0).bottom);
+    // The buttons still work where they now stand.
+    const RECT open = bar.ButtonRect(3);
+    EXPECT_EQ(bar.HitTest(int(open.left + 3), int(open.top + 3)), 3);
+
+    drag(630, 300);
+    EXPECT_EQ(bar.m_side, EDockSide::Right);
+    EXPECT_EQ(pane().right, 640 - t);
+    drag(300, 475);
+    EXPECT_EQ(bar.m_side, EDockSide::Bottom);
+    EXPECT_EQ(pane().bottom, 480 - t);
+    EXPECT_EQ(bar.ButtonRect(0).top, 480 - t + CToolBar::kMargin);
+    // A drag let go on the bar's own side leaves it there.
+    drag(300, 470);
+    EXPECT_EQ(bar.m_side, EDockSide::Bottom);
+    drag(300, 3);
+    EXPECT_EQ(bar.m_side, EDockSide::Top);
+    EXPECT_EQ(pane().top, t);
+}
