@@ -671,6 +671,15 @@ void DrawControls(const SContext& k)
 {
     CDialog& dlg = k.dlg;
     const int focus = dlg.FocusIndex();
+    // In a dialog that scrolls, the focus moved by the keyboard comes into view.
+    ImGuiStorage* storage = ImGui::GetStateStorage();
+    const ImGuiID shownFocus = ImGui::GetID("##shownFocus");
+    if (focus >= 0 && storage->GetInt(shownFocus, -1) != focus) {
+        const SDialogControl& c = dlg.m_controls[size_t(focus)];
+        const ImVec2 a = TopLeft(k, c), s = Size(k, c);
+        ImGui::ScrollToBringRectIntoView(ImGui::GetCurrentWindow(), ImRect(a, ImVec2(a.x + s.x, a.y + s.y)));
+    }
+    storage->SetInt(shownFocus, focus);
     for (size_t i = 0; i < dlg.m_controls.size(); ++i) {
         SDialogControl& c = dlg.m_controls[i];
         const bool focused = k.canvas.active && int(i) == focus;
