@@ -1,5 +1,5 @@
 // The setup dialog's template and its universe list.
-#include "storage/SetupDlg.h"
+#include "dialogs/SetupDlg.h"
 
 #include <filesystem>
 

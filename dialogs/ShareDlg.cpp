@@ -1,5 +1,5 @@
 // The share dialog's template and its three buttons.
-#include "storage/ShareDlg.h"
+#include "dialogs/ShareDlg.h"
 
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"

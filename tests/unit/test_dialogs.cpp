@@ -12,7 +12,7 @@
 #include "dialogs/WebSupportDlg.h"
 #include "platform/Dialog.h"
 #include "platform/DialogFit.h"
-#include "storage/ShareDlg.h"
+#include "dialogs/ShareDlg.h"
 #include "tests/support/ViewFixture.h"
 #include "universe/UniversalConstants.h"
 #include "view/UniverseApp.h"

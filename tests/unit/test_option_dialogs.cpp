@@ -8,7 +8,7 @@
 #include "../support/ScopedEnv.h"
 #include "dialogs/OptionsDlg.h"
 #include "platform/FileDialog.h"
-#include "storage/SetupDlg.h"
+#include "dialogs/SetupDlg.h"
 #include "storage/UniverseFile.h"
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
