@@ -719,6 +719,18 @@ SDialogLook LookOf(int templateId)
 
 SDialogLook PlainDlgLook() { return SDialogLook{}; }
 
+const SDialogPainter& DialogPainter()
+{
+    static const SDialogPainter painter{
+        LoadDialogFonts,
+        FontsNeedRebuild,
+        DialogPixelSize,
+        [](const CDialog& dlg) { return LookOf(dlg.m_templateId).face; },
+        DrawDialog,
+    };
+    return painter;
+}
+
 ImVec2 DialogPixelSize(const CDialog& dlg)
 {
     ImFont* font = DialogFont(LookOf(dlg.m_templateId).font);

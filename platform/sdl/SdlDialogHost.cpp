@@ -19,12 +19,11 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxDlg.h"
 #include "platform/Wnd.h"
+#include "platform/sdl/SdlDialogPainter.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
 #include "platform/sdl/X11Windows.h"
-#include "ui/DialogUi.h"
-#include "ui/Fonts.h"
 
 namespace {
 // How long the loop sleeps between looks at signals when nothing happens.
@@ -64,6 +63,9 @@ bool IsInput(const SDL_Event& e)
     case SDL_KEYDOWN: case SDL_KEYUP: case SDL_TEXTINPUT: case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP:
     case SDL_MOUSEWHEEL:
         return true;
+    case SDL_MOUSEMOTION:
+        // A move with a button held is a drag: each step counts (a selection follows it).
+        return e.motion.state != 0;
     default:
         return false;
     }
@@ -82,6 +84,7 @@ bool IsDialogKey(WPARAM vk)
 
 class CSdlDialogHost;
 CSdlDialogHost* g_pHost = nullptr;
+const SDialogPainter* g_pPainter = nullptr;
 void OnContextLoss();
 
 class CSdlDialogHost : public IDialogHost {
@@ -127,6 +130,7 @@ private:
     bool m_openFailed = false; // the last dialog had nowhere to show
     ImVec2 m_mouse;           // the pointer in the window, as the last mouse event put it
     bool m_mouseKnown = false;
+    unsigned m_buttons = 0;   // the buttons held, as the events say
     bool m_dirty = false;
     bool m_messageBoxes;
     MessageBoxHandler m_previousBoxes;
@@ -154,14 +158,16 @@ int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
 
 bool CSdlDialogHost::Open(CDialog& dlg)
 {
+    // Nothing draws dialogs: nowhere to show one.
+    if (!g_pPainter) return false;
     CWinApp* app = AfxGetApp();
     m_owner = app ? app->m_pMainWnd : nullptr;
     m_window = SdlWindowOf(m_owner);
     if (!m_window) {
         // No window of ours to sit on: one of the dialog's own size, in the middle of the screen.
         if (!ImGui::GetCurrentContext()) ImGui::CreateContext();
-        LoadDialogFonts(DisplayScale(nullptr));
-        const ImVec2 size = DialogPixelSize(dlg);
+        g_pPainter->loadFonts(DisplayScale(nullptr));
+        const ImVec2 size = g_pPainter->pixelSize(dlg);
         const RECT screen = GetScreenRect();
         // A dialog larger than the screen fits itself into the window it gets.
         const long w = std::min(long(size.x), RectWidth(screen)), h = std::min(long(size.y), RectHeight(screen));
@@ -194,7 +200,7 @@ bool CSdlDialogHost::Open(CDialog& dlg)
         ImGui::GetStyle() = style;
         m_scale = scale;
     }
-    LoadDialogFonts(scale);
+    g_pPainter->loadFonts(scale);
     ImGui_ImplSDL2_InitForOpenGL(m_window, SDL_GL_GetCurrentContext());
     // What the GL side makes (shaders, the font texture, the icon) stays for as long as the
     // context does: the next dialog opens without making it again.
@@ -236,13 +242,14 @@ void CSdlDialogHost::Close()
     m_owner = nullptr;
     m_window = nullptr;
     m_mouseKnown = false;
+    m_buttons = 0;
 }
 
 void CSdlDialogHost::Frame(bool render)
 {
     // Texts asked for letters the atlas lacks (a Cyrillic or Chinese file name): build it again.
-    if (FontsNeedRebuild()) {
-        LoadDialogFonts(m_scale);
+    if (g_pPainter->fontsNeedRebuild()) {
+        g_pPainter->loadFonts(m_scale);
         ImGui_ImplOpenGL3_DestroyFontsTexture();
         ImGui_ImplOpenGL3_CreateFontsTexture();
         m_dirty = true;
@@ -251,9 +258,16 @@ void CSdlDialogHost::Frame(bool render)
     ImGui_ImplSDL2_NewFrame();
     // The backend reads the pointer from SDL's global state, which pointer moves made while a
     // button is held (and every move made through XTEST) leave behind: the events say where it is.
-    if (m_mouseKnown && SDL_GetMouseFocus() == m_window) ImGui::GetIO().MousePos = m_mouse;
+    // Its buttons, too, are SDL's state of now, in which a press and its release still queued
+    // have both happened already: the events say which are held.
+    if (m_mouseKnown && SDL_GetMouseFocus() == m_window) {
+        ImGuiIO& io = ImGui::GetIO();
+        io.MousePos = m_mouse;
+        for (int i = 0; i < 3; ++i) io.MouseDown[i] = (m_buttons >> i) & 1;
+    }
     ImGui::NewFrame();
     SDialogCanvas canvas;
+    canvas.scale = m_scale;
     canvas.area = ImGui::GetIO().DisplaySize;
     canvas.ownWindow = m_ownWindow != nullptr;
     canvas.iconTexture = m_icon;
@@ -262,7 +276,7 @@ void CSdlDialogHost::Frame(bool render)
         // Only the bottom dialog fills a window of its own; those opened from it sit on top.
         canvas.ownWindow = m_ownWindow && i == 0;
         canvas.opening = m_opening && canvas.active;
-        DrawDialog(*m_stack[i], canvas);
+        g_pPainter->draw(*m_stack[i], canvas);
     }
     m_opening = false;
     ImGui::Render();
@@ -275,7 +289,7 @@ void CSdlDialogHost::Redraw()
     m_owner->Backend()->BeginPaint();
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(m_window, &w, &h);
-    const ImVec4 face = ImGui::ColorConvertU32ToFloat4(LookOf(m_stack.front()->m_templateId).face);
+    const ImVec4 face = ImGui::ColorConvertU32ToFloat4(g_pPainter->faceColor(*m_stack.front()));
     GlClearDrawable(w, h, face.x, face.y, face.z);
     if (!m_ownWindow) m_owner->PaintStill();
     // A first pass lets ImGui settle what the input changed (a click ends in the second).
@@ -318,6 +332,13 @@ bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
             const bool motion = e.type == SDL_MOUSEMOTION;
             m_mouse = ImVec2(float(motion ? e.motion.x : e.button.x), float(motion ? e.motion.y : e.button.y));
             m_mouseKnown = true;
+            // ImGui's buttons 0, 1, 2 are SDL's left, right, middle.
+            const int bit = e.type == SDL_MOUSEMOTION ? -1
+                            : e.button.button == SDL_BUTTON_LEFT ? 0
+                            : e.button.button == SDL_BUTTON_RIGHT ? 1
+                            : e.button.button == SDL_BUTTON_MIDDLE ? 2 : -1;
+            if (bit >= 0 && e.type == SDL_MOUSEBUTTONDOWN) m_buttons |= 1u << bit;
+            if (bit >= 0 && e.type == SDL_MOUSEBUTTONUP) m_buttons &= ~(1u << bit);
         }
         ImGui_ImplSDL2_ProcessEvent(&e);
         return true;
@@ -383,6 +404,9 @@ void OnContextLoss()
     if (g_pHost) g_pHost->ReleaseGl();
 }
 }
+
+void SetDialogPainter(const SDialogPainter* painter) { g_pPainter = painter; }
+const SDialogPainter* GetDialogPainter() { return g_pPainter; }
 
 SDL_Window* SdlWindowOf(CWnd* wnd)
 {
