@@ -541,6 +541,33 @@ const char* GetClipboardChecked(void* user)
     return text;
 }
 
+// A double click selects the word under the caret, as far as spaces and the text's own line
+// breaks: the soft breaks do not end it, so a universal string is selected whole.
+void SelectWordAcrossBreaks(ImGuiID id)
+{
+    ImGuiInputTextState* state = ImGui::GetInputTextState(id);
+    if (!state) return;
+    const ImWchar* text = state->TextW.Data;
+    const int length = state->CurLenW;
+    // The soft breaks, as positions in ImGui's wide text.
+    std::vector<int> soft;
+    for (size_t b : g_edit.wrapped.breaks)
+        soft.push_back(ImTextCountCharsFromUtf8(g_edit.wrapped.shown.c_str(), g_edit.wrapped.shown.c_str() + b));
+    auto inWord = [&](int i) {
+        if (i < 0 || i >= length) return false;
+        if (text[i] == '\n') return std::binary_search(soft.begin(), soft.end(), i);
+        return text[i] != ' ' && text[i] != '\t' && text[i] != '\r';
+    };
+    int a = std::clamp(state->Stb.cursor, 0, length), z = a;
+    if (!inWord(a) && inWord(a - 1)) --a, --z;
+    if (!inWord(a)) return;
+    while (inWord(a - 1)) --a;
+    while (inWord(z)) ++z;
+    state->Stb.select_start = a;
+    state->Stb.select_end = z;
+    state->Stb.cursor = z;
+}
+
 // An edit box. A multi-line one keeps its text wrapped to its width, also while it is typed
 // in; a read-only one shows it. The box with the dialog's focus takes the keys; a click or a drag
 // in any box gives it the focus and works at once (the caret, a selection).
@@ -600,6 +627,7 @@ void DrawEdit(const SContext& k, SDialogControl& c, bool focused)
                                                 EditCallback, &buffer);
             io.SetClipboardTextFn = g_setClipboard;
             io.GetClipboardTextFn = g_getClipboard;
+            if (!otherTyping && ImGui::IsItemHovered() && ImGui::IsMouseDoubleClicked(0)) SelectWordAcrossBreaks(id);
             if (!otherTyping && ImGui::GetActiveID() == id) {
                 // ImGui's buffer and our wrapped copy agree after each edit.
                 const std::string text = Unwrap(st.wrapped.shown, st.wrapped.breaks);
