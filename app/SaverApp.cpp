@@ -19,8 +19,8 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
 #include "platform/Wnd.h"
-#include "storage/SetupDlg.h"
-#include "storage/ShareDlg.h"
+#include "dialogs/SetupDlg.h"
+#include "dialogs/ShareDlg.h"
 #include "storage/UniverseFile.h"
 #include "storage/UniverseLibrary.h"
 #include "universe/UniversalConstants.h"
@@ -191,8 +191,10 @@ BOOL CSaverApp::StartEditingFrame(const std::string& universeFile)
     m_pMainWnd = frame;
     // A desktop window of 1280 x 720 in the middle of the display, or the display where it is smaller.
     const RECT screen = GetScreenRect();
-    const long w = std::min<long>(kEditingFrameWidth, RectWidth(screen));
-    const long h = std::min<long>(kEditingFrameHeight, RectHeight(screen));
+    // Its size follows the desktop's scale, as the toolbar and the dialogs in it do.
+    const float scale = ToolBarScale();
+    const long w = std::min<long>(long(float(kEditingFrameWidth) * scale), RectWidth(screen));
+    const long h = std::min<long>(long(float(kEditingFrameHeight) * scale), RectHeight(screen));
     const long x = screen.left + (RectWidth(screen) - w) / 2, y = screen.top + (RectHeight(screen) - h) / 2;
     if (!frame->LoadFrame(RECT{x, y, x + w, y + h})) {
         std::fprintf(stderr, "nimbula: cannot open the editing window\n");
@@ -321,6 +323,8 @@ void CSaverApp::RunOptionsDialog()
 void CSaverApp::RunSetupDialog()
 {
     CSetupDlg dlg;
+    // OK keeps the default universe shown unless another one is chosen.
+    dlg.m_chosenUniverse = m_settingsStore.GetDefaultUniverseFile();
     if (dlg.DoModal() == IDOK) m_settingsStore.SetDefaultUniverseFile(dlg.m_chosenUniverse);
 }
 

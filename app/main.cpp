@@ -11,8 +11,10 @@
 #include "platform/SingleInstance.h"
 #include "platform/sdl/SdlBrowserHost.h"
 #include "platform/sdl/SdlDialogHost.h"
+#include "platform/sdl/SdlDialogPainter.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/X11Windows.h"
+#include "ui/DialogUi.h"
 #include "ui/MainFrameUi.h"
 
 int main(int argc, char** argv)
@@ -41,6 +43,8 @@ int main(int argc, char** argv)
     hostOptions.showFps = options.showFps;
     hostOptions.messageBoxes = !hack;
     CSdlHostInstaller host(hostOptions);
+    // ui/ draws the dialogs the host shows.
+    SetDialogPainter(&DialogPainter());
     CSdlDialogHostInstaller dialogs(hostOptions.messageBoxes);
     CToolBarPainterInstaller toolBar;
     SetToolBarScale(DisplayScale(nullptr));

@@ -14,7 +14,9 @@ file(RELATIVE_PATH NIMBULA_HELPER_RELATIVE ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/platform/posix/BrowserProcess.cpp APPEND
              PROPERTY COMPILE_DEFINITIONS NIMBULA_HELPER_DIR="${NIMBULA_HELPER_RELATIVE}")
 
-# Manual pages, compressed as Debian keeps them.
+# Manual pages, compressed as Debian keeps them; their FILES section names the installed places.
+set(NIMBULA_DATA_DIR ${CMAKE_INSTALL_FULL_DATADIR}/nimbula)
+set(NIMBULA_XSCREENSAVER_CONFIG ${CMAKE_INSTALL_FULL_DATADIR}/xscreensaver/config)
 set(NIMBULA_MAN_PAGES)
 foreach(page nimbula nimbula-tool)
   configure_file(${CMAKE_SOURCE_DIR}/docs/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
@@ -100,7 +102,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # nimbula-tool's pictures reach OpenGL through EGL, on Mesa's surfaceless platform.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1, fonts-dejavu-core, fonts-dseg, fonts-bebas-neue | fonts-roboto-unhinted")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, libegl-mesa0, shared-mime-info")
+# Chinese, Japanese and Korean file names show with any of the CJK fonts the dialogs look for.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, libegl-mesa0, shared-mime-info, fonts-wqy-microhei | fonts-noto-cjk | fonts-droid-fallback")
 # The universe files' type is known as soon as the package is in place, and forgotten when it goes.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/cmake/debian/postinst ${CMAKE_SOURCE_DIR}/cmake/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl, mate-screensaver")

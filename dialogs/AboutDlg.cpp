@@ -14,7 +14,8 @@ const char* const CAboutDlg::kAboutText =
 CAboutDlg::CAboutDlg() : CDialog(kTemplate, "About Nimbula", 236, 150)
 {
     AddControl(EControl::Icon, -1, "", 8, 8, 24, 24);
-    AddControl(EControl::Static, -1, "Nimbula Version 3.0", 42, 9, 130, 10);
+    // The one version of the program, the build's own, as --version says it.
+    AddControl(EControl::Static, -1, "Nimbula Version " NIMBULA_VERSION, 42, 9, 130, 10);
     AddControl(EControl::Static, -1, "Made by the Nimbula team, 2026.\nShare it with friends; send us your universes.",
                42, 21, 186, 18);
     AddControl(EControl::DefPushButton, IDOK, "OK", 178, 8, 50, 14);

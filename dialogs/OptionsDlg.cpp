@@ -25,7 +25,7 @@ COptionsDlg::COptionsDlg() : CDialog(kTemplate, "", 300, 252, EDialogFrame::Bord
     LoadFromConstants();
 
     AddControl(EControl::Static, -1, "Universe Files", 8, 8, 56, 9);
-    AddControl(EControl::ComboBox, kOptUniverses, "", 66, 6, 166, 90);
+    AddControl(EControl::ComboBox, kOptUniverses, "", 66, 6, 166, 90, kPlainItems);
 
     AddControl(EControl::GroupBox, -1, "Universal Conditions", 6, 22, 144, 166);
     Labelled(*this, "Gravity", kOptGravity, 12, 34, 130);
@@ -105,6 +105,9 @@ BOOL COptionsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     EnableColorCoding();
+    // The list, empty until it takes the focus, shows the universe in use.
+    SDialogControl& list = *GetDlgItem(kOptUniverses);
+    list.selection = ShowUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);
     return TRUE;
 }
 
@@ -126,7 +129,7 @@ BOOL COptionsDlg::OnCommand(int id, int code)
     if (id == kOptUniverses && code == CBN_SETFOCUS) {
         SDialogControl& list = *GetDlgItem(kOptUniverses);
         FillUniverseList(list.items);
-        list.selection = -1;
+        list.selection = FindUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);
         return TRUE;
     }
     if (id == kOptUniverses && code == CBN_SELCHANGE) {
@@ -138,22 +141,29 @@ BOOL COptionsDlg::OnCommand(int id, int code)
 
 void COptionsDlg::OnUniverseChosen()
 {
-    const SDialogControl& list = *GetDlgItem(kOptUniverses);
+    SDialogControl& list = *GetDlgItem(kOptUniverses);
     if (list.selection < 0 || list.selection >= int(list.items.size())) return;
+    const int chosen = list.selection;
+    const bool other = chosen == int(list.items.size()) - 1;
     try {
-        if (list.selection != int(list.items.size()) - 1) {
-            const std::string name = (UniverseListFolder() / list.items[size_t(list.selection)]).string();
+        if (!other) {
+            const std::string name = (UniverseListFolder() / list.items[size_t(chosen)]).string();
             GetUniverseApp()->LoadUniverse(&name);
         } else {
             GetUniverseApp()->LoadUniverse(nullptr);
         }
     } catch (...) {
-        // The loader said what went wrong; the dialog keeps the values it shows.
+        // The loader said what went wrong; the dialog keeps the values it shows, and the list
+        // the universe still in use.
+        list.selection = FindUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);
+        Invalidate();
         return;
     }
-    const int shown = list.selection;
     LoadFromConstants();
-    m_universeIndex = shown;
+    // The list shows the universe in use: the one just loaded, or after "Other..." was cancelled
+    // (or a sub-folder chosen) the one before; "Other..." stays for a file from elsewhere.
+    m_universeIndex = FindUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);
+    if (m_universeIndex < 0 && other) m_universeIndex = chosen;
     UpdateData(FALSE);
     EnableColorCoding();
     Invalidate();

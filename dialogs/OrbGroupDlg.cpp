@@ -59,7 +59,9 @@ BOOL COrbGroupDlg::OnInitDialog()
 {
     // A preset texture shows at once.
     if (m_texture && !m_preview) MakePreview();
-    return CDialog::OnInitDialog();
+    CDialog::OnInitDialog();
+    EnableControl(kDeleteId, m_canDelete);
+    return TRUE;
 }
 
 void COrbGroupDlg::DoDataExchange(CDataExchange* pDX) { DDX_Text(pDX, kCountId, m_groupCount); }
@@ -91,13 +93,26 @@ void COrbGroupDlg::OnOK()
     // A count that New could not build (or that would take the universe past its limit) is
     // refused like any other entry the dialog cannot take.
     if (m_groupCount < 1 || m_groupCount > m_maxCount) {
-        AfxMessageBox("Please enter an integer between 1 and " + std::to_string(m_maxCount) + ".",
-                      MB_OK | MB_ICONWARNING);
+        AfxMessageBox(CountRangeMessage(), MB_OK | MB_ICONWARNING);
         m_groupCount = previous;
         SetFocusById(kCountId);
         return;
     }
     EndDialog(IDOK);
+}
+
+std::string COrbGroupDlg::CountRangeMessage() const
+{
+    auto grouped = [](long n) {
+        std::string s = std::to_string(n);
+        for (int i = int(s.size()) - 3; i > 0; i -= 3) s.insert(size_t(i), ",");
+        return s;
+    };
+    std::string text = "Please enter an integer between 1 and " + grouped(m_maxCount) + ".";
+    if (m_maxCount < kMaxOrbs)
+        text += "\nThe other groups hold " + grouped(kMaxOrbs - m_maxCount) + " of the " + grouped(kMaxOrbs) +
+                " orbs a universe can have.";
+    return text;
 }
 
 void COrbGroupDlg::OnSetTexture()
@@ -170,7 +185,8 @@ std::unique_ptr<CDIB> COrbGroupDlg::PreviewOf(const CDIB& picture) const
 
 void COrbGroupDlg::OnSetColor()
 {
-    CColorDlg dlg(0);
+    // The colour dialog opens at the group's colour, as its swatch shows it.
+    CColorDlg dlg(SwatchColor());
     if (dlg.DoModal() != IDOK) return;
     SetGroupColor(dlg.GetColor());
     Invalidate();

@@ -43,6 +43,9 @@ public:
     void OnSetColor();
     void OnDeleteGroup();
 
+    // Why a count is refused: the range, and what the other groups already hold.
+    std::string CountRangeMessage() const;
+
     // The colour dialog's answer: each channel divided by 256 (a full channel gives 0.99609375).
     void SetGroupColor(COLORREF color);
     // The swatch: each channel int(v x 255), masked to a byte.
@@ -68,4 +71,6 @@ public:
     int m_groupCount = 1;
     // The largest count this group may have: the orbs of all groups stay within the universe's limit.
     int m_maxCount;
+    // "Delete this Group" acts: the group exists and is not the first.
+    bool m_canDelete = false;
 };

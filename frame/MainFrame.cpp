@@ -51,6 +51,8 @@ CMainFrame::CMainFrame() : m_view(0)
     const std::string folder = (std::filesystem::path(GetUniverseApp()->m_installDir) / "toolbar").string();
     for (const SToolCommand& c : kToolCommands) m_toolBar.AddButton(c.id, folder, c.image);
     UpdateToolBar();
+    m_minTrackWidth = m_toolBar.Scaled(int(kMinWidth));
+    m_minTrackHeight = m_toolBar.Scaled(int(kMinHeight));
 }
 
 CMainFrame::~CMainFrame()
@@ -66,8 +68,11 @@ bool CMainFrame::LoadFrame(const RECT& rect)
 LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (IsMouseMessage(message)) {
+        const EDockSide side = m_toolBar.m_side;
         const int command = m_toolBar.OnMouse(message, int(int16_t(LoWord(lParam))), int(int16_t(HiWord(lParam))));
         if (command) PostMessage(WM_COMMAND, WPARAM(command), 0);
+        // Docked on another side: the pane takes the rest of the frame.
+        if (m_toolBar.m_side != side) RecalcLayout();
         return 0;
     }
     switch (message) {
@@ -119,12 +124,26 @@ void CMainFrame::RecalcLayout()
     if (!m_view.IsWindow()) return;
     RECT client;
     GetClientRect(&client);
-    const long top = std::min<long>(m_toolBar.Height(), std::max<long>(0, RectHeight(client) - 1));
-    m_view.MoveWindow(RECT{0, top, std::max<long>(1, client.right), std::max<long>(top + 1, client.bottom)});
+    m_toolBar.SetClientSize(client.right, client.bottom);
+    // The pane takes what the bar leaves, at least a pixel each way.
+    RECT pane = client;
+    const long bar = m_toolBar.Height();
+    switch (m_toolBar.m_side) {
+    case EDockSide::Top: pane.top = std::min(bar, std::max(0L, client.bottom - 1)); break;
+    case EDockSide::Bottom: pane.bottom = std::max(1L, client.bottom - bar); break;
+    case EDockSide::Left: pane.left = std::min(bar, std::max(0L, client.right - 1)); break;
+    case EDockSide::Right: pane.right = std::max(1L, client.right - bar); break;
+    }
+    pane.right = std::max(pane.left + 1, pane.right);
+    pane.bottom = std::max(pane.top + 1, pane.bottom);
+    m_view.MoveWindow(pane);
 }
 
 void CMainFrame::PaintStill()
 {
+    // A dialog has the input: no button is lit and no tip shows under it.
+    m_toolBar.m_hot = -1;
+    m_toolBar.m_pressed = -1;
     if (m_view.IsWindow()) {
         if (IWindowBackend* b = m_view.Backend()) b->BeginPaint();
         m_view.PaintStill();
@@ -147,7 +166,8 @@ bool CMainFrame::IsCommandEnabled(int id) const
 {
     switch (id) {
     case ID_FILE_NEW:
-        return m_groupsChanged;
+        // The groups in use may come from the universe shown at start, before any was set.
+        return m_groupsChanged || !m_groups.empty();
     case ID_FILE_OPEN:
     case ID_FILE_SAVE:
     case ID_DEFINE_GROUP1:
@@ -203,6 +223,8 @@ BOOL CMainFrame::OnCommand(int id)
 void CMainFrame::OnFileNew()
 {
     DeleteAllOrbs();
+    // The universe built here is no file's.
+    GetUniverseApp()->m_currentUniverse.clear();
     // Loaded files may have added groups beyond what one universe can hold: New stops at the limit.
     int room = kMaxOrbs;
     for (const COrbGroup& group : m_groups) {
@@ -251,6 +273,8 @@ void CMainFrame::OnDefineGroup(int n)
     if (n < 0 || size_t(n) > m_groups.size()) return;
     COrbGroupDlg dlg;
     dlg.m_maxCount = RoomForGroup(n);
+    // The first group stays, so only a later one that exists can be deleted.
+    dlg.m_canDelete = n >= 1 && size_t(n) < m_groups.size();
     if (size_t(n) < m_groups.size()) {
         const COrbGroup& g = m_groups[size_t(n)];
         dlg.Preset(g.m_pTexture, g.m_color, g.m_orbCount);

@@ -37,6 +37,10 @@ constexpr int kDefineGroupIds[5] = {ID_DEFINE_GROUP1, ID_DEFINE_GROUP2, ID_DEFIN
 
 class CMainFrame : public CWnd {
 public:
+    // The smallest frame, at 96 dpi: the toolbar across it and room for the universe and dialogs.
+    static constexpr long kMinWidth = 480;
+    static constexpr long kMinHeight = 360;
+
     CMainFrame();
     ~CMainFrame() override;
 

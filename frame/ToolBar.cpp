@@ -1,6 +1,7 @@
 // The toolbar's layout, tips and mouse handling.
 #include "frame/ToolBar.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "dialogs/StringTable.h"
@@ -24,10 +25,47 @@ void CToolBar::AddButton(int id, const std::string& folder, const std::string& n
     m_buttons.push_back(b);
 }
 
+void CToolBar::SetClientSize(long width, long height)
+{
+    m_clientWidth = width;
+    m_clientHeight = height;
+}
+
+RECT CToolBar::BarRect(EDockSide side) const
+{
+    const long t = Height(), w = m_clientWidth, h = m_clientHeight;
+    switch (side) {
+    case EDockSide::Left: return RECT{0, 0, t, h};
+    case EDockSide::Right: return RECT{std::max(0L, w - t), 0, w, h};
+    case EDockSide::Bottom: return RECT{0, std::max(0L, h - t), w, h};
+    case EDockSide::Top: break;
+    }
+    return RECT{0, 0, w, t};
+}
+
+RECT CToolBar::GripperRect() const
+{
+    const RECT bar = BarRect();
+    const long g = Scaled(kMargin + kGripperWidth);
+    return IsVertical() ? RECT{bar.left, bar.top, bar.right, bar.top + g} : RECT{bar.left, bar.top, bar.left + g, bar.bottom};
+}
+
 RECT CToolBar::ButtonRect(int index) const
 {
-    const long x = Scaled(kMargin + kGripperWidth) + long(index) * Scaled(kButtonSize);
-    return RECT{x, Scaled(kMargin), x + Scaled(kButtonSize), Scaled(kMargin) + Scaled(kButtonSize)};
+    const RECT bar = BarRect();
+    const long along = Scaled(kMargin + kGripperWidth) + long(index) * Scaled(kButtonSize);
+    const long across = Scaled(kMargin), size = Scaled(kButtonSize);
+    if (IsVertical()) return RECT{bar.left + across, bar.top + along, bar.left + across + size, bar.top + along + size};
+    return RECT{bar.left + along, bar.top + across, bar.left + along + size, bar.top + across + size};
+}
+
+EDockSide CToolBar::NearestSide(int x, int y) const
+{
+    const long toLeft = x, toRight = m_clientWidth - x, toTop = y, toBottom = m_clientHeight - y;
+    const long nearest = std::min({toLeft, toRight, toTop, toBottom});
+    if (nearest == toTop) return EDockSide::Top;
+    if (nearest == toBottom) return EDockSide::Bottom;
+    return nearest == toLeft ? EDockSide::Left : EDockSide::Right;
 }
 
 int CToolBar::HitTest(int x, int y) const
@@ -57,7 +95,16 @@ std::string CToolBar::TipOf(int id)
 
 int CToolBar::OnMouse(UINT message, int x, int y)
 {
+    if (m_dragging) {
+        m_dropSide = NearestSide(x, y);
+        if (message == WM_LBUTTONUP) {
+            m_dragging = false;
+            m_side = m_dropSide;
+        }
+        return 0;
+    }
     const int hit = HitTest(x, y);
+    const RECT grip = GripperRect();
     switch (message) {
     case WM_MOUSEMOVE:
         m_hot = hit;
@@ -66,6 +113,12 @@ int CToolBar::OnMouse(UINT message, int x, int y)
         m_hot = -1;
         return 0;
     case WM_LBUTTONDOWN:
+        if (x >= grip.left && x < grip.right && y >= grip.top && y < grip.bottom) {
+            m_dragging = true;
+            m_dropSide = m_side;
+            m_hot = m_pressed = -1;
+            return 0;
+        }
         m_hot = hit;
         m_pressed = hit >= 0 && m_buttons[size_t(hit)].enabled ? hit : -1;
         return 0;

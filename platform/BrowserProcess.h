@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 #include "platform/LineChannel.h"
@@ -19,9 +20,10 @@ public:
     CBrowserProcess& operator=(const CBrowserProcess&) = delete;
     ~CBrowserProcess() { Stop(); }
 
-    // Starts the program with the channel as its file descriptor 3; false (with LastError) when
-    // it cannot be started.
-    bool Start(const std::string& program);
+    // Starts the program with the channel as its file descriptor 3 and our environment, with
+    // the entries of environment ("NAME=value") added or put in place; false (with LastError)
+    // when it cannot be started.
+    bool Start(const std::string& program, const std::vector<std::string>& environment = {});
     CLineChannel& Channel() { return m_channel; }
     bool Running() const { return m_pid > 0; }
     const std::string& LastError() const { return m_error; }

@@ -162,8 +162,21 @@ void CDialog::EndDialog(int result)
     m_ended = true;
 }
 
+std::string TextTooLongMessage(size_t limit)
+{
+    std::string n = std::to_string(limit);
+    for (int i = int(n.size()) - 3; i > 0; i -= 3) n.insert(size_t(i), ",");
+    return "This text is too long for the box, which holds at most " + n +
+           " characters. The box keeps what it had.";
+}
+
 BOOL CDialog::OnCommand(int id, int code)
 {
+    if (code == EN_MAXTEXT) {
+        const SDialogControl* c = GetDlgItem(id);
+        AfxMessageBox(TextTooLongMessage(c ? c->textLimit : kDefaultTextLimit), MB_OK | MB_ICONWARNING);
+        return TRUE;
+    }
     if (code != BN_CLICKED) return FALSE;
     if (id == IDOK) {
         OnOK();
@@ -289,6 +302,7 @@ bool CDialog::DispatchCommands()
         case EDialogCommand::Select: SelectItem(c.id, c.index); break;
         case EDialogCommand::Activate: ActivateItem(c.id, c.index); break;
         case EDialogCommand::Focus: SetFocusById(c.id); break;
+        case EDialogCommand::Notify: OnCommand(c.id, c.index); break;
         }
     }
     if (m_ended) m_commands.clear();

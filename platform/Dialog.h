@@ -30,6 +30,7 @@ constexpr uint32_t kVScroll = 0x0004;
 constexpr uint32_t kNumber = 0x0008;    // an edit that takes digits only
 constexpr uint32_t kSorted = 0x0010;    // a combo box that keeps its items sorted
 constexpr uint32_t kCentered = 0x0020;  // a label centred in its rectangle
+constexpr uint32_t kPlainItems = 0x0040; // a combo box of file names: its items in the plain face
 
 // Notification codes carried by OnCommand.
 constexpr int BN_CLICKED = 0;
@@ -38,6 +39,8 @@ constexpr int CBN_SETFOCUS = 3;
 constexpr int LBN_SELCHANGE = 1;
 constexpr int LBN_DBLCLK = 2;
 constexpr int STN_CLICKED = 0;
+// An edit box refused text beyond its limit (a paste too long for it).
+constexpr int EN_MAXTEXT = 0x0501;
 
 // The classic default text limit of an edit box: a paste beyond it is cut there.
 constexpr size_t kDefaultTextLimit = 32767;
@@ -60,6 +63,9 @@ struct SDialogControl {
     bool IsButton() const { return kind == EControl::PushButton || kind == EControl::DefPushButton; }
 };
 
+// What an edit box says when it refuses a paste beyond its limit.
+std::string TextTooLongMessage(size_t limit);
+
 // How the dialog's frame looks.
 enum class EDialogFrame : uint8_t {
     Caption,    // a title bar
@@ -76,6 +82,7 @@ enum class EDialogCommand : uint8_t {
     Select,    // a list or combo entry chosen: SelectItem
     Activate,  // a list entry double-clicked: ActivateItem
     Focus,     // a control clicked into: SetFocusById
+    Notify,    // a control's notification, its code in index: OnCommand (an edit's EN_MAXTEXT)
 };
 
 struct SDialogCommand {
@@ -132,7 +139,8 @@ public:
     bool IsEnded() const { return m_ended; }
     int Result() const { return m_result; }
 
-    // A control's notification; the default runs OK and Cancel. TRUE when handled.
+    // A control's notification; the default runs OK and Cancel, and says why an edit box refused
+    // a text too long for it. TRUE when handled.
     virtual BOOL OnCommand(int id, int code);
     // The close box, or a posted WM_CLOSE: ends the dialog as Cancel.
     void OnClose() { OnCancel(); }

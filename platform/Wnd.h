@@ -79,6 +79,9 @@ public:
     uint32_t m_exStyle = 0;
     // The window class's cursor: a picture file, empty for the system's arrow.
     std::string m_cursorImage;
+    // The smallest size the user can give a top-level window (its client area, in pixels); 0: any.
+    long m_minTrackWidth = 0;
+    long m_minTrackHeight = 0;
 
 private:
     IWindowBackend* m_pBackend = nullptr;

@@ -342,6 +342,13 @@ SFileDialogOptions UniverseFileDialogOptions(bool save)
     const fs::path library = UniverseLibraryFolder();
     if (fs::is_directory(library, ec)) o.initialDir = library.string();
     o.confirmOverwrite = save;
+    // Save As offers the file of the universe in use, in its folder (the dialog selects the
+    // name, so typing another replaces it).
+    const fs::path current = GetUniverseApp()->m_currentUniverse;
+    if (save && !current.empty() && fs::is_directory(current.parent_path(), ec)) {
+        o.initialDir = current.parent_path().string();
+        o.initialName = current.filename().string();
+    }
     return o;
 }
 
@@ -445,6 +452,7 @@ void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
         AfxMessageBox(kUniverseFileLoadFailedText, MB_OK);
         throw 0;
     }
+    GetUniverseApp()->m_currentUniverse = fullPath;
     if (CSettingsStore* store = GetUniverseApp()->m_pSettingsStore) store->SetDefaultUniverseFile(fullPath);
 }
 
@@ -460,6 +468,8 @@ bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path)
     std::string reason;
     try {
         WriteUniverseFile(fullPath, CaptureUniverse(view ? view->m_camera : nullptr, groups));
+        // The file now holds the universe in use.
+        GetUniverseApp()->m_currentUniverse = fullPath;
         return true;
     } catch (const CQLException& e) {
         reason = SaveFailureReason(fullPath, e);

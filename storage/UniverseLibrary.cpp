@@ -84,3 +84,28 @@ fs::path UniverseListFolder()
 }
 
 void FillUniverseList(std::vector<std::string>& list) { list = ListUniverseFolder(UniverseListFolder()); }
+
+int FindUniverseEntry(const std::vector<std::string>& list, const std::string& path)
+{
+    if (path.empty()) return -1;
+    std::error_code ec;
+    const fs::path file = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    const fs::path folder = fs::weakly_canonical(UniverseListFolder(), ec);
+    if (file.parent_path() != folder) return -1;
+    const std::string name = file.filename().string();
+    // The last entry is "Other...", whatever file may carry that name.
+    for (size_t i = 0; i + 1 < list.size(); ++i)
+        if (list[i] == name) return int(i);
+    return -1;
+}
+
+int ShowUniverseEntry(std::vector<std::string>& list, const std::string& path)
+{
+    list.clear();
+    if (path.empty()) return -1;
+    std::error_code ec;
+    const fs::path file = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    if (file.parent_path() != fs::weakly_canonical(UniverseListFolder(), ec)) return -1;
+    list.push_back(file.filename().string());
+    return 0;
+}

@@ -29,3 +29,10 @@ std::vector<std::string> ListUniverseFolder(const std::filesystem::path& folder)
 std::filesystem::path UniverseListFolder();
 // The library's drop-down list: the entries of UniverseListFolder().
 void FillUniverseList(std::vector<std::string>& list);
+
+// The entry of a library list that names the universe file at path; -1 when none does (no
+// universe, or one from elsewhere).
+int FindUniverseEntry(const std::vector<std::string>& list, const std::string& path);
+// A library list shows the universe in use even before it is filled: its one entry then, when
+// the universe is a file of the library; empty otherwise. Returns the selection.
+int ShowUniverseEntry(std::vector<std::string>& list, const std::string& path);

@@ -7,12 +7,17 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "dialogs/StringTable.h"
 #include "platform/Dialog.h"
+#include "platform/DialogFit.h"
 #include "ui/Fonts.h"
 
 namespace {
+// Text smaller than this (at 96 dpi) is no longer read without effort: a dialog scrolls instead.
+constexpr float kLegiblePixels = 10.0f;
+
 // Dialog units follow the dialog's own font, as the classic dialog manager measures them: a
 // horizontal unit is a quarter of the font's average letter width, a vertical one an eighth of
 // its height. (An 8-point MS Sans Serif gives 1.5 and 1.625 pixels; wider faces get room.)
@@ -48,7 +53,7 @@ std::string ExpandTabs(const std::string& s)
 }
 
 // Breaks text into lines that fit width, at spaces where possible and inside long words when not.
-std::string WrapText(ImFont* font, const std::string& text, float width)
+std::string WrapText(ImFont* font, float size, const std::string& text, float width)
 {
     std::string out;
     float line = 0.0f;
@@ -62,7 +67,7 @@ std::string WrapText(ImFont* font, const std::string& text, float width)
             continue;
         }
         const char s[2] = {c, 0};
-        const float w = font->CalcTextSizeA(font->FontSize, FLT_MAX, 0.0f, s).x;
+        const float w = font->CalcTextSizeA(size, FLT_MAX, 0.0f, s).x;
         if (line + w > width && line > 0.0f) {
             if (lastSpace != std::string::npos) {
                 out[lastSpace] = '\n';
@@ -168,7 +173,10 @@ ImVec2 Size(const SContext& k, const SDialogControl& c) { return ImVec2(float(c.
 
 void Tooltip(const SContext& k, const SDialogControl& c)
 {
-    if (!k.dlg.m_toolTips || !HasTooltip(c.id) || !ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) return;
+    // A dialog that has lost the input to a box over it shows no tips.
+    if (!k.canvas.active || !k.dlg.m_toolTips || !HasTooltip(c.id) || !ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) return;
+    // Nor over a control being worked (text being selected).
+    if (ImGui::IsItemActive()) return;
     ImGui::PushFont(TextAreaFont());
     ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(0, 0, 0, 255));
     ImGui::PushStyleColor(ImGuiCol_PopupBg, IM_COL32(255, 255, 225, 255));
@@ -194,12 +202,13 @@ void DrawStatic(const SContext& k, const SDialogControl& c)
     ImFont* font = ImGui::GetFont();
     // A label one line high keeps to one line: our faces run a little wider than the templates'
     // own, and a wrapped second line would hide under the control below.
-    const bool oneLine = s.y < font->FontSize * 1.8f;
+    const float size = ImGui::GetFontSize();
+    const bool oneLine = s.y < size * 1.8f;
     std::string text = ExpandTabs(Label(k.look, c.text));
-    if (!oneLine) text = WrapText(font, text, s.x);
+    if (!oneLine) text = WrapText(font, size, text, s.x);
     ImVec2 at = p;
     if (c.style & kCentered) at.x += std::max(0.0f, (s.x - ImGui::CalcTextSize(text.c_str()).x) * 0.5f);
-    ImGui::GetWindowDrawList()->AddText(font, font->FontSize, at, c.enabled ? k.colors.text : k.colors.disabled,
+    ImGui::GetWindowDrawList()->AddText(font, size, at, c.enabled ? k.colors.text : k.colors.disabled,
                                         text.c_str());
 }
 
@@ -271,7 +280,13 @@ void DrawCombo(const SContext& k, SDialogControl& c, bool focused)
     const char* shown = c.selection >= 0 && c.selection < int(c.items.size()) ? c.items[size_t(c.selection)].c_str() : "";
     // The list drops down to the template's full height, as a classic drop-down list does.
     ImGui::SetNextWindowSizeConstraints(ImVec2(s.x, 0), ImVec2(s.x, std::max(s.y, ImGui::GetFontSize() * 4.0f)));
-    if (ImGui::BeginCombo(label.c_str(), shown)) {
+    // File names keep their letters as they are: the plain face, whatever the dialog's own.
+    const bool plain = (c.style & kPlainItems) != 0;
+    if (plain) ImGui::PushFont(TextAreaFont());
+    const bool open = ImGui::BeginCombo(label.c_str(), shown);
+    if (plain) ImGui::PopFont();
+    if (open) {
+        if (plain) ImGui::PushFont(TextAreaFont());
         // Opening it gives it the focus (and so its refill) first.
         if (k.dlg.FocusControl() != &c) k.dlg.PostCommand(EDialogCommand::Focus, c.id);
         int chosen = -1;
@@ -280,6 +295,7 @@ void DrawCombo(const SContext& k, SDialogControl& c, bool focused)
             if (ImGui::Selectable(item.c_str(), i == c.selection)) chosen = i;
             if (i == c.selection && ImGui::IsWindowAppearing()) ImGui::SetScrollHereY();
         }
+        if (plain) ImGui::PopFont();
         ImGui::EndCombo();
         if (chosen >= 0) k.dlg.PostCommand(EDialogCommand::Select, c.id, chosen);
     }
@@ -320,8 +336,241 @@ void DrawList(const SContext& k, SDialogControl& c, bool focused)
     if (focused) FocusRing(k, p, ImVec2(p.x + s.x, p.y + s.y));
 }
 
-// An edit box. Read-only boxes, and boxes without the focus, show their text wrapped to their
-// width; the box with the focus edits it (up to its text limit, as the classic box does).
+// A multi-line box shows its text wrapped to its width by line breaks of its own ("soft"
+// breaks) that never reach the text: what is kept, copied and read back is the text as it is.
+struct SWrapped {
+    std::string shown;          // the text with the soft breaks
+    std::vector<size_t> breaks; // where the soft breaks stand in shown, ascending
+};
+
+// Where lines must start so that none is wider than width: after the last space that fits, or
+// inside a word that is longer than the line (a universal string has no spaces at all).
+std::vector<size_t> WrapPoints(const std::string& text, float width)
+{
+    ImFont* font = ImGui::GetFont();
+    const float scale = ImGui::GetFontSize() / font->FontSize;
+    std::vector<size_t> points;
+    float line = 0.0f, atSpace = 0.0f;
+    size_t afterSpace = std::string::npos;
+    const char* begin = text.c_str();
+    const char* end = begin + text.size();
+    for (size_t i = 0; i < text.size();) {
+        unsigned int cp = 0;
+        const int n = std::max(1, ImTextCharFromUtf8(&cp, begin + i, end));
+        if (cp == '\n') {
+            line = 0.0f;
+            afterSpace = std::string::npos;
+            i += size_t(n);
+            continue;
+        }
+        const float w = font->GetCharAdvance(ImWchar(cp)) * scale;
+        if (line + w > width && line > 0.0f) {
+            if (afterSpace != std::string::npos) {
+                points.push_back(afterSpace);
+                line -= atSpace;
+            } else {
+                points.push_back(i);
+                line = 0.0f;
+            }
+            afterSpace = std::string::npos;
+        }
+        line += w;
+        if (cp == ' ') {
+            afterSpace = i + size_t(n);
+            atSpace = line;
+        }
+        i += size_t(n);
+    }
+    return points;
+}
+
+SWrapped Wrap(const std::string& text, float width)
+{
+    SWrapped w;
+    const std::vector<size_t> points = WrapPoints(text, width);
+    w.shown.reserve(text.size() + points.size());
+    size_t from = 0;
+    for (size_t p : points) {
+        w.shown.append(text, from, p - from);
+        w.breaks.push_back(w.shown.size());
+        w.shown += '\n';
+        from = p;
+    }
+    w.shown.append(text, from, std::string::npos);
+    return w;
+}
+
+// The text without the soft breaks, and a position of shown as a position of the text.
+std::string Unwrap(const std::string& shown, const std::vector<size_t>& breaks)
+{
+    std::string text;
+    text.reserve(shown.size());
+    size_t from = 0;
+    for (size_t b : breaks) {
+        text.append(shown, from, b - from);
+        from = b + 1;
+    }
+    text.append(shown, std::min(from, shown.size()), std::string::npos);
+    return text;
+}
+size_t TextPosition(const std::vector<size_t>& breaks, size_t shownPos)
+{
+    return shownPos - size_t(std::lower_bound(breaks.begin(), breaks.end(), shownPos) - breaks.begin());
+}
+size_t ShownPosition(const std::vector<size_t>& breaks, size_t textPos)
+{
+    // A position where a soft line starts stands at the start of that line.
+    size_t pos = textPos;
+    for (size_t b : breaks) {
+        if (b <= pos) ++pos;
+        else break;
+    }
+    return pos;
+}
+
+// The box being typed in: its wrapped text as ImGui holds it, and what it asked of the dialog.
+struct SEditState {
+    ImGuiID id = 0;
+    SWrapped wrapped;
+    float width = 0.0f;
+    size_t limit = kDefaultTextLimit;
+    int cursor = 0, selStart = 0, selEnd = 0;  // in shown, as of the last frame
+    bool tooLong = false;
+    ImGuiID activeId = 0;
+};
+SEditState g_edit;
+
+int EditCallback(ImGuiInputTextCallbackData* data)
+{
+    auto* text = static_cast<std::string*>(data->UserData);
+    if (data->EventFlag == ImGuiInputTextFlags_CallbackResize) {
+        text->resize(size_t(data->BufTextLen));
+        data->Buf = text->data();
+        return 0;
+    }
+    SEditState& st = g_edit;
+    if (data->EventFlag == ImGuiInputTextFlags_CallbackEdit) {
+        const std::string now(data->Buf, size_t(data->BufTextLen));
+        const std::string& before = st.wrapped.shown;
+        // The edit replaced one stretch: what lies before and after it kept its soft breaks.
+        size_t head = 0;
+        while (head < now.size() && head < before.size() && now[head] == before[head]) ++head;
+        size_t tail = 0;
+        while (tail < now.size() - head && tail < before.size() - head &&
+               now[now.size() - 1 - tail] == before[before.size() - 1 - tail])
+            ++tail;
+        std::vector<size_t> kept;
+        size_t removedBreaks = 0;
+        for (size_t b : st.wrapped.breaks) {
+            if (b < head) kept.push_back(b);
+            else if (b >= before.size() - tail) kept.push_back(b + now.size() - before.size());
+            else ++removedBreaks;
+        }
+        std::string logical = Unwrap(now, kept);
+        size_t cursor = TextPosition(kept, size_t(data->CursorPos));
+        // Backspace or Delete on a soft break takes the letter beyond it, as in any wrapped box.
+        const size_t removed = before.size() - head - tail;
+        if (removedBreaks == 1 && removed == 1 && now.size() + 1 == before.size()) {
+            const bool back = ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Backspace));
+            size_t at = cursor;
+            if (back && at > 0) {
+                do --at;
+                while (at > 0 && (static_cast<unsigned char>(logical[at]) & 0xC0) == 0x80);
+                logical.erase(at, cursor - at);
+                cursor = at;
+            } else if (!back && at < logical.size()) {
+                size_t to = at + 1;
+                while (to < logical.size() && (static_cast<unsigned char>(logical[to]) & 0xC0) == 0x80) ++to;
+                logical.erase(at, to - at);
+            }
+        }
+        SWrapped next;
+        if (logical.size() > st.limit) {
+            // Too long for the box: it keeps what it had, and the dialog says why.
+            next = st.wrapped;
+            st.tooLong = true;
+            data->DeleteChars(0, data->BufTextLen);
+            data->InsertChars(0, next.shown.c_str());
+            data->CursorPos = st.cursor;
+            data->SelectionStart = st.selStart;
+            data->SelectionEnd = st.selEnd;
+            return 0;
+        }
+        next = Wrap(logical, st.width);
+        if (next.shown != now) {
+            data->DeleteChars(0, data->BufTextLen);
+            data->InsertChars(0, next.shown.c_str());
+        }
+        data->CursorPos = int(ShownPosition(next.breaks, cursor));
+        data->SelectionStart = data->SelectionEnd = data->CursorPos;
+        st.wrapped = std::move(next);
+    }
+    st.cursor = data->CursorPos;
+    st.selStart = data->SelectionStart;
+    st.selEnd = data->SelectionEnd;
+    return 0;
+}
+
+// The clipboard while a wrapped box is worked: copies leave its soft breaks out, and a paste
+// longer than the box holds is refused before it is made.
+void (*g_setClipboard)(void*, const char*) = nullptr;
+const char* (*g_getClipboard)(void*) = nullptr;
+
+void SetClipboardUnwrapped(void* user, const char* text)
+{
+    const ImGuiInputTextState* state = ImGui::GetInputTextState(g_edit.activeId);
+    std::string out = text;
+    if (state) {
+        const int a = state->HasSelection() ? std::min(state->Stb.select_start, state->Stb.select_end) : 0;
+        const size_t from = size_t(ImTextCountUtf8BytesFromStr(state->TextW.Data, state->TextW.Data + a));
+        std::vector<size_t> inside;
+        for (size_t b : g_edit.wrapped.breaks)
+            if (b >= from && b - from < out.size() && out[b - from] == '\n') inside.push_back(b - from);
+        out = Unwrap(out, inside);
+    }
+    g_setClipboard(user, out.c_str());
+}
+
+const char* GetClipboardChecked(void* user)
+{
+    const char* text = g_getClipboard(user);
+    if (text && std::strlen(text) > g_edit.limit) {
+        g_edit.tooLong = true;
+        return "";
+    }
+    return text;
+}
+
+// A double click selects the word under the caret, as far as spaces and the text's own line
+// breaks: the soft breaks do not end it, so a universal string is selected whole.
+void SelectWordAcrossBreaks(ImGuiID id)
+{
+    ImGuiInputTextState* state = ImGui::GetInputTextState(id);
+    if (!state) return;
+    const ImWchar* text = state->TextW.Data;
+    const int length = state->CurLenW;
+    // The soft breaks, as positions in ImGui's wide text.
+    std::vector<int> soft;
+    for (size_t b : g_edit.wrapped.breaks)
+        soft.push_back(ImTextCountCharsFromUtf8(g_edit.wrapped.shown.c_str(), g_edit.wrapped.shown.c_str() + b));
+    auto inWord = [&](int i) {
+        if (i < 0 || i >= length) return false;
+        if (text[i] == '\n') return std::binary_search(soft.begin(), soft.end(), i);
+        return text[i] != ' ' && text[i] != '\t' && text[i] != '\r';
+    };
+    int a = std::clamp(state->Stb.cursor, 0, length), z = a;
+    if (!inWord(a) && inWord(a - 1)) --a, --z;
+    if (!inWord(a)) return;
+    while (inWord(a - 1)) --a;
+    while (inWord(z)) ++z;
+    state->Stb.select_start = a;
+    state->Stb.select_end = z;
+    state->Stb.cursor = z;
+}
+
+// An edit box. A multi-line one keeps its text wrapped to its width, also while it is typed
+// in; a read-only one shows it. The box with the dialog's focus takes the keys; a click or a drag
+// in any box gives it the focus and works at once (the caret, a selection).
 void DrawEdit(const SContext& k, SDialogControl& c, bool focused)
 {
     const ImVec2 p = TopLeft(k, c), s = Size(k, c);
@@ -329,33 +578,91 @@ void DrawEdit(const SContext& k, SDialogControl& c, bool focused)
     const std::string label = "##edit" + std::to_string(c.id);
     ImGui::PushFont(TextAreaFont());
     ImGui::SetCursorScreenPos(p);
-    if (focused && !(c.style & kReadOnly) && c.enabled) {
-        std::string& t = c.text;
-        const size_t used = std::min(t.size(), c.textLimit);
-        t.resize(c.textLimit + 1, '\0');
-        t[used] = '\0';
-        // The box takes the keys when it gains the dialog's focus (Tab from another box, whose
-        // field ImGui still holds active), and whenever nothing else is being worked (a drag).
+    if (!(c.style & kReadOnly)) {
+        const ImGuiID id = ImGui::GetID(label.c_str());
+        // The focus went elsewhere (Tab, a click on a button): the box lets go of the keys.
+        if (!focused && ImGui::GetActiveID() == id) ImGui::ClearActiveID();
         ImGuiStorage* storage = ImGui::GetStateStorage();
         const ImGuiID typingKey = ImHashStr("##typingIn");
-        const bool gained = storage->GetInt(typingKey, -1) != c.id;
-        if (ImGui::IsWindowAppearing() || gained || !ImGui::IsAnyItemActive()) ImGui::SetKeyboardFocusHere();
-        storage->SetInt(typingKey, c.id);
-        const ImGuiInputTextFlags flags = (c.style & kNumber) ? ImGuiInputTextFlags_CharsDecimal : 0;
-        bool changed;
-        if (multiline)
-            changed = ImGui::InputTextMultiline(label.c_str(), t.data(), t.size(), s, flags);
-        else {
+        if (focused && c.enabled) {
+            // The box takes the keys when it gains the dialog's focus (Tab from another box, whose
+            // field ImGui still holds active), and whenever nothing else is being worked (a drag).
+            const bool gained = storage->GetInt(typingKey, -1) != c.id;
+            // A box already taken by a click keeps it: the drag that follows selects.
+            if (ImGui::GetActiveID() != id && (ImGui::IsWindowAppearing() || gained || !ImGui::IsAnyItemActive()))
+                ImGui::SetKeyboardFocusHere();
+            storage->SetInt(typingKey, c.id);
+        } else if (storage->GetInt(typingKey, -1) == c.id) {
+            storage->SetInt(typingKey, -1);
+        }
+        bool changed = false;
+        if (multiline) {
+            const ImGuiStyle& style = ImGui::GetStyle();
+            const float width = std::max(ImGui::GetFontSize(), s.x - 2 * style.FramePadding.x - style.ScrollbarSize - 2.0f);
+            SEditState& st = g_edit;
+            const bool active = ImGui::GetActiveID() == id;
+            // One box is typed in at a time; it alone keeps its wrapped copy from frame to frame.
+            const bool otherTyping = st.id != id && st.id != 0 && ImGui::GetActiveID() == st.id;
+            std::string buffer;
+            if (otherTyping) {
+                buffer = Wrap(c.text, width).shown;
+            } else {
+                if (st.id != id || !active || st.width != width) {
+                    st.id = id;
+                    st.width = width;
+                    st.wrapped = Wrap(c.text, width);
+                }
+                st.limit = c.textLimit;
+                st.activeId = id;
+                buffer = st.wrapped.shown;
+            }
+            ImGuiIO& io = ImGui::GetIO();
+            g_setClipboard = io.SetClipboardTextFn;
+            g_getClipboard = io.GetClipboardTextFn;
+            if (g_setClipboard) io.SetClipboardTextFn = SetClipboardUnwrapped;
+            if (g_getClipboard) io.GetClipboardTextFn = GetClipboardChecked;
+            const ImGuiInputTextFlags flags = ImGuiInputTextFlags_CallbackResize | ImGuiInputTextFlags_CallbackEdit |
+                                              ImGuiInputTextFlags_CallbackAlways;
+            changed = ImGui::InputTextMultiline(label.c_str(), buffer.data(), buffer.capacity() + 1, s, flags,
+                                                EditCallback, &buffer);
+            io.SetClipboardTextFn = g_setClipboard;
+            io.GetClipboardTextFn = g_getClipboard;
+            if (!otherTyping && ImGui::IsItemHovered() && ImGui::IsMouseDoubleClicked(0)) SelectWordAcrossBreaks(id);
+            if (!otherTyping && ImGui::GetActiveID() == id) {
+                // ImGui's buffer and our wrapped copy agree after each edit.
+                const std::string text = Unwrap(st.wrapped.shown, st.wrapped.breaks);
+                if (text != c.text) {
+                    c.text = text;
+                    changed = true;
+                }
+            }
+            if (st.tooLong) {
+                st.tooLong = false;
+                k.dlg.PostCommand(EDialogCommand::Notify, c.id, EN_MAXTEXT);
+            }
+        } else {
+            std::string& t = c.text;
+            const size_t used = std::min(t.size(), c.textLimit);
+            t.resize(c.textLimit + 1, '\0');
+            t[used] = '\0';
+            // A name put in the box is selected when the box gains the focus, so typing replaces it.
+            ImGuiInputTextFlags flags = ImGuiInputTextFlags_AutoSelectAll;
+            if (c.style & kNumber) flags |= ImGuiInputTextFlags_CharsDecimal;
             ImGui::SetNextItemWidth(s.x);
             changed = ImGui::InputText(label.c_str(), t.data(), t.size(), flags);
+            // Taken by the keyboard (Tab, or the dialog opening on it), the whole name is
+            // selected, as desktop dialogs do; a click places the caret.
+            if (ImGui::IsItemActivated() && !ImGui::IsMouseClicked(0))
+                if (ImGuiInputTextState* state = ImGui::GetInputTextState(id)) state->SelectAll();
+            t.resize(std::strlen(t.c_str()));
         }
-        t.resize(std::strlen(t.c_str()));
+        if (ImGui::IsItemActivated() && !focused) k.dlg.PostCommand(EDialogCommand::Focus, c.id);
         if (changed) k.dlg.Invalidate();
     } else {
         ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(4, 3));
         ImGui::BeginChild(label.c_str(), s, true, multiline && (c.style & kVScroll) ? 0 : ImGuiWindowFlags_NoScrollbar);
         const float width = ImGui::GetContentRegionAvail().x;
-        const std::string wrapped = multiline ? WrapText(ImGui::GetFont(), c.text, width) : c.text;
+        const std::string wrapped = multiline ? WrapText(ImGui::GetFont(), ImGui::GetFontSize(), c.text, width) : c.text;
         ImGui::TextUnformatted(wrapped.c_str());
         ImGui::EndChild();
         ImGui::PopStyleVar();
@@ -392,6 +699,15 @@ void DrawControls(const SContext& k)
 {
     CDialog& dlg = k.dlg;
     const int focus = dlg.FocusIndex();
+    // In a dialog that scrolls, the focus moved by the keyboard comes into view.
+    ImGuiStorage* storage = ImGui::GetStateStorage();
+    const ImGuiID shownFocus = ImGui::GetID("##shownFocus");
+    if (focus >= 0 && storage->GetInt(shownFocus, -1) != focus) {
+        const SDialogControl& c = dlg.m_controls[size_t(focus)];
+        const ImVec2 a = TopLeft(k, c), s = Size(k, c);
+        ImGui::ScrollToBringRectIntoView(ImGui::GetCurrentWindow(), ImRect(a, ImVec2(a.x + s.x, a.y + s.y)));
+    }
+    storage->SetInt(shownFocus, focus);
     for (size_t i = 0; i < dlg.m_controls.size(); ++i) {
         SDialogControl& c = dlg.m_controls[i];
         const bool focused = k.canvas.active && int(i) == focus;
@@ -431,6 +747,18 @@ SDialogLook LookOf(int templateId)
 
 SDialogLook PlainDlgLook() { return SDialogLook{}; }
 
+const SDialogPainter& DialogPainter()
+{
+    static const SDialogPainter painter{
+        LoadDialogFonts,
+        FontsNeedRebuild,
+        DialogPixelSize,
+        [](const CDialog& dlg) { return LookOf(dlg.m_templateId).face; },
+        DrawDialog,
+    };
+    return painter;
+}
+
 ImVec2 DialogPixelSize(const CDialog& dlg)
 {
     ImFont* font = DialogFont(LookOf(dlg.m_templateId).font);
@@ -443,30 +771,54 @@ void DrawDialog(CDialog& dlg, const SDialogCanvas& canvas)
 {
     const SDialogLook look = LookOf(dlg.m_templateId);
     const SColors colors = ColorsOf(look);
-    ImGui::PushFont(DialogFont(look.font));
+    // Every letter of a file name shows: those the fonts lack are loaded for the next frame.
+    RequestGlyphs(dlg.m_caption);
+    for (const SDialogControl& c : dlg.m_controls) {
+        RequestGlyphs(c.text);
+        for (const std::string& item : c.items) RequestGlyphs(item);
+    }
+    ImFont* font = DialogFont(look.font);
+    ImGui::PushFont(font);
     PushColors(colors);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 1.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 1.0f);
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 0.0f);
 
-    const ImVec2 size = canvas.ownWindow ? canvas.area : DialogPixelSize(dlg);
+    // A window of its own carries the caption in its title bar already.
+    const bool titled = dlg.m_frame == EDialogFrame::Caption && !canvas.ownWindow;
+    const float title = titled ? font->FontSize + ImGui::GetStyle().FramePadding.y * 2 : 0.0f;
+    // The dialog fits the window it opens over, scaled down (its text legible) or scrolling.
+    const ImVec2 unit = DialogUnits(font);
+    const ImVec2 client(float(dlg.m_cx) * unit.x, float(dlg.m_cy) * unit.y);
+    const float minZoom = kLegiblePixels * canvas.scale / font->FontSize;
+    const SDialogFit fit = FitDialog(client.x, client.y, canvas.area.x, canvas.area.y - title, minZoom);
+    const ImVec2 size = canvas.ownWindow ? canvas.area : ImVec2(fit.width, fit.height + title);
     ImGui::SetNextWindowSize(size);
     ImGui::SetNextWindowPos(ImVec2((canvas.area.x - size.x) * 0.5f, (canvas.area.y - size.y) * 0.5f),
                             canvas.ownWindow ? ImGuiCond_Always : ImGuiCond_Appearing);
-    ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoScrollbar |
-                             ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoScrollWithMouse;
-    // A window of its own carries the caption in its title bar already.
-    if (dlg.m_frame != EDialogFrame::Caption || canvas.ownWindow) flags |= ImGuiWindowFlags_NoTitleBar;
+    ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings;
+    if (fit.scroll) {
+        ImGui::SetNextWindowContentSize(ImVec2(client.x * fit.zoom, client.y * fit.zoom));
+        flags |= ImGuiWindowFlags_HorizontalScrollbar;
+    } else {
+        flags |= ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse;
+    }
+    if (!titled) flags |= ImGuiWindowFlags_NoTitleBar;
     if (canvas.ownWindow) flags |= ImGuiWindowFlags_NoMove;
-    if (canvas.active) ImGui::SetNextWindowFocus();
-    const std::string title = Label(look, dlg.m_caption) + "###dialog" + std::to_string(reinterpret_cast<uintptr_t>(&dlg));
-    ImGui::Begin(title.c_str(), nullptr, flags);
+    // The topmost dialog keeps the input, but never over the list it has dropped down.
+    if (canvas.active && !ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) ImGui::SetNextWindowFocus();
+    const std::string caption = Label(look, dlg.m_caption) + "###dialog" + std::to_string(reinterpret_cast<uintptr_t>(&dlg));
+    ImGui::Begin(caption.c_str(), nullptr, flags);
+    // A dialog that opens (where another one was, perhaps at the same address) starts with no
+    // field taken: a box still active from before would show that dialog's text.
+    if (canvas.opening || ImGui::IsWindowAppearing()) ImGui::ClearActiveID();
+    ImGui::SetWindowFontScale(fit.zoom);
     ImGui::BeginDisabled(!canvas.active);
-    const float titleHeight = (flags & ImGuiWindowFlags_NoTitleBar) ? 0.0f : ImGui::GetFrameHeight();
+    const float titleHeight = titled ? ImGui::GetCurrentWindow()->TitleBarHeight() : 0.0f;
     const ImVec2 pos = ImGui::GetWindowPos();
-    const ImVec2 unit = DialogUnits(ImGui::GetFont());
-    const SContext k{dlg, look, colors, canvas, ImVec2(pos.x, pos.y + titleHeight), unit.x, unit.y};
+    const ImVec2 origin(pos.x - ImGui::GetScrollX(), pos.y + titleHeight - ImGui::GetScrollY());
+    const SContext k{dlg, look, colors, canvas, origin, unit.x * fit.zoom, unit.y * fit.zoom};
     DrawControls(k);
     ImGui::EndDisabled();
     ImGui::End();

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/sdl/SdlDialogPainter.h"
+
 class CDialog;
 struct SDialogControl;
 
@@ -35,15 +37,9 @@ SDialogLook PlainDlgLook();
 SDialogLook OrbGroupDlgLook();
 SDialogLook ColorDlgLook();
 
-struct SDialogCanvas {
-    float scale = 1.0f;       // display scale
-    ImVec2 area{640, 480};    // the owner window's size in points
-    bool active = true;       // the topmost dialog: the only one that takes input
-    bool ownWindow = false;   // the dialog has a window of its own and fills it
-    unsigned iconTexture = 0; // the program's icon, 0 when it could not be loaded
-};
-
 // Draws one dialog; what the mouse does to its controls waits in the dialog's command queue.
 void DrawDialog(CDialog& dlg, const SDialogCanvas& canvas);
 // Size of a dialog in pixels (client area plus its title bar), once the fonts are loaded.
 ImVec2 DialogPixelSize(const CDialog& dlg);
+// The drawing of every dialog, as the SDL dialog host asks for it.
+const SDialogPainter& DialogPainter();

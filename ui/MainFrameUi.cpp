@@ -101,12 +101,42 @@ ImVec2 Corner(long x, long y) { return ImVec2(float(x), float(y)); }
 
 void DrawGripper(ImDrawList* d, const CToolBar& bar)
 {
-    // Two raised ridges, as the classic movable bar has.
-    const float s = bar.m_scale, top = 7.0f * s, bottom = float(bar.Height()) - 7.0f * s;
-    for (float x : {4.0f * s, 7.0f * s}) {
-        d->AddLine(ImVec2(x, top), ImVec2(x, bottom), IM_COL32(255, 255, 255, 255), s);
-        d->AddLine(ImVec2(x + s, top), ImVec2(x + s, bottom), IM_COL32(160, 160, 160, 255), s);
+    // Two raised ridges across the bar's start, as the classic movable bar has.
+    const RECT g = bar.GripperRect();
+    const float s = bar.m_scale;
+    for (float at : {4.0f * s, 7.0f * s}) {
+        if (bar.IsVertical()) {
+            const float y = float(g.top) + at, left = float(g.left) + 7.0f * s, right = float(g.right) - 7.0f * s;
+            d->AddLine(ImVec2(left, y), ImVec2(right, y), IM_COL32(255, 255, 255, 255), s);
+            d->AddLine(ImVec2(left, y + s), ImVec2(right, y + s), IM_COL32(160, 160, 160, 255), s);
+        } else {
+            const float x = float(g.left) + at, top = float(g.top) + 7.0f * s, bottom = float(g.bottom) - 7.0f * s;
+            d->AddLine(ImVec2(x, top), ImVec2(x, bottom), IM_COL32(255, 255, 255, 255), s);
+            d->AddLine(ImVec2(x + s, top), ImVec2(x + s, bottom), IM_COL32(160, 160, 160, 255), s);
+        }
     }
+}
+
+// The edge where the bar meets the pane.
+void DrawEdge(ImDrawList* d, const CToolBar& bar)
+{
+    const RECT r = bar.BarRect();
+    const float l = float(r.left), t = float(r.top), rt = float(r.right) - 0.5f, b = float(r.bottom) - 0.5f;
+    switch (bar.m_side) {
+    case EDockSide::Top: d->AddLine(ImVec2(l, b), ImVec2(float(r.right), b), kBarEdge); break;
+    case EDockSide::Bottom: d->AddLine(ImVec2(l, t + 0.5f), ImVec2(float(r.right), t + 0.5f), kBarEdge); break;
+    case EDockSide::Left: d->AddLine(ImVec2(rt, t), ImVec2(rt, float(r.bottom)), kBarEdge); break;
+    case EDockSide::Right: d->AddLine(ImVec2(l + 0.5f, t), ImVec2(l + 0.5f, float(r.bottom)), kBarEdge); break;
+    }
+}
+
+// While the gripper is dragged: the outline of where the bar will dock.
+void DrawDropOutline(ImDrawList* d, const CToolBar& bar)
+{
+    if (!bar.m_dragging) return;
+    const RECT r = bar.BarRect(bar.m_dropSide);
+    d->AddRect(ImVec2(float(r.left) + 1, float(r.top) + 1), ImVec2(float(r.right) - 1, float(r.bottom) - 1),
+               IM_COL32(90, 90, 90, 255), 0.0f, 0, 2.0f * bar.m_scale);
 }
 
 void DrawButton(ImDrawList* d, const CToolBar& bar, int i)
@@ -138,7 +168,7 @@ void DrawButton(ImDrawList* d, const CToolBar& bar, int i)
                 ImVec2(0, 0), ImVec2(1, 1), tint);
 }
 
-void DrawTip(ImDrawList* d, const CToolBar& bar, int width)
+void DrawTip(ImDrawList* d, const CToolBar& bar, int width, int height)
 {
     const int hot = bar.m_hot;
     const double now = Seconds();
@@ -151,10 +181,15 @@ void DrawTip(ImDrawList* d, const CToolBar& bar, int width)
     if (tip.empty()) return;
     const RECT r = bar.ButtonRect(hot);
     const ImVec2 size = ImGui::CalcTextSize(tip.c_str());
-    const float pad = 4.0f;
-    float x = float(r.left) + 8.0f;
-    x = std::max(0.0f, std::min(x, float(width) - size.x - 2 * pad - 1));
-    const ImVec2 a(x, float(r.bottom) + 6.0f), z(a.x + size.x + 2 * pad, a.y + size.y + 2 * pad);
+    const float pad = 4.0f, w = size.x + 2 * pad, h = size.y + 2 * pad;
+    // The tip stands beside the button, on the pane's side of the bar.
+    ImVec2 a(float(r.left) + 8.0f, float(r.bottom) + 6.0f);
+    if (bar.m_side == EDockSide::Bottom) a.y = float(r.top) - 6.0f - h;
+    if (bar.m_side == EDockSide::Left) a = ImVec2(float(r.right) + 6.0f, float(r.top) + 8.0f);
+    if (bar.m_side == EDockSide::Right) a = ImVec2(float(r.left) - 6.0f - w, float(r.top) + 8.0f);
+    a.x = std::max(0.0f, std::min(a.x, float(width) - w - 1));
+    a.y = std::max(0.0f, std::min(a.y, float(height) - h - 1));
+    const ImVec2 z(a.x + w, a.y + h);
     d->AddRectFilled(a, z, IM_COL32(255, 255, 225, 255));
     d->AddRect(a, z, IM_COL32(118, 118, 118, 255));
     d->AddText(ImVec2(a.x + pad, a.y + pad), IM_COL32(0, 0, 0, 255), tip.c_str());
@@ -174,13 +209,13 @@ void PaintToolBar(const CToolBar& bar, int width, int height)
         ImGui_ImplOpenGL3_NewFrame();
         ImGui::NewFrame();
         ImDrawList* d = ImGui::GetForegroundDrawList();
-        const float height = float(bar.Height());
-        d->AddRectFilled(ImVec2(0, 0), ImVec2(float(width), height), kBarFace);
-        d->AddLine(ImVec2(0, height - 0.5f), ImVec2(float(width), height - 0.5f),
-                   kBarEdge);
+        const RECT r = bar.BarRect();
+        d->AddRectFilled(Corner(r.left, r.top), Corner(r.right, r.bottom), kBarFace);
+        DrawEdge(d, bar);
         DrawGripper(d, bar);
         for (int i = 0; i < int(bar.m_buttons.size()); ++i) DrawButton(d, bar, i);
-        DrawTip(d, bar, width);
+        DrawTip(d, bar, width, height);
+        DrawDropOutline(d, bar);
         ImGui::Render();
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     });

@@ -16,6 +16,8 @@ public:
     std::string m_installDir;
     // The universe loaded when a window is created; empty means the standard one.
     std::string m_defaultUniverse;
+    // The universe file on show (the last one loaded); empty while no file holds it.
+    std::string m_currentUniverse;
     short m_spatialMapDivisions = 23;
     bool m_editingMode = false;
     bool m_previewMode = false;

@@ -38,8 +38,20 @@ std::string BrowserProgramPath()
     return candidates[1].string();
 }
 
-bool CBrowserProcess::Start(const std::string& program)
+bool CBrowserProcess::Start(const std::string& program, const std::vector<std::string>& environment)
 {
+    // Our environment, less the entries given anew.
+    std::vector<const char*> env;
+    for (char** e = environ; *e; ++e) {
+        bool replaced = false;
+        for (const std::string& given : environment) {
+            const size_t name = given.find('=') + 1;
+            replaced = replaced || std::strncmp(*e, given.c_str(), name) == 0;
+        }
+        if (!replaced) env.push_back(*e);
+    }
+    for (const std::string& given : environment) env.push_back(given.c_str());
+    env.push_back(nullptr);
     m_error.clear();
     m_status = -1;
     m_ending.clear();
@@ -54,7 +66,8 @@ bool CBrowserProcess::Start(const std::string& program)
     posix_spawn_file_actions_adddup2(&actions, sv[1], kHelperFd);
     const std::string fd = std::to_string(kHelperFd);
     const char* argv[] = {program.c_str(), fd.c_str(), nullptr};
-    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
+    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, const_cast<char**>(argv),
+                               const_cast<char**>(env.data()));
     posix_spawn_file_actions_destroy(&actions);
     ::close(sv[1]);
     if (rc != 0) {

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include <poll.h>
@@ -70,13 +71,20 @@ void CHelperBrowser::Navigate(const std::string& url) { m_window->Send("load " +
 
 void CHelperWindow::Open(const CDialog& dlg, unsigned long owner)
 {
-    if (!m_process.Start(BrowserProgramPath())) {
+    // GTK takes the program's scale: whole steps as its window scale, the rest for its fonts.
+    // Its window's places and sizes are then in those steps.
+    const float scale = DisplayScale(nullptr);
+    const int steps = std::max(1, int(scale));
+    char fonts[32];
+    std::snprintf(fonts, sizeof fonts, "GDK_DPI_SCALE=%.3f", double(scale) / steps);
+    if (!m_process.Start(BrowserProgramPath(), {"GDK_SCALE=" + std::to_string(steps), fonts})) {
         m_error = "the browser window cannot start: " + m_process.LastError();
         return;
     }
     m_templateWidth = PixelsX(dlg.m_cx);
     m_templateHeight = PixelsY(dlg.m_cy);
-    const RECT screen = GetScreenRect();
+    RECT screen = GetScreenRect();
+    screen = RECT{screen.left / steps, screen.top / steps, screen.right / steps, screen.bottom / steps};
     const long w = std::min(m_templateWidth, long(RectWidth(screen) * kMostOfScreen));
     const long h = std::min(m_templateHeight, long(RectHeight(screen) * kMostOfScreen));
     if (!WindowIconImage().empty()) Send("icon " + WindowIconImage());

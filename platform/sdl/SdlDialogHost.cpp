@@ -19,12 +19,11 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxDlg.h"
 #include "platform/Wnd.h"
+#include "platform/sdl/SdlDialogPainter.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
 #include "platform/sdl/X11Windows.h"
-#include "ui/DialogUi.h"
-#include "ui/Fonts.h"
 
 namespace {
 // How long the loop sleeps between looks at signals when nothing happens.
@@ -47,12 +46,26 @@ void ProcessKey(const SDL_Event& e)
     io.KeySuper = (mod & KMOD_GUI) != 0;
 }
 
+// Ctrl+P pastes as Ctrl+V does: the share dialog's note has always said "Paste (control P)".
+SDL_Event PasteKeyAsV(const SDL_Event& e, bool always = false)
+{
+    SDL_Event v = e;
+    if (e.key.keysym.sym == SDLK_p && (always || (e.key.keysym.mod & KMOD_CTRL))) {
+        v.key.keysym.sym = SDLK_v;
+        v.key.keysym.scancode = SDL_SCANCODE_V;
+    }
+    return v;
+}
+
 bool IsInput(const SDL_Event& e)
 {
     switch (e.type) {
     case SDL_KEYDOWN: case SDL_KEYUP: case SDL_TEXTINPUT: case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP:
     case SDL_MOUSEWHEEL:
         return true;
+    case SDL_MOUSEMOTION:
+        // A move with a button held is a drag: each step counts (a selection follows it).
+        return e.motion.state != 0;
     default:
         return false;
     }
@@ -71,6 +84,7 @@ bool IsDialogKey(WPARAM vk)
 
 class CSdlDialogHost;
 CSdlDialogHost* g_pHost = nullptr;
+const SDialogPainter* g_pPainter = nullptr;
 void OnContextLoss();
 
 class CSdlDialogHost : public IDialogHost {
@@ -112,6 +126,11 @@ private:
     unsigned m_icon = 0;
     bool m_glReady = false;
     float m_scale = 0.0f;
+    bool m_opening = false;   // the top dialog has not been drawn yet
+    bool m_openFailed = false; // the last dialog had nowhere to show
+    ImVec2 m_mouse;           // the pointer in the window, as the last mouse event put it
+    bool m_mouseKnown = false;
+    unsigned m_buttons = 0;   // the buttons held, as the events say
     bool m_dirty = false;
     bool m_messageBoxes;
     MessageBoxHandler m_previousBoxes;
@@ -120,34 +139,38 @@ private:
 int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
 {
     // Our own box shows over a full-screen window, where a separate one may open behind it.
-    CWinApp* app = AfxGetApp();
-    if (m_stack.empty() && !SdlWindowOf(app ? app->m_pMainWnd : nullptr)) {
-        if (m_previousBoxes) return m_previousBoxes(text, type);
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
-    }
     // Nobody can answer once the end was asked for.
     if (TermRequested()) {
         std::fprintf(stderr, "%s\n", text.c_str());
         const unsigned buttons = type & 0xF;
         return buttons == MB_YESNO ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
     }
+    // With no window of ours to sit on (the "already running" box) the box gets a window of its
+    // own, in the look and scale of every other; only where none can be made does it fall back.
+    m_openFailed = false;
     CMessageBoxDlg box(text, type);
-    return box.DoModal();
+    const int answer = box.DoModal();
+    if (!m_openFailed) return answer;
+    if (m_previousBoxes) return m_previousBoxes(text, type);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 
 bool CSdlDialogHost::Open(CDialog& dlg)
 {
+    // Nothing draws dialogs: nowhere to show one.
+    if (!g_pPainter) return false;
     CWinApp* app = AfxGetApp();
     m_owner = app ? app->m_pMainWnd : nullptr;
     m_window = SdlWindowOf(m_owner);
     if (!m_window) {
         // No window of ours to sit on: one of the dialog's own size, in the middle of the screen.
         if (!ImGui::GetCurrentContext()) ImGui::CreateContext();
-        LoadDialogFonts(DisplayScale(nullptr));
-        const ImVec2 size = DialogPixelSize(dlg);
+        g_pPainter->loadFonts(DisplayScale(nullptr));
+        const ImVec2 size = g_pPainter->pixelSize(dlg);
         const RECT screen = GetScreenRect();
-        const long w = long(size.x), h = long(size.y);
+        // A dialog larger than the screen fits itself into the window it gets.
+        const long w = std::min(long(size.x), RectWidth(screen)), h = std::min(long(size.y), RectHeight(screen));
         const long x = screen.left + (RectWidth(screen) - w) / 2, y = screen.top + (RectHeight(screen) - h) / 2;
         m_ownWindow = new CDialogWindow;
         if (!m_ownWindow->CreateEx(0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{x, y, x + w, y + h}, nullptr)) {
@@ -177,7 +200,7 @@ bool CSdlDialogHost::Open(CDialog& dlg)
         ImGui::GetStyle() = style;
         m_scale = scale;
     }
-    LoadDialogFonts(scale);
+    g_pPainter->loadFonts(scale);
     ImGui_ImplSDL2_InitForOpenGL(m_window, SDL_GL_GetCurrentContext());
     // What the GL side makes (shaders, the font texture, the icon) stays for as long as the
     // context does: the next dialog opens without making it again.
@@ -218,14 +241,33 @@ void CSdlDialogHost::Close()
     }
     m_owner = nullptr;
     m_window = nullptr;
+    m_mouseKnown = false;
+    m_buttons = 0;
 }
 
 void CSdlDialogHost::Frame(bool render)
 {
+    // Texts asked for letters the atlas lacks (a Cyrillic or Chinese file name): build it again.
+    if (g_pPainter->fontsNeedRebuild()) {
+        g_pPainter->loadFonts(m_scale);
+        ImGui_ImplOpenGL3_DestroyFontsTexture();
+        ImGui_ImplOpenGL3_CreateFontsTexture();
+        m_dirty = true;
+    }
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // The backend reads the pointer from SDL's global state, which pointer moves made while a
+    // button is held (and every move made through XTEST) leave behind: the events say where it is.
+    // Its buttons, too, are SDL's state of now, in which a press and its release still queued
+    // have both happened already: the events say which are held.
+    if (m_mouseKnown && SDL_GetMouseFocus() == m_window) {
+        ImGuiIO& io = ImGui::GetIO();
+        io.MousePos = m_mouse;
+        for (int i = 0; i < 3; ++i) io.MouseDown[i] = (m_buttons >> i) & 1;
+    }
     ImGui::NewFrame();
     SDialogCanvas canvas;
+    canvas.scale = m_scale;
     canvas.area = ImGui::GetIO().DisplaySize;
     canvas.ownWindow = m_ownWindow != nullptr;
     canvas.iconTexture = m_icon;
@@ -233,8 +275,10 @@ void CSdlDialogHost::Frame(bool render)
         canvas.active = i + 1 == m_stack.size();
         // Only the bottom dialog fills a window of its own; those opened from it sit on top.
         canvas.ownWindow = m_ownWindow && i == 0;
-        DrawDialog(*m_stack[i], canvas);
+        canvas.opening = m_opening && canvas.active;
+        g_pPainter->draw(*m_stack[i], canvas);
     }
+    m_opening = false;
     ImGui::Render();
     if (render) ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
 }
@@ -245,7 +289,7 @@ void CSdlDialogHost::Redraw()
     m_owner->Backend()->BeginPaint();
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(m_window, &w, &h);
-    const ImVec4 face = ImGui::ColorConvertU32ToFloat4(LookOf(m_stack.front()->m_templateId).face);
+    const ImVec4 face = ImGui::ColorConvertU32ToFloat4(g_pPainter->faceColor(*m_stack.front()));
     GlClearDrawable(w, h, face.x, face.y, face.z);
     if (!m_ownWindow) m_owner->PaintStill();
     // A first pass lets ImGui settle what the input changed (a click ends in the second).
@@ -270,14 +314,34 @@ bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
         // Tab, Escape and Return belong to the dialog; the other keys to a field being typed in.
         const bool ours = !alt && IsDialogKey(vk) && (!typing || vk == VK_TAB || vk == VK_ESCAPE || vk == VK_RETURN);
         if (ours && top.OnDialogKey(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0)) return true;
-        ProcessKey(e);
+        ProcessKey(PasteKeyAsV(e));
         return true;
     }
     case SDL_KEYUP:
         ProcessKey(e);
+        // The V that Ctrl+P stood for goes up with it.
+        if (e.key.keysym.sym == SDLK_p) ProcessKey(PasteKeyAsV(e, true));
         return true;
     case SDL_QUIT:
         return false;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (e.type == SDL_MOUSEMOTION ? e.motion.windowID == SDL_GetWindowID(m_window)
+                                      : e.button.windowID == SDL_GetWindowID(m_window)) {
+            const bool motion = e.type == SDL_MOUSEMOTION;
+            m_mouse = ImVec2(float(motion ? e.motion.x : e.button.x), float(motion ? e.motion.y : e.button.y));
+            m_mouseKnown = true;
+            // ImGui's buttons 0, 1, 2 are SDL's left, right, middle.
+            const int bit = e.type == SDL_MOUSEMOTION ? -1
+                            : e.button.button == SDL_BUTTON_LEFT ? 0
+                            : e.button.button == SDL_BUTTON_RIGHT ? 1
+                            : e.button.button == SDL_BUTTON_MIDDLE ? 2 : -1;
+            if (bit >= 0 && e.type == SDL_MOUSEBUTTONDOWN) m_buttons |= 1u << bit;
+            if (bit >= 0 && e.type == SDL_MOUSEBUTTONUP) m_buttons &= ~(1u << bit);
+        }
+        ImGui_ImplSDL2_ProcessEvent(&e);
+        return true;
     default:
         ImGui_ImplSDL2_ProcessEvent(&e);
         return true;
@@ -288,12 +352,14 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
 {
     const bool outer = m_stack.empty();
     if (outer && !Open(dlg)) {
+        m_openFailed = true;
         // Nowhere to show it: as if the user had cancelled.
         dlg.OnInitDialog();
         if (!dlg.IsEnded()) dlg.EndDialog(IDCANCEL);
         return dlg.Result();
     }
     m_stack.push_back(&dlg);
+    m_opening = true;
     dlg.OnInitDialog();
     unsigned seen = dlg.m_revision;
     m_dirty = true;
@@ -326,8 +392,9 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
         } while (!dlg.IsEnded() && SDL_PollEvent(&e));
     }
     m_stack.pop_back();
-    // The dialog below shows again without the one that closed.
+    // The dialog below shows again without the one that closed, and takes the keys afresh.
     m_dirty = true;
+    m_opening = true;
     if (outer) Close();
     return dlg.Result();
 }
@@ -337,6 +404,9 @@ void OnContextLoss()
     if (g_pHost) g_pHost->ReleaseGl();
 }
 }
+
+void SetDialogPainter(const SDialogPainter* painter) { g_pPainter = painter; }
+const SDialogPainter* GetDialogPainter() { return g_pPainter; }
 
 SDL_Window* SdlWindowOf(CWnd* wnd)
 {

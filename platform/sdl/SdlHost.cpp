@@ -674,6 +674,8 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
     } else {
         w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | shown);
+        if (w->m_window && owner->m_minTrackWidth > 0 && owner->m_minTrackHeight > 0)
+            SDL_SetWindowMinimumSize(w->m_window, int(owner->m_minTrackWidth), int(owner->m_minTrackHeight));
         // An ordinary window (the editing frame) takes the focus when it opens, as a program the
         // user just started should.
         if (w->m_window && shown == SDL_WINDOW_SHOWN) ActivateWindow(w->m_window);

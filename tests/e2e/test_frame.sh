@@ -56,7 +56,7 @@ define_group() {
     until_still "$name-colour" || fail "$name-colour: the screen did not come to rest"
     enter_colour "$@"
     until_still "$name-set" || fail "$name-set: the screen did not come to rest"
-    xdotool key Tab Tab Return                       # Delete this Group, then OK
+    xdotool key Tab Return                           # OK (Delete this Group is greyed for a new group and the first)
 }
 
 convert -size 100x60 xc:'#ff3030' -fill '#ffe040' -draw "circle 50,30 50,8" BMP3:"$WORK/stripes.bmp"

@@ -77,7 +77,7 @@ wid=$(xdotool search --onlyvisible --pid "$PID" | head -1)
 [ "$(xdotool getwindowname "$wid")" = "Nimbula Screensaver Setup" ] || fail "/c opened '$(xdotool getwindowname "$wid")'"
 until_still setup || fail "setup: the screen did not come to rest"
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-xdotool key Tab Down Down Return                 # the list, its second entry, OK
+xdotool key Tab Down Return                      # the list (showing the default, the first sample), the second, OK
 for _ in $(seq 50); do kill -0 "$PID" 2>/dev/null || break; sleep 0.1; done
 wait "$PID" || fail "the setup dialog did not end cleanly"
 PID=

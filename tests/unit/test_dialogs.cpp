@@ -11,7 +11,8 @@
 #include "dialogs/HelpDlg.h"
 #include "dialogs/WebSupportDlg.h"
 #include "platform/Dialog.h"
-#include "storage/ShareDlg.h"
+#include "platform/DialogFit.h"
+#include "dialogs/ShareDlg.h"
 #include "tests/support/ViewFixture.h"
 #include "universe/UniversalConstants.h"
 #include "view/UniverseApp.h"
@@ -282,7 +283,7 @@ protected:
     }
 };
 
-TEST_F(ShareDialog, GetDataShowsOneStringAndSetDataTakesItBackTrimmed)
+TEST_F(ShareDialog, GetDataShowsOneStringAndSetDataTakesItBackWhateverWhiteSpaceAMailAdded)
 {
     m_block.m_gravity = 12.0;
     m_dlg.OnCommand(kGetDataId, BN_CLICKED);
@@ -293,6 +294,12 @@ TEST_F(ShareDialog, GetDataShowsOneStringAndSetDataTakesItBackTrimmed)
     friends.m_gravity = 77.0;
     EXPECT_FALSE(SetDataKeepsBlock("  \r\n\t" + friends.EncodeUniversalString() + " \n\n"));
     EXPECT_EQ(77.0, m_block.m_gravity);
+    // A mail breaks the string into lines (and may indent them): still the same string.
+    friends.m_gravity = 55.0;
+    std::string mailed = friends.EncodeUniversalString();
+    for (size_t at = 72; at < mailed.size(); at += 75) mailed.insert(at, at % 2 ? "\r\n " : "\n");
+    EXPECT_FALSE(SetDataKeepsBlock(mailed));
+    EXPECT_EQ(55.0, m_block.m_gravity);
     EXPECT_TRUE(m_log.m_texts.empty());
 }
 
@@ -301,7 +308,7 @@ TEST_F(ShareDialog, DamagedStringsSayWhyAndLeaveTheBlock)
     const std::string good = m_block.EncodeUniversalString();
     std::string changed = good;
     changed[100] = changed[100] == 'A' ? 'B' : 'A';
-    EXPECT_TRUE(SetDataKeepsBlock(good.substr(0, 300) + "\n" + good.substr(300)));
+    EXPECT_TRUE(SetDataKeepsBlock(good.substr(0, 300) + "\n" + good.substr(301)));
     EXPECT_TRUE(SetDataKeepsBlock(""));
     EXPECT_TRUE(SetDataKeepsBlock(changed));
     // Whatever is pasted (binary, invalid UTF-8, far too long) gets a message, never a crash.
@@ -314,6 +321,14 @@ TEST_F(ShareDialog, DamagedStringsSayWhyAndLeaveTheBlock)
     EXPECT_EQ(length, m_log.m_texts[1]);
     EXPECT_EQ(check, m_log.m_texts[2]);
     EXPECT_EQ(length, m_log.m_texts[3]);
+
+    // A paste too long for the box is refused with a message that says so; the box keeps its text.
+    Text() = good;
+    m_dlg.OnCommand(kShareTextId, EN_MAXTEXT);
+    EXPECT_EQ(good, Text());
+    ASSERT_EQ(5u, m_log.m_texts.size());
+    EXPECT_EQ("This text is too long for the box, which holds at most 32,767 characters. The box keeps what it had.",
+              m_log.m_texts[4]);
 }
 
 // The view's dialog keys.
@@ -395,4 +410,29 @@ TEST_F(ViewDialogs, ThePreviewStaysStillAfterAllButTheShareDialog)
     EXPECT_FALSE(m_view->m_autoRedraw);
     // Each dialog asks for one paint when it closes.
     EXPECT_EQ(4, CountPosted(TakePosted(), WM_PAINT));
+}
+
+TEST(DialogFit, ScalesDownToTheRoomButNeverBelowLegibleThenScrolls)
+{
+    // Room enough: the dialog's own size.
+    SDialogFit fit = FitDialog(577, 300, 1280, 720, 0.75f);
+    EXPECT_EQ(1.0f, fit.zoom);
+    EXPECT_FALSE(fit.scroll);
+    EXPECT_EQ(577.0f, fit.width);
+    // The options dialog on a 640-pixel monitor: scaled to the narrower side, whole.
+    fit = FitDialog(740, 440, 640, 480, 0.75f);
+    EXPECT_FLOAT_EQ(640.0f / 740.0f, fit.zoom);
+    EXPECT_FALSE(fit.scroll);
+    EXPECT_FLOAT_EQ(640.0f, fit.width);
+    EXPECT_LE(fit.height, 480.0f);
+    // A 300 x 160 frame: down to the legible limit, and the rest scrolls within the room.
+    fit = FitDialog(300, 263, 300, 138, 0.75f);
+    EXPECT_EQ(0.75f, fit.zoom);
+    EXPECT_TRUE(fit.scroll);
+    EXPECT_EQ(225.0f, fit.width);
+    EXPECT_EQ(138.0f, fit.height);
+    // A large text never grows past its own size to fill a large room, nor shrinks for nothing.
+    fit = FitDialog(400, 300, 400, 300, 2.0f);
+    EXPECT_EQ(1.0f, fit.zoom);
+    EXPECT_FALSE(fit.scroll);
 }

@@ -71,6 +71,8 @@ protected:
     {
         m_dialogs.m_user = [&](CDialog& dlg) {
             auto& group = dynamic_cast<COrbGroupDlg&>(dlg);
+            m_deleteOffered = group.GetDlgItem(COrbGroupDlg::kDeleteId)->enabled;
+            m_colorOpensAt = group.SwatchColor();
             if (count < 0) {
                 group.ClickControl(COrbGroupDlg::kDeleteId);
                 return;
@@ -108,6 +110,8 @@ protected:
     CMainFrame* m_frame = nullptr;
     std::string m_answer;
     FileDialogHandler m_oldFiles;
+    bool m_deleteOffered = false;
+    COLORREF m_colorOpensAt = 0;
 };
 }
 
@@ -136,15 +140,30 @@ TEST_F(Frame, GroupCommandsAreOfferedInTurnAndOnlyLaterGroupsCanBeDeleted)
     EXPECT_FALSE(Offered(ID_DEFINE_GROUP4));
 
     DefineGroup(1, -1);
+    EXPECT_TRUE(m_deleteOffered);
     ASSERT_EQ(m_frame->m_groups.size(), 1u);
     EXPECT_FALSE(Offered(ID_DEFINE_GROUP3));
     EXPECT_TRUE(Offered(ID_FILE_NEW));
 
-    // The first group cannot be deleted: nothing changes.
+    // The first group cannot be deleted: its button is greyed, and nothing changes.
     DefineGroup(0, -1);
+    EXPECT_FALSE(m_deleteOffered);
     ASSERT_EQ(m_frame->m_groups.size(), 1u);
     EXPECT_EQ(m_frame->m_groups[0].m_orbCount, 4);
     EXPECT_FALSE(Offered(ID_DEFINE_GROUP3));
+    // Nor can one not yet defined; the dialog opens at the group's colour (white when new).
+    DefineGroup(1, -1);
+    EXPECT_FALSE(m_deleteOffered);
+    EXPECT_EQ(m_colorOpensAt, RGB(255, 255, 255));
+    ASSERT_EQ(m_frame->m_groups.size(), 1u);
+
+    // Groups of the universe shown at start (a file loaded while the frame was made) are in
+    // use: New and the next group command are offered before any group was set here.
+    CMainFrame fresh;
+    fresh.m_groups.emplace_back(nullptr, SFVec3f(1, 0, 0), 5);
+    fresh.UpdateToolBar();
+    EXPECT_TRUE(fresh.m_toolBar.Find(ID_FILE_NEW)->enabled);
+    EXPECT_TRUE(fresh.m_toolBar.Find(ID_DEFINE_GROUP2)->enabled);
 }
 
 TEST_F(Frame, NewBuildsTheGroupsInOrderAndAGroupWithoutTextureStaysWithout)
@@ -326,7 +345,9 @@ TEST_F(Frame, ColourConversionsAndTheColourDialogsEntries)
     group.GetDlgItem(COrbGroupDlg::kCountId)->text = "501";
     group.OnOK();
     EXPECT_FALSE(group.IsEnded());
-    EXPECT_EQ(said, (std::vector<std::string>{"Please enter an integer.", "Please enter an integer between 1 and 500."}));
+    // The range says why it ends where it does.
+    EXPECT_EQ(said, (std::vector<std::string>{"Please enter an integer.", "Please enter an integer between 1 and 500.\n"
+                                              "The other groups hold 99,500 of the 100,000 orbs a universe can have."}));
     EXPECT_EQ(group.m_groupCount, 1);
     SetMessageBoxHandler(old);
 }
@@ -377,4 +398,52 @@ TEST_F(Frame, TexturesAreMadeOpaqueAndTileableWithinTheSizeCap)
     ASSERT_TRUE(dlg.LoadTexture(MakeBitmap("square.bmp", 32, 32)));
     EXPECT_EQ(dlg.m_texture->GetWidth(), 32);
     EXPECT_NE(dlg.m_previewRevision, revision);
+}
+
+TEST_F(Frame, TheGripperDocksTheBarOnTheSideWhereItIsLetGoAndThePaneTakesTheRest)
+{
+    CToolBar& bar = m_frame->m_toolBar;
+    const long t = bar.Height();
+    auto drag = [&](int x, int y) {
+        const RECT g = bar.GripperRect();
+        m_frame->SendMessage(WM_LBUTTONDOWN, 0, MakeLParam(int(g.left + 2), int(g.top + 2)));
+        m_frame->SendMessage(WM_MOUSEMOVE, 0, MakeLParam(320, 240));
+        m_frame->SendMessage(WM_MOUSEMOVE, 0, MakeLParam(x, y));
+        m_frame->SendMessage(WM_LBUTTONUP, 0, MakeLParam(x, y));
+    };
+    auto pane = [&] {
+        RECT r;
+        m_frame->m_view.GetWindowRect(&r);
+        RECT f;
+        m_frame->GetWindowRect(&f);
+        return RECT{r.left - f.left, r.top - f.top, r.right - f.left, r.bottom - f.top};
+    };
+    EXPECT_EQ(pane().top, t);
+
+    // Let go near the left edge: a column there, buttons one under another, the pane beside it.
+    drag(10, 200);
+    EXPECT_EQ(bar.m_side, EDockSide::Left);
+    EXPECT_FALSE(bar.m_dragging);
+    EXPECT_EQ(pane().left, t);
+    EXPECT_EQ(pane().top, 0);
+    EXPECT_EQ(pane().right, 640);
+    EXPECT_EQ(bar.ButtonRect(1).left, bar.ButtonRect(0).left);
+    EXPECT_EQ(bar.ButtonRect(1).top, bar.ButtonRect(0).bottom);
+    // The buttons still work where they now stand.
+    const RECT open = bar.ButtonRect(3);
+    EXPECT_EQ(bar.HitTest(int(open.left + 3), int(open.top + 3)), 3);
+
+    drag(630, 300);
+    EXPECT_EQ(bar.m_side, EDockSide::Right);
+    EXPECT_EQ(pane().right, 640 - t);
+    drag(300, 475);
+    EXPECT_EQ(bar.m_side, EDockSide::Bottom);
+    EXPECT_EQ(pane().bottom, 480 - t);
+    EXPECT_EQ(bar.ButtonRect(0).top, 480 - t + CToolBar::kMargin);
+    // A drag let go on the bar's own side leaves it there.
+    drag(300, 470);
+    EXPECT_EQ(bar.m_side, EDockSide::Bottom);
+    drag(300, 3);
+    EXPECT_EQ(bar.m_side, EDockSide::Top);
+    EXPECT_EQ(pane().top, t);
 }

@@ -8,7 +8,7 @@
 #include "../support/ScopedEnv.h"
 #include "dialogs/OptionsDlg.h"
 #include "platform/FileDialog.h"
-#include "storage/SetupDlg.h"
+#include "dialogs/SetupDlg.h"
 #include "storage/UniverseFile.h"
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
@@ -167,25 +167,41 @@ TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
     CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
     fs::create_directories(temp.Path() / "nimbula" / "universes" / "more");
     std::ofstream(temp.Path() / "nimbula" / "universes" / "broken.nmd") << "not a universe";
+    std::ofstream(temp.Path() / "nimbula" / "universes" / "shown.nmd") << "the universe in use";
     CFileAnswers cancel;
+    m_app.m_currentUniverse = (temp.Path() / "nimbula" / "universes" / "shown.nmd").string();
 
     COptionsDlg dlg;
     dlg.OnInitDialog();
-    dlg.SetFocusById(kOptUniverses);
+    // Before it is filled the list shows the universe in use, alone.
     const SDialogControl& list = *dlg.GetDlgItem(kOptUniverses);
-    ASSERT_EQ((std::vector<std::string>{"broken.nmd", "[more]", "Other..."}), list.items);
+    EXPECT_EQ((std::vector<std::string>{"shown.nmd"}), list.items);
+    EXPECT_EQ(0, list.selection);
+    dlg.SetFocusById(kOptUniverses);
+    ASSERT_EQ((std::vector<std::string>{"broken.nmd", "shown.nmd", "[more]", "Other..."}), list.items);
+    EXPECT_EQ(1, list.selection);
 
-    // A file that fails to load keeps the values shown.
+    // A file that fails to load keeps the values shown, and the list the universe in use.
     m_block.m_gravity = 33.0;
     dlg.SelectItem(kOptUniverses, 0);
     EXPECT_EQ(0, dlg.GetDlgItem(kOptGravity)->value);
-    // "Other..." asks, and even when the question is cancelled the values come back from the block.
-    dlg.SelectItem(kOptUniverses, 2);
+    EXPECT_EQ(1, list.selection);
+    // "Other..." asks, and even when the question is cancelled the values come back from the
+    // block; the list shows the earlier entry again.
+    dlg.SelectItem(kOptUniverses, 3);
     EXPECT_EQ(1, cancel.m_asked);
     EXPECT_EQ(33, dlg.GetDlgItem(kOptGravity)->value);
+    EXPECT_EQ(1, list.selection);
     // The chosen name is found in the library, whatever the current directory is.
     const std::string broken = (temp.Path() / "nimbula" / "universes" / "broken.nmd").string();
     EXPECT_EQ((std::vector<std::string>{broken, "(asked)"}), m_app.m_loads);
+
+    // A universe from elsewhere has no entry: the list starts empty.
+    m_app.m_currentUniverse = (temp.Path() / "elsewhere.nmd").string();
+    COptionsDlg other;
+    other.OnInitDialog();
+    EXPECT_TRUE(other.GetDlgItem(kOptUniverses)->items.empty());
+    EXPECT_EQ(-1, other.GetDlgItem(kOptUniverses)->selection);
 }
 
 TEST(SetupDialog, OkWithoutAChoiceStoresNothingChosenAndOtherCancelledKeepsTheChoice)
@@ -213,6 +229,16 @@ TEST(SetupDialog, OkWithoutAChoiceStoresNothingChosenAndOtherCancelledKeepsTheCh
     dlg.SelectItem(kSetupUniversesId, 2);  // "Other...", cancelled
     EXPECT_EQ(1, cancel.m_asked);
     EXPECT_EQ((library / "rain.nmd").string(), dlg.m_chosenUniverse);
+    EXPECT_EQ(0, dlg.GetDlgItem(kSetupUniversesId)->selection);
+
+    // Opened on the default universe in force: the list shows it, and OK keeps it.
+    CSetupDlg preset;
+    preset.m_chosenUniverse = (library / "rain.nmd").string();
+    preset.OnInitDialog();
+    EXPECT_EQ((std::vector<std::string>{"rain.nmd"}), preset.GetDlgItem(kSetupUniversesId)->items);
+    EXPECT_EQ(0, preset.GetDlgItem(kSetupUniversesId)->selection);
+    preset.OnCommand(IDOK, BN_CLICKED);
+    EXPECT_EQ((library / "rain.nmd").string(), preset.m_chosenUniverse);
 }
 
 TEST(FileDialog, ListsFoldersFirstAndAnswersWithAFullPath)

@@ -24,7 +24,7 @@ public:
 
     // Get Data: the box holds exactly the string of the running constants.
     void OnGetData();
-    // Set Data: the box's text, trimmed, becomes the constants; a message says why it cannot.
+    // Set Data: the box's text, white space left out, becomes the constants; a message says why it cannot.
     void OnSetData();
     void OnMakeDefault();
 

@@ -10,8 +10,10 @@ public:
     static constexpr int kTemplate = 138;
 
     CSetupDlg();
+    BOOL OnInitDialog() override;
     BOOL OnCommand(int id, int code) override;
 
-    // The universe file chosen so far; stored as the default universe on OK.
+    // The universe file chosen so far, at first the default universe in force (the list shows
+    // it); stored as the default universe on OK.
     std::string m_chosenUniverse;
 };

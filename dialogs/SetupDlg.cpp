@@ -1,5 +1,5 @@
 // The setup dialog's template and its universe list.
-#include "storage/SetupDlg.h"
+#include "dialogs/SetupDlg.h"
 
 #include <filesystem>
 
@@ -18,31 +18,46 @@ CSetupDlg::CSetupDlg() : CDialog(kTemplate, "Nimbula Screensaver Setup", 186, 12
     AddControl(EControl::DefPushButton, IDOK, "OK", 135, 102, 44, 14);
 }
 
+BOOL CSetupDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SDialogControl& list = *GetDlgItem(kSetupUniversesId);
+    list.selection = ShowUniverseEntry(list.items, m_chosenUniverse);
+    return TRUE;
+}
+
 BOOL CSetupDlg::OnCommand(int id, int code)
 {
     if (id != kSetupUniversesId) return CDialog::OnCommand(id, code);
     SDialogControl& list = *GetDlgItem(kSetupUniversesId);
     if (code == CBN_SETFOCUS) {
-        const int shown = list.selection;
-        const std::string entry = shown >= 0 && shown < int(list.items.size()) ? list.items[size_t(shown)] : "";
         FillUniverseList(list.items);
         // The refilled list keeps showing what was chosen, where it is still there.
-        list.selection = -1;
-        for (size_t i = 0; i < list.items.size(); ++i)
-            if (list.items[i] == entry) list.selection = int(i);
+        list.selection = FindUniverseEntry(list.items, m_chosenUniverse);
         return TRUE;
     }
     if (code != CBN_SELCHANGE || list.selection < 0) return TRUE;
-    if (list.selection != int(list.items.size()) - 1) {
-        // A sub-folder of the library is no universe: the earlier choice stands.
-        if (list.items[size_t(list.selection)].front() == '[') return TRUE;
-        m_chosenUniverse = (UniverseListFolder() / list.items[size_t(list.selection)]).string();
-        return TRUE;
+    const int chosen = list.selection;
+    if (chosen != int(list.items.size()) - 1) {
+        if (list.items[size_t(chosen)].front() != '[') {
+            m_chosenUniverse = (UniverseListFolder() / list.items[size_t(chosen)]).string();
+            return TRUE;
+        }
+        // A sub-folder of the library is no universe: the earlier choice stands, and shows.
+    } else {
+        SFileDialogOptions ask;
+        ask.filter = "Nimbula Data (*.nmd)|*.nmd|";
+        ask.defaultExt = "nmd";
+        std::string path;
+        if (AfxFileDialog(ask, &path)) {
+            m_chosenUniverse = path;
+            // A file from elsewhere shows as "Other...".
+            const int entry = FindUniverseEntry(list.items, path);
+            list.selection = entry >= 0 ? entry : chosen;
+            return TRUE;
+        }
     }
-    SFileDialogOptions ask;
-    ask.filter = "Nimbula Data (*.nmd)|*.nmd|";
-    ask.defaultExt = "nmd";
-    std::string path;
-    if (AfxFileDialog(ask, &path)) m_chosenUniverse = path;
+    list.selection = FindUniverseEntry(list.items, m_chosenUniverse);
+    Invalidate();
     return TRUE;
 }

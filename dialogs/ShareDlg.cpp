@@ -1,5 +1,5 @@
 // The share dialog's template and its three buttons.
-#include "storage/ShareDlg.h"
+#include "dialogs/ShareDlg.h"
 
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"
@@ -12,12 +12,15 @@ const char* const kShareNote =
     "               and send them to your friends\n\tPaste (control P) your friends Universes \n"
     "               IN HERE AND SEE THEM RUN";
 
-std::string Trim(const std::string& s)
+// A string pasted from a mail arrives broken into lines (and at times indented): white space
+// anywhere in it is no letter of the string.
+std::string WithoutWhiteSpace(const std::string& s)
 {
-    const char* ws = " \t\r\n\v\f";
-    const size_t a = s.find_first_not_of(ws);
-    if (a == std::string::npos) return {};
-    return s.substr(a, s.find_last_not_of(ws) - a + 1);
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\v' && c != '\f') out += c;
+    return out;
 }
 }
 
@@ -60,7 +63,7 @@ void CShareDlg::OnGetData()
 void CShareDlg::OnSetData()
 {
     try {
-        m_pBlock->DecodeUniversalString(Trim(GetDlgItem(kShareTextId)->text));
+        m_pBlock->DecodeUniversalString(WithoutWhiteSpace(GetDlgItem(kShareTextId)->text));
     } catch (int code) {
         AfxMessageBox(UniversalStringFailureText(code), MB_OK | MB_ICONEXCLAMATION);
     } catch (...) {
