@@ -53,3 +53,8 @@ if(NIMBULA_DATA_DIR)
 endif()
 add_custom_target(nimbula_data ALL ${NIMBULA_DATA_COMMANDS} COMMENT "Copying the data folder res/")
 add_dependencies(nimbula nimbula_data)
+
+# The preview test's stand-in for Display Properties: a window for /p to draw into.
+add_executable(nimbula-preview-host tests/cross/preview_host.cpp)
+target_link_options(nimbula-preview-host PRIVATE -municode)
+target_link_libraries(nimbula-preview-host PRIVATE gdi32 user32)

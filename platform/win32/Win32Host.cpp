@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "engine/core/Dib.h"
 #include "engine/gl/GlReadout.h"
 #include "engine/gl/GlRenderer.h"
+#include "engine/gl/GlSnapshot.h"
 #include "platform/App.h"
 #include "platform/FrameRateMeter.h"
 #include "platform/Host.h"
@@ -132,6 +134,8 @@ private:
 
 CWin32Host* g_pHost = nullptr;
 
+void SnapshotPreview(HWND hwnd);
+
 void CWin32Window::GetWindowRect(RECT* rect) const
 {
     if (m_parent) {
@@ -200,6 +204,7 @@ void CWin32Window::BeginPane(int pane)
 void CWin32Window::ShowPane(int pane)
 {
     m_host->DrawReadout(this, pane);
+    if (m_foreignParent) SnapshotPreview(m_hwnd);
     SwapBuffers(PaneDc(pane));
 }
 
@@ -223,6 +228,20 @@ bool CWin32Window::IsHidden() const
     if (!m_hwnd || m_gone) return true;
     // A minimised window shows nothing; a covered one is still drawn (Windows has no cheap test).
     return IsIconic(m_hwnd) != FALSE;
+}
+
+// With NIMBULA_PREVIEW_SNAPSHOT set, the preview writes every frame it shows to that picture file:
+// under Wine a child window's OpenGL never reaches the screen, so tests read the frame from there.
+void SnapshotPreview(HWND hwnd)
+{
+    const char* path = std::getenv("NIMBULA_PREVIEW_SNAPSHOT");
+    if (!path || !*path) return;
+    SYSTEM_RECT r{};
+    ::GetClientRect(hwnd, &r);
+    const std::string partial = std::string(path) + ".part";
+    // Whole pictures only: a reader never sees one half written.
+    if (ReadBackBuffer(int(r.right), int(r.bottom)).SavePng(partial))
+        MoveFileExW(Widen(partial).c_str(), Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 CWin32Window* WindowOf(HWND hwnd) { return reinterpret_cast<CWin32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
