@@ -7,6 +7,12 @@
 #include <random>
 #include <string>
 
+#ifdef _WIN32
+// The Windows C runtime has no setenv: _putenv_s sets, and with an empty value removes.
+inline int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+#endif
+
 // Sets or clears an environment variable for one test and puts the old value back afterwards.
 class CScopedEnv {
 public:
