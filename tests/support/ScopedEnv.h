@@ -30,6 +30,19 @@ private:
     std::optional<std::string> m_old;
 };
 
+// Points the user's data folder (the universe library's home) at dir for one test: the variable
+// each system reads it from ($XDG_DATA_HOME on POSIX, %APPDATA% on Windows).
+class CScopedDataHome {
+public:
+    explicit CScopedDataHome(const std::filesystem::path& dir)
+        : m_xdg("XDG_DATA_HOME", dir.string().c_str()), m_appData("APPDATA", dir.string().c_str())
+    {
+    }
+
+private:
+    CScopedEnv m_xdg, m_appData;
+};
+
 // A fresh folder under the system's temporary folder, removed with everything in it afterwards;
 // the current directory is put back too, for tests that change it.
 class CTempFolder {

@@ -137,7 +137,7 @@ TEST_F(OptionDialogs, ColorShiftingGreysTheColourCoding)
 TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
 {
     CTempFolder temp("nimbula_options_");
-    CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
+    CScopedDataHome data(temp.Path());
     fs::create_directories(temp.Path() / "nimbula" / "universes" / "more");
     std::ofstream(temp.Path() / "nimbula" / "universes" / "broken.nmd") << "not a universe";
     CFileAnswers cancel;
@@ -162,7 +162,7 @@ TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
 TEST(SetupDialog, OkWithoutAChoiceStoresNothingChosenAndOtherCancelledKeepsTheChoice)
 {
     CTempFolder temp("nimbula_setup_");
-    CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
+    CScopedDataHome data(temp.Path());
     const fs::path library = temp.Path() / "nimbula" / "universes";
     fs::create_directories(library / "folder");
     std::ofstream(library / "rain.nmd") << "x";

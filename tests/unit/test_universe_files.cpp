@@ -69,8 +69,8 @@ class UniverseFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_config.emplace("XDG_CONFIG_HOME", (m_temp.Path() / "config").c_str());
-        m_data.emplace("XDG_DATA_HOME", (m_temp.Path() / "data").c_str());
+        m_config.emplace("XDG_CONFIG_HOME", (m_temp.Path() / "config").string().c_str());
+        m_data.emplace(m_temp.Path() / "data");
         fs::create_directories(UniverseLibraryFolder());
         SetUniverseApp(&m_app);
         m_app.m_pSettingsStore = &m_store;
@@ -155,7 +155,8 @@ protected:
     }
 
     CTempFolder m_temp{"nimbula_universe_files_"};
-    std::optional<CScopedEnv> m_config, m_data;
+    std::optional<CScopedEnv> m_config;
+    std::optional<CScopedDataHome> m_data;
     CUniverseSandbox m_sandbox;
     CSettingsStore m_store;
     CLoaderApp m_app;
