@@ -2,7 +2,7 @@
 # The Windows build's unit tests under Wine. Usage: run_unit_tests.sh MINGW_BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:?usage: run_unit_tests.sh MINGW_BUILD_DIR}" && pwd)
-exe=$build/nimbula_tests.exe
+exe=$build/tests/nimbula_tests.exe
 [ -f "$exe" ] || { echo "FAIL: no $exe"; exit 1; }
 work=$(mktemp -d)
 source "$(dirname "$0")/wine.sh"

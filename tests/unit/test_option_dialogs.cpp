@@ -9,6 +9,7 @@
 #include "dialogs/OptionsDlg.h"
 #include "platform/FileDialog.h"
 #include "storage/SetupDlg.h"
+#include "storage/UniverseLibrary.h"
 #include "storage/UniverseFile.h"
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
@@ -163,7 +164,7 @@ TEST(SetupDialog, OkWithoutAChoiceStoresNothingChosenAndOtherCancelledKeepsTheCh
 {
     CTempFolder temp("nimbula_setup_");
     CScopedDataHome data(temp.Path());
-    const fs::path library = temp.Path() / "nimbula" / "universes";
+    const fs::path library = UniverseLibraryFolder();
     fs::create_directories(library / "folder");
     std::ofstream(library / "rain.nmd") << "x";
 
