@@ -79,10 +79,12 @@ for orbs in 100 250; do
     for _ in $(seq "$RUNS"); do
         fps=$(timeout 600 "$WINE" "$SCR" /s --orbs "$orbs" --pace 0 --frames "$FRAMES" 2>&1 | strip_cr | grep '^frames:' | sed 's/.*fps: //')
         best_fps=$(awk -v a="${fps:-0}" -v b="$best_fps" 'BEGIN { print (a > b) ? a : b }')
+        # Start to first frame: until the line that the first frame prints arrives (Wine's end of
+        # a top-level window without a window manager takes seconds, so the whole run would hide it).
         t0=$(date +%s%N)
-        timeout 120 "$WINE" "$SCR" /s --orbs "$orbs" --frames 1 >/dev/null 2>&1
-        t1=$(date +%s%N)
-        first=$(( (t1 - t0) / 1000000 ))
+        t1=$(timeout 120 "$WINE" "$SCR" /s --orbs "$orbs" --frames 1 2>&1 | strip_cr |
+            while IFS= read -r l; do case $l in frames:*) date +%s%N ;; esac; done)
+        first=$(( (${t1:-$t0} - t0) / 1000000 ))
         [ "$first" -lt "$best_first" ] && best_first=$first
     done
     echo "| $SIZE, Windows build under Wine | $orbs | $best_fps | $(awk -v f="$best_fps" 'BEGIN { printf "%.2f", 1000 / f }') | $best_first ms |"

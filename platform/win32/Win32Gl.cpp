@@ -82,7 +82,8 @@ bool CWglContext::Attach(HDC dc, bool vsync)
 
 void CWglContext::MakeCurrent(HDC dc) const
 {
-    if (m_context) wglMakeCurrent(dc, m_context);
+    // Every paint asks; under Wine each switch is a round trip to the X server.
+    if (m_context && (wglGetCurrentContext() != m_context || wglGetCurrentDC() != dc)) wglMakeCurrent(dc, m_context);
 }
 
 void CWglContext::Destroy()
