@@ -212,7 +212,8 @@ const char* NimbulaUsage()
            "  --fps, -fps          show a frames-per-second readout in a corner\n"
            "  --pace N             paint at most N frames per second (0: as fast as possible;\n"
            "                       default: vsync where the display has it, else 60)\n"
-           "  --orbs N             the standard universe with N orbs (1 to 100000) instead of 100\n"
+           "  --orbs N             the standard universe with N orbs (1 to 100000) instead of 100,\n"
+           "                       also when a default universe is set\n"
            "  --frames N           end after N painted frames and print the frame rate (0: never)\n"
            "  --help, --version    print this text or the version, and end\n"
            "environment: NIMBULA_DIR (the data folder), NIMBULA_MESSAGE_BOXES=stderr (no boxes)\n";

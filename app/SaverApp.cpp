@@ -137,7 +137,8 @@ BOOL CSaverApp::InitInstance()
     g_universeHost.installDir = m_installDir;
     SetWindowIconImage((std::filesystem::path(m_installDir) / kIconFile).string());
 
-    m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
+    // An explicit --orbs asks for the standard universe of that many orbs, not the default one.
+    if (m_options.orbs <= 0) m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
 
     const SRunMode run = ParseRunMode(m_args, std::getenv("XSCREENSAVER_WINDOW"));
     // The first start of a mode that runs gives the user a library of their own, with the samples.

@@ -7,6 +7,13 @@ set(NIMBULA_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/nimbula)
 
 install(TARGETS nimbula-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# Helper programs that only nimbula starts live in libexec/nimbula; nimbula finds them from its own
+# folder by this relative path, whatever the prefix.
+set(NIMBULA_HELPER_DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/nimbula)
+file(RELATIVE_PATH NIMBULA_HELPER_RELATIVE ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBEXECDIR}/nimbula)
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/platform/posix/BrowserProcess.cpp APPEND
+             PROPERTY COMPILE_DEFINITIONS NIMBULA_HELPER_DIR="${NIMBULA_HELPER_RELATIVE}")
+
 # Manual pages, compressed as Debian keeps them.
 set(NIMBULA_MAN_PAGES)
 foreach(page nimbula nimbula-tool)
@@ -38,6 +45,10 @@ if(NOT TARGET nimbula)
 endif()
 
 install(TARGETS nimbula RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The web support window's program (built only where WebKitGTK is).
+if(TARGET nimbula-web)
+  install(TARGETS nimbula-web RUNTIME DESTINATION ${NIMBULA_HELPER_DESTINATION})
+endif()
 install(FILES ${NIMBULA_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # XScreenSaver runs its hacks from libexec/xscreensaver. A relative link, not a copy: the program

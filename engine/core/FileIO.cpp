@@ -1,6 +1,7 @@
 // Bounded whole-file reads and replace-by-rename writes.
 #include "engine/core/FileIO.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,20 +34,35 @@ void WriteFileReplacing(const std::string& path, const void* data, size_t size)
     tmp += ".tmp" + std::to_string(rd() % 1000000u);
     std::error_code ec;
     {
+        errno = 0;
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out.write(static_cast<const char*>(data), std::streamsize(size));
         out.flush();
         if (!out) {
+            // The stream keeps no reason of its own: errno holds the failed call's.
+            const std::error_code why(errno ? errno : EIO, std::generic_category());
             out.close();
             fs::remove(tmp, ec);
-            throw CQLException("file cannot be written: " + path);
+            throw CQLException("file cannot be written: " + path, why);
         }
     }
     fs::rename(tmp, target, ec);
     if (ec) {
+        const std::error_code why = ec;
         fs::remove(tmp, ec);
-        throw CQLException("file cannot be replaced: " + path);
+        throw CQLException("file cannot be replaced: " + path, why);
     }
+}
+
+std::string FileFailureLine(const std::string& path, const std::string& failure)
+{
+    std::string reason = failure;
+    const std::string suffix = ": " + path, prefix = path + ": ";
+    if (!path.empty() && reason.size() > suffix.size() && reason.compare(reason.size() - suffix.size(), suffix.size(), suffix) == 0)
+        reason.resize(reason.size() - suffix.size());
+    else if (!path.empty() && reason.size() > prefix.size() && reason.compare(0, prefix.size(), prefix) == 0)
+        reason.erase(0, prefix.size());
+    return path + ": " + (reason.empty() ? "cannot be read" : reason);
 }
 
 fs::path XdgBaseFolder(const char* variable, const char* belowHome)

@@ -13,6 +13,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize);
 // a damaged file behind; throws CQLException when it cannot.
 void WriteFileReplacing(const std::string& path, const void* data, size_t size);
 
+// "PATH: reason", the line standard error gives about a file, from a failure's text that may
+// name the path itself at either end ("file not found: PATH", "PATH: bitmap truncated").
+std::string FileFailureLine(const std::string& path, const std::string& failure);
+
 // A base folder of the XDG rules: $variable when it holds an absolute path, else $HOME/belowHome,
 // else belowHome in the current directory.
 std::filesystem::path XdgBaseFolder(const char* variable, const char* belowHome);

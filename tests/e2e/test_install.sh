@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end: cmake --install into a temporary prefix lays out the standard tree, its desktop files
-# validate, and the installed programs run from there and find their data without NIMBULA_DIR. Then
-# the Debian package that CPack makes installs with apt, its programs run from /usr, and apt removes
-# it again; that part needs root, and as any other user the test says so and passes.
+# validate, and the installed programs run from there and find their data and the help window's
+# program (libexec/nimbula) without NIMBULA_DIR. Then the Debian package that CPack makes installs
+# with apt, its programs run from /usr, and apt removes it again; that part needs root, and as any
+# other user the test says so and passes.
 # Usage: test_install.sh BUILD_DIR. Screenshots stay in $NIMBULA_E2E_KEEP when that is set.
 set -euo pipefail
 
@@ -41,7 +42,12 @@ cmp -s "$BUILD/res/sphere.umf" "$PREFIX/share/nimbula/sphere.umf" || fail "share
 hack=$PREFIX/libexec/xscreensaver/nimbula
 [ -L "$hack" ] && [ "$(readlink -f "$hack")" = "$(readlink -f "$PREFIX/bin/nimbula")" ] ||
     fail "libexec/xscreensaver/nimbula does not lead to bin/nimbula"
-pass "the prefix holds bin, share/nimbula (every file of res/), the hack link, icons, desktop files and man pages"
+WEB=
+if [ -x "$BUILD/nimbula-web" ]; then
+    WEB=libexec/nimbula/nimbula-web
+    [ -x "$PREFIX/$WEB" ] || fail "the prefix lacks $WEB, the help window's program"
+fi
+pass "the prefix holds bin, share/nimbula (every file of res/), ${WEB:+$WEB, }the hack link, icons, desktop files and man pages"
 
 # --- desktop files and man pages as the desktop's own tools read them ---
 desktop-file-validate "$PREFIX/share/applications/$APP_ID.desktop" >"$WORK/validate.log" 2>&1 ||
@@ -80,6 +86,27 @@ draws_orbs() {
 }
 draws_orbs installed "$PREFIX/bin/nimbula"
 pass "the installed nimbula /s draws orbs on $DRAWN % of the screen from its own data"
+
+# V opens the help window through the installed helper, from its place in libexec.
+web_window() { xdotool search --onlyvisible --name "^Nimbula - Quillon Web Support$" >/dev/null 2>&1; }
+finds_helper() {
+    local program=$1 helper=$2 pid
+    launch help "$program" /s --orbs 20
+    pid=$LAUNCHED
+    wait_for_window "$pid" >/dev/null || fail "$program /s opened no window"
+    xdotool key v
+    wait_until web_window || fail "V opened no help window from $program"
+    pgrep -f "^$helper" >/dev/null || fail "the help window is not $helper's"
+    xdotool key Escape
+    until_moving help-back || fail "Escape did not bring the universe back"
+    kill -TERM "$pid"
+    wait_exit "$pid" && [ "$RC" -eq 0 ] || fail "$program /s did not end cleanly after the help window"
+    ! grep -q "missing" "$WORK/help.log" || fail "$program says: $(cat "$WORK/help.log")"
+}
+if [ -n "$WEB" ]; then
+    finds_helper "$PREFIX/bin/nimbula" "$PREFIX/$WEB"
+    pass "V in the installed nimbula opens the help window with $WEB"
+fi
 
 rc=0
 "$hack" --root --frames 5 --pace 0 >"$WORK/hack.log" 2>&1 || rc=$?
@@ -123,6 +150,7 @@ for f in /usr/bin/nimbula /usr/bin/nimbula-tool /usr/share/nimbula/sphere.umf /u
     [ -e "$f" ] || fail "the package did not install $f"
 done
 [ "$(readlink -f /usr/libexec/xscreensaver/nimbula)" = /usr/bin/nimbula ] || fail "no hack link in /usr/libexec/xscreensaver"
+[ -z "$WEB" ] || [ -x "/usr/$WEB" ] || fail "the package did not install /usr/$WEB"
 pass "apt-get installs it: $(dpkg -L nimbula | wc -l) paths"
 
 # The packaged program, started from elsewhere with no NIMBULA_DIR, draws the universe.
@@ -131,11 +159,12 @@ rc=0
 /usr/libexec/xscreensaver/nimbula --root --frames 5 --pace 0 >"$WORK/hack.log" 2>&1 || rc=$?
 [ "$rc" -eq 0 ] || fail "/usr/libexec/xscreensaver/nimbula --root ended with $rc"
 /usr/bin/nimbula-tool defaults | cmp -s - <("$BUILD/nimbula-tool" defaults) || fail "the packaged nimbula-tool defaults"
-pass "the packaged nimbula draws orbs on $DRAWN % of the screen; the hack and nimbula-tool run"
+[ -z "$WEB" ] || finds_helper /usr/bin/nimbula "/usr/$WEB"
+pass "the packaged nimbula draws orbs on $DRAWN % of the screen${WEB:+ and opens its help window}; the hack and nimbula-tool run"
 
 apt_quiet remove nimbula >"$WORK/apt.log" 2>&1 || fail "apt-get remove nimbula"
 INSTALLED=
-for f in /usr/bin/nimbula /usr/bin/nimbula-tool /usr/share/nimbula /usr/libexec/xscreensaver/nimbula; do
+for f in /usr/bin/nimbula /usr/bin/nimbula-tool /usr/share/nimbula /usr/libexec/xscreensaver/nimbula /usr/libexec/nimbula; do
     [ ! -e "$f" ] && [ ! -L "$f" ] || fail "apt-get remove left $f"
 done
 pass "apt-get remove takes it away again"
