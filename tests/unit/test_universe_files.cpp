@@ -473,7 +473,13 @@ TEST_F(UniverseFiles, SavingAsksGoesThroughATemporaryFileAndNamesAFailure)
     const std::string tooLong = Path((std::string(256, 'n') + ".nmd").c_str());
     EXPECT_FALSE(SaveUniverse({}, &tooLong));
     ASSERT_EQ(m_sandbox.m_messages.size(), 1u);
-    EXPECT_NE(m_sandbox.m_messages[0].find(std::make_error_code(std::errc::filename_too_long).message()), std::string::npos)
+#ifdef _WIN32
+    // Windows' C runtime names a name too long as a missing file.
+    const std::errc reason = std::errc::no_such_file_or_directory;
+#else
+    const std::errc reason = std::errc::filename_too_long;
+#endif
+    EXPECT_NE(m_sandbox.m_messages[0].find(std::make_error_code(reason).message()), std::string::npos)
         << m_sandbox.m_messages[0];
     // No temporary file is left behind by any of them.
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(m_temp.Path()))
