@@ -7,19 +7,12 @@
 
 #include "app/CommandLine.h"
 #include "app/SaverApp.h"
-#include "frame/ToolBar.h"
+#include "platform/Host.h"
 #include "platform/SingleInstance.h"
-#include "platform/sdl/SdlBrowserHost.h"
-#include "platform/sdl/SdlDialogHost.h"
-#include "platform/sdl/SdlDialogPainter.h"
-#include "platform/sdl/SdlHost.h"
-#include "platform/sdl/X11Windows.h"
-#include "ui/DialogUi.h"
-#include "ui/MainFrameUi.h"
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv, argv + argc);
+    std::vector<std::string> args = ProgramArguments(argc, argv);
     SOwnOptions options;
     std::string error;
     if (!StripOwnOptions(args, options, error)) {
@@ -38,17 +31,11 @@ int main(int argc, char** argv)
     std::unique_ptr<CSingleInstanceLock> lock;
     if (!hack) lock = std::make_unique<CSingleInstanceLock>(kMutexName);
 
-    SSdlHostOptions hostOptions;
+    SHostOptions hostOptions;
     hostOptions.pace = options.pace;
     hostOptions.showFps = options.showFps;
     hostOptions.messageBoxes = !hack;
-    CSdlHostInstaller host(hostOptions);
-    // ui/ draws the dialogs the host shows.
-    SetDialogPainter(&DialogPainter());
-    CSdlDialogHostInstaller dialogs(hostOptions.messageBoxes);
-    CToolBarPainterInstaller toolBar;
-    SetToolBarScale(DisplayScale(nullptr));
-    CSdlBrowserHostInstaller browser;
+    CHostInstaller host(hostOptions);
     int code = 0;
     {
         CSaverApp app(args, options, lock && lock->AlreadyExists());

@@ -1,4 +1,5 @@
-// One copy at a time: a lock file that the system releases when the holder dies.
+// One copy at a time: a lock the system releases when the holder dies (a locked file on POSIX,
+// the program's named mutex on Windows).
 #pragma once
 
 #include <cstdint>
@@ -19,11 +20,12 @@ public:
     bool Held() const { return m_handle != -1 && !m_alreadyExists; }
 
     // In $XDG_RUNTIME_DIR when set and usable, else in a folder of this user's own (POSIX: the
-    // temp folder's nimbula-<uid>, made 0700; Windows: the user's temp folder).
+    // temp folder's nimbula-<uid>, made 0700; Windows, where the mutex needs no file: the user's
+    // temp folder).
     static std::filesystem::path LockPath(const std::string& name);
 
 private:
-    // The system's handle of the lock: a file descriptor on POSIX, a file handle on Windows.
+    // The system's handle of the lock: a file descriptor on POSIX, the mutex on Windows.
     intptr_t m_handle = -1;
     bool m_alreadyExists = false;
 };

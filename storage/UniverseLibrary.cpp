@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "engine/core/FileIO.h"
+#include "platform/UserFolders.h"
 
 namespace fs = std::filesystem;
 
@@ -38,7 +39,7 @@ std::vector<fs::directory_entry> Entries(const fs::path& folder)
 }
 }
 
-fs::path UniverseLibraryFolder() { return XdgBaseFolder("XDG_DATA_HOME", ".local/share") / "nimbula" / "universes"; }
+fs::path UniverseLibraryFolder() { return UserDataFolder() / "universes"; }
 
 int SeedUniverseLibrary(const fs::path& library, const fs::path& samples)
 {

@@ -10,7 +10,7 @@ constexpr const char* kOtherUniverseEntry = "Other...";
 // Left in a library once the samples were copied in, so samples the user deleted stay deleted.
 constexpr const char* kSamplesCopiedMarker = ".samples-copied";
 
-// $XDG_DATA_HOME/nimbula/universes (when that is an absolute path), else ~/.local/share/nimbula/universes.
+// The user's own library: universes/ in the user's data folder (platform/UserFolders.h).
 std::filesystem::path UniverseLibraryFolder();
 
 // Creates the library folder when needed and, the first time only, copies in the sample

@@ -1,7 +1,7 @@
 // Clearing and picture textures for dialogs, on the shared context.
 #include "engine/gl/GlCanvas.h"
 
-#include <epoxy/gl.h>
+#include "engine/gl/Gl.h"
 
 #include "engine/core/Dib.h"
 

@@ -1,7 +1,7 @@
 // The corner readout: a built-in 5x7 pixel font, every lit cell one quad, over a dark backing box.
 #include "engine/gl/GlReadout.h"
 
-#include <epoxy/gl.h>
+#include "engine/gl/Gl.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // so silhouettes are round at any size and the cost follows pixels, not triangles.
 #include "engine/gl/GlRenderer.h"
 
-#include <epoxy/gl.h>
+#include "engine/gl/Gl.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,9 @@
-// The single-instance lock on Windows: a file opened for this process alone, which the system
-// closes (and so frees) when the holder dies, as flock does on POSIX.
+// The single-instance lock on Windows: the program's named mutex. The system frees it when the
+// last handle goes, so a copy that died never keeps the next one out.
 #include "platform/SingleInstance.h"
 
-#include <cstdlib>
-
-#include <windows.h>
+#include "platform/win32/Utf8.h"
+#include "platform/win32/Win32.h"
 
 // The temp folder is the user's own on Windows.
 std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
@@ -20,16 +19,11 @@ std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
 
 CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
 {
-    const std::filesystem::path path = LockPath(name);
-    // No sharing: a second open fails while the first handle lives.
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        m_handle = reinterpret_cast<intptr_t>(h);
-        return;
-    }
+    HANDLE h = CreateMutexW(nullptr, FALSE, Widen(name).c_str());
     // A lock we cannot make does not keep the user from running the program.
-    m_alreadyExists = GetLastError() == ERROR_SHARING_VIOLATION;
+    if (!h) return;
+    m_alreadyExists = GetLastError() == ERROR_ALREADY_EXISTS;
+    m_handle = reinterpret_cast<intptr_t>(h);
 }
 
 CSingleInstanceLock::~CSingleInstanceLock()

@@ -10,17 +10,16 @@ tool=$linux/nimbula-tool
 exe=$mingw/nimbula-tool.exe
 [ -x "$tool" ] || { echo "FAIL: no $tool"; exit 1; }
 [ -f "$exe" ] || { echo "FAIL: no $exe"; exit 1; }
-wine=$(command -v wine || command -v /usr/lib/wine/wine64 || true)
-[ -n "$wine" ] || { echo "FAIL: no wine (scripts/setup installs wine64)"; exit 1; }
 
 work=$(mktemp -d)
-export WINEPREFIX=$work/wine WINEDEBUG=-all
+source "$(dirname "$0")/wine.sh"
 cleanup() {
     # The prefix's server would otherwise linger for a few seconds after the last program.
-    wineserver -k 2>/dev/null || true
+    [ -n "${NIMBULA_WINEPREFIX:-}" ] || wine_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
+wine_start "$work"
 
 # Both read the same orb model: the Linux build's data, reached by Wine through its Z: drive.
 data=$linux/res
@@ -28,7 +27,7 @@ data=$linux/res
 windata="Z:${data//\//\\}"
 
 # Windows writes text with CR LF line ends; the comparison is of the text.
-run_exe() { NIMBULA_DIR=$windata "$wine" "$exe" "$@" 2>"$work/wine.err" | tr -d '\r'; }
+run_exe() { NIMBULA_DIR=$windata timeout 120 "$WINE" "$exe" "$@" 2>"$work/wine.err" | tr -d '\r'; }
 
 "$tool" defaults >"$work/linux-defaults.txt"
 run_exe defaults >"$work/wine-defaults.txt" || { cat "$work/wine.err"; echo "FAIL: nimbula-tool.exe defaults"; exit 1; }

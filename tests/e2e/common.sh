@@ -7,7 +7,8 @@
 
 e2e_name=$1
 BUILD=$(cd "${2:?usage: $e2e_name BUILD_DIR}" && pwd)
-BIN=$BUILD/nimbula
+# The program under test; the Windows tests name the .scr (E2E_BIN) and run it under Wine.
+BIN=${E2E_BIN:-$BUILD/nimbula}
 if [ ! -x "$BIN" ]; then
     echo "$e2e_name: no $BIN (a build without the program); nothing to test"
     exit 0

@@ -7,6 +7,12 @@
 #include <random>
 #include <string>
 
+#ifdef _WIN32
+// The Windows C runtime has no setenv: _putenv_s sets, and with an empty value removes.
+inline int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+#endif
+
 // Sets or clears an environment variable for one test and puts the old value back afterwards.
 class CScopedEnv {
 public:
@@ -22,6 +28,19 @@ public:
 private:
     const char* m_name;
     std::optional<std::string> m_old;
+};
+
+// Points the user's data folder (the universe library's home) at dir for one test: the variable
+// each system reads it from ($XDG_DATA_HOME on POSIX, %APPDATA% on Windows).
+class CScopedDataHome {
+public:
+    explicit CScopedDataHome(const std::filesystem::path& dir)
+        : m_xdg("XDG_DATA_HOME", dir.string().c_str()), m_appData("APPDATA", dir.string().c_str())
+    {
+    }
+
+private:
+    CScopedEnv m_xdg, m_appData;
 };
 
 // A fresh folder under the system's temporary folder, removed with everything in it afterwards;

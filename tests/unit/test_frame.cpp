@@ -103,7 +103,7 @@ protected:
     }
 
     CTempFolder m_temp{"nimbula-frame"};
-    CScopedEnv m_data{"XDG_DATA_HOME", (m_temp.Path() / "data").c_str()};
+    CScopedDataHome m_data{m_temp.Path() / "data"};
     CUniverseSandbox m_sandbox;
     CUniverseApp m_app;
     CScriptedDialogs m_dialogs;

@@ -39,13 +39,13 @@ TEST_F(InstallDir, FirstPlaceHoldingTheModelWins)
 {
     Install(m_root / "settings");
     Install(m_root / "build/res");
-    auto found = FindInstallDir(InstallDirCandidates((m_root / "env").c_str(), (m_root / "settings").string(),
+    auto found = FindInstallDir(InstallDirCandidates((m_root / "env").string().c_str(), (m_root / "settings").string(),
                                                      m_root / "build/nimbula"));
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, m_root / "settings");
 
     Install(m_root / "env");
-    found = FindInstallDir(InstallDirCandidates((m_root / "env").c_str(), (m_root / "settings").string(),
+    found = FindInstallDir(InstallDirCandidates((m_root / "env").string().c_str(), (m_root / "settings").string(),
                                                 m_root / "build/nimbula"));
     EXPECT_EQ(*found, m_root / "env");
 }
@@ -73,7 +73,7 @@ TEST_F(InstallDir, NoneHoldsTheModel)
 {
     // A folder named sphere.umf is not the model.
     fs::create_directories(m_root / "env/sphere.umf");
-    EXPECT_FALSE(FindInstallDir(InstallDirCandidates((m_root / "env").c_str(), (m_root / "missing").string(),
+    EXPECT_FALSE(FindInstallDir(InstallDirCandidates((m_root / "env").string().c_str(), (m_root / "missing").string(),
                                                      m_root / "bin/nimbula")));
 }
 

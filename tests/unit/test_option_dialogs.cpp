@@ -9,6 +9,7 @@
 #include "dialogs/OptionsDlg.h"
 #include "platform/FileDialog.h"
 #include "dialogs/SetupDlg.h"
+#include "storage/UniverseLibrary.h"
 #include "storage/UniverseFile.h"
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
@@ -164,7 +165,7 @@ TEST_F(OptionDialogs, ColorShiftingGreysTheColourCoding)
 TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
 {
     CTempFolder temp("nimbula_options_");
-    CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
+    CScopedDataHome data(temp.Path());
     fs::create_directories(temp.Path() / "nimbula" / "universes" / "more");
     std::ofstream(temp.Path() / "nimbula" / "universes" / "broken.nmd") << "not a universe";
     std::ofstream(temp.Path() / "nimbula" / "universes" / "shown.nmd") << "the universe in use";
@@ -207,8 +208,8 @@ TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
 TEST(SetupDialog, OkWithoutAChoiceStoresNothingChosenAndOtherCancelledKeepsTheChoice)
 {
     CTempFolder temp("nimbula_setup_");
-    CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
-    const fs::path library = temp.Path() / "nimbula" / "universes";
+    CScopedDataHome data(temp.Path());
+    const fs::path library = UniverseLibraryFolder();
     fs::create_directories(library / "folder");
     std::ofstream(library / "rain.nmd") << "x";
 

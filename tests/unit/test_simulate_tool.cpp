@@ -99,6 +99,19 @@ TEST(SimulateTool, DumpWritesEveryFrame)
     EXPECT_EQ(Simulate({"--dump", "/nonexistent-folder/x.txt"}, out, err), 1);
 }
 
+namespace {
+// Runs a command line in the system's shell. Windows' cmd.exe drops the outer pair of quotes of a
+// line that starts with one, so the whole line gets a pair of its own there.
+int RunShell(const std::string& command)
+{
+#ifdef _WIN32
+    return std::system(("\"" + command + "\"").c_str());
+#else
+    return std::system(command.c_str());
+#endif
+}
+}
+
 TEST(SimulateTool, TwoRunsOfTheProgramPrintTheSameUniverse)
 {
     const char* tool = std::getenv("NIMBULA_TOOL");
@@ -106,8 +119,8 @@ TEST(SimulateTool, TwoRunsOfTheProgramPrintTheSameUniverse)
     const CTempFolder temp("nimbula-replay-");
     const fs::path first = temp.Path() / "1.txt", second = temp.Path() / "2.txt";
     const std::string cmd = std::string("\"") + tool + "\" simulate --frames 500 > ";
-    ASSERT_EQ(std::system((cmd + "\"" + first.string() + "\"").c_str()), 0);
-    ASSERT_EQ(std::system((cmd + "\"" + second.string() + "\"").c_str()), 0);
+    ASSERT_EQ(RunShell(cmd + "\"" + first.string() + "\""), 0);
+    ASSERT_EQ(RunShell(cmd + "\"" + second.string() + "\""), 0);
     const std::string a = ReadFile(first);
     EXPECT_EQ(Lines(a).size(), 101u);
     EXPECT_EQ(a, ReadFile(second));

@@ -8,6 +8,14 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+// The Windows C runtime's system() returns the command's own exit status.
+#define WIFEXITED(status) true
+#define WEXITSTATUS(status) (status)
+#else
+#include <sys/wait.h>
+#endif
+
 #include "app/CommandLine.h"
 #include "tools/ToolCommands.h"
 #include "universe/UniversalConstants.h"

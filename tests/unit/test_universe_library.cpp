@@ -24,6 +24,13 @@ std::string Read(const fs::path& p)
 }
 }
 
+#ifdef _WIN32
+TEST(UniverseLibrary, FolderIsInTheRoamingApplicationData)
+{
+    CScopedEnv data("APPDATA", "C:\\Users\\someone\\AppData\\Roaming");
+    EXPECT_EQ(UniverseLibraryFolder(), fs::path("C:\\Users\\someone\\AppData\\Roaming\\Nimbula\\universes"));
+}
+#else
 TEST(UniverseLibrary, FolderFollowsTheDataHome)
 {
     CScopedEnv home("HOME", "/home/someone");
@@ -36,6 +43,7 @@ TEST(UniverseLibrary, FolderFollowsTheDataHome)
         EXPECT_EQ(UniverseLibraryFolder(), fs::path("/home/someone/.local/share/nimbula/universes"));
     }
 }
+#endif
 
 TEST(UniverseLibrary, ListsUniverseFilesThenFoldersThenOther)
 {
@@ -55,7 +63,7 @@ TEST(UniverseLibrary, ListsUniverseFilesThenFoldersThenOther)
 TEST(UniverseLibrary, TheListShowsTheLibraryAndLeavesTheCurrentDirectory)
 {
     CTempFolder temp("nimbula_library_");
-    CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
+    CScopedDataHome data(temp.Path());
     const fs::path elsewhere = temp.Path() / "elsewhere";
     Touch(elsewhere / "here.nmd");
     fs::current_path(elsewhere);

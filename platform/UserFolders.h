@@ -1,0 +1,8 @@
+// Where the program keeps the user's own files (the universe library), one place per system.
+#pragma once
+
+#include <filesystem>
+
+// $XDG_DATA_HOME/nimbula (default ~/.local/share/nimbula) on POSIX systems, %APPDATA%\Nimbula on
+// Windows.
+std::filesystem::path UserDataFolder();

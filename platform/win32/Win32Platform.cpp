@@ -1,0 +1,71 @@
+// The host layer on Windows: the Win32 window host, the system's message boxes, the end asked by a
+// console or the session, and the dialogs that the Windows build does not draw yet.
+#include "platform/Host.h"
+
+#include "platform/Dialog.h"
+#include "platform/Wnd.h"
+#include "platform/win32/Utf8.h"
+#include "platform/win32/Win32.h"
+#include "platform/win32/Win32Host.h"
+#include "platform/win32/Win32MessageBox.h"
+
+namespace {
+BOOL WINAPI OnConsoleControl(DWORD event)
+{
+    // Ctrl+C, Ctrl+Break, the console closing, log-off, shut-down: end as the close box does.
+    RequestWin32Close();
+    // The system ends the process when the handler returns from these: give the loop its time.
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) Sleep(5000);
+    return TRUE;
+}
+
+// Until the Windows dialogs come, a drawn dialog says that it is not here yet and ends as Cancel.
+class CPendingDialogHost : public IDialogHost {
+public:
+    int RunModal(CDialog& dlg) override
+    {
+        dlg.OnInitDialog();
+        AfxMessageBox("The \"" + dlg.m_caption + "\" dialog is not available in the Windows version of Nimbula yet.",
+                      MB_OK | MB_ICONINFORMATION);
+        if (!dlg.IsEnded()) dlg.EndDialog(IDCANCEL);
+        return dlg.Result();
+    }
+};
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    // The C runtime's argv is in the system's code page: the wide command line has every letter.
+    int n = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!wide) return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> out;
+    for (int i = 0; i < n; ++i) out.push_back(Narrow(wide[i]));
+    LocalFree(wide);
+    return out;
+}
+
+struct CHostInstaller::SParts {
+    std::unique_ptr<IWindowHost> host;
+    CPendingDialogHost dialogs;
+};
+
+CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_unique<SParts>())
+{
+    // Monitor rectangles and window sizes in the screen's own pixels.
+    SetProcessDPIAware();
+    m_parts->host = CreateWin32Host(options);
+    SetWindowHost(m_parts->host.get());
+    SetDialogHost(&m_parts->dialogs);
+    if (options.messageBoxes) InstallWin32MessageBoxes();
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+CHostInstaller::~CHostInstaller()
+{
+    SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    SetMessageBoxHandler(nullptr);
+    SetDialogHost(nullptr);
+    SetWindowHost(nullptr);
+    m_parts->host.reset();
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The Windows build's unit tests under Wine. Usage: run_unit_tests.sh MINGW_BUILD_DIR
+set -euo pipefail
+build=$(cd "${1:?usage: run_unit_tests.sh MINGW_BUILD_DIR}" && pwd)
+exe=$build/tests/nimbula_tests.exe
+[ -f "$exe" ] || { echo "FAIL: no $exe"; exit 1; }
+work=$(mktemp -d)
+source "$(dirname "$0")/wine.sh"
+cleanup() {
+    [ -n "${NIMBULA_WINEPREFIX:-}" ] || wine_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+wine_start "$work"
+# The tests that run nimbula-tool find it beside them; the data is the build's own res/.
+status=0
+NIMBULA_TOOL="$(winpath "$build/nimbula-tool.exe")" NIMBULA_DIR="$(winpath "$build/res")" \
+    timeout 600 "$WINE" "$exe" --gtest_brief=1 >"$work/out.txt" 2>&1 || status=$?
+strip_cr <"$work/out.txt" | grep -v '^$' | tail -n 40
+passed=$(strip_cr <"$work/out.txt" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p')
+if [ "$status" -ne 0 ] || [ -z "$passed" ]; then
+    echo "FAIL: the Windows unit tests under Wine (status $status)"
+    exit 1
+fi
+echo "ok: $passed Windows unit tests passed under Wine"
