@@ -126,8 +126,8 @@ int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
         std::fprintf(stderr, "%s\n", text.c_str());
         return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
     }
-    // Nobody can answer once the end was asked for.
-    if (TermRequested()) {
+    // Nobody can answer once the end was asked for, or with the window under the box gone.
+    if (TermRequested() || SdlWindowGone(m_stack.empty() ? app->m_pMainWnd : m_owner)) {
         std::fprintf(stderr, "%s\n", text.c_str());
         const unsigned buttons = type & 0xF;
         return buttons == MB_YESNO ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
@@ -298,8 +298,9 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
     unsigned seen = dlg.m_revision;
     m_dirty = true;
     while (!dlg.IsEnded()) {
-        if (TermRequested()) {
-            // The program is asked to end: every dialog closes as cancelled, the loop then ends it.
+        if (TermRequested() || SdlWindowGone(m_owner)) {
+            // The program is asked to end, or the window under the dialog was destroyed by
+            // someone else: every dialog closes as cancelled, the loop then ends the program.
             dlg.EndDialog(IDCANCEL);
             break;
         }
