@@ -24,7 +24,8 @@ int AfxMessageBox(const std::string& text, unsigned type)
     if (Handler() && !MessagesToStderr()) return Handler()(text, type);
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
-    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+    const unsigned buttons = type & 0xF;
+    return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDYES : IDOK;
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)

@@ -405,12 +405,12 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
     if (view) view->InvalidateRect(nullptr, false);
 }
 
-void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
+bool LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
 {
     CRedrawAfterLoad redraw;
     std::string chosen;
     if (!path) {
-        if (!AfxFileDialog(UniverseFileDialogOptions(false), &chosen)) return;
+        if (!AfxFileDialog(UniverseFileDialogOptions(false), &chosen)) return false;
         path = &chosen;
     }
     const std::string fullPath = ResolveUniversePath(*path);
@@ -429,6 +429,7 @@ void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
         throw 0;
     }
     if (CSettingsStore* store = GetUniverseApp()->m_pSettingsStore) store->SetDefaultUniverseFile(fullPath);
+    return true;
 }
 
 bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path)

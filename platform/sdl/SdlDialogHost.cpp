@@ -121,19 +121,26 @@ int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
 {
     // Our own box shows over a full-screen window, where a separate one may open behind it.
     CWinApp* app = AfxGetApp();
+    const unsigned buttons = type & 0xF;
+    const bool question = buttons == MB_YESNO || buttons == MB_YESNOCANCEL;
     if (m_stack.empty() && !SdlWindowOf(app ? app->m_pMainWnd : nullptr)) {
         if (m_previousBoxes) return m_previousBoxes(text, type);
         std::fprintf(stderr, "%s\n", text.c_str());
-        return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+        return question ? IDYES : IDOK;
     }
-    // Nobody can answer once the end was asked for, or with the window under the box gone.
-    if (TermRequested() || SdlWindowGone(m_stack.empty() ? app->m_pMainWnd : m_owner)) {
+    // Nobody can answer once the end was asked for, or with the window under the box gone: the
+    // answer lets the program go (No to a question, Cancel to an OK or Cancel).
+    CWnd* under = m_stack.empty() ? app->m_pMainWnd : m_owner;
+    const int endAnswer = question ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
+    if (TermRequested() || SdlWindowGone(under)) {
         std::fprintf(stderr, "%s\n", text.c_str());
-        const unsigned buttons = type & 0xF;
-        return buttons == MB_YESNO ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
+        return endAnswer;
     }
     CMessageBoxDlg box(text, type);
-    return box.DoModal();
+    const int answer = box.DoModal();
+    if (!TermRequested() && !SdlWindowGone(under)) return answer;
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return endAnswer;
 }
 
 bool CSdlDialogHost::Open(CDialog& dlg)

@@ -990,7 +990,7 @@ void CSdlHost::PumpEvents()
 void CSdlHost::WaitEvents(double seconds)
 {
     const int ms = std::max(1, int(std::ceil(seconds * 1000.0)));
-    if (TermRequested()) return;
+    if (TermPending()) return;
     if (m_video) SDL_WaitEventTimeout(nullptr, ms);
     else SDL_Delay(Uint32(ms));
 }
