@@ -253,8 +253,13 @@ bool CMainFrame::OnFileSave()
 
 bool CMainFrame::IsModified() const
 {
-    return m_modified ||
-           (g_pConstants && std::memcmp(g_pConstants->Bytes(), m_savedConstants.Bytes(), CUniversalConstants::kSize) != 0);
+    if (m_modified) return true;
+    if (!g_pConstants) return false;
+    // What the user sets; the top speed is measured every frame and the count follows the orbs.
+    CUniversalConstants saved = m_savedConstants;
+    saved.m_topSpeed = g_pConstants->m_topSpeed;
+    saved.m_orbCount = g_pConstants->m_orbCount;
+    return std::memcmp(g_pConstants->Bytes(), saved.Bytes(), CUniversalConstants::kSize) != 0;
 }
 
 void CMainFrame::SetModifiedFlag(bool modified)

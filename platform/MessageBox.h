@@ -22,8 +22,8 @@ constexpr int IDNO = 7;
 using MessageBoxHandler = std::function<int(const std::string& text, unsigned type)>;
 
 // Shows text and returns the button pressed. Without a handler (or with
-// NIMBULA_MESSAGE_BOXES=stderr) the text goes to standard error and the answer is the box's
-// default button: IDYES for a question, else IDOK.
+// NIMBULA_MESSAGE_BOXES=stderr) the text goes to standard error and the answer is IDYES to a
+// Yes/No question, IDNO to a Yes/No/Cancel one, else IDOK.
 int AfxMessageBox(const std::string& text, unsigned type = MB_OK);
 // Installs a handler; returns the previous one.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);

@@ -974,7 +974,9 @@ void CSdlHost::Translate(const SDL_Event& e)
 
 void CSdlHost::PumpEvents()
 {
-    if (TakeTermRequest()) {
+    // Asked again on every turn until it has ended: a close refused on the way (a save question
+    // the signal cancelled) is tried once more, and the question then answers No at once.
+    if (TermRequested()) {
         CWinApp* app = AfxGetApp();
         if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
         else PostQuitMessage(0);
@@ -990,7 +992,7 @@ void CSdlHost::PumpEvents()
 void CSdlHost::WaitEvents(double seconds)
 {
     const int ms = std::max(1, int(std::ceil(seconds * 1000.0)));
-    if (TermPending()) return;
+    if (TermRequested()) return;
     if (m_video) SDL_WaitEventTimeout(nullptr, ms);
     else SDL_Delay(Uint32(ms));
 }

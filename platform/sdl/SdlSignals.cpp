@@ -12,7 +12,6 @@
 
 namespace {
 volatile std::sig_atomic_t g_termRequested = 0;
-volatile std::sig_atomic_t g_termTaken = 0;
 volatile std::sig_atomic_t g_boxOpen = 0;
 pid_t g_pid = 0;
 
@@ -94,14 +93,5 @@ void InstallTermSignals()
 }
 
 bool TermRequested() { return g_termRequested != 0; }
-
-bool TermPending() { return g_termRequested != 0 && g_termTaken == 0; }
-
-bool TakeTermRequest()
-{
-    if (!TermPending()) return false;
-    g_termTaken = 1;
-    return true;
-}
 
 void SetMessageBoxOpen(bool open) { g_boxOpen = open ? 1 : 0; }
