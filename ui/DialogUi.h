@@ -4,6 +4,8 @@
 #include <imgui.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CDialog;
 struct SDialogControl;
@@ -35,12 +37,26 @@ SDialogLook PlainDlgLook();
 SDialogLook OrbGroupDlgLook();
 SDialogLook ColorDlgLook();
 
+// Where a frame put each control, for the layout file of the end-to-end tests.
+struct SDrawnControl {
+    int id = -1;
+    const char* kind = "";
+    std::string text;
+    ImVec2 min, max;  // in the window's pixels
+};
+struct SDrawnDialog {
+    int templateId = 0;
+    std::string caption;
+    std::vector<SDrawnControl> controls;
+};
+
 struct SDialogCanvas {
     float scale = 1.0f;       // display scale
     ImVec2 area{640, 480};    // the owner window's size in points
     bool active = true;       // the topmost dialog: the only one that takes input
     bool ownWindow = false;   // the dialog has a window of its own and fills it
     unsigned iconTexture = 0; // the program's icon, 0 when it could not be loaded
+    std::vector<SDrawnDialog>* drawn = nullptr;  // when set, each dialog drawn adds its layout
 };
 
 // Draws one dialog; what the mouse does to its controls waits in the dialog's command queue.

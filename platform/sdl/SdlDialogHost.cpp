@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/core/Dib.h"
@@ -69,6 +71,32 @@ bool IsDialogKey(WPARAM vk)
     }
 }
 
+// The file named by NIMBULA_LAYOUT_FILE (end-to-end tests) lists the controls of every open
+// dialog in screen pixels after each redraw, so a test clicks where a button is drawn:
+//   dialog TEMPLATE CAPTION
+//   control ID KIND LEFT TOP RIGHT BOTTOM TEXT
+// The dialog opened last comes last; no dialog line: none is open.
+void WriteLayout(const std::vector<SDrawnDialog>& dialogs, int x, int y)
+{
+    const char* path = std::getenv("NIMBULA_LAYOUT_FILE");
+    if (!path || !*path) return;
+    const std::string temporary = std::string(path) + ".new";
+    FILE* f = std::fopen(temporary.c_str(), "w");
+    if (!f) return;
+    auto oneLine = [](std::string s) {
+        std::replace(s.begin(), s.end(), '\n', ' ');
+        return s;
+    };
+    for (const SDrawnDialog& d : dialogs) {
+        std::fprintf(f, "dialog %d %s\n", d.templateId, oneLine(d.caption).c_str());
+        for (const SDrawnControl& c : d.controls)
+            std::fprintf(f, "control %d %s %d %d %d %d %s\n", c.id, c.kind, x + int(c.min.x), y + int(c.min.y),
+                         x + int(c.max.x), y + int(c.max.y), oneLine(c.text).c_str());
+    }
+    std::fclose(f);
+    std::rename(temporary.c_str(), path);
+}
+
 class CSdlDialogHost;
 CSdlDialogHost* g_pHost = nullptr;
 void OnContextLoss();
@@ -115,6 +143,9 @@ private:
     bool m_dirty = false;
     bool m_messageBoxes;
     MessageBoxHandler m_previousBoxes;
+    // The layout of the frame being drawn, when a test asks for it.
+    std::vector<SDrawnDialog> m_drawn;
+    const bool m_recordLayout = std::getenv("NIMBULA_LAYOUT_FILE") != nullptr;
 };
 
 int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
@@ -225,6 +256,7 @@ void CSdlDialogHost::Close()
     }
     m_owner = nullptr;
     m_window = nullptr;
+    if (m_recordLayout) WriteLayout({}, 0, 0);
 }
 
 void CSdlDialogHost::Frame(bool render)
@@ -236,6 +268,8 @@ void CSdlDialogHost::Frame(bool render)
     canvas.area = ImGui::GetIO().DisplaySize;
     canvas.ownWindow = m_ownWindow != nullptr;
     canvas.iconTexture = m_icon;
+    m_drawn.clear();
+    if (render && m_recordLayout) canvas.drawn = &m_drawn;
     for (size_t i = 0; i < m_stack.size(); ++i) {
         canvas.active = i + 1 == m_stack.size();
         // Only the bottom dialog fills a window of its own; those opened from it sit on top.
@@ -260,6 +294,11 @@ void CSdlDialogHost::Redraw()
     Frame(true);
     // The owner's whole picture, whatever panes it has.
     SDL_GL_SwapWindow(m_window);
+    if (m_recordLayout) {
+        int x = 0, y = 0;
+        SDL_GetWindowPosition(m_window, &x, &y);
+        WriteLayout(m_drawn, x, y);
+    }
 }
 
 bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
