@@ -28,10 +28,23 @@ fail() {
     exit 1
 }
 
-# The desktop's browser: records the address it was asked to show.
+# The desktop's browser: records what it was asked to show. Every route xdg-open may take ends
+# there, never at a browser or mailcap entry of the machine: no desktop's own opener, HTML pages
+# and file: addresses go to it by our mimeapps.list, run-mailcap finds no rule, $BROWSER names it.
+# Routes differ in what they hand on: the file: address or the file's path (xdg-mime, mailcap).
 export BROWSER=$WORK/browser
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' "$WORK/browser.log" >"$BROWSER"
 chmod +x "$BROWSER"
+export XDG_CURRENT_DESKTOP=X-Generic MAILCAPS=$WORK/mailcap
+: >"$MAILCAPS"
+cat >"$XDG_CONFIG_HOME/mimeapps.list" <<'EOF'
+[Default Applications]
+text/html=nimbula-test-browser.desktop
+x-scheme-handler/file=nimbula-test-browser.desktop
+EOF
+mkdir -p "$XDG_DATA_HOME/applications"
+printf '[Desktop Entry]\nType=Application\nName=Test browser\nExec=%s %%u\nMimeType=text/html;\n' "$BROWSER" \
+    >"$XDG_DATA_HOME/applications/nimbula-test-browser.desktop"
 export NIMBULA_WEB_TRACE=$TRACE
 
 # Runs the check until it holds, up to 15 s, while the saver lives.
@@ -51,7 +64,11 @@ web_window() { xdotool search --onlyvisible --name "^Nimbula - Quillon Web Suppo
 has_web_window() { [ -n "$(web_window)" ]; }
 no_web_window() { [ -z "$(web_window)" ]; }
 logged() { grep -qF "$1" "$WORK/run.log"; }
-opened_in_desktop_browser() { [ -f "$WORK/browser.log" ] && [ "$(grep -cxF "$1" "$WORK/browser.log")" -ge "$2" ]; }
+# The browser was asked for the page, by its address or by its path, at least N times:
+# opened_in_desktop_browser ADDRESS N.
+opened_in_desktop_browser() {
+    [ -f "$WORK/browser.log" ] && [ "$(grep -cxF -e "$1" -e "${1#file://}" "$WORK/browser.log")" -ge "$2" ]
+}
 
 # The universe moves: two screenshots a moment apart differ.
 moving() { shot m-a; sleep 0.2; shot m-b; [ "$(differing_pixels m-a m-b)" != 0 ]; }
