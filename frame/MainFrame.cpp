@@ -2,6 +2,7 @@
 #include "frame/MainFrame.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "dialogs/HelpDlg.h"
@@ -90,6 +91,10 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         OnCommand(int(wParam & 0xFFFF));
         return 0;
+    case WM_CLOSE:
+        // The close box, Alt+F4 and the end of --frames: unsaved work is asked about first.
+        if (!SaveModified()) return 0;
+        return DefWindowProc(message, wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
@@ -116,6 +121,8 @@ int CMainFrame::OnCreate()
     // The pane fills the client area below the toolbar; RecalcLayout gives it its size.
     if (!m_view.Create(0, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, this)) return -1;
     RecalcLayout();
+    // The universe the pane started with (the default one) is nobody's unsaved work.
+    SetModifiedFlag(false);
     return 0;
 }
 
@@ -244,20 +251,58 @@ void CMainFrame::OnFileNew()
             orb->m_startPosition = orb->m_position;
         }
     }
+    SetModifiedFlag();
     m_view.InvalidateRect(nullptr, false);
 }
 
 void CMainFrame::OnFileOpen(const std::string* path)
 {
     try {
-        LoadUniverse(path, &m_groups);
+        // What shows now is what the file holds.
+        if (LoadUniverse(path, &m_groups)) SetModifiedFlag(false);
     } catch (...) {
         // The loader has said what went wrong.
     }
     UpdateToolBar();
 }
 
-void CMainFrame::OnFileSave() { SaveUniverse(m_groups); }
+bool CMainFrame::OnFileSave()
+{
+    if (!SaveUniverse(m_groups)) return false;
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CMainFrame::IsModified() const
+{
+    if (m_modified) return true;
+    if (!g_pConstants) return false;
+    // What the user sets; the top speed is measured every frame and the count follows the orbs.
+    CUniversalConstants saved = m_savedConstants;
+    saved.m_topSpeed = g_pConstants->m_topSpeed;
+    saved.m_orbCount = g_pConstants->m_orbCount;
+    return std::memcmp(g_pConstants->Bytes(), saved.Bytes(), CUniversalConstants::kSize) != 0;
+}
+
+void CMainFrame::SetModifiedFlag(bool modified)
+{
+    m_modified = modified;
+    if (!modified && g_pConstants) m_savedConstants = *g_pConstants;
+}
+
+bool CMainFrame::SaveModified()
+{
+    if (!IsModified()) return true;
+    switch (AfxMessageBox(kSaveChangesText, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    case IDNO:
+        return true;
+    case IDCANCEL:
+        return false;
+    default:
+        // Yes: the save question names the file; cancelled or failed, the frame stays open.
+        return OnFileSave();
+    }
+}
 
 int CMainFrame::RoomForGroup(int n) const
 {
@@ -284,6 +329,7 @@ void CMainFrame::OnDefineGroup(int n)
     } else if (dlg.m_deleteGroup && n >= 1 && size_t(n) < m_groups.size()) {
         // The first group stays; later ones move down. The orbs change only with New.
         m_groups.erase(m_groups.begin() + n);
+        SetModifiedFlag();
     }
     UpdateToolBar();
 }
@@ -304,13 +350,17 @@ void CMainFrame::SetGroup(int n, COrbGroupDlg& dlg)
     else m_groups.push_back(group);
     InvalidateRect(nullptr, true);
     m_groupsChanged = true;
+    SetModifiedFlag();
 }
 
 void CMainFrame::OnStopStartTime()
 {
     g_universeHost.timeStopped = !g_universeHost.timeStopped;
     // Where the user left the orbs is where they start from now on.
-    if (!g_universeHost.timeStopped) RecordStartPositions();
+    if (!g_universeHost.timeStopped) {
+        RecordStartPositions();
+        SetModifiedFlag();
+    }
 }
 
 void CMainFrame::OnMoveToStart()

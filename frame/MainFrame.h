@@ -8,6 +8,7 @@
 #include "frame/ToolBar.h"
 #include "platform/Wnd.h"
 #include "storage/OrbGroup.h"
+#include "universe/UniversalConstants.h"
 #include "view/UniverseView.h"
 
 class COrbGroupDlg;
@@ -34,6 +35,8 @@ constexpr int AFX_IDW_PANE_FIRST = 59648;
 // The five group commands, first to fifth.
 constexpr int kDefineGroupIds[5] = {ID_DEFINE_GROUP1, ID_DEFINE_GROUP2, ID_DEFINE_GROUP3, ID_DEFINE_GROUP4,
                                     ID_DEFINE_GROUP5};
+
+constexpr const char* kSaveChangesText = "Save changes to the universe?";
 
 class CMainFrame : public CWnd {
 public:
@@ -67,7 +70,8 @@ public:
     void OnFileNew();
     // Open: path null asks for the file (the toolbar); a path opens that one (a file from the desktop).
     void OnFileOpen(const std::string* path = nullptr);
-    void OnFileSave();
+    // True when the universe was written.
+    bool OnFileSave();
     void OnDefineGroup(int n);
     void OnStopStartTime();
     void OnMoveToStart();
@@ -77,10 +81,21 @@ public:
     // How many orbs group n may have so that all groups together stay within the universe's limit.
     int RoomForGroup(int n) const;
 
+    // Unsaved work: what Save would write differs from what was last saved or opened. Marked by
+    // a group set or deleted, New, and orbs given new start places; the constants (the options
+    // and share dialogs) are compared with those of the last save or open.
+    bool IsModified() const;
+    void SetModifiedFlag(bool modified = true);
+    // Before the frame closes: asks whether to save unsaved work. True when it may close (nothing
+    // unsaved, saved, or No); false on Cancel and when the save was cancelled or failed.
+    bool SaveModified();
+
     std::vector<COrbGroup> m_groups;
     CToolBar m_toolBar;
     CUniverseView m_view;
     bool m_groupsChanged = false;
+    bool m_modified = false;
+    CUniversalConstants m_savedConstants;
     // Set by the program when the frame should delete itself with its window (the main window).
     bool m_autoDelete = false;
 };

@@ -36,7 +36,10 @@ int AfxMessageBox(const std::string& text, unsigned type)
     }
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
-    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+    // A question nobody sees is answered by its default button; one that also offers Cancel
+    // (unsaved work) by No, so that no further dialog opens with nobody there to answer it.
+    const unsigned buttons = type & 0xF;
+    return buttons == MB_YESNO ? IDYES : buttons == MB_YESNOCANCEL ? IDNO : IDOK;
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)

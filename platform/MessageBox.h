@@ -8,6 +8,7 @@
 
 constexpr unsigned MB_OK = 0x0;
 constexpr unsigned MB_OKCANCEL = 0x1;
+constexpr unsigned MB_YESNOCANCEL = 0x3;
 constexpr unsigned MB_YESNO = 0x4;
 constexpr unsigned MB_ICONERROR = 0x10;
 constexpr unsigned MB_ICONWARNING = 0x30;
@@ -23,7 +24,8 @@ constexpr int IDNO = 7;
 using MessageBoxHandler = std::function<int(const std::string& text, unsigned type)>;
 
 // Shows text and returns the button pressed. Without a handler (or with
-// NIMBULA_MESSAGE_BOXES=stderr) the text goes to standard error and the answer is IDOK.
+// NIMBULA_MESSAGE_BOXES=stderr) the text goes to standard error and the answer is IDYES to a
+// Yes/No question, IDNO to a Yes/No/Cancel one, else IDOK.
 int AfxMessageBox(const std::string& text, unsigned type = MB_OK);
 // Installs a handler; returns the previous one.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);

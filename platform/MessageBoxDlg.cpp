@@ -38,6 +38,11 @@ CMessageBoxDlg::CMessageBoxDlg(const std::string& text, unsigned type)
         AddControl(EControl::DefPushButton, IDYES, "Yes", kWidth - 110, y, 48, 14);
         AddControl(EControl::PushButton, IDNO, "No", kWidth - 58, y, 48, 14);
         break;
+    case MB_YESNOCANCEL:
+        AddControl(EControl::DefPushButton, IDYES, "Yes", kWidth - 162, y, 48, 14);
+        AddControl(EControl::PushButton, IDNO, "No", kWidth - 110, y, 48, 14);
+        AddControl(EControl::PushButton, IDCANCEL, "Cancel", kWidth - 58, y, 48, 14);
+        break;
     default:
         AddControl(EControl::DefPushButton, IDOK, "OK", kWidth - 58, y, 48, 14);
         break;

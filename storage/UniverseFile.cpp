@@ -424,12 +424,12 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
     if (view) view->InvalidateRect(nullptr, false);
 }
 
-void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
+bool LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
 {
     CRedrawAfterLoad redraw;
     std::string chosen;
     if (!path) {
-        if (!AfxFileDialog(UniverseFileDialogOptions(false), &chosen)) return;
+        if (!AfxFileDialog(UniverseFileDialogOptions(false), &chosen)) return false;
         path = &chosen;
     }
     const std::string fullPath = ResolveUniversePath(*path);
@@ -454,6 +454,7 @@ void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
     }
     GetUniverseApp()->m_currentUniverse = fullPath;
     if (CSettingsStore* store = GetUniverseApp()->m_pSettingsStore) store->SetDefaultUniverseFile(fullPath);
+    return true;
 }
 
 bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path)

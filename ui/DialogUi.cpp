@@ -695,9 +695,40 @@ void DrawIcon(const SContext& k, const SDialogControl& c)
     ImGui::GetWindowDrawList()->AddImage(ImTextureID(intptr_t(k.canvas.iconTexture)), p, ImVec2(p.x + side, p.y + side));
 }
 
+const char* KindName(EControl kind)
+{
+    switch (kind) {
+    case EControl::PushButton: return "button";
+    case EControl::DefPushButton: return "defbutton";
+    case EControl::Static: return "label";
+    case EControl::GroupBox: return "group";
+    case EControl::Edit: return "edit";
+    case EControl::CheckBox: return "check";
+    case EControl::Slider: return "slider";
+    case EControl::ComboBox: return "combo";
+    case EControl::ListBox: return "list";
+    case EControl::Icon: return "icon";
+    case EControl::Frame: return "frame";
+    }
+    return "";
+}
+
+void RecordLayout(const SContext& k)
+{
+    if (!k.canvas.drawn) return;
+    SDrawnDialog& d = k.canvas.drawn->emplace_back();
+    d.templateId = k.dlg.m_templateId;
+    d.caption = k.dlg.m_caption;
+    for (const SDialogControl& c : k.dlg.m_controls) {
+        const ImVec2 p = TopLeft(k, c), s = Size(k, c);
+        d.controls.push_back(SDrawnControl{c.id, KindName(c.kind), c.text, p, ImVec2(p.x + s.x, p.y + s.y)});
+    }
+}
+
 void DrawControls(const SContext& k)
 {
     CDialog& dlg = k.dlg;
+    RecordLayout(k);
     const int focus = dlg.FocusIndex();
     // In a dialog that scrolls, the focus moved by the keyboard comes into view.
     ImGuiStorage* storage = ImGui::GetStateStorage();

@@ -4,6 +4,8 @@
 #include <imgui.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/sdl/SdlDialogPainter.h"
 

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/core/Dib.h"
@@ -82,6 +84,32 @@ bool IsDialogKey(WPARAM vk)
     }
 }
 
+// The file named by NIMBULA_LAYOUT_FILE (end-to-end tests) lists the controls of every open
+// dialog in screen pixels after each redraw, so a test clicks where a button is drawn:
+//   dialog TEMPLATE CAPTION
+//   control ID KIND LEFT TOP RIGHT BOTTOM TEXT
+// The dialog opened last comes last; no dialog line: none is open.
+void WriteLayout(const std::vector<SDrawnDialog>& dialogs, int x, int y)
+{
+    const char* path = std::getenv("NIMBULA_LAYOUT_FILE");
+    if (!path || !*path) return;
+    const std::string temporary = std::string(path) + ".new";
+    FILE* f = std::fopen(temporary.c_str(), "w");
+    if (!f) return;
+    auto oneLine = [](std::string s) {
+        std::replace(s.begin(), s.end(), '\n', ' ');
+        return s;
+    };
+    for (const SDrawnDialog& d : dialogs) {
+        std::fprintf(f, "dialog %d %s\n", d.templateId, oneLine(d.caption).c_str());
+        for (const SDrawnControl& c : d.controls)
+            std::fprintf(f, "control %d %s %d %d %d %d %s\n", c.id, c.kind, x + int(c.min.x), y + int(c.min.y),
+                         x + int(c.max.x), y + int(c.max.y), oneLine(c.text).c_str());
+    }
+    std::fclose(f);
+    std::rename(temporary.c_str(), path);
+}
+
 class CSdlDialogHost;
 CSdlDialogHost* g_pHost = nullptr;
 const SDialogPainter* g_pPainter = nullptr;
@@ -134,26 +162,38 @@ private:
     bool m_dirty = false;
     bool m_messageBoxes;
     MessageBoxHandler m_previousBoxes;
+    // The layout of the frame being drawn, when a test asks for it.
+    std::vector<SDrawnDialog> m_drawn;
+    const bool m_recordLayout = std::getenv("NIMBULA_LAYOUT_FILE") != nullptr;
 };
 
 int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)
 {
     // Our own box shows over a full-screen window, where a separate one may open behind it.
-    // Nobody can answer once the end was asked for.
-    if (TermRequested()) {
+    CWinApp* app = AfxGetApp();
+    const unsigned buttons = type & 0xF;
+    const bool question = buttons == MB_YESNO || buttons == MB_YESNOCANCEL;
+    // Nobody can answer once the end was asked for, or with the window under the box gone: the
+    // answer lets the program go (No to a question, Cancel to an OK or Cancel).
+    CWnd* under = m_stack.empty() ? (app ? app->m_pMainWnd : nullptr) : m_owner;
+    const int endAnswer = question ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
+    if (TermRequested() || SdlWindowGone(under)) {
         std::fprintf(stderr, "%s\n", text.c_str());
-        const unsigned buttons = type & 0xF;
-        return buttons == MB_YESNO ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
+        return endAnswer;
     }
     // With no window of ours to sit on (the "already running" box) the box gets a window of its
     // own, in the look and scale of every other; only where none can be made does it fall back.
     m_openFailed = false;
     CMessageBoxDlg box(text, type);
     const int answer = box.DoModal();
-    if (!m_openFailed) return answer;
-    if (m_previousBoxes) return m_previousBoxes(text, type);
+    if (m_openFailed) {
+        if (m_previousBoxes) return m_previousBoxes(text, type);
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return question ? IDYES : IDOK;
+    }
+    if (!TermRequested() && !SdlWindowGone(under)) return answer;
     std::fprintf(stderr, "%s\n", text.c_str());
-    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+    return endAnswer;
 }
 
 bool CSdlDialogHost::Open(CDialog& dlg)
@@ -243,6 +283,7 @@ void CSdlDialogHost::Close()
     m_window = nullptr;
     m_mouseKnown = false;
     m_buttons = 0;
+    if (m_recordLayout) WriteLayout({}, 0, 0);
 }
 
 void CSdlDialogHost::Frame(bool render)
@@ -271,6 +312,8 @@ void CSdlDialogHost::Frame(bool render)
     canvas.area = ImGui::GetIO().DisplaySize;
     canvas.ownWindow = m_ownWindow != nullptr;
     canvas.iconTexture = m_icon;
+    m_drawn.clear();
+    if (render && m_recordLayout) canvas.drawn = &m_drawn;
     for (size_t i = 0; i < m_stack.size(); ++i) {
         canvas.active = i + 1 == m_stack.size();
         // Only the bottom dialog fills a window of its own; those opened from it sit on top.
@@ -297,6 +340,11 @@ void CSdlDialogHost::Redraw()
     Frame(true);
     // The owner's whole picture, whatever panes it has.
     SDL_GL_SwapWindow(m_window);
+    if (m_recordLayout) {
+        int x = 0, y = 0;
+        SDL_GetWindowPosition(m_window, &x, &y);
+        WriteLayout(m_drawn, x, y);
+    }
 }
 
 bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
@@ -364,8 +412,9 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
     unsigned seen = dlg.m_revision;
     m_dirty = true;
     while (!dlg.IsEnded()) {
-        if (TermRequested()) {
-            // The program is asked to end: every dialog closes as cancelled, the loop then ends it.
+        if (TermRequested() || SdlWindowGone(m_owner)) {
+            // The program is asked to end, or the window under the dialog was destroyed by
+            // someone else: every dialog closes as cancelled, the loop then ends the program.
             dlg.EndDialog(IDCANCEL);
             break;
         }

@@ -4,7 +4,23 @@
 
 #include <imgui.h>
 
+#include <string>
+#include <vector>
+
 class CDialog;
+
+// Where a frame put each control, for the layout file of the end-to-end tests.
+struct SDrawnControl {
+    int id = -1;
+    const char* kind = "";
+    std::string text;
+    ImVec2 min, max;  // in the window's pixels
+};
+struct SDrawnDialog {
+    int templateId = 0;
+    std::string caption;
+    std::vector<SDrawnControl> controls;
+};
 
 struct SDialogCanvas {
     float scale = 1.0f;       // display scale
@@ -13,6 +29,7 @@ struct SDialogCanvas {
     bool ownWindow = false;   // the dialog has a window of its own and fills it
     bool opening = false;     // the dialog's first frame: nothing of a dialog before it stays taken
     unsigned iconTexture = 0; // the program's icon, 0 when it could not be loaded
+    std::vector<SDrawnDialog>* drawn = nullptr;  // when set, each dialog drawn adds its layout
 };
 
 struct SDialogPainter {

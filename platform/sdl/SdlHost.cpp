@@ -58,7 +58,7 @@ public:
     CWnd* m_owner = nullptr;
     SDL_Window* m_window = nullptr;
     unsigned long m_foreign = 0;  // the X window of another program, 0 for our own
-    bool m_gone = false;          // the foreign window no longer exists
+    bool m_gone = false;          // the X window no longer exists (another program destroyed it)
     RECT m_foreignRect;           // screen rectangle of the foreign window
     bool m_noFocus = false;       // the desktop background: never takes the keyboard focus
     unsigned long m_xid = 0;      // our own window's X id, for its visibility
@@ -128,6 +128,9 @@ public:
     void DrawReadout(CSdlWindow* w, int pane);
     void DrawableSize(const CSdlWindow* w, int pane, int* width, int* height) const;
     bool ScreenOff() const { return m_screenOff; }
+    // Reads what the X server said about the windows (exposures, visibility, their end) and
+    // whether the window drawn into for w, or for its top-level parent, is gone.
+    bool WindowGone(CSdlWindow* w);
 
 private:
     bool EnsureVideo();
@@ -150,7 +153,11 @@ private:
     // a child when the point lies inside one, else the window itself.
     CSdlWindow* ChildAt(CSdlWindow* top, int x, int y) const;
     void RouteInput(CSdlWindow* top, const SDL_Event& e, STranslatedMessage m);
-    void TrackForeignWindows();
+    void TrackXWindows();
+    // Our own window destroyed from outside (xdotool windowclose, a window manager): the window
+    // object goes as if it had been destroyed, so the last one ends the program.
+    void MarkDestroyed(unsigned long xid);
+    void DestroyGoneWindows();
     void Translate(const SDL_Event& e);
 
     SSdlHostOptions m_options;
@@ -793,9 +800,11 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
     if (!w->m_extra.empty()) SDL_GL_MakeCurrent(nullptr, nullptr);
     for (SPane& p : w->m_extra) {
         SDL_GL_DeleteContext(p.context);
+        if (w->m_gone) X11ExpectDestroyedWindow(p.window);
         SDL_DestroyWindow(p.window);
     }
     w->m_extra.clear();
+    if (w->m_gone && !w->m_foreign) X11ExpectDestroyedWindow(w->m_window);
     if (w->m_window) SDL_DestroyWindow(w->m_window);
     w->m_window = nullptr;
     if (m_x) XSync(m_x, False);
@@ -862,12 +871,13 @@ bool CSdlHost::GetCursorPos(CPoint* point)
     return true;
 }
 
-void CSdlHost::TrackForeignWindows()
+void CSdlHost::TrackXWindows()
 {
     while (m_x && XPending(m_x)) {
         XEvent ev;
         XNextEvent(m_x, &ev);
         if (ev.type == VisibilityNotify || ev.type == MapNotify || ev.type == UnmapNotify) TrackVisibility(ev);
+        if (ev.type == DestroyNotify) MarkDestroyed(ev.xdestroywindow.window);
         if (ev.type != Expose || ev.xexpose.count != 0) continue;
         for (CSdlWindow* w : m_windows)
             if (w->m_foreign == ev.xexpose.window) w->m_owner->InvalidateRect(nullptr, true);
@@ -888,6 +898,37 @@ void CSdlHost::TrackForeignWindows()
             w->m_owner->InvalidateRect(nullptr, false);
         }
     }
+}
+
+void CSdlHost::MarkDestroyed(unsigned long xid)
+{
+    // SDL says nothing of it; the StructureNotifyMask chosen for visibility brings DestroyNotify.
+    // The window of any one monitor gone ends the view on all of them.
+    for (CSdlWindow* w : m_windows) {
+        if (w->m_foreign || w->m_parent) continue;
+        bool ours = w->m_xid == xid;
+        for (const SPane& p : w->m_extra) ours = ours || p.xid == xid;
+        if (ours) w->m_gone = true;
+    }
+}
+
+void CSdlHost::DestroyGoneWindows()
+{
+    std::vector<CWnd*> gone;
+    for (CSdlWindow* w : m_windows)
+        if (w->m_gone && !w->m_foreign && !w->m_parent) gone.push_back(w->m_owner);
+    for (CWnd* wnd : gone) {
+        // One window's destruction may take another with it (a pane with its frame).
+        const std::vector<CWnd*>& live = LiveWindows();
+        if (std::find(live.begin(), live.end(), wnd) != live.end() && wnd->IsWindow()) wnd->DestroyWindow();
+    }
+}
+
+bool CSdlHost::WindowGone(CSdlWindow* w)
+{
+    TrackXWindows();
+    while (w->m_parent) w = w->m_parent;
+    return w->m_gone;
 }
 
 void CSdlHost::Translate(const SDL_Event& e)
@@ -935,7 +976,9 @@ void CSdlHost::Translate(const SDL_Event& e)
 
 void CSdlHost::PumpEvents()
 {
-    if (TakeTermRequest()) {
+    // Asked again on every turn until it has ended: a close refused on the way (a save question
+    // the signal cancelled) is tried once more, and the question then answers No at once.
+    if (TermRequested()) {
         CWinApp* app = AfxGetApp();
         if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
         else PostQuitMessage(0);
@@ -943,7 +986,8 @@ void CSdlHost::PumpEvents()
     if (!m_video) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e);
-    TrackForeignWindows();
+    TrackXWindows();
+    DestroyGoneWindows();
     if (!m_windows.empty()) TrackScreenPower();
 }
 
@@ -955,6 +999,13 @@ void CSdlHost::WaitEvents(double seconds)
     else SDL_Delay(Uint32(ms));
 }
 }  // namespace
+
+bool SdlWindowGone(CWnd* wnd)
+{
+    auto* host = dynamic_cast<CSdlHost*>(GetWindowHost());
+    if (!host || !wnd || !wnd->IsWindow() || !wnd->Backend()) return false;
+    return host->WindowGone(static_cast<CSdlWindow*>(wnd->Backend()));
+}
 
 void AddGlContextLossHandler(void (*handler)()) { g_contextLossHandlers.push_back(handler); }
 

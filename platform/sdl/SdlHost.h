@@ -3,6 +3,7 @@
 
 #include <memory>
 
+class CWnd;
 class IWindowHost;
 
 struct SSdlHostOptions {
@@ -24,6 +25,10 @@ public:
 private:
     std::unique_ptr<IWindowHost> m_host;
 };
+
+// True when the X window that wnd draws into was destroyed by someone else (the window object
+// goes with the host's next look at its events); a modal loop over it ends then.
+bool SdlWindowGone(CWnd* wnd);
 
 // Called while the shared GL context is still current, just before it goes with the last window,
 // so that others drawing with it (dialogs, the toolbar) can free what they made.

@@ -11,7 +11,8 @@
 namespace {
 int ShowSdlBox(const std::string& text, unsigned type)
 {
-    SDL_MessageBoxButtonData buttons[2];
+    // The escape button first: a box ended by a signal answers with it.
+    SDL_MessageBoxButtonData buttons[3];
     int count = 0;
     int fallback = IDOK;
     switch (type & 0xF) {
@@ -24,6 +25,13 @@ int ShowSdlBox(const std::string& text, unsigned type)
         buttons[0] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
         buttons[1] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
         count = 2;
+        fallback = IDYES;
+        break;
+    case MB_YESNOCANCEL:
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"};
+        buttons[1] = {0, IDNO, "No"};
+        buttons[2] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
+        count = 3;
         fallback = IDYES;
         break;
     default:
@@ -44,7 +52,9 @@ int ShowSdlBox(const std::string& text, unsigned type)
         // No display to show it on, or the program is asked to end: the text must still reach the user.
         std::fprintf(stderr, "%s\n", text.c_str());
         std::fflush(stderr);
-        return TermRequested() && count > 1 ? buttons[0].buttonid : fallback;
+        if (!TermRequested()) return fallback;
+        // Asked to end: a question about unsaved work lets the program go.
+        return count == 3 ? IDNO : buttons[0].buttonid;
     }
     // Closing the box without a button counts as its escape button.
     if (pressed < 0) return count == 1 ? IDOK : buttons[0].buttonid;

@@ -94,11 +94,4 @@ void InstallTermSignals()
 
 bool TermRequested() { return g_termRequested != 0; }
 
-bool TakeTermRequest()
-{
-    if (!g_termRequested) return false;
-    g_termRequested = 0;
-    return true;
-}
-
 void SetMessageBoxOpen(bool open) { g_boxOpen = open ? 1 : 0; }

@@ -70,6 +70,19 @@ unsigned long X11WindowId(SDL_Window* window)
     return window && X11Handles(window, &d, &w) ? w : 0;
 }
 
+void X11ExpectDestroyedWindow(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (!window || !X11Handles(window, &d, &w)) return;
+    XEvent ev{};
+    ev.xunmap.type = UnmapNotify;
+    ev.xunmap.display = d;
+    ev.xunmap.event = w;
+    ev.xunmap.window = w;
+    XPutBackEvent(d, &ev);
+}
+
 int X11ConnectionFd(SDL_Window* window)
 {
     Display* d = nullptr;

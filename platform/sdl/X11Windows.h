@@ -17,6 +17,10 @@ void ActivateWindow(SDL_Window* window);
 // The X window id of an SDL window and the descriptor of SDL's connection; 0 and -1 off X11.
 unsigned long X11WindowId(SDL_Window* window);
 int X11ConnectionFd(SDL_Window* window);
+// Before SDL destroys a window that someone else has destroyed already: SDL hides a window first
+// and waits for the server's UnmapNotify, which never comes for a window that no longer exists
+// (it asks whether the window is mapped and reads an answer that failed). One is queued for it.
+void X11ExpectDestroyedWindow(SDL_Window* window);
 // The server's display power management has the screen off (standby, suspend or off).
 bool X11ScreenOff(Display* display);
 // The desktop's scale for sizes in pixels: Xft.dpi / 96 from the server's resources (1 when unset),

@@ -2,7 +2,8 @@
 # Runs the end-to-end suite over and over to show that it holds: soak.sh BUILD_DIR RUNS [--with-units].
 # Alone: `ctest -L e2e` RUNS times. --with-units: the whole suite with `ctest -j2` RUNS times, while
 # the unit tests run again and again beside it (on their own they last about a second), so both
-# cores stay busy for the whole run. Prints one line per run and a summary; status 1 when any run
+# cores stay busy for the whole run. The random click test clicks for NIMBULA_CLICK_SECONDS
+# (default 240) in each run. Prints one line per run and a summary; status 1 when any run
 # failed. Every run's output stays in the folder it names, the screenshots of failed runs too.
 set -euo pipefail
 
@@ -22,6 +23,9 @@ finish() {
 trap finish EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
+
+# The random click test runs for minutes here, not the seconds it gets in scripts/test.
+export NIMBULA_CLICK_SECONDS=${NIMBULA_CLICK_SECONDS:-240}
 
 # Some unit tests use fixed names under the temporary folder: two runs at once (the load beside the
 # suite, another developer's run) would share them. Each gets a temporary folder of its own.

@@ -447,3 +447,75 @@ TEST_F(Frame, TheGripperDocksTheBarOnTheSideWhereItIsLetGoAndThePaneTakesTheRest
     EXPECT_EQ(bar.m_side, EDockSide::Top);
     EXPECT_EQ(pane().top, t);
 }
+
+TEST_F(Frame, ClosingWithUnsavedWorkAsksAndKeepsTheFrameUnlessToldOtherwise)
+{
+    std::vector<std::string> asked;
+    int reply = IDCANCEL;
+    const MessageBoxHandler old = SetMessageBoxHandler([&](const std::string& text, unsigned type) {
+        asked.push_back(text);
+        EXPECT_EQ(MB_YESNOCANCEL, type & 0xF);
+        return reply;
+    });
+    auto closes = [&] {
+        m_frame->SendMessage(WM_CLOSE);
+        return !m_frame->IsWindow();
+    };
+    // Nothing done yet: the frame closes without a word (checked last, on a frame of its own).
+    EXPECT_FALSE(m_frame->IsModified());
+
+    // A group set: Cancel keeps the frame; Yes with the save question cancelled keeps it too.
+    DefineGroup(0, 3);
+    EXPECT_TRUE(m_frame->IsModified());
+    EXPECT_FALSE(closes());
+    reply = IDYES;
+    EXPECT_FALSE(closes());
+    ASSERT_EQ(2u, asked.size());
+    EXPECT_EQ(kSaveChangesText, asked[0]);
+
+    // Save clears the mark; New, time started again and a changed constant each set it again.
+    m_answer = (m_temp.Path() / "saved.nmd").string();
+    m_frame->OnCommand(ID_FILE_SAVE);
+    EXPECT_FALSE(m_frame->IsModified());
+    m_frame->OnCommand(ID_FILE_NEW);
+    EXPECT_TRUE(m_frame->IsModified());
+    m_frame->OnCommand(ID_FILE_SAVE);
+    m_frame->OnCommand(ID_STOP_START_TIME);
+    EXPECT_FALSE(m_frame->IsModified());
+    m_frame->OnCommand(ID_STOP_START_TIME);
+    EXPECT_TRUE(m_frame->IsModified());
+    m_frame->OnCommand(ID_FILE_SAVE);
+    g_pConstants->m_gravity += 1.0;
+    EXPECT_TRUE(m_frame->IsModified());
+    // Open replaces what was on screen: nothing unsaved; a cancelled Open changes nothing.
+    m_frame->OnCommand(ID_FILE_OPEN);
+    EXPECT_FALSE(m_frame->IsModified());
+    DefineGroup(1, 2);
+    m_answer.clear();
+    m_frame->OnCommand(ID_FILE_OPEN);
+    EXPECT_TRUE(m_frame->IsModified());
+
+    // Yes saves (here under a new name) and closes; the file holds the work.
+    asked.clear();
+    m_answer = (m_temp.Path() / "on-close.nmd").string();
+    EXPECT_TRUE(closes());
+    EXPECT_EQ(1u, asked.size());
+    SUniverseFile saved;
+    ReadUniverseFile(m_answer, saved);
+    EXPECT_TRUE(saved.m_hasGroups);
+
+    // No closes without saving; a frame with nothing unsaved closes without asking.
+    for (bool edited : {true, false}) {
+        delete m_frame;
+        m_frame = new CMainFrame;
+        ASSERT_TRUE(m_frame->LoadFrame(RECT{0, 0, 640, 480}));
+        if (edited) DefineGroup(0, 1);
+        asked.clear();
+        reply = IDNO;
+        m_answer = (m_temp.Path() / "never.nmd").string();
+        EXPECT_TRUE(closes());
+        EXPECT_EQ(edited ? 1u : 0u, asked.size());
+        EXPECT_FALSE(fs::exists(m_answer));
+    }
+    SetMessageBoxHandler(old);
+}
