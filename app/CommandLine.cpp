@@ -55,14 +55,25 @@ bool RunAsExe(const std::string& programPath)
 
 unsigned long ParseWindowId(const std::string& text)
 {
+    // X11 window ids have 32 bits: a larger number names no window, and cut short it would
+    // name another one.
+    constexpr unsigned long long kMaxWindowId = 0xFFFFFFFFull;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         char* end = nullptr;
         errno = 0;
-        const unsigned long v = std::strtoul(text.c_str() + 2, &end, 16);
-        return errno == 0 ? v : 0;
+        const unsigned long long v = std::strtoull(text.c_str() + 2, &end, 16);
+        return errno == 0 && v <= kMaxWindowId ? (unsigned long)v : 0;
     }
     const long v = AtoL(text);
-    return v > 0 ? (unsigned long)v : 0;
+    return v > 0 && (unsigned long long)v <= kMaxWindowId ? (unsigned long)v : 0;
+}
+
+bool IsUniverseFileArgument(const std::string& arg)
+{
+    const size_t n = arg.size();
+    const bool nmd = n >= 4 && arg[n - 4] == '.' && std::tolower((unsigned char)arg[n - 3]) == 'n' &&
+                     std::tolower((unsigned char)arg[n - 2]) == 'm' && std::tolower((unsigned char)arg[n - 1]) == 'd';
+    return nmd || arg.find('/', 1) != std::string::npos;
 }
 
 SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreensaverWindow)
@@ -77,6 +88,7 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
         if (xscreensaverWindow) {
             r.window = ParseWindowId(xscreensaverWindow);
             r.windowText = xscreensaverWindow;
+            r.windowNamed = true;
         }
         return r;
     }
@@ -85,7 +97,15 @@ SRunMode ParseRunMode(const std::vector<std::string>& args, const char* xscreens
         if (n >= 3) {
             r.window = ParseWindowId(args[2]);
             r.windowText = args[2];
+            r.windowNamed = true;
         }
+        return r;
+    }
+
+    // A file from the desktop opens in the editing frame, whatever letter its path starts with.
+    if (exe && n == 2 && IsUniverseFileArgument(args[1])) {
+        r.mode = ERunMode::Editing;
+        r.universeFile = args[1];
         return r;
     }
 
@@ -201,18 +221,21 @@ static_assert(kMinOrbCount == 1 && kMaxOrbCount == 100000);
 
 const char* NimbulaUsage()
 {
-    return "usage: nimbula SWITCH [OPTIONS]\n"
+    return "usage: nimbula [SWITCH | FILE.nmd] [OPTIONS]\n"
+           "  (none)               the editing frame\n"
+           "  FILE.nmd             the editing frame with that universe\n"
            "  /s [DIVISIONS]       the screen saver, full screen on every monitor\n"
            "  /b [DIVISIONS]       the universe as the desktop background\n"
            "  /p WINDOW            one still frame inside another program's X11 window\n"
            "  /c                   the setup dialog\n"
-           "  -root                XScreenSaver: draw into $XSCREENSAVER_WINDOW, else the root window\n"
+           "  -root                XScreenSaver: draw into $XSCREENSAVER_WINDOW, or the root window when unset\n"
            "  -window-id WINDOW    XScreenSaver: draw into the given window (decimal or 0x id)\n"
            "options, anywhere on the line:\n"
            "  --fps, -fps          show a frames-per-second readout in a corner\n"
            "  --pace N             paint at most N frames per second (0: as fast as possible;\n"
            "                       default: vsync where the display has it, else 60)\n"
-           "  --orbs N             the standard universe with N orbs (1 to 100000) instead of 100\n"
+           "  --orbs N             the standard universe with N orbs (1 to 100000) instead of 100,\n"
+           "                       also when a default universe is set\n"
            "  --frames N           end after N painted frames and print the frame rate (0: never)\n"
            "  --help, --version    print this text or the version, and end\n"
            "environment: NIMBULA_DIR (the data folder), NIMBULA_MESSAGE_BOXES=stderr (no boxes)\n";

@@ -11,10 +11,10 @@ enum class ERunMode {
     Preview,               // p with a window id
     ScreenSaver,           // s
     Background,            // b
-    Editing,               // run as an .exe without p, s or b
+    Editing,               // run as an .exe without p, s or b, or with a universe file
     Configure,             // c, or no argument when not run as an .exe
     Refused,               // any other switch when not run as an .exe
-    HackRoot,              // XScreenSaver: -root (into $XSCREENSAVER_WINDOW, else the root window)
+    HackRoot,              // XScreenSaver: -root (into $XSCREENSAVER_WINDOW, the root window when unset)
     HackWindow,            // XScreenSaver: -window-id ID
 };
 
@@ -24,17 +24,27 @@ struct SRunMode {
     unsigned long window = 0;
     // The window id as the user or host wrote it, for messages (hexadecimal stays hexadecimal).
     std::string windowText;
+    // A window was named (-window-id's argument, $XSCREENSAVER_WINDOW set), even if not as an id.
+    bool windowNamed = false;
     // The spatial-map divisions asked for with s or b; valid only when hasDivisions.
     bool hasDivisions = false;
     short divisions = 0;
+    // Editing: the universe file to open in the frame (nimbula FILE.nmd, as a desktop hands it over).
+    std::string universeFile;
 };
 
 // The program counts as run as an .exe when its name ends in ".exe" in any case, or has no
 // extension at all (Linux programs carry none).
 bool RunAsExe(const std::string& programPath);
 
-// A window id as hosts write it: decimal (as atol reads it) or 0x hexadecimal.
+// A window id as hosts write it: decimal (as atol reads it) or 0x hexadecimal; 0 when the text
+// names no window (nothing, not positive, or beyond 32 bits).
 unsigned long ParseWindowId(const std::string& text);
+
+// Whether an argument names a file rather than a switch: it ends in ".nmd" (any letter case) or
+// holds a '/' after its first character. Desktops hand over absolute paths, whose first letter
+// would otherwise read as a switch (/srv/..., /proj/...).
+bool IsUniverseFileArgument(const std::string& arg);
 
 // Decides the mode from the argument vector (program path first). xscreensaverWindow is the
 // value of $XSCREENSAVER_WINDOW, or null.

@@ -19,7 +19,8 @@ std::optional<std::filesystem::path> FindInstallDir(const std::vector<std::files
 {
     for (const auto& c : candidates) {
         std::error_code ec;
-        if (std::filesystem::is_regular_file(c / "sphere.umf", ec)) return c;
+        // Absolute, so that the folder stays the same whatever the current directory becomes.
+        if (std::filesystem::is_regular_file(c / "sphere.umf", ec)) return std::filesystem::absolute(c, ec);
     }
     return std::nullopt;
 }

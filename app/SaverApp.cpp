@@ -137,7 +137,8 @@ BOOL CSaverApp::InitInstance()
     g_universeHost.installDir = m_installDir;
     SetWindowIconImage((std::filesystem::path(m_installDir) / kIconFile).string());
 
-    m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
+    // An explicit --orbs asks for the standard universe of that many orbs, not the default one.
+    if (m_options.orbs <= 0) m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
 
     const SRunMode run = ParseRunMode(m_args, std::getenv("XSCREENSAVER_WINDOW"));
     // The first start of a mode that runs gives the user a library of their own, with the samples.
@@ -157,15 +158,17 @@ BOOL CSaverApp::InitInstance()
         return StartFullScreen(run.mode == ERunMode::Background ? 1 : 0);
     case ERunMode::HackRoot:
     case ERunMode::HackWindow:
-        if (run.mode == ERunMode::HackWindow && run.window == 0) {
-            if (run.windowText.empty()) std::fprintf(stderr, "nimbula: -window-id needs the id of a window\n");
-            else std::fprintf(stderr, "nimbula: -window-id: \"%s\" is not a window id\n", run.windowText.c_str());
+        // The root window only when asked for: -root with no window named.
+        if (run.window == 0 && (run.mode == ERunMode::HackWindow || run.windowNamed)) {
+            const char* what = run.mode == ERunMode::HackWindow ? "-window-id" : "XSCREENSAVER_WINDOW";
+            if (!run.windowNamed) std::fprintf(stderr, "nimbula: -window-id needs the id of a window\n");
+            else std::fprintf(stderr, "nimbula: %s: \"%s\" is not a window id\n", what, run.windowText.c_str());
             m_exitCode = 1;
             return FALSE;
         }
         return StartInForeignWindow(run.window, run.windowText);
     case ERunMode::Editing:
-        return StartEditingFrame();
+        return StartEditingFrame(run.universeFile);
     case ERunMode::Configure:
         RunSetupDialog();
         // No main window: the program ends.
@@ -176,9 +179,12 @@ BOOL CSaverApp::InitInstance()
     return FALSE;
 }
 
-BOOL CSaverApp::StartEditingFrame()
+BOOL CSaverApp::StartEditingFrame(const std::string& universeFile)
 {
     m_editingMode = true;
+    // A file handed over opens with the frame's own Open once the frame stands, over the standard
+    // universe: a file that cannot be loaded leaves that one, not the last default.
+    if (!universeFile.empty()) m_defaultUniverse.clear();
     auto* frame = new CMainFrame;
     // Groups of a default universe loaded while the pane is made belong to the frame too.
     m_pEditingGroups = &frame->m_groups;
@@ -197,6 +203,7 @@ BOOL CSaverApp::StartEditingFrame()
         return FALSE;
     }
     frame->m_autoDelete = true;
+    if (!universeFile.empty()) frame->OnFileOpen(&universeFile);
     return TRUE;
 }
 
@@ -332,6 +339,7 @@ CDialog* CSaverApp::CreateViewDialog(int key)
     case 'V': {
         auto* web = new CWebSupportDlg(std::make_unique<CAppBrowserControl>());
         web->m_url = HelpPageAddress(m_installDir);
+        web->m_helpFolder = HelpFolderAddress(m_installDir);
         return web;
     }
     default:

@@ -47,7 +47,8 @@ public:
     std::vector<COrbGroup>* m_pEditingGroups = nullptr;
 
 private:
-    BOOL StartEditingFrame();
+    // universeFile: a file to open in the frame; empty: the default universe.
+    BOOL StartEditingFrame(const std::string& universeFile);
     BOOL StartPreview(unsigned long window, const std::string& windowText);
     BOOL StartFullScreen(int windowMode);
     BOOL StartInForeignWindow(unsigned long window, const std::string& windowText);

@@ -4,11 +4,23 @@ pkg_check_modules(EPOXY REQUIRED IMPORTED_TARGET epoxy)
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext xrandr)
 pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
 
+# The renderer: the only code that calls OpenGL, shared by the program and nimbula-tool's pictures.
+file(GLOB NIMBULA_GL_SOURCES CONFIGURE_DEPENDS engine/gl/*.cpp)
+add_library(nimbula_gl STATIC ${NIMBULA_GL_SOURCES})
+target_link_libraries(nimbula_gl PUBLIC nimbula_core PkgConfig::EPOXY)
+
 # ui/ draws the dialogs with Dear ImGui; with platform/sdl/ the only code that includes it.
-file(GLOB NIMBULA_GUI_SOURCES CONFIGURE_DEPENDS platform/sdl/*.cpp platform/x11/*.cpp engine/gl/*.cpp ui/*.cpp)
+file(GLOB NIMBULA_GUI_SOURCES CONFIGURE_DEPENDS platform/sdl/*.cpp platform/x11/*.cpp ui/*.cpp)
 add_executable(nimbula app/main.cpp ${NIMBULA_GUI_SOURCES})
-target_link_libraries(nimbula PRIVATE nimbula_core PkgConfig::SDL2 PkgConfig::EPOXY PkgConfig::X11 PkgConfig::IMGUI
-                      ${CMAKE_DL_LIBS})
+target_link_libraries(nimbula PRIVATE nimbula_core nimbula_gl PkgConfig::SDL2 PkgConfig::EPOXY PkgConfig::X11
+                      PkgConfig::IMGUI ${CMAKE_DL_LIBS})
+
+# nimbula-tool's render and thumbnail: the same renderer in an EGL context that needs no display
+# (libepoxy reaches EGL as it reaches GL). Builds without it (the cross build) lack the two commands.
+file(GLOB NIMBULA_PICTURE_SOURCES CONFIGURE_DEPENDS tools/pictures/*.cpp platform/egl/*.cpp)
+target_sources(nimbula-tool PRIVATE ${NIMBULA_PICTURE_SOURCES})
+target_compile_definitions(nimbula-tool PRIVATE NIMBULA_TOOL_PICTURES)
+target_link_libraries(nimbula-tool PRIVATE nimbula_gl ${CMAKE_DL_LIBS})
 
 # The web support window's own program, the only one that loads GTK and WebKitGTK: the saver
 # starts it when V is pressed, and runs without it (or without WebKitGTK) all the same.

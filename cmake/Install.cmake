@@ -7,6 +7,13 @@ set(NIMBULA_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/nimbula)
 
 install(TARGETS nimbula-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# Helper programs that only nimbula starts live in libexec/nimbula; nimbula finds them from its own
+# folder by this relative path, whatever the prefix.
+set(NIMBULA_HELPER_DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/nimbula)
+file(RELATIVE_PATH NIMBULA_HELPER_RELATIVE ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBEXECDIR}/nimbula)
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/platform/posix/BrowserProcess.cpp APPEND
+             PROPERTY COMPILE_DEFINITIONS NIMBULA_HELPER_DIR="${NIMBULA_HELPER_RELATIVE}")
+
 # Manual pages, compressed as Debian keeps them.
 set(NIMBULA_MAN_PAGES)
 foreach(page nimbula nimbula-tool)
@@ -38,6 +45,10 @@ if(NOT TARGET nimbula)
 endif()
 
 install(TARGETS nimbula RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The web support window's program (built only where WebKitGTK is).
+if(TARGET nimbula-web)
+  install(TARGETS nimbula-web RUNTIME DESTINATION ${NIMBULA_HELPER_DESTINATION})
+endif()
 install(FILES ${NIMBULA_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # XScreenSaver runs its hacks from libexec/xscreensaver. A relative link, not a copy: the program
@@ -54,7 +65,19 @@ install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/${NIMBULA_APP_ID}.metainfo.xml DES
 foreach(size ${NIMBULA_ICON_SIZES})
   install(FILES ${CMAKE_BINARY_DIR}/res/nimbula-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME nimbula.png)
+  # The universe files show the program's icon.
+  install(FILES ${CMAKE_BINARY_DIR}/res/nimbula-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/mimetypes
+          RENAME application-x-nimbula-universe.png)
 endforeach()
+
+# Universe files on the desktop: their type (by name and by the container's header), the
+# thumbnailer that file managers run on them (nimbula-tool thumbnail, no display needed), and the
+# entry MATE's screen saver lists its hacks by (XScreenSaver's conventions: $XSCREENSAVER_WINDOW).
+install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/${NIMBULA_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ${NIMBULA_APP_ID}.xml)
+install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/nimbula.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
+install(FILES ${CMAKE_SOURCE_DIR}/res/desktop/nimbula-screensaver.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers RENAME nimbula.desktop)
 
 # The Debian package: cpack -G DEB in the build folder makes nimbula_VERSION_ARCH.deb.
 set(CPACK_GENERATOR DEB)
@@ -75,7 +98,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries the programs link come from dpkg-shlibdeps. What is only opened at run time
 # is named here: OpenGL (libepoxy finds it when the program starts) and the dialogs' fonts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, fonts-dejavu-core, fonts-dseg, fonts-bebas-neue | fonts-roboto-unhinted")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl")
+# nimbula-tool's pictures reach OpenGL through EGL, on Mesa's surfaceless platform.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1, fonts-dejavu-core, fonts-dseg, fonts-bebas-neue | fonts-roboto-unhinted")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, libegl-mesa0, shared-mime-info")
+# The universe files' type is known as soon as the package is in place, and forgotten when it goes.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/cmake/debian/postinst ${CMAKE_SOURCE_DIR}/cmake/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl, mate-screensaver")
 include(CPack)

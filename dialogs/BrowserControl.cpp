@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/DesktopBrowser.h"
 #include "platform/Dialog.h"
 
 namespace {
@@ -36,14 +37,47 @@ bool CBrowserControl::CreateFromStatic(int id, CDialog* parent)
     return Create(rect, parent, id);
 }
 
-void CBrowserControl::OnBeforeNavigate2(const std::string& url, bool* cancel)
+void CBrowserControl::AllowPages(const std::string& page, const std::string& folder)
 {
-    const std::optional<std::string> command = AppCommandOf(url);
-    if (!command) {
+    m_page = page;
+    m_folder = folder;
+}
+
+bool CBrowserControl::IsAllowedPage(const std::string& url) const
+{
+    if (url == "about:blank") return true;
+    if (!m_page.empty() && (url == m_page || url.rfind(m_page + "#", 0) == 0)) return true;
+    if (m_folder.empty() || url.rfind(m_folder, 0) != 0) return false;
+    // The browser resolves "..", but a folder is only a prefix: nothing that could climb out of it.
+    const std::string rest = url.substr(m_folder.size());
+    std::string lower(rest.size(), ' ');
+    std::transform(rest.begin(), rest.end(), lower.begin(), LowerAscii);
+    return lower.find("..") == std::string::npos && lower.find("%2e") == std::string::npos;
+}
+
+void CBrowserControl::OnBeforeNavigate2(const std::string& url, unsigned flags, bool* cancel)
+{
+    const bool byUser = (flags & kNavigateByUser) != 0;
+    if (const std::optional<std::string> command = AppCommandOf(url)) {
+        *cancel = true;
+        if (!byUser) {
+            TraceHtmlView("refused app " + *command + " (not clicked)");
+            return;
+        }
+        TraceHtmlView("app " + *command);
+        OnAppCmd(*command);
+        return;
+    }
+    if (IsAllowedPage(url)) {
         TraceHtmlView("follow " + url);
         return;
     }
     *cancel = true;
-    TraceHtmlView("app " + *command);
-    OnAppCmd(*command);
+    std::string scheme = url.substr(0, url.find(':'));
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), LowerAscii);
+    if (byUser && (scheme == "http" || scheme == "https") && OpenInDesktopBrowser(url)) {
+        TraceHtmlView("desktop " + url);
+        return;
+    }
+    TraceHtmlView("refused " + url);
 }

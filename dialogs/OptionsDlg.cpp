@@ -66,6 +66,7 @@ COptionsDlg::~COptionsDlg()
 void COptionsDlg::LoadFromConstants()
 {
     m_values = ControlsFromConstants(*g_pConstants);
+    m_orbsGiven = m_values.orbs;
     m_universeIndex = 0;
 }
 
@@ -141,7 +142,7 @@ void COptionsDlg::OnUniverseChosen()
     if (list.selection < 0 || list.selection >= int(list.items.size())) return;
     try {
         if (list.selection != int(list.items.size()) - 1) {
-            const std::string name = list.items[size_t(list.selection)];
+            const std::string name = (UniverseListFolder() / list.items[size_t(list.selection)]).string();
             GetUniverseApp()->LoadUniverse(&name);
         } else {
             GetUniverseApp()->LoadUniverse(nullptr);
@@ -161,7 +162,7 @@ void COptionsDlg::OnUniverseChosen()
 void ApplyOptions(const COptionsDlg& dlg, CUniversalConstants& constants)
 {
     const int n = ApplyControls(dlg.m_values, constants);
-    if (n == constants.m_orbCount) return;
+    if (dlg.m_values.orbs == dlg.m_orbsGiven || n == constants.m_orbCount) return;
     if (GetUniverseApp()->m_pUniverseView) SetOrbCount(n);
     else constants.m_orbCount = n;
 }

@@ -35,6 +35,9 @@ public:
     void EnableColorCoding();
 
     SOptionsControls m_values;
+    // Where "# Orbs" stood when the dialog took the constants: OK leaves the orbs alone unless
+    // the slider is elsewhere now (its steps are too coarse to give most counts back).
+    int m_orbsGiven = 0;
     int m_universeIndex = 0;
 
 private:
@@ -42,5 +45,5 @@ private:
 };
 
 // OK: the dialog's values into the constants, in the dialog's order, and the orb count last
-// (the population changes at once while a universe window exists).
+// when "# Orbs" was moved (the population changes at once while a universe window exists).
 void ApplyOptions(const COptionsDlg& dlg, CUniversalConstants& constants);

@@ -2,7 +2,11 @@
 #include "dialogs/OrbGroupDlg.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <new>
 
+#include "engine/core/FileIO.h"
+#include "engine/core/QLException.h"
 #include "engine/core/Shaders.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
@@ -108,25 +112,32 @@ void COrbGroupDlg::OnSetTexture()
 
 bool COrbGroupDlg::LoadTexture(const std::string& path)
 {
-    m_texture.reset();
-    // The preview goes with the texture: it never shows a picture the group does not have.
-    m_preview.reset();
-    m_previewRevision = ++g_previewRevisions;
-    Invalidate();
-    std::unique_ptr<CDIB> picture;
+    // Made whole beside the current texture, which a file that cannot serve leaves as it was.
+    std::unique_ptr<CDIB> picture, preview;
+    bool failed = true;
+    std::string why;
     try {
         picture = std::make_unique<CDIB>(path);
         DropAlpha(*picture);
         FitTilingSize(*picture);
-        m_texture = std::move(picture);
-        MakePreview();
+        preview = PreviewOf(*picture);
+        failed = false;
+    } catch (const CQLException& e) {
+        why = e.What();
+    } catch (const std::bad_alloc&) {
+        why = "not enough memory for the picture";
     } catch (...) {
-        // Unreadable, damaged, or too large to hold: the group stays without a texture.
-        m_texture.reset();
-        m_preview.reset();
+    }
+    if (failed) {
+        // Unreadable, damaged, or too large to hold: which file and why go to standard error.
+        std::fprintf(stderr, "%s\n", FileFailureLine(path, why).c_str());
         AfxMessageBox(kTextureErrorText, MB_OK);
         return false;
     }
+    m_texture = std::move(picture);
+    m_preview = std::move(preview);
+    m_previewRevision = ++g_previewRevisions;
+    Invalidate();
     return true;
 }
 
@@ -144,12 +155,17 @@ void COrbGroupDlg::MakePreview()
     m_preview.reset();
     m_previewRevision = ++g_previewRevisions;
     Invalidate();
+    if (m_texture && !m_texture->IsEmpty()) m_preview = PreviewOf(*m_texture);
+}
+
+std::unique_ptr<CDIB> COrbGroupDlg::PreviewOf(const CDIB& picture) const
+{
     const SDialogControl* area = GetDlgItem(kPreviewId);
-    if (!m_texture || m_texture->IsEmpty() || !area) return;
+    if (picture.IsEmpty() || !area) return nullptr;
     // Our pictures are stored top row first, as they are drawn: the preview needs no flip.
-    auto preview = std::make_unique<CDIB>(*m_texture);
+    auto preview = std::make_unique<CDIB>(picture);
     preview->FPRescale(std::max(1, int(area->cx * kPixelsPerUnitX)), std::max(1, int(area->cy * kPixelsPerUnitY)));
-    m_preview = std::move(preview);
+    return preview;
 }
 
 void COrbGroupDlg::OnSetColor()

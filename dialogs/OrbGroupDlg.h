@@ -48,13 +48,15 @@ public:
     // The swatch: each channel int(v x 255), masked to a byte.
     COLORREF SwatchColor() const;
     // The texture picker after a file was chosen: loads it, makes it opaque and of a tiling size.
-    // False (with the message shown, and no texture left) when it cannot be read.
+    // False (with the message shown) when it cannot be read: the texture chosen before, and its
+    // preview, stay.
     bool LoadTexture(const std::string& path);
     // A picture whose sides are not both powers of two is rescaled to the closest ones, each side
     // at most kMaxTextureSide.
     static void FitTilingSize(CDIB& picture);
     // The texture scaled to the preview area.
     void MakePreview();
+    std::unique_ptr<CDIB> PreviewOf(const CDIB& picture) const;
 
     // The group's texture picture; the caller takes it on OK (a null one: no texture).
     std::unique_ptr<CDIB> m_texture;

@@ -28,6 +28,7 @@ BOOL CWebSupportDlg::OnInitDialog()
         EndDialog(IDABORT);
         return TRUE;
     }
+    m_browser->AllowPages(m_url, m_helpFolder);
     m_browser->Navigate(m_url);
     return TRUE;
 }
@@ -75,6 +76,11 @@ std::string FileUrl(const std::string& path)
         }
     }
     return url;
+}
+
+std::string HelpFolderAddress(const std::string& installDir)
+{
+    return FileUrl((std::filesystem::path(installDir) / kHelpPageFile).parent_path().string()) + "/";
 }
 
 std::string HelpPageAddress(const std::string& installDir)

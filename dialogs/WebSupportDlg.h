@@ -27,12 +27,16 @@ public:
     std::unique_ptr<CBrowserControl> m_browser;
     // The address shown when the window opens; empty shows an empty page.
     std::string m_url;
+    // The file: address of the folder whose pages the window may show too, ending in '/'.
+    std::string m_helpFolder;
     // Why the browser could not show the page; empty while it can.
     std::string m_failure;
 };
 
 // The address of a local file as a file: URL, with every byte outside the plain ones escaped.
 std::string FileUrl(const std::string& path);
+// The file: address of the shipped help pages' folder, ending in '/'.
+std::string HelpFolderAddress(const std::string& installDir);
 // The page V shows: the settings' "HelpPage" entry of "Nimbula", else the help shipped in the
 // data folder.
 std::string HelpPageAddress(const std::string& installDir);

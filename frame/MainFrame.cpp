@@ -225,10 +225,10 @@ void CMainFrame::OnFileNew()
     m_view.InvalidateRect(nullptr, false);
 }
 
-void CMainFrame::OnFileOpen()
+void CMainFrame::OnFileOpen(const std::string* path)
 {
     try {
-        LoadUniverse(nullptr, &m_groups);
+        LoadUniverse(path, &m_groups);
     } catch (...) {
         // The loader has said what went wrong.
     }

@@ -2,6 +2,7 @@
 // group definitions, and the commands that build, stop, save and load universes.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "frame/ToolBar.h"
@@ -60,7 +61,8 @@ public:
     void UpdateToolBar();
 
     void OnFileNew();
-    void OnFileOpen();
+    // Open: path null asks for the file (the toolbar); a path opens that one (a file from the desktop).
+    void OnFileOpen(const std::string* path = nullptr);
     void OnFileSave();
     void OnDefineGroup(int n);
     void OnStopStartTime();

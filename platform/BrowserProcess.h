@@ -43,5 +43,5 @@ private:
     CLineChannel m_channel;
 };
 
-// nimbula-web beside the running program.
+// nimbula-web beside the running program (a build), else in the installed helpers' folder.
 std::string BrowserProgramPath();

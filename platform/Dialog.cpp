@@ -119,6 +119,7 @@ int CDialog::DoModal()
     m_ended = false;
     m_result = IDCANCEL;
     m_focus = -1;
+    m_commands.clear();
     // Input that arrived with the key which opened the dialog (its key-up above all) belongs to
     // the dialog, not to the window behind it: one press opens one dialog.
     DiscardQueuedInput();
@@ -268,6 +269,30 @@ void CDialog::ActivateItem(int id, int index)
     SelectItem(id, index);
     const SDialogControl* c = GetDlgItem(id);
     if (c && c->kind == EControl::ListBox && c->selection == index) OnCommand(id, LBN_DBLCLK);
+}
+
+void CDialog::PostCommand(EDialogCommand kind, int id, int index)
+{
+    m_commands.push_back(SDialogCommand{kind, id, index});
+}
+
+bool CDialog::DispatchCommands()
+{
+    if (m_commands.empty()) return false;
+    // A handler may post again (or run a nested dialog): take the batch first.
+    std::vector<SDialogCommand> batch;
+    batch.swap(m_commands);
+    for (const SDialogCommand& c : batch) {
+        if (m_ended) break;
+        switch (c.kind) {
+        case EDialogCommand::Click: ClickControl(c.id); break;
+        case EDialogCommand::Select: SelectItem(c.id, c.index); break;
+        case EDialogCommand::Activate: ActivateItem(c.id, c.index); break;
+        case EDialogCommand::Focus: SetFocusById(c.id); break;
+        }
+    }
+    if (m_ended) m_commands.clear();
+    return true;
 }
 
 bool CDialog::Step(SDialogControl& c, int delta)

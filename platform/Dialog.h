@@ -70,6 +70,20 @@ enum class EDialogFrame : uint8_t {
 class CDialog;
 class IDialogWindow;
 
+// What the mouse did to a control while the dialog was being drawn.
+enum class EDialogCommand : uint8_t {
+    Click,     // a button pressed, a check box toggled, a frame clicked: ClickControl
+    Select,    // a list or combo entry chosen: SelectItem
+    Activate,  // a list entry double-clicked: ActivateItem
+    Focus,     // a control clicked into: SetFocusById
+};
+
+struct SDialogCommand {
+    EDialogCommand kind = EDialogCommand::Click;
+    int id = -1;
+    int index = -1;  // the entry, for Select and Activate
+};
+
 // Who shows a dialog: the program's own drawing over the window that owns it, or a window of the
 // system's own for a dialog that holds a control only the system can draw (the web browser).
 enum class EDialogHost : uint8_t {
@@ -144,6 +158,15 @@ public:
     // A list box entry opened (a double click).
     void ActivateItem(int id, int index);
 
+    // The drawing only queues what the mouse did; the host runs it once the frame is finished,
+    // since a handler may open another dialog (or a message box), which draws frames of its own.
+    // Keys are handled between frames and act at once.
+    void PostCommand(EDialogCommand kind, int id, int index = -1);
+    // Runs the queued commands in order. Those behind one that ended the dialog are dropped, as a
+    // closed window's messages are. True when any ran.
+    bool DispatchCommands();
+    bool HasQueuedCommands() const { return !m_commands.empty(); }
+
     // The dialog repaints itself (the host redraws whenever asked).
     void Invalidate() { ++m_revision; }
 
@@ -164,6 +187,7 @@ private:
     int NextFocus(int from, int step) const;
     bool Step(SDialogControl& c, int delta);
 
+    std::vector<SDialogCommand> m_commands;
     int m_focus = -1;
     int m_result = IDCANCEL;
     bool m_ended = false;

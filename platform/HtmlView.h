@@ -12,6 +12,9 @@ class CHtmlView;
 
 // Notification code a browser control sends its dialog (OnCommand) when it cannot show pages.
 constexpr int HVN_FAILED = 0x0300;
+// OnBeforeNavigate2's flag: the user asked for this address (a click, back or forward), rather
+// than the page by itself (a refresh, a redirect) or the program (its first page).
+constexpr unsigned kNavigateByUser = 1;
 
 // The real browser behind a CHtmlView.
 class IHtmlViewBackend {
@@ -47,9 +50,9 @@ public:
     void DestroyWindow();
     bool IsWindow() const { return m_pBrowserApp != nullptr; }
 
-    // Every address the browser is about to load, the first page's as well; setting *cancel
-    // keeps the browser where it is.
-    virtual void OnBeforeNavigate2(const std::string& url, bool* cancel) {}
+    // Every address the browser is about to load, the first page's as well (flags: kNavigateByUser);
+    // setting *cancel keeps the browser where it is.
+    virtual void OnBeforeNavigate2(const std::string& url, unsigned flags, bool* cancel) {}
     // A page finished loading.
     virtual void OnDocumentComplete(const std::string& url) {}
     // The browser cannot show pages any more (it could not start, or it ended): the dialog is told.

@@ -17,11 +17,23 @@ bool MessagesToStderr()
     const char* v = std::getenv("NIMBULA_MESSAGE_BOXES");
     return v && std::strcmp(v, "stderr") == 0;
 }
+
+CMessageHold*& ActiveHold()
+{
+    static CMessageHold* hold = nullptr;
+    return hold;
+}
 }
 
 int AfxMessageBox(const std::string& text, unsigned type)
 {
-    if (Handler() && !MessagesToStderr()) return Handler()(text, type);
+    if (Handler() && !MessagesToStderr()) {
+        if (CMessageHold* hold = ActiveHold(); hold && (type & 0xF) == MB_OK) {
+            hold->m_held.emplace_back(text, type);
+            return IDOK;
+        }
+        return Handler()(text, type);
+    }
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
     return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
@@ -32,4 +44,25 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
     MessageBoxHandler old = std::move(Handler());
     Handler() = std::move(handler);
     return old;
+}
+
+CMessageHold::CMessageHold() : m_outer(ActiveHold()) { ActiveHold() = this; }
+
+CMessageHold::~CMessageHold()
+{
+    try {
+        Release();
+    } catch (...) {
+        // A handler that fails while the stack unwinds: the texts are lost, the program is not.
+    }
+}
+
+void CMessageHold::Release()
+{
+    if (!m_holding) return;
+    m_holding = false;
+    if (ActiveHold() == this) ActiveHold() = m_outer;
+    std::vector<std::pair<std::string, unsigned>> held;
+    held.swap(m_held);
+    for (const auto& [text, type] : held) AfxMessageBox(text, type);
 }

@@ -18,7 +18,8 @@ public:
     // This process holds the lock.
     bool Held() const { return m_handle != -1 && !m_alreadyExists; }
 
-    // $XDG_RUNTIME_DIR when set and usable, else the temp folder.
+    // In $XDG_RUNTIME_DIR when set and usable, else in a folder of this user's own (POSIX: the
+    // temp folder's nimbula-<uid>, made 0700; Windows: the user's temp folder).
     static std::filesystem::path LockPath(const std::string& name);
 
 private:

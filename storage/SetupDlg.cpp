@@ -36,8 +36,7 @@ BOOL CSetupDlg::OnCommand(int id, int code)
     if (list.selection != int(list.items.size()) - 1) {
         // A sub-folder of the library is no universe: the earlier choice stands.
         if (list.items[size_t(list.selection)].front() == '[') return TRUE;
-        std::error_code ec;
-        m_chosenUniverse = (std::filesystem::current_path(ec) / list.items[size_t(list.selection)]).string();
+        m_chosenUniverse = (UniverseListFolder() / list.items[size_t(list.selection)]).string();
         return TRUE;
     }
     SFileDialogOptions ask;

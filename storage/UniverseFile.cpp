@@ -3,11 +3,13 @@
 #include "storage/UniverseFile.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
 
 #include "engine/core/Archive.h"
+#include "engine/core/FileIO.h"
 #include "engine/core/LocalCoordinateSystem.h"
 #include "engine/core/ModelFile.h"
 #include "engine/core/PersistantObject.h"
@@ -192,14 +194,16 @@ public:
 };
 
 // What a person can do something about, rather than the engine's words.
-std::string SaveFailureReason(const std::string& path, const std::string& engineText)
+std::string SaveFailureReason(const std::string& path, const CQLException& e)
 {
     std::error_code ec;
     const fs::path folder = fs::path(path).parent_path();
     if (!fs::is_directory(folder, ec)) return "The folder " + folder.string() + " does not exist.";
     if (fs::is_directory(path, ec)) return "A folder of that name is in the way.";
-    if (engineText == kTooLargeText) return engineText;
-    return "The file could not be written there (no permission, or the disk is full).";
+    if (e.What() == kTooLargeText) return e.What();
+    // The system's own words: a name too long, no permission, a full disk, a read-only disk.
+    if (e.Code()) return "The file could not be written there: " + e.Code().message() + ".";
+    return "The file could not be written there.";
 }
 
 size_t StreamSize(const SUniverseFile& file)
@@ -222,6 +226,11 @@ std::vector<std::string> UniverseLoadMessages(EUniverseFileError kind)
     case EUniverseFileError::kDamaged: break;
     }
     return {kUniverseFileLoadFailedText};
+}
+
+std::string UniverseFileErrorLine(const std::string& path, const CUniverseFileError& e)
+{
+    return FileFailureLine(path, e.m_detail);
 }
 
 size_t SUniverseFile::OrbCount() const
@@ -387,7 +396,10 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
         view->InvalidateRect(nullptr, false);
         PlaceFileCamera(*view, file);
     }
-    const bool appendGroups = groups && app->m_editingMode && file.m_hasGroups;
+    // The frame's group definitions become the file's (none for a file without them): Save then
+    // writes the universe on screen, not old groups filled with the new orbs.
+    const bool replaceGroups = groups && app->m_editingMode;
+    if (replaceGroups) groups->clear();
     CTextureHolds holds;
     for (SUniverseGroupRecord& rec : file.m_groups) {
         C2DTextureShader* texture = nullptr;
@@ -396,7 +408,7 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
             holds.Add(texture);
         }
         AddGroupOrbs(rec, texture);
-        if (appendGroups) groups->emplace_back(texture, rec.m_color, int32_t(rec.m_positions.size()));
+        if (replaceGroups && file.m_hasGroups) groups->emplace_back(texture, rec.m_color, int32_t(rec.m_positions.size()));
     }
     std::memcpy(g_pConstants->Bytes(), file.m_constants.Bytes(), CUniversalConstants::kSize);
     // The count is the orbs', whatever the string carried.
@@ -419,12 +431,17 @@ void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
     try {
         ReadUniverseFile(fullPath, file);
     } catch (const CUniverseFileError& e) {
+        // The reason first: it is in the log before anything waits for the user.
+        std::fprintf(stderr, "%s\n", UniverseFileErrorLine(fullPath, e).c_str());
+        std::fflush(stderr);
         for (const std::string& text : UniverseLoadMessages(e.m_kind)) AfxMessageBox(text, MB_OK);
         throw 0;
     }
     try {
         ApplyUniverse(file, groups);
     } catch (...) {
+        std::fprintf(stderr, "%s: cannot be put in place of the running universe\n", fullPath.c_str());
+        std::fflush(stderr);
         AfxMessageBox(kUniverseFileLoadFailedText, MB_OK);
         throw 0;
     }
@@ -445,7 +462,7 @@ bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path)
         WriteUniverseFile(fullPath, CaptureUniverse(view ? view->m_camera : nullptr, groups));
         return true;
     } catch (const CQLException& e) {
-        reason = SaveFailureReason(fullPath, e.What());
+        reason = SaveFailureReason(fullPath, e);
     } catch (const std::bad_alloc&) {
         reason = "There is not enough memory.";
     }

@@ -25,7 +25,7 @@ extern int g_nextFileID;
 // Bounds on what a file may ask for, checked before any memory is taken for it.
 // The whole file is read at once, so its size bounds everything else (textures, positions).
 constexpr uintmax_t kMaxUniverseFileSize = 512u << 20;
-// The editing frame defines five groups and a load appends to them; far more is not a universe of ours.
+// The editing frame defines five groups; far more is not a universe of ours.
 constexpr int32_t kMaxUniverseGroups = 256;
 // A universal string has 708 letters; a longer one fails its decoding anyway.
 constexpr int32_t kMaxUniversalStringBytes = 4096;
@@ -51,6 +51,8 @@ public:
 
 // The messages a failed load shows, in order.
 std::vector<std::string> UniverseLoadMessages(EUniverseFileError kind);
+// The line standard error adds to them: the file's full path and the reason.
+std::string UniverseFileErrorLine(const std::string& path, const CUniverseFileError& e);
 
 // One group record of the stream.
 struct SUniverseGroupRecord {
@@ -99,14 +101,14 @@ SFileDialogOptions UniverseFileDialogOptions(bool save);
 // short is written with the orbs that exist. The records point at the live textures.
 SUniverseFile CaptureUniverse(const CLocalCoordinateSystem* camera, const std::vector<COrbGroup>& groups);
 // Replaces the running universe with a checked file: every orb, the view's camera when there is a
-// view, the constants, and the orbs at their start positions. Groups are appended to groups when
-// the program is in editing mode and the file defines groups.
+// view, the constants, and the orbs at their start positions. In editing mode the file's group
+// definitions replace groups (a file without any leaves none).
 void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups);
 
 // Loads a universe file for every caller (start-up, Open, the options dialog's list). A null path
 // asks with the open question. The whole file is read and checked before the running universe is
-// touched: a missing or damaged file shows its messages, leaves the universe as it was and throws
-// 0. A cancelled question returns with nothing changed. A successful load becomes the default
+// touched: a missing or damaged file shows its messages (with its path and the reason on standard
+// error), leaves the universe as it was and throws 0. A cancelled question returns with nothing changed. A successful load becomes the default
 // universe in the settings store.
 void LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups);
 

@@ -76,10 +76,11 @@ std::vector<std::string> ListUniverseFolder(const fs::path& folder)
     return list;
 }
 
-void FillUniverseList(std::vector<std::string>& list)
+fs::path UniverseListFolder()
 {
     std::error_code ec;
     const fs::path library = UniverseLibraryFolder();
-    if (fs::is_directory(library, ec)) fs::current_path(library, ec);
-    list = ListUniverseFolder(fs::current_path(ec));
+    return fs::is_directory(library, ec) ? library : fs::current_path(ec);
 }
+
+void FillUniverseList(std::vector<std::string>& list) { list = ListUniverseFolder(UniverseListFolder()); }

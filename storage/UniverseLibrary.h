@@ -23,6 +23,9 @@ int SeedUniverseLibrary(const std::filesystem::path& library, const std::filesys
 // then "Other...".
 std::vector<std::string> ListUniverseFolder(const std::filesystem::path& folder);
 
-// The library's drop-down list: the library becomes the current directory when it exists, and
-// the list shows the current directory, so a chosen name is found relative to it.
+// The folder the library's drop-down list shows: the library when it exists, else the current
+// directory. A chosen name is found in it; the current directory is never changed (a relative
+// data folder or file name given at start-up would point elsewhere afterwards).
+std::filesystem::path UniverseListFolder();
+// The library's drop-down list: the entries of UniverseListFolder().
 void FillUniverseList(std::vector<std::string>& list);

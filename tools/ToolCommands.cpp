@@ -10,12 +10,18 @@
 #include <string>
 
 #include "storage/ShareMessages.h"
+#include "storage/UniverseFile.h"
 #include "universe/UniversalConstants.h"
 
 namespace {
-std::string ReadAll(std::istream& in)
+// Standard input up to one byte more than max: enough to tell that it is too long, however
+// much more there is (< /dev/zero never ends).
+std::string ReadAtMost(std::istream& in, size_t max)
 {
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes(max + 1, '\0');
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
+    return bytes;
 }
 
 std::string Trim(const std::string& s)
@@ -30,9 +36,13 @@ std::string Trim(const std::string& s)
 // Decodes standard input into block; prints the failure's text and returns its code.
 int DecodeInput(std::istream& in, CUniversalConstants& block, std::ostream& err)
 {
-    const std::string text = ReadAll(in);
+    const std::string text = ReadAtMost(in, size_t(kMaxUniversalStringBytes));
     if (in.bad()) {
         err << "cannot read standard input\n";
+        return 1;
+    }
+    if (text.size() > size_t(kMaxUniversalStringBytes)) {
+        err << UniversalStringFailureText(1) << "\n";
         return 1;
     }
     try {
@@ -71,13 +81,14 @@ int ToolDefaults(std::ostream& out, std::ostream& err)
 
 int ToolEncode(std::istream& in, std::ostream& out, std::ostream& err)
 {
-    const std::string bytes = ReadAll(in);
+    const std::string bytes = ReadAtMost(in, CUniversalConstants::kSize);
     if (in.bad()) {
         err << "cannot read standard input\n";
         return 1;
     }
     if (bytes.size() != CUniversalConstants::kSize) {
-        err << "expected " << CUniversalConstants::kSize << " bytes on standard input, got " << bytes.size() << "\n";
+        err << "expected " << CUniversalConstants::kSize << " bytes on standard input, got "
+            << (bytes.size() > CUniversalConstants::kSize ? "more" : std::to_string(bytes.size())) << "\n";
         return 1;
     }
     CUniversalConstants block;

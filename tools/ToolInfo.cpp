@@ -28,7 +28,7 @@ int ToolInfo(int argc, char** argv, std::ostream& out, std::ostream& err)
         ReadUniverseFile(path, file);
     } catch (const CUniverseFileError& e) {
         for (const std::string& text : UniverseLoadMessages(e.m_kind)) err << text << "\n";
-        err << path << ": " << e.m_detail << "\n";
+        err << UniverseFileErrorLine(path, e) << "\n";
         return 1;
     }
     const std::streamsize precision = out.precision(17);

@@ -16,17 +16,25 @@ const char* kUsage =
     "             run the standard universe (or a saved one) headless and print every orb:\n"
     "             N from 0 frames (default 100) and 1 to 100000 orbs (default 100)\n"
     "  info FILE.nmd\n"
-    "             print what a universe file holds; on a damaged file the loader's messages\n"
-    "  --help, --version   print this text or the version\n";
+    "             print what a universe file holds; on a damaged file the loader's messages\n";
+const char* kUsageEnd = "  --help, --version   print this text or the version\n";
+
+void PrintUsage(std::ostream& out, std::span<const SToolCommand> extra)
+{
+    out << kUsage;
+    for (const SToolCommand& c : extra) out << c.usage;
+    out << kUsageEnd;
+}
 
 bool IsWord(const char* arg, const char* a, const char* b) { return std::strcmp(arg, a) == 0 || std::strcmp(arg, b) == 0; }
 }
 
-int ToolMain(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err)
+int ToolMain(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err,
+             std::span<const SToolCommand> extra)
 {
     for (int i = 1; i < argc; ++i) {
         if (IsWord(argv[i], "--help", "-h")) {
-            out << kUsage;
+            PrintUsage(out, extra);
             return FinishOutput(out, err, "--help");
         }
         if (IsWord(argv[i], "--version", "-version")) {
@@ -35,12 +43,14 @@ int ToolMain(int argc, char** argv, std::istream& in, std::ostream& out, std::os
         }
     }
     if (argc < 2) {
-        err << kUsage;
+        PrintUsage(err, extra);
         return kToolUsageError;
     }
     const std::string cmd = argv[1];
     if (cmd == "simulate") return ToolSimulate(argc - 2, argv + 2, out, err);
     if (cmd == "info") return ToolInfo(argc - 2, argv + 2, out, err);
+    for (const SToolCommand& c : extra)
+        if (cmd == c.name) return c.run(argc - 2, argv + 2, out, err);
     const bool known = cmd == "defaults" || cmd == "encode" || cmd == "decode" || cmd == "show";
     if (!known) {
         err << "nimbula-tool: unknown command \"" << cmd << "\" (nimbula-tool --help lists them)\n";

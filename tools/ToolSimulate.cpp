@@ -96,18 +96,6 @@ bool ParseArgs(int argc, char** argv, SSimulateArgs& a, std::ostream& err)
     return true;
 }
 
-// NIMBULA_DIR, else the data folder beside this program (the build's res/, or ../share/nimbula
-// when installed), else the res/ of the tree the build lies in, else the source tree's res/.
-std::string FindToolDataDir()
-{
-    if (const char* env = std::getenv("NIMBULA_DIR"); env && *env) return env;
-    const fs::path exe = ExecutablePath();
-    std::vector<fs::path> candidates = InstallDirCandidates(nullptr, std::nullopt, exe);
-    if (!exe.empty()) candidates.push_back(exe.parent_path().parent_path() / "res");
-    if (const auto found = FindInstallDir(candidates)) return found->string();
-    return (fs::path(NIMBULA_SOURCE_DIR) / "res").string();
-}
-
 void PrintOrbs(std::ostream& out)
 {
     char line[512];
@@ -147,6 +135,16 @@ private:
     CUniversalConstants* m_savedConstants;
     SUniverseHost m_savedHost;
 };
+}
+
+std::string FindToolDataDir()
+{
+    if (const char* env = std::getenv("NIMBULA_DIR"); env && *env) return env;
+    const fs::path exe = ExecutablePath();
+    std::vector<fs::path> candidates = InstallDirCandidates(nullptr, std::nullopt, exe);
+    if (!exe.empty()) candidates.push_back(exe.parent_path().parent_path() / "res");
+    if (const auto found = FindInstallDir(candidates)) return found->string();
+    return (fs::path(NIMBULA_SOURCE_DIR) / "res").string();
 }
 
 int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)

@@ -222,7 +222,7 @@ void DrawButton(const SContext& k, const SDialogControl& c, bool focused)
     ImGui::SetCursorScreenPos(p);
     const std::string label = Label(k.look, c.text) + "##" + std::to_string(c.id);
     ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, c.kind == EControl::DefPushButton ? 2.0f : 1.0f);
-    if (ImGui::Button(label.c_str(), s)) k.dlg.ClickControl(c.id);
+    if (ImGui::Button(label.c_str(), s)) k.dlg.PostCommand(EDialogCommand::Click, c.id);
     ImGui::PopStyleVar();
     Tooltip(k, c);
     if (focused) FocusRing(k, p, ImVec2(p.x + s.x, p.y + s.y));
@@ -234,7 +234,7 @@ void DrawCheck(const SContext& k, const SDialogControl& c, bool focused)
     ImGui::SetCursorScreenPos(p);
     bool on = c.value != 0;
     const std::string label = Label(k.look, c.text) + "##" + std::to_string(c.id);
-    if (ImGui::Checkbox(label.c_str(), &on)) k.dlg.ClickControl(c.id);
+    if (ImGui::Checkbox(label.c_str(), &on)) k.dlg.PostCommand(EDialogCommand::Click, c.id);
     Tooltip(k, c);
     if (focused) FocusRing(k, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
 }
@@ -252,7 +252,7 @@ void DrawSlider(const SContext& k, SDialogControl& c, bool focused)
         c.value = v;
         k.dlg.Invalidate();
     }
-    if (ImGui::IsItemActivated()) k.dlg.SetFocusById(c.id);
+    if (ImGui::IsItemActivated()) k.dlg.PostCommand(EDialogCommand::Focus, c.id);
     Tooltip(k, c);
     const ImVec2 a = ImGui::GetItemRectMin(), b = ImGui::GetItemRectMax();
     if (focused) FocusRing(k, a, b);
@@ -273,7 +273,7 @@ void DrawCombo(const SContext& k, SDialogControl& c, bool focused)
     ImGui::SetNextWindowSizeConstraints(ImVec2(s.x, 0), ImVec2(s.x, std::max(s.y, ImGui::GetFontSize() * 4.0f)));
     if (ImGui::BeginCombo(label.c_str(), shown)) {
         // Opening it gives it the focus (and so its refill) first.
-        k.dlg.SetFocusById(c.id);
+        if (k.dlg.FocusControl() != &c) k.dlg.PostCommand(EDialogCommand::Focus, c.id);
         int chosen = -1;
         for (int i = 0; i < int(c.items.size()); ++i) {
             const std::string item = c.items[size_t(i)] + "##" + std::to_string(i);
@@ -281,7 +281,7 @@ void DrawCombo(const SContext& k, SDialogControl& c, bool focused)
             if (i == c.selection && ImGui::IsWindowAppearing()) ImGui::SetScrollHereY();
         }
         ImGui::EndCombo();
-        if (chosen >= 0) k.dlg.SelectItem(c.id, chosen);
+        if (chosen >= 0) k.dlg.PostCommand(EDialogCommand::Select, c.id, chosen);
     }
     Tooltip(k, c);
     if (focused) FocusRing(k, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
@@ -312,8 +312,7 @@ void DrawList(const SContext& k, SDialogControl& c, bool focused)
         }
         ImGui::EndListBox();
         if (picked >= 0) {
-            if (opened) k.dlg.ActivateItem(c.id, picked);
-            else k.dlg.SelectItem(c.id, picked);
+            k.dlg.PostCommand(opened ? EDialogCommand::Activate : EDialogCommand::Select, c.id, picked);
         }
     }
     ImGui::PopFont();
@@ -360,7 +359,7 @@ void DrawEdit(const SContext& k, SDialogControl& c, bool focused)
         ImGui::TextUnformatted(wrapped.c_str());
         ImGui::EndChild();
         ImGui::PopStyleVar();
-        if (ImGui::IsItemClicked() && c.TakesFocus()) k.dlg.SetFocusById(c.id);
+        if (ImGui::IsItemClicked() && c.TakesFocus()) k.dlg.PostCommand(EDialogCommand::Focus, c.id);
     }
     ImGui::PopFont();
     Tooltip(k, c);
@@ -377,7 +376,7 @@ void DrawFrame(const SContext& k, const SDialogControl& c)
     d->AddRect(p, q, k.colors.border);
     ImGui::SetCursorScreenPos(p);
     const std::string label = "##frame" + std::to_string(c.id);
-    if (ImGui::InvisibleButton(label.c_str(), s) && c.id != -1) k.dlg.ClickControl(c.id);
+    if (ImGui::InvisibleButton(label.c_str(), s) && c.id != -1) k.dlg.PostCommand(EDialogCommand::Click, c.id);
     Tooltip(k, c);
 }
 
@@ -413,8 +412,6 @@ void DrawControls(const SContext& k)
         }
         ImGui::EndDisabled();
         ImGui::PopID();
-        // A control may end the dialog or rebuild the template: stop drawing a dialog that ended.
-        if (dlg.IsEnded() || i >= dlg.m_controls.size()) break;
     }
 }
 }

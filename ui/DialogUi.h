@@ -43,7 +43,7 @@ struct SDialogCanvas {
     unsigned iconTexture = 0; // the program's icon, 0 when it could not be loaded
 };
 
-// Draws one dialog, feeding mouse actions back into it as control commands.
+// Draws one dialog; what the mouse does to its controls waits in the dialog's command queue.
 void DrawDialog(CDialog& dlg, const SDialogCanvas& canvas);
 // Size of a dialog in pixels (client area plus its title bar), once the fonts are loaded.
 ImVec2 DialogPixelSize(const CDialog& dlg);

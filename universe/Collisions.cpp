@@ -2,6 +2,7 @@
 #include "universe/Collisions.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -20,12 +21,14 @@ constexpr double kKickOnlyDistance2 = 50.0;
 constexpr double kPairBounceLoss = 0.15;
 constexpr int32_t kLinkMask = 0x7FFFFFFF;
 
-// The orbs of one cell, in the map's order; reused so a frame allocates nothing once warm.
+// The orbs of every occupied cell in the map's order, each cell a run of g_cellOrbs starting at
+// its offset; reused so a frame allocates nothing once warm.
 std::vector<COrb*> g_cellOrbs;
+std::vector<size_t> g_cellStarts;
+uint64_t g_lastPairTests = 0;
 
 void GatherCell(const CScene& scene, int cell)
 {
-    g_cellOrbs.clear();
     const int count = scene.SpatialElementCount();
     int32_t link = scene.CellHead(cell);
     // The walk is bounded by the table size, so a damaged link can never loop.
@@ -60,17 +63,19 @@ void ApplyMinimumAngle(COrb* a, COrb* b, const SFVec3f& diff, double d, double m
     b->m_position -= push;
 }
 
-void CollideCell(const CUniversalConstants& k)
+// Each orb of the cell meets the reach orbs that follow it in the cell (all of them when reach
+// is at least the cell's size).
+void CollideCell(COrb* const* orbs, size_t m, size_t reach, const CUniversalConstants& k)
 {
-    const size_t m = g_cellOrbs.size();
     for (size_t i = 0; i + 1 < m; ++i) {
-        COrb* a = g_cellOrbs[i];
+        COrb* a = orbs[i];
         // Copies taken once: the inner loop changes a's fields but compares against these.
         const SFVec3f pA = a->m_position;
         const SFVec3f vA = a->m_velocity;
         int exchanges = 0;
-        for (size_t j = i + 1; j < m; ++j) {
-            COrb* b = g_cellOrbs[j];
+        const size_t end = m - (i + 1) > reach ? i + 1 + reach : m;
+        for (size_t j = i + 1; j < end; ++j) {
+            COrb* b = orbs[j];
             const SFVec3f diff = pA - b->m_position;
             const double q = diff.Magnitude();
             if (!(q < kContactDistance2)) continue;
@@ -100,18 +105,50 @@ void CollideCell(const CUniversalConstants& k)
         }
     }
 }
+
+uint64_t PairsWithin(size_t m, size_t reach)
+{
+    if (m < 2) return 0;
+    if (reach >= m - 1) return uint64_t(m) * (m - 1) / 2;
+    // The first m - 1 - reach orbs meet reach mates each, the rest all that follow them.
+    return uint64_t(m - 1 - reach) * reach + uint64_t(reach) * (reach + 1) / 2;
 }
+
+// How many of the orbs that follow it in its cell each orb meets this frame: all of them while
+// the whole pass stays within the budget, else the same share for every orb.
+size_t CollisionReach()
+{
+    uint64_t pairs = 0;
+    for (size_t c = 0; c + 1 < g_cellStarts.size(); ++c)
+        pairs += PairsWithin(g_cellStarts[c + 1] - g_cellStarts[c], SIZE_MAX);
+    if (pairs <= kPairTestBudget) return SIZE_MAX;
+    return size_t(std::max<uint64_t>(1, kPairTestBudget / g_cellOrbs.size()));
+}
+}
+
+uint64_t LastPairTests() { return g_lastPairTests; }
 
 void CollideOrbs()
 {
+    g_lastPairTests = 0;
     CScene* scene = g_universeHost.scene;
     if (!scene || !scene->HasSpatialMap() || !g_pConstants) return;
     const int cells = scene->UpdateSpatialMapElements();
     const CUniversalConstants& k = *g_pConstants;
     // Occupied cells come in ascending order: the same visits as a walk over every cell.
+    g_cellOrbs.clear();
+    g_cellStarts.clear();
     for (int32_t cell : scene->OccupiedCells()) {
         if (cell < 0 || cell >= cells) continue;
+        g_cellStarts.push_back(g_cellOrbs.size());
         GatherCell(*scene, cell);
-        if (g_cellOrbs.size() >= 2) CollideCell(k);
+    }
+    g_cellStarts.push_back(g_cellOrbs.size());
+    const size_t reach = CollisionReach();
+    for (size_t c = 0; c + 1 < g_cellStarts.size(); ++c) {
+        const size_t m = g_cellStarts[c + 1] - g_cellStarts[c];
+        if (m < 2) continue;
+        CollideCell(g_cellOrbs.data() + g_cellStarts[c], m, reach, k);
+        g_lastPairTests += PairsWithin(m, reach);
     }
 }

@@ -31,6 +31,13 @@ void FreeEveryOrb()
 {
     if (g_orbs.empty()) return;
     NotifyOrbsDestroyed();
+    // Off the root in one pass first: one by one, each would be searched for among the rest.
+    if (g_pOrbRoot) {
+        std::vector<CCyberspaceObject*> shapes;
+        shapes.reserve(g_orbs.size());
+        for (COrb* orb : g_orbs) shapes.push_back(orb->m_pShape);
+        g_pOrbRoot->DisconnectChildren(shapes);
+    }
     for (COrb* orb : g_orbs) FreeOrb(orb);
     g_orbs.clear();
 }

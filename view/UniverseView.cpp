@@ -2,6 +2,7 @@
 #include "view/UniverseView.h"
 
 #include "engine/core/PersistantObject.h"
+#include "platform/MessageBox.h"
 #include "universe/Collisions.h"
 #include "universe/Motion.h"
 #include "universe/OrbScene.h"
@@ -120,12 +121,14 @@ int CUniverseView::OnCreate()
     // The loader places the camera of the file it reads.
     m_camera = &m_scene->m_camera;
     CShape* root = nullptr;
+    // What the load has to say shows over the universe that stands in, not over an empty window.
+    CMessageHold hold;
     if (!app->m_defaultUniverse.empty()) {
         root = BuildEmptyUniverse();
         try {
             if (root) app->LoadUniverse(&app->m_defaultUniverse);
         } catch (...) {
-            // The loader has shown its messages; the standard universe stands in.
+            // The loader has said what went wrong; the standard universe stands in.
             root = nullptr;
         }
     }
@@ -133,6 +136,7 @@ int CUniverseView::OnCreate()
     if (root) m_scene->AddObject(root);
 
     m_scene->m_color = kSceneColor;
+    hold.Release();
     return 0;
 }
 

@@ -1,6 +1,7 @@
-// Bounded whole-file reads and replace-by-rename writes.
+// Bounded whole-file reads, the links and temporary names of replace-by-rename writes.
 #include "engine/core/FileIO.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,10 +11,31 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+// What stands at path instead of a file, in a user's words.
+const char* KindOfNonFile(fs::file_type type)
+{
+    switch (type) {
+    case fs::file_type::not_found: return nullptr;
+    case fs::file_type::directory: return "a folder";
+    case fs::file_type::fifo: return "a named pipe (FIFO)";
+    case fs::file_type::socket: return "a socket";
+    case fs::file_type::block:
+    case fs::file_type::character: return "a device";
+    default: return "something else";
+    }
+}
+}
+
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize)
 {
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) throw CQLException("file not found: " + path);
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::is_regular_file(status)) {
+        const char* kind = KindOfNonFile(status.type());
+        if (!kind) throw CQLException("file not found: " + path);
+        throw CQLException(std::string("not a file but ") + kind + ": " + path);
+    }
     const uintmax_t size = fs::file_size(path, ec);
     if (ec) throw CQLException("file cannot be read: " + path);
     if (size > maxSize) throw CQLException("file too large: " + path);
@@ -24,29 +46,52 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize)
     return bytes;
 }
 
-void WriteFileReplacing(const std::string& path, const void* data, size_t size)
+namespace {
+std::string RandomSuffix()
 {
-    const fs::path target(path);
-    // A name no concurrent writer of the same file picks.
+    // 64 random bits: nobody guesses the next name, and a collision only costs another draw.
     std::random_device rd;
-    fs::path tmp = target;
-    tmp += ".tmp" + std::to_string(rd() % 1000000u);
-    std::error_code ec;
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(static_cast<const char*>(data), std::streamsize(size));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(tmp, ec);
-            throw CQLException("file cannot be written: " + path);
-        }
+    const uint64_t n = (uint64_t(rd()) << 32) ^ rd();
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(n));
+    return text;
+}
+
+TempSuffixSource g_tempSuffixSource = RandomSuffix;
+}
+
+TempSuffixSource SetTempSuffixSource(TempSuffixSource source)
+{
+    const TempSuffixSource previous = g_tempSuffixSource;
+    g_tempSuffixSource = source ? source : RandomSuffix;
+    return previous;
+}
+
+std::string NextTempSuffix() { return g_tempSuffixSource(); }
+
+fs::path FollowLinks(const fs::path& path)
+{
+    fs::path p = path;
+    // As many hops as the system itself follows before it calls it a loop.
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(p, ec)) return p;
+        const fs::path to = fs::read_symlink(p, ec);
+        if (ec) return p;
+        p = to.is_absolute() ? to : p.parent_path() / to;
     }
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        throw CQLException("file cannot be replaced: " + path);
-    }
+    throw CQLException("too many symbolic links: " + path.string());
+}
+
+std::string FileFailureLine(const std::string& path, const std::string& failure)
+{
+    std::string reason = failure;
+    const std::string suffix = ": " + path, prefix = path + ": ";
+    if (!path.empty() && reason.size() > suffix.size() && reason.compare(reason.size() - suffix.size(), suffix.size(), suffix) == 0)
+        reason.resize(reason.size() - suffix.size());
+    else if (!path.empty() && reason.size() > prefix.size() && reason.compare(0, prefix.size(), prefix) == 0)
+        reason.erase(0, prefix.size());
+    return path + ": " + (reason.empty() ? "cannot be read" : reason);
 }
 
 fs::path XdgBaseFolder(const char* variable, const char* belowHome)

@@ -14,6 +14,9 @@ using nlohmann::json;
 namespace {
 // Settings are a handful of short strings; a larger file is not ours.
 constexpr uintmax_t kMaxSettingsSize = 1u << 20;
+// Our entries lie three levels deep (file, group, {"bytes": hex}); anything much deeper is not
+// ours, and nesting without end would overflow the stack of whatever walks it.
+constexpr int kMaxSettingsDepth = 8;
 // Strings that are not UTF-8 (Linux paths may be any bytes) are kept as {"bytes": hex}.
 constexpr const char* kBytesKey = "bytes";
 
@@ -99,7 +102,18 @@ SSettings ReadSettings()
         s.damaged = true;
         return s;
     }
-    json doc = json::parse(bytes.begin(), bytes.end(), nullptr, false);
+    struct STooDeep {};
+    const auto depthCheck = [](int depth, json::parse_event_t, json&) {
+        if (depth > kMaxSettingsDepth) throw STooDeep();
+        return true;
+    };
+    json doc;
+    try {
+        doc = json::parse(bytes.begin(), bytes.end(), depthCheck, false);
+    } catch (const STooDeep&) {
+        s.damaged = true;
+        return s;
+    }
     if (doc.is_object())
         s.doc = std::move(doc);
     else
@@ -115,6 +129,37 @@ const json* FindEntry(const json& doc, const std::string& group, const std::stri
     return e == g->end() ? nullptr : &*e;
 }
 
+// Groups and entries one to a line; each value in its compact form, so that a write never
+// makes an unknown entry larger by indenting it.
+std::string SettingsText(const json& doc)
+{
+    std::string text = "{";
+    const char* groupSep = "\n  ";
+    for (auto g = doc.begin(); g != doc.end(); ++g) {
+        text += groupSep + json(g.key()).dump() + ": ";
+        groupSep = ",\n  ";
+        if (!g->is_object() || g->empty()) {
+            text += g->dump();
+            continue;
+        }
+        const char* entrySep = "{\n    ";
+        for (auto e = g->begin(); e != g->end(); ++e) {
+            text += entrySep + json(e.key()).dump() + ": " + e->dump();
+            entrySep = ",\n    ";
+        }
+        text += "\n  }";
+    }
+    return text + (doc.empty() ? "}\n" : "\n}\n");
+}
+
+void SetAside(const fs::path& path)
+{
+    std::error_code ec;
+    fs::path aside = path;
+    aside += ".damaged";
+    fs::rename(path, aside, ec);
+}
+
 // Read, change one entry, write back whole; a damaged file is kept aside rather than lost.
 void PutEntry(const std::string& group, const std::string& name, json value)
 {
@@ -123,17 +168,18 @@ void PutEntry(const std::string& group, const std::string& name, json value)
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     if (ec) throw CQLException("cannot create the settings folder " + path.parent_path().string());
-    if (s.damaged) {
-        fs::path aside = path;
-        aside += ".damaged";
-        fs::rename(path, aside, ec);
-    }
-    json& g = s.doc[group];
-    if (!g.is_object()) g = json::object();
-    g[name] = std::move(value);
+    if (s.damaged) SetAside(path);
     std::string text;
     try {
-        text = s.doc.dump(2) + "\n";
+        json& g = s.doc[group];
+        if (!g.is_object()) g = json::object();
+        g[name] = value;
+        text = SettingsText(s.doc);
+        // Unknown entries that no longer fit with ours: the file goes aside, ours is written alone.
+        if (text.size() > kMaxSettingsSize && !s.damaged) {
+            SetAside(path);
+            text = SettingsText(json{{group, json{{name, std::move(value)}}}});
+        }
     } catch (const json::exception&) {
         throw CQLException("settings group or entry name is not valid text");
     }

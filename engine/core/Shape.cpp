@@ -44,6 +44,16 @@ void CCyberspaceObject::DisconnectFromParent()
     m_pParent = nullptr;
 }
 
+void CCyberspaceObject::DisconnectChildren(const std::vector<CCyberspaceObject*>& leaving)
+{
+    for (CCyberspaceObject* child : leaving) {
+        if (!child || child->m_pParentObject != this) continue;
+        child->m_pParentObject = nullptr;
+        child->m_pParent = nullptr;
+    }
+    std::erase_if(m_children, [this](const CCyberspaceObject* child) { return child->m_pParentObject != this; });
+}
+
 CShape::~CShape()
 {
     for (int i = 0; i < kShaderSlots; ++i) SetShader(nullptr, i);

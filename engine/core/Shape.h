@@ -32,6 +32,9 @@ public:
     // Hangs child below this object; its frame becomes relative to ours.
     void AddChild(CCyberspaceObject* child, bool keepLocal);
     void DisconnectFromParent();
+    // Lets every listed child of ours go in one pass over our list (freeing a crowd child by
+    // child would search the list for each); objects listed that are not our children stay put.
+    void DisconnectChildren(const std::vector<CCyberspaceObject*>& leaving);
     const std::vector<CCyberspaceObject*>& Children() const { return m_children; }
     CCyberspaceObject* ParentObject() const { return m_pParentObject; }
 

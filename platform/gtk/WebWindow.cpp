@@ -22,6 +22,7 @@ struct SWebWindow {
     CLineChannel channel;
     GtkWidget* window = nullptr;
     WebKitWebView* view = nullptr;
+    WebKitWebContext* context = nullptr;
     unsigned long owner = 0;  // the saver's X window, which this one stays above
     std::map<unsigned long, WebKitPolicyDecision*> pending;
     unsigned long nextDecision = 0;
@@ -87,10 +88,20 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
     case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION: {
         WebKitNavigationAction* action =
             webkit_navigation_policy_decision_get_navigation_action(reinterpret_cast<WebKitNavigationPolicyDecision*>(decision));
-        // The parent answers before anything loads.
+        const std::string uri = UriOf(action);
+        // An address longer than a line may be is no page of ours.
+        if (uri.size() > kMaxChannelLine - 64) {
+            webkit_policy_decision_ignore(decision);
+            return TRUE;
+        }
+        // The parent answers before anything loads, knowing whether the user asked for it: with
+        // scripts off, only a refresh or redirect moves a page by itself.
+        const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
+        const bool byUser = webkit_navigation_action_is_user_gesture(action) ||
+                            kind == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED || kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;
         const unsigned long id = ++g_web.nextDecision;
         g_web.pending[id] = static_cast<WebKitPolicyDecision*>(g_object_ref(decision));
-        Say("navigate " + std::to_string(id) + " " + UriOf(action));
+        Say("navigate " + std::to_string(id) + (byUser ? " user " : " page ") + uri);
         return TRUE;
     }
     case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION: {
@@ -99,7 +110,7 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
             webkit_navigation_policy_decision_get_navigation_action(reinterpret_cast<WebKitNavigationPolicyDecision*>(decision));
         const std::string uri = UriOf(action);
         webkit_policy_decision_ignore(decision);
-        webkit_web_view_load_uri(view, uri.c_str());
+        if (uri.size() <= kMaxChannelLine - 64) webkit_web_view_load_uri(view, uri.c_str());
         return TRUE;
     }
     case WEBKIT_POLICY_DECISION_TYPE_RESPONSE:
@@ -187,7 +198,11 @@ void MakeBrowser(const std::vector<std::string>& f)
     // WebKit leaves its web process sandbox off unless asked: pages, online ones too, run in it.
     webkit_web_context_set_sandbox_enabled(context, SandboxCanRun());
     g_web.view = WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context));
-    g_object_unref(context);
+    g_web.context = context;
+    // The help pages carry no script; a page's scripts could move it, or fetch, without a click.
+    WebKitSettings* settings = webkit_web_view_get_settings(g_web.view);
+    webkit_settings_set_enable_javascript(settings, FALSE);
+    webkit_settings_set_enable_javascript_markup(settings, FALSE);
     // Until the first page paints, the browser shows the night of the universe, not a white flash.
     const GdkRGBA night{0.02, 0.027, 0.10, 1.0};
     webkit_web_view_set_background_color(g_web.view, &night);
@@ -204,6 +219,26 @@ void MakeBrowser(const std::vector<std::string>& f)
     g_signal_connect(widget, "load-changed", G_CALLBACK(OnLoadChanged), nullptr);
     g_signal_connect(widget, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), nullptr);
     gtk_container_add(GTK_CONTAINER(g_web.window), widget);
+}
+
+bool IsWebAddress(const std::string& url)
+{
+    return g_ascii_strncasecmp(url.c_str(), "http:", 5) == 0 || g_ascii_strncasecmp(url.c_str(), "https:", 6) == 0;
+}
+
+// A local help page reaches nothing outside: every web request goes to a proxy that is not there
+// (port 9 on this machine, discard, which takes no connection), so an image, a style sheet or a
+// frame from the web never loads. A help page the settings name on the web keeps the network.
+void KeepOffline(bool offline)
+{
+    WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(g_web.context);
+    if (!offline) {
+        webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
+        return;
+    }
+    WebKitNetworkProxySettings* nowhere = webkit_network_proxy_settings_new("http://127.0.0.1:9", nullptr);
+    webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM, nowhere);
+    webkit_network_proxy_settings_free(nowhere);
 }
 
 void Decide(const std::vector<std::string>& f)
@@ -230,6 +265,7 @@ void Handle(const std::string& line)
         MakeBrowser(SplitLine(line, 5));
     } else if (f[0] == "load" && g_web.view) {
         const std::string url = f.size() == 2 && !f[1].empty() ? f[1] : "about:blank";
+        KeepOffline(!IsWebAddress(url));
         webkit_web_view_load_uri(g_web.view, url.c_str());
     } else if (f[0] == "decide") {
         Decide(SplitLine(line, 3));

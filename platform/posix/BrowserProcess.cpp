@@ -21,7 +21,22 @@ constexpr int kCloseWaitMs = 2000;
 constexpr int kHelperFd = 3;
 }
 
-std::string BrowserProgramPath() { return (ExecutablePath().parent_path() / "nimbula-web").string(); }
+// Where an installed nimbula keeps its helper programs, from its own folder (bin/ -> libexec/nimbula).
+#ifndef NIMBULA_HELPER_DIR
+#define NIMBULA_HELPER_DIR "../libexec/nimbula"
+#endif
+
+std::string BrowserProgramPath()
+{
+    // Beside the program in a build, in the helpers' folder once installed.
+    const std::filesystem::path dir = ExecutablePath().parent_path();
+    const std::filesystem::path candidates[] = {dir / "nimbula-web", (dir / NIMBULA_HELPER_DIR / "nimbula-web").lexically_normal()};
+    std::error_code ec;
+    for (const std::filesystem::path& p : candidates)
+        if (std::filesystem::is_regular_file(p, ec)) return p.string();
+    // Neither: the message names the place where an installation puts it.
+    return candidates[1].string();
+}
 
 bool CBrowserProcess::Start(const std::string& program)
 {

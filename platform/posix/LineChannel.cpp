@@ -1,6 +1,7 @@
 // Lines over a stream socket, with POSIX calls.
 #include "platform/LineChannel.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <poll.h>
@@ -56,18 +57,32 @@ bool CLineChannel::Receive(std::vector<std::string>* lines)
         char buffer[4096];
         const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0) {
-            m_pending.append(buffer, size_t(n));
+            Take(buffer, size_t(n), lines);
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
         m_closed = true;
     }
-    size_t start = 0;
-    for (size_t end; (end = m_pending.find('\n', start)) != std::string::npos; start = end + 1)
-        lines->push_back(m_pending.substr(start, end - start));
-    m_pending.erase(0, start);
     return m_fd >= 0 && !m_closed;
+}
+
+void CLineChannel::Take(const char* data, size_t size, std::vector<std::string>* lines)
+{
+    const char* end = data + size;
+    while (data < end) {
+        const char* newline = std::find(data, end, '\n');
+        if (!m_dropping) m_pending.append(data, newline);
+        if (m_pending.size() > kMaxChannelLine) {
+            m_pending.clear();
+            m_dropping = true;
+        }
+        if (newline == end) return;
+        if (!m_dropping) lines->push_back(m_pending);
+        m_pending.clear();
+        m_dropping = false;
+        data = newline + 1;
+    }
 }
 
 std::vector<std::string> SplitLine(const std::string& line, size_t count)

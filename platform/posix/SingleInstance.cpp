@@ -1,18 +1,54 @@
 // The single-instance lock on POSIX: flock on a file, released by the kernel when the process ends.
+// The file lies in a folder of this user's own and is opened without following links, so another
+// user can neither hold the lock nor make us create a file elsewhere.
 #include "platform/SingleInstance.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+// A folder, no link, ours and closed to others' writing.
+bool IsOwnFolder(const fs::path& dir)
+{
+    struct stat st = {};
+    return ::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+}
+
+fs::path CSingleInstanceLock::LockPath(const std::string& name)
+{
+    std::error_code ec;
+    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run && fs::is_directory(run, ec))
+        return fs::path(run) / (name + ".lock");
+    fs::path tmp = fs::temp_directory_path(ec);
+    if (tmp.empty()) tmp = "/tmp";
+    // One fixed name in the shared temp folder would be every user's lock.
+    return tmp / ("nimbula-" + std::to_string(::geteuid())) / (name + ".lock");
+}
 
 CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
 {
-    const std::string path = LockPath(name).string();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const fs::path path = LockPath(name);
+    // The user's own folder is made when missing; one that someone else made is not used.
+    ::mkdir(path.parent_path().c_str(), 0700);
+    if (!IsOwnFolder(path.parent_path())) return;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     // A lock we cannot make does not keep the user from running the program.
     if (fd < 0) return;
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         m_alreadyExists = (errno == EWOULDBLOCK);
         if (!m_alreadyExists) {

@@ -109,12 +109,13 @@ void CHelperWindow::Serve(CDialog& dlg)
     const bool running = m_process.Channel().Receive(&lines);
     for (const std::string& line : lines) {
         m_heard = true;
-        const std::vector<std::string> f = SplitLine(line, 3);
+        const std::vector<std::string> f = SplitLine(line, 4);
         if (f.empty()) continue;
         CHtmlView* view = View();
-        if (f[0] == "navigate" && f.size() == 3) {
+        if (f[0] == "navigate" && f.size() == 4) {
+            // navigate ID user|page URL
             bool cancel = false;
-            if (view) view->OnBeforeNavigate2(f[2], &cancel);
+            if (view) view->OnBeforeNavigate2(f[3], f[2] == "user" ? kNavigateByUser : 0, &cancel);
             Send("decide " + f[1] + (cancel ? " ignore" : " use"));
         } else if (f[0] == "loaded" && f.size() >= 2) {
             const std::string url = SplitLine(line, 2)[1];

@@ -307,6 +307,10 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
             seen = dlg.m_revision;
             m_dirty = false;
             Redraw();
+            // What the mouse did runs only now, with the frame finished: a handler may open a
+            // dialog or a message box, whose loop starts frames of its own.
+            m_dirty = dlg.DispatchCommands() || m_dirty;
+            if (dlg.IsEnded()) break;
         }
         SDL_Event e;
         if (!SDL_WaitEventTimeout(&e, kWaitMs)) continue;
@@ -315,9 +319,9 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
             // ImGui reads keys and buttons as states: a press and its release in one batch would
             // pass unseen, and a field given the focus takes keys only a frame later. Each input
             // event gets frames of its own to act in (logic only: nothing is drawn).
-            if (IsInput(e) && !dlg.IsEnded()) {
+            for (int pass = 0; pass < 2 && IsInput(e) && !dlg.IsEnded(); ++pass) {
                 Frame(false);
-                Frame(false);
+                m_dirty = dlg.DispatchCommands() || m_dirty;
             }
         } while (!dlg.IsEnded() && SDL_PollEvent(&e));
     }

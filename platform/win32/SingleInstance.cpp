@@ -2,7 +2,21 @@
 // closes (and so frees) when the holder dies, as flock does on POSIX.
 #include "platform/SingleInstance.h"
 
+#include <cstdlib>
+
 #include <windows.h>
+
+// The temp folder is the user's own on Windows.
+std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
+{
+    std::error_code ec;
+    std::filesystem::path dir;
+    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run && std::filesystem::is_directory(run, ec))
+        dir = run;
+    else
+        dir = std::filesystem::temp_directory_path(ec);
+    return dir / (name + ".lock");
+}
 
 CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
 {

@@ -11,8 +11,9 @@ PID=
 bright() { convert "$WORK/$1.png" -colorspace gray -threshold 20% -format "%[fx:int(mean*1000)]" info:; }
 setting() { python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["APP"].get("UnivFile", ""))' "$XDG_CONFIG_HOME/nimbula/settings" 2>/dev/null || true; }
 
+# start [OPTIONS...]: the saver.
 start() {
-    "$BIN" /s --orbs "$1" >"$WORK/run.log" 2>&1 &
+    "$BIN" /s "$@" >"$WORK/run.log" 2>&1 &
     PID=$!
     track "$PID"
     wait_for_window "$PID" >/dev/null || fail "no window appeared"
@@ -26,7 +27,7 @@ stop() {
 }
 
 # --- O, then # Orbs to the right end and OK: 250 orbs; Cancel keeps the count ---
-start 12
+start --orbs 12
 until_moving few || fail "few: the universe does not move"
 before=$(bright few)
 xdotool key o
@@ -56,8 +57,12 @@ xdotool key Escape
 until_moving cluster || fail "cluster: the universe does not move"
 stop
 
-# --- The next start shows it: 216 lava orbs where the generated universe would have 3 ---
-start 3
+# --- The next start shows it: 216 lava orbs; --orbs 3 asks for the generated universe instead ---
+start --orbs 3
+until_moving asked || fail "asked: the universe does not move"
+[ "$(bright asked)" -lt 30 ] || fail "--orbs 3 showed the default universe (bright share $(bright asked))"
+stop
+start
 until_moving next-start || fail "next-start: the universe does not move"
 [ "$(bright next-start)" -gt 30 ] || fail "the next start did not show the chosen sample (bright share $(bright next-start))"
 grep -q . "$WORK/run.log" && fail "the start with the sample said something"

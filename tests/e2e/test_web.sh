@@ -151,10 +151,11 @@ click_link 0
 wait_for "app:test-lower at OnAppCmd" traced "app test-lower"
 click_link 1
 wait_for "APP:Test-Upper at OnAppCmd" traced "app Test-Upper"
+# Neither an unknown scheme nor a file outside the help folder is shown.
 click_link 2
-wait_for "ap:x followed" traced "follow ap:x"
+wait_for "ap:x refused" traced "refused ap:x"
 click_link 3
-wait_for "app followed" traced "follow file://$WORK/app"
+wait_for "a file beside the page refused" traced "refused file://$WORK/app"
 # Neither app: link went anywhere: the page is the one loaded once, still in its window.
 [ "$(count_traced "loaded file://$page")" = 1 ] || fail "an app: link loaded a page"
 grep -q "^follow .*[Aa][Pp][Pp]:" "$TRACE" && fail "an app: link was followed"
@@ -169,6 +170,46 @@ wait_for "about box" colour_shown "rgb(240,240,240)" 20000
 xdotool key Escape
 wait_for "moving universe after the about box" moving
 stop
+
+# --- A hostile page: its script, its refresh and its images reach nothing; its web link goes to
+# the desktop's browser; nothing is fetched from the web (a local server stands in for it) ---
+port=$((20000 + RANDOM % 20000))
+mkdir -p "$WORK/web"
+echo "outside" >"$WORK/web/page.html"
+python3 -m http.server --bind 127.0.0.1 --directory "$WORK/web" "$port" >"$WORK/webserver.log" 2>&1 &
+track $!
+served() { python3 -c "import urllib.request as u; u.urlopen('http://127.0.0.1:$port/page.html', timeout=2)" 2>/dev/null; }
+wait_for "local web server" served
+: >"$WORK/webserver.log"
+page=$WORK/hostile.html
+cat >"$page" <<EOF
+<!DOCTYPE html>
+<html><head><meta charset="utf-8"><meta http-equiv="refresh" content="1;url=app:options"><style>
+  body { margin: 0; font: 20px sans-serif; }
+  a { display: block; height: 50px; line-height: 50px; padding-left: 10px; }
+</style><link rel="stylesheet" href="http://127.0.0.1:$port/style.css"></head><body>
+<a href="http://127.0.0.1:$port/page.html">outside</a>
+<img src="http://127.0.0.1:$port/image.png" width="10" height="10">
+<script>location.href = "app:share"; fetch("http://127.0.0.1:$port/fetch");</script>
+</body></html>
+EOF
+printf '{"Nimbula": {"HelpPage": "file://%s"}}\n' "$page" >"$XDG_CONFIG_HOME/nimbula/settings"
+start
+xdotool key v
+wait_for "the hostile page loaded" traced "loaded file://$page"
+wait_for "the page's own move to app:options refused" traced "refused app options (not clicked)"
+wait_for "web support window" has_web_window
+eval "$(xdotool getwindowgeometry --shell "$(web_window)")"
+click_link 0
+wait_for "the clicked web link in the desktop's browser" opened_in_desktop_browser "http://127.0.0.1:$port/page.html" 1
+grep -q "^app " "$TRACE" && fail "the hostile page reached a command: $(grep "^app " "$TRACE")"
+[ -s "$WORK/webserver.log" ] && fail "the help window fetched from the web: $(cat "$WORK/webserver.log")"
+[ "$(count_traced "loaded file://$page")" = 1 ] || fail "the hostile page moved"
+has_web_window || fail "the hostile page closed the window"
+xdotool key Escape
+wait_for "web support window closed" no_web_window
+stop
+pass "a page's script and refresh reach no command, its web link goes to the desktop's browser, nothing is fetched"
 
 # --- Where a private mount namespace can hide files: what happens without a working browser ---
 if ! unshare -m true 2>/dev/null; then

@@ -159,3 +159,24 @@ TEST_F(Collisions, OccupiedCellsMatchAFullScanOfTheMap)
         }
     }
 }
+
+// A crowd in one cell: every pair is tested while the pass stays within its budget; beyond it
+// each orb meets the same number of the orbs after it, and the pass stays within the budget.
+TEST_F(Collisions, ACrowdedCellIsBoundedByThePairBudget)
+{
+    auto crowd = [this](size_t n) {
+        DeleteAllOrbs();
+        for (size_t i = 0; i < n; ++i)
+            PlaceOrb({double(i % 13), double(i % 11), double(i % 7)}, {1, 0, 0});
+    };
+    crowd(2000);
+    CollideOrbs();
+    EXPECT_EQ(LastPairTests(), 2000u * 1999u / 2u);
+
+    crowd(4000);
+    CollideOrbs();
+    EXPECT_LE(LastPairTests(), kPairTestBudget);
+    EXPECT_GT(LastPairTests(), kPairTestBudget * 3 / 4);
+    // The last orb still met the orbs just before it: nothing in the cell is left out.
+    EXPECT_NE(g_orbs.back()->m_velocity, SFVec3f(1, 0, 0));
+}

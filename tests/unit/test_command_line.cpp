@@ -98,6 +98,13 @@ TEST(CommandLine, XScreenSaverConventions)
     EXPECT_EQ(r.window, 42u);
     EXPECT_EQ(Mode({"nimbula", "--window-id", "99"}).window, 99u);
     EXPECT_EQ(Mode({"nimbula", "--window-id"}).window, 0u);
+    EXPECT_FALSE(Mode({"nimbula", "--window-id"}).windowNamed);
+    // The root window only when no window is named: a named one that is no id is refused later.
+    EXPECT_FALSE(Mode({"nimbula", "-root"}).windowNamed);
+    for (const char* bad : {"garbage", "", "0", "-1"}) {
+        r = Mode({"nimbula", "-root"}, bad);
+        EXPECT_TRUE(r.windowNamed && r.window == 0 && r.windowText == bad) << bad;
+    }
     // Only the exact spellings count; -r is an unknown switch.
     EXPECT_EQ(Mode({"nimbula.scr", "-rooted"}).mode, ERunMode::Refused);
 }
@@ -111,7 +118,11 @@ TEST(CommandLine, WindowIds)
     EXPECT_EQ(ParseWindowId("-5"), 0u);
     EXPECT_EQ(ParseWindowId("zz"), 0u);
     EXPECT_EQ(ParseWindowId("0xzz"), 0u);
-    EXPECT_EQ(ParseWindowId("99999999999999999999999"), ParseWindowId("99999999999999999999999"));
+    EXPECT_EQ(ParseWindowId("99999999999999999999999"), 0u);
+    // 32 bits at most: a longer id is refused, not cut to another window.
+    EXPECT_EQ(ParseWindowId("4294967295"), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseWindowId("4294968589"), 0u);
+    EXPECT_EQ(ParseWindowId("0x100000000"), 0u);
 }
 
 TEST(CommandLine, OwnOptionsAreTakenOutBeforeTheSwitch)
@@ -207,4 +218,21 @@ TEST(CommandLine, WindowIdsAreReportedAsWritten)
     EXPECT_TRUE(IsHackMode(ERunMode::HackWindow));
     EXPECT_FALSE(IsHackMode(ERunMode::ScreenSaver));
     EXPECT_FALSE(IsHackMode(ERunMode::Preview));
+}
+
+TEST(CommandLine, AUniverseFileOpensTheEditingFrameWhateverLetterItStartsWith)
+{
+    // Paths a desktop hands over: their first letter would read as s, p, b or c.
+    for (const char* path : {"/srv/u/Galaxy.nmd", "/proj/x.nmd", "shell.nmd", "Cluster.NMD", "/boot/a/b", "pic.nmd"}) {
+        const SRunMode r = Mode({"nimbula", path});
+        EXPECT_EQ(r.mode, ERunMode::Editing) << path;
+        EXPECT_EQ(r.universeFile, path);
+    }
+    // Switches stay switches, and a copy that is not run as a program takes no file.
+    EXPECT_EQ(Mode({"nimbula", "/s"}).mode, ERunMode::ScreenSaver);
+    EXPECT_EQ(Mode({"nimbula", "/c:1234"}).mode, ERunMode::Configure);
+    EXPECT_EQ(Mode({"nimbula", "/p", "12"}).mode, ERunMode::Preview);
+    EXPECT_TRUE(Mode({"nimbula", "/s"}).universeFile.empty());
+    EXPECT_EQ(Mode({"nimbula.scr", "/srv/u/Galaxy.nmd"}).mode, ERunMode::ScreenSaver);
+    EXPECT_TRUE(Mode({"nimbula", "shell.nmd", "extra"}).universeFile.empty());
 }

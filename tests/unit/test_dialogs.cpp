@@ -149,6 +149,109 @@ TEST(DialogLogic, WithoutAHostADialogEndsAsCancelled)
     EXPECT_EQ(5, dlg.m_count);
 }
 
+namespace {
+// Draws dialogs as the program's host does: each frame the scripted mouse acts on the controls
+// while the frame is open; the queued commands run after it. A dialog that opens while a frame
+// is open fails the test, as ImGui's frame check ends the program.
+class CFrameHost : public IDialogHost {
+public:
+    CFrameHost() { SetDialogHost(this); }
+    ~CFrameHost() override { SetDialogHost(nullptr); }
+    int RunModal(CDialog& dlg) override
+    {
+        EXPECT_FALSE(m_inFrame) << "a dialog opened inside a frame";
+        ++m_runs;
+        dlg.OnInitDialog();
+        for (int frame = 0; frame < 3 && !dlg.IsEnded(); ++frame) {
+            m_inFrame = true;
+            if (m_mouse) m_mouse(dlg, frame);
+            m_inFrame = false;
+            dlg.DispatchCommands();
+        }
+        if (!dlg.IsEnded()) dlg.EndDialog(IDABORT);
+        return dlg.Result();
+    }
+    std::function<void(CDialog&, int frame)> m_mouse;
+    bool m_inFrame = false;
+    int m_runs = 0;
+};
+
+// A dialog whose button 20 opens a second dialog, and which records every notification.
+class CCommandDialog : public CTestDialog {
+public:
+    CCommandDialog() { AddControl(EControl::PushButton, 20, "More...", 0, 0, 10, 10); }
+    BOOL OnCommand(int id, int code) override
+    {
+        m_heard.push_back(id);
+        if (id == 20 && code == BN_CLICKED) {
+            CTestDialog second;
+            m_secondResult = second.DoModal();
+            return TRUE;
+        }
+        return CTestDialog::OnCommand(id, code);
+    }
+    std::vector<int> m_heard;
+    int m_secondResult = 0;
+};
+}
+
+TEST(DialogCommands, AClickRunsItsHandlerAfterTheFrameSoItMayOpenAnotherDialog)
+{
+    CFrameHost host;
+    CCommandDialog dlg;
+    // Frame 0 of the first dialog clicks "More..."; the second dialog's frame 0 clicks its OK.
+    host.m_mouse = [&](CDialog& d, int frame) {
+        if (frame != 0) return;
+        if (&d == &dlg) {
+            d.PostCommand(EDialogCommand::Click, 20);
+            // Nothing runs while the frame is drawn.
+            EXPECT_TRUE(dlg.m_heard.empty());
+            EXPECT_TRUE(d.HasQueuedCommands());
+        } else {
+            d.PostCommand(EDialogCommand::Click, IDOK);
+        }
+    };
+    EXPECT_EQ(IDABORT, dlg.DoModal());
+    EXPECT_EQ(2, host.m_runs);
+    EXPECT_EQ(IDOK, dlg.m_secondResult);
+    EXPECT_EQ(std::vector<int>{20}, dlg.m_heard);
+    EXPECT_FALSE(dlg.HasQueuedCommands());
+}
+
+TEST(DialogCommands, ClicksInOneFrameRunInOrderAndNoneAfterTheDialogEnded)
+{
+    CFrameHost host;
+    CCommandDialog dlg;
+    // One frame: the check box, a list entry, then Cancel, then a click that comes too late.
+    host.m_mouse = [&](CDialog& d, int frame) {
+        if (frame != 0) return;
+        d.PostCommand(EDialogCommand::Click, 11);
+        d.PostCommand(EDialogCommand::Select, 13, 2);
+        d.PostCommand(EDialogCommand::Click, IDCANCEL);
+        d.PostCommand(EDialogCommand::Click, 20);
+    };
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    EXPECT_EQ(0, dlg.GetDlgItem(11)->value);  // toggled off from the member's 1
+    EXPECT_EQ(2, dlg.GetDlgItem(13)->selection);
+    // The list heard its focus and its selection before Cancel; "More..." never ran.
+    EXPECT_EQ((std::vector<int>{11, 13, 13, IDCANCEL}), dlg.m_heard);
+    EXPECT_EQ(1, host.m_runs);
+    EXPECT_FALSE(dlg.HasQueuedCommands());
+
+    // Two clicks on the check box in one frame toggle it twice; OK then reads it.
+    CCommandDialog twice;
+    host.m_mouse = [&](CDialog& d, int frame) {
+        if (frame == 0) {
+            d.PostCommand(EDialogCommand::Click, 11);
+            d.PostCommand(EDialogCommand::Click, 11);
+        } else {
+            d.PostCommand(EDialogCommand::Click, IDOK);
+        }
+    };
+    EXPECT_EQ(IDOK, twice.DoModal());
+    EXPECT_EQ(1, twice.m_check);
+}
+
 TEST(DialogLogic, AboutBoxShowsItsTextReadOnly)
 {
     CAboutDlg about;

@@ -7,6 +7,7 @@
 
 #include "engine/core/Archive.h"
 #include "engine/core/Dib.h"
+#include "engine/core/FileIO.h"
 #include "engine/core/Geometry.h"
 #include "engine/core/ModelFile.h"
 #include "engine/core/PersistantObject.h"
@@ -479,4 +480,20 @@ TEST_F(EngineFiles, TileablePictMatchesOppositeEdges)
     }
     EXPECT_LE(keptInMiddle, 2);
     EXPECT_LE(shiftedToCorner, 2);
+}
+
+// A folder or a device where a file should be is refused at once and called what it is.
+TEST_F(EngineFiles, ReadingANonFileSaysWhatItIs)
+{
+    const auto reason = [](const std::string& path) {
+        try {
+            ReadWholeFile(path, 1000);
+        } catch (const CQLException& e) {
+            return e.What();
+        }
+        return std::string("read");
+    };
+    EXPECT_EQ(reason(Path("missing")), "file not found: " + Path("missing"));
+    EXPECT_EQ(reason(m_temp.Path().string()), "not a file but a folder: " + m_temp.Path().string());
+    if (fs::exists("/dev/zero")) EXPECT_EQ(reason("/dev/zero"), "not a file but a device: /dev/zero");
 }

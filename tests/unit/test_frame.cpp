@@ -185,29 +185,73 @@ TEST_F(Frame, NewBuildsTheGroupsInOrderAndAGroupWithoutTextureStaysWithout)
     EXPECT_EQ(m_frame->m_groups[1].m_orbCount, 3);  // cancelled: unchanged
 }
 
-TEST_F(Frame, OpenAppendsTheFilesGroupsToThoseDefined)
+TEST_F(Frame, OpenReplacesTheGroupsSoSaveWritesWhatIsShown)
 {
-    SUniverseFile file;
-    file.m_hasGroups = true;
-    file.m_cameraView = {0, 0, -1};
-    file.m_cameraUp = {0, -1, 0};
-    file.m_cameraSide = file.m_cameraUp.CrossProduct(file.m_cameraView);
-    for (int g = 0; g < 3; ++g) {
-        SUniverseGroupRecord& rec = file.m_groups.emplace_back();
-        rec.m_color = {0.25 * g, 0.5, 1.0};
-        rec.m_positions.assign(size_t(g + 1), SFVec3f(10.0 * g, 0, 0));
-    }
-    m_answer = (m_temp.Path() / "three.nmd").string();
-    WriteUniverseFile(m_answer, file);
+    // Two universes with groups of their own, and one without group definitions.
+    auto write = [this](const char* name, const std::vector<int>& counts, double shade) {
+        SUniverseFile file;
+        file.m_hasGroups = !counts.empty();
+        file.m_cameraView = {0, 0, -1};
+        file.m_cameraUp = {0, -1, 0};
+        file.m_cameraSide = file.m_cameraUp.CrossProduct(file.m_cameraView);
+        // The running universe's box, so every stored place is taken.
+        file.m_constants = *g_pConstants;
+        for (size_t g = 0; g < std::max<size_t>(counts.size(), 1); ++g) {
+            SUniverseGroupRecord& rec = file.m_groups.emplace_back();
+            rec.m_color = {shade, 0.25 * double(g), 1.0};
+            for (int i = 0; i < (counts.empty() ? 4 : counts[g]); ++i)
+                rec.m_positions.emplace_back(10.0 * i - 50.0 * shade, 20.0 * double(g), 5.0);
+        }
+        const std::string path = (m_temp.Path() / name).string();
+        WriteUniverseFile(path, file);
+        return path;
+    };
+    const std::string a = write("a.nmd", {1, 2, 3}, 0.5), b = write("b.nmd", {4, 1}, 0.75);
+    const std::string plain = write("plain.nmd", {}, 1.0);
+    auto open = [this](const std::string& path) {
+        m_answer = path;
+        m_frame->OnCommand(ID_FILE_OPEN);
+    };
 
     DefineGroup(0, 4);
     DefineGroup(1, 4);
-    m_frame->OnCommand(ID_FILE_OPEN);
-    ASSERT_EQ(m_frame->m_groups.size(), 5u);
-    EXPECT_EQ(m_frame->m_groups[4].m_orbCount, 3);
-    EXPECT_EQ(m_frame->m_groups[3].m_color, SFVec3f(0.25, 0.5, 1.0));
-    EXPECT_EQ(g_orbs.size(), 6u);
-    EXPECT_TRUE(Offered(ID_DEFINE_GROUP5));
+    open(a);
+    ASSERT_EQ(m_frame->m_groups.size(), 3u);
+    EXPECT_EQ(m_frame->m_groups[2].m_orbCount, 3);
+    EXPECT_EQ(m_frame->m_groups[0].m_color, SFVec3f(0.5, 0.0, 1.0));
+    EXPECT_FALSE(Offered(ID_DEFINE_GROUP5));
+    // The same file twice, or another one: only its own groups.
+    open(a);
+    EXPECT_EQ(m_frame->m_groups.size(), 3u);
+    open(b);
+    ASSERT_EQ(m_frame->m_groups.size(), 2u);
+    EXPECT_EQ(g_orbs.size(), 5u);
+
+    // Saved and opened again: B as it was shown, group for group and orb for orb.
+    SUniverseFile fromB, saved;
+    ReadUniverseFile(b, fromB);
+    m_answer = (m_temp.Path() / "saved.nmd").string();
+    m_frame->OnCommand(ID_FILE_SAVE);
+    ReadUniverseFile(m_answer, saved);
+    ASSERT_TRUE(saved.m_hasGroups);
+    ASSERT_EQ(saved.m_groups.size(), 2u);
+    for (size_t g = 0; g < 2; ++g) {
+        EXPECT_EQ(saved.m_groups[g].m_color, fromB.m_groups[g].m_color) << g;
+        EXPECT_EQ(saved.m_groups[g].m_positions, fromB.m_groups[g].m_positions) << g;
+    }
+    open(m_answer);
+    EXPECT_EQ(m_frame->m_groups.size(), 2u);
+    EXPECT_EQ(g_orbs.size(), 5u);
+
+    // A universe without group definitions leaves none; Save then writes its one record.
+    open(plain);
+    EXPECT_TRUE(m_frame->m_groups.empty());
+    EXPECT_EQ(g_orbs.size(), 4u);
+    EXPECT_FALSE(Offered(ID_DEFINE_GROUP2));
+    m_frame->OnCommand(ID_FILE_SAVE);
+    ReadUniverseFile(m_answer, saved);
+    EXPECT_FALSE(saved.m_hasGroups);
+    EXPECT_EQ(saved.OrbCount(), 4u);
 }
 
 TEST_F(Frame, MoveToStartReturnsOrbsToWhereTheyWereDraggedWhileTimeStood)
@@ -308,12 +352,29 @@ TEST_F(Frame, TexturesAreMadeOpaqueAndTileableWithinTheSizeCap)
     EXPECT_EQ(dlg.m_texture->GetPixel(5, 5) >> 24, 255u);
     ASSERT_NE(dlg.m_preview, nullptr);
 
-    // A file that is no picture: the message, and neither texture nor a stale preview.
+    // A file that is no picture, or none at all: the message, and the texture chosen before stays
+    // with its preview.
     const std::string bad = (m_temp.Path() / "bad.bmp").string();
     std::ofstream(bad) << "not a bitmap";
-    EXPECT_FALSE(dlg.LoadTexture(bad));
-    EXPECT_EQ(dlg.m_texture, nullptr);
-    EXPECT_EQ(dlg.m_preview, nullptr);
-    ASSERT_FALSE(m_sandbox.m_messages.empty());
-    EXPECT_EQ(m_sandbox.m_messages.back(), kTextureErrorText);
+    const CDIB* chosen = dlg.m_texture.get();
+    const CDIB* shown = dlg.m_preview.get();
+    const unsigned revision = dlg.m_previewRevision;
+    const std::string missing = (m_temp.Path() / "missing.bmp").string();
+    for (const std::string& path : {bad, missing}) {
+        m_sandbox.m_messages.clear();
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(dlg.LoadTexture(path));
+        // Which file and why, on standard error.
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  path + (path == bad ? ": not a BMP or PNG image\n" : ": file not found\n"));
+        EXPECT_EQ(m_sandbox.m_messages, (std::vector<std::string>{kTextureErrorText}));
+        EXPECT_EQ(dlg.m_texture.get(), chosen);
+        EXPECT_EQ(dlg.m_preview.get(), shown);
+        EXPECT_EQ(dlg.m_previewRevision, revision);
+    }
+    EXPECT_EQ(dlg.m_texture->GetWidth(), 128);
+    // A good one after it takes the place of both.
+    ASSERT_TRUE(dlg.LoadTexture(MakeBitmap("square.bmp", 32, 32)));
+    EXPECT_EQ(dlg.m_texture->GetWidth(), 32);
+    EXPECT_NE(dlg.m_previewRevision, revision);
 }

@@ -50,6 +50,17 @@ TEST_F(InstallDir, FirstPlaceHoldingTheModelWins)
     EXPECT_EQ(*found, m_root / "env");
 }
 
+TEST_F(InstallDir, ARelativeFolderIsMadeAbsoluteWhenFound)
+{
+    Install(m_root / "env");
+    fs::current_path(m_root);
+    const auto found = FindInstallDir(InstallDirCandidates("env", std::nullopt, ""));
+    ASSERT_TRUE(found);
+    // Still the same folder once the current directory has moved on.
+    fs::current_path(m_root / "bin");
+    EXPECT_EQ(*found, m_root / "env");
+}
+
 TEST_F(InstallDir, BesideTheExecutableInTheBuildTreeOrInstalled)
 {
     Install(m_root / "share/nimbula");

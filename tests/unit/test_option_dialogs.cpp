@@ -121,6 +121,33 @@ TEST_F(OptionDialogs, SlidersStoreTheirEndsAndKeepWhatTheyShow)
     EXPECT_EQ(77.0, m_block.m_gravity);
 }
 
+TEST_F(OptionDialogs, OkChangesTheOrbCountOnlyWhenItsSliderWasMoved)
+{
+    // Counts the slider cannot show (216 stands at 86, which gives 215; 1,000 beyond its 250) stay.
+    for (int count : {216, 1000}) {
+        m_block.m_orbCount = count;
+        ApplyWithSlider(kOptGravity, 50);
+        EXPECT_EQ(count, m_block.m_orbCount);
+    }
+    // Moved away and back again is not moved.
+    m_block.m_orbCount = 216;
+    {
+        COptionsDlg dlg;
+        dlg.OnInitDialog();
+        dlg.GetDlgItem(kOptOrbs)->value = 10;
+        dlg.GetDlgItem(kOptOrbs)->value = 86;
+        dlg.OnCommand(IDOK, BN_CLICKED);
+        ApplyOptions(dlg, m_block);
+    }
+    EXPECT_EQ(216, m_block.m_orbCount);
+    // Moved, the slider's count holds, also for a count beyond its range.
+    ApplyWithSlider(kOptOrbs, 40);
+    EXPECT_EQ(100, m_block.m_orbCount);
+    m_block.m_orbCount = 1000;
+    ApplyWithSlider(kOptOrbs, 99);
+    EXPECT_EQ(247, m_block.m_orbCount);
+}
+
 TEST_F(OptionDialogs, ColorShiftingGreysTheColourCoding)
 {
     COptionsDlg dlg;
@@ -156,7 +183,9 @@ TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
     dlg.SelectItem(kOptUniverses, 2);
     EXPECT_EQ(1, cancel.m_asked);
     EXPECT_EQ(33, dlg.GetDlgItem(kOptGravity)->value);
-    EXPECT_EQ((std::vector<std::string>{"broken.nmd", "(asked)"}), m_app.m_loads);
+    // The chosen name is found in the library, whatever the current directory is.
+    const std::string broken = (temp.Path() / "nimbula" / "universes" / "broken.nmd").string();
+    EXPECT_EQ((std::vector<std::string>{broken, "(asked)"}), m_app.m_loads);
 }
 
 TEST(SetupDialog, OkWithoutAChoiceStoresNothingChosenAndOtherCancelledKeepsTheChoice)

@@ -158,3 +158,24 @@ TEST(RayHits, WindowPointsMapThroughTheProjection)
     scene.RawDraw(nullptr, nullptr, rect, 0);
     EXPECT_EQ(scene.m_hitCount, 1);
 }
+
+TEST(FrameTree, DisconnectChildrenLetsTheListedGoAndKeepsTheRestInOrder)
+{
+    CShape root, other;
+    std::vector<std::unique_ptr<CShape>> kids;
+    for (int i = 0; i < 5; ++i) {
+        kids.push_back(std::make_unique<CShape>());
+        root.AddChild(kids.back().get(), true);
+    }
+    CShape stranger;
+    other.AddChild(&stranger, true);
+    root.DisconnectChildren({kids[1].get(), kids[3].get(), &stranger, nullptr});
+    const std::vector<CCyberspaceObject*> left{kids[0].get(), kids[2].get(), kids[4].get()};
+    EXPECT_EQ(root.Children(), left);
+    EXPECT_EQ(kids[1]->ParentObject(), nullptr);
+    EXPECT_EQ(kids[3]->m_pParent, nullptr);
+    EXPECT_EQ(kids[2]->ParentObject(), &root);
+    // Not ours: left where it hangs.
+    EXPECT_EQ(stranger.ParentObject(), &other);
+    EXPECT_EQ(other.Children().size(), 1u);
+}

@@ -147,6 +147,35 @@ TEST_F(Settings, DamagedFilesAreToleratedAndReplaced)
     EXPECT_THROW(key.PutCookieString("APP", "UnivFile", "x"), CQLException);
 }
 
+// Nesting is bounded: a deep unknown entry makes the file damaged (kept aside), and unknown
+// entries within the bound are written back as compact as they came, never indented level by level.
+TEST_F(Settings, DeepNestingIsDamageAndUnknownEntriesNeverGrow)
+{
+    CRegistryKey key;
+    std::string s;
+    const std::string deep = "{\"X\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
+    WriteSettings(deep);
+    EXPECT_FALSE(key.GetCookieString("APP", "UnivFile", s));
+    key.PutCookieString("APP", "UnivFile", "new.nmd");
+    ASSERT_TRUE(key.GetCookieString("APP", "UnivFile", s));
+    fs::path aside = File();
+    aside += ".damaged";
+    EXPECT_EQ(fs::file_size(aside), deep.size());
+    EXPECT_LT(fs::file_size(File()), 100u);
+
+    std::string wide = "{\"X\": {\"Y\": [[[[[";
+    for (int i = 0; i < 20000; ++i) wide += "[1,2],";
+    wide += "0]]]]]}}";
+    WriteSettings(wide);
+    for (int i = 0; i < 3; ++i) key.PutCookieString("APP", "UnivFile", "again.nmd");
+    EXPECT_LT(fs::file_size(File()), wide.size() + 100);
+    EXPECT_EQ(key.GetConfigurationString("APP", "UnivFile"), "again.nmd");
+    EXPECT_FALSE(key.GetCookieString("X", "Y", s));  // still there, still not a string
+    std::ifstream in(File());
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[[[[[[1,2],[1,2]"), std::string::npos);
+}
+
 TEST_F(Settings, StoreKeepsDefaultConstantsAndUniverseAcrossRestarts)
 {
     CUniversalConstants made;

@@ -25,12 +25,33 @@ struct SRun {
     std::string out, err;
 };
 
-SRun RunTool(std::vector<std::string> args, const std::string& input = "", bool fullOutput = false)
+// Standard input that never ends, as < /dev/zero.
+class CEndlessBuffer : public std::streambuf {
+public:
+    CEndlessBuffer() { setg(m_zeros, m_zeros, m_zeros + sizeof m_zeros); }
+    size_t m_served = 0;
+
+protected:
+    int_type underflow() override
+    {
+        m_served += sizeof m_zeros;
+        setg(m_zeros, m_zeros, m_zeros + sizeof m_zeros);
+        return traits_type::to_int_type(m_zeros[0]);
+    }
+
+private:
+    char m_zeros[4096] = {};
+};
+
+SRun RunTool(std::vector<std::string> args, const std::string& input = "", bool fullOutput = false,
+             std::streambuf* endless = nullptr)
 {
     args.insert(args.begin(), "nimbula-tool");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
-    std::istringstream in(input);
+    std::istringstream text(input);
+    std::istream endlessIn(endless);
+    std::istream& in = endless ? endlessIn : text;
     std::ostringstream out, err;
     CFullBuffer full;
     std::ostream fullOut(&full);
@@ -61,6 +82,19 @@ TEST(ToolErrors, EveryCommandReportsOutputItCannotWrite)
         const SRun full = RunTool(c.args, c.input, true);
         EXPECT_EQ(full.code, kToolOutputError) << c.args[0];
         EXPECT_TRUE(Has(full.err, "cannot write standard output")) << full.err;
+    }
+}
+
+TEST(ToolErrors, StandardInputIsReadOnlyAsFarAsAStringCanBe)
+{
+    for (const char* command : {"encode", "decode", "show"}) {
+        CEndlessBuffer zeros;
+        const SRun r = RunTool({command}, "", false, &zeros);
+        EXPECT_EQ(r.code, 1) << command;
+        EXPECT_LE(zeros.m_served, 8192u) << command;
+        EXPECT_TRUE(Has(r.err, std::string(command) == "encode" ? "expected 352 bytes on standard input, got more"
+                                                                 : "right number of bytes"))
+            << r.err;
     }
 }
 

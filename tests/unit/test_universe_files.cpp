@@ -219,15 +219,15 @@ TEST_F(UniverseFiles, GroupsRoundTripWithTexturesOfEverySizeAndAGroupWithout)
             }
         }
     }
-    // The loaded groups follow the one the frame had, sharing their orbs' textures.
-    ASSERT_EQ(m_groups.size(), 4u);
+    // The loaded groups take the place of the one the frame had, sharing their orbs' textures.
+    ASSERT_EQ(m_groups.size(), 3u);
     for (size_t g = 0; g < saved.size(); ++g) {
-        EXPECT_EQ(m_groups[g + 1].m_color, saved[g].m_color);
-        EXPECT_EQ(m_groups[g + 1].m_orbCount, saved[g].m_orbCount);
-        EXPECT_EQ(m_groups[g + 1].m_pTexture != nullptr, saved[g].m_pTexture != nullptr);
+        EXPECT_EQ(m_groups[g].m_color, saved[g].m_color);
+        EXPECT_EQ(m_groups[g].m_orbCount, saved[g].m_orbCount);
+        EXPECT_EQ(m_groups[g].m_pTexture != nullptr, saved[g].m_pTexture != nullptr);
     }
-    EXPECT_EQ(m_groups[1].m_pTexture, g_orbs[0]->m_pTexture);
-    EXPECT_EQ(m_groups[3].m_pTexture, g_orbs[5]->m_pTexture);
+    EXPECT_EQ(m_groups[0].m_pTexture, g_orbs[0]->m_pTexture);
+    EXPECT_EQ(m_groups[2].m_pTexture, g_orbs[5]->m_pTexture);
     EXPECT_EQ(0, std::memcmp(g_pConstants->Bytes(), constants.data(), CUniversalConstants::kSize));
     ExpectNear(view.m_camera->GetAbsolutePosition(), {30.0, -40.0, 500.0});
     ExpectNear(view.m_camera->GetAbsoluteViewpoint(), cameraView);
@@ -239,6 +239,7 @@ TEST_F(UniverseFiles, GroupsRoundTripWithTexturesOfEverySizeAndAGroupWithout)
 
     // Outside the editing frame the groups only make orbs.
     m_app.m_editingMode = false;
+    m_groups.emplace_back(nullptr, SFVec3f(1, 1, 1), 5);
     LoadUniverse(&path, &m_groups);
     EXPECT_EQ(m_groups.size(), 4u);
     EXPECT_EQ(g_orbs.size(), 9u);
@@ -466,6 +467,13 @@ TEST_F(UniverseFiles, SavingAsksGoesThroughATemporaryFileAndNamesAFailure)
     fs::create_directories(fs::path(inTheWay) / "inside");
     EXPECT_FALSE(SaveUniverse({}, &inTheWay));
     EXPECT_TRUE(fs::is_directory(fs::path(inTheWay) / "inside"));
+    // A name longer than the system allows: the system's own reason.
+    m_sandbox.m_messages.clear();
+    const std::string tooLong = Path((std::string(256, 'n') + ".nmd").c_str());
+    EXPECT_FALSE(SaveUniverse({}, &tooLong));
+    ASSERT_EQ(m_sandbox.m_messages.size(), 1u);
+    EXPECT_NE(m_sandbox.m_messages[0].find(std::make_error_code(std::errc::filename_too_long).message()), std::string::npos)
+        << m_sandbox.m_messages[0];
     // No temporary file is left behind by any of them.
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(m_temp.Path()))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
@@ -514,10 +522,22 @@ TEST_F(UniverseFiles, TheWindowStartsWithTheDefaultUniverseOrFallsBackToTheStand
     delete m_view;
     m_view = nullptr;
 
-    // Deleted since: both messages, then the standard universe.
+    // Deleted since: the path and the reason on standard error, both messages shown over the
+    // standard universe (already in the scene when they show), which stays.
     fs::remove(path);
+    std::vector<size_t> orbsBehind;
+    const MessageBoxHandler collect = SetMessageBoxHandler([&](const std::string& text, unsigned) {
+        m_sandbox.m_messages.push_back(text);
+        orbsBehind.push_back(g_universeHost.scene && !g_universeHost.scene->Objects().empty() ? g_orbs.size() : 0);
+        return IDOK;
+    });
+    ::testing::internal::CaptureStderr();
     View();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    SetMessageBoxHandler(collect);
+    EXPECT_EQ(said, path + ": file not found\n");
     EXPECT_EQ(m_sandbox.m_messages, (std::vector<std::string>{kMissing, kFailed}));
+    EXPECT_EQ(orbsBehind, (std::vector<size_t>{7, 7}));
     EXPECT_EQ(g_orbs.size(), 7u);
     EXPECT_EQ(m_view->m_scene->Objects().size(), 1u);
     EXPECT_TRUE(m_view->m_autoRedraw);

@@ -52,7 +52,7 @@ TEST(UniverseLibrary, ListsUniverseFilesThenFoldersThenOther)
     EXPECT_EQ(ListUniverseFolder(temp.Path() / "gone"), std::vector<std::string>{"Other..."});
 }
 
-TEST(UniverseLibrary, FillingTheListMakesTheLibraryTheCurrentDirectory)
+TEST(UniverseLibrary, TheListShowsTheLibraryAndLeavesTheCurrentDirectory)
 {
     CTempFolder temp("nimbula_library_");
     CScopedEnv data("XDG_DATA_HOME", temp.Path().c_str());
@@ -68,7 +68,8 @@ TEST(UniverseLibrary, FillingTheListMakesTheLibraryTheCurrentDirectory)
 
     Touch(UniverseLibraryFolder() / "mine.nmd");
     FillUniverseList(list);
-    EXPECT_EQ(fs::current_path(), UniverseLibraryFolder());
+    EXPECT_EQ(fs::current_path(), elsewhere);
+    EXPECT_EQ(UniverseListFolder(), UniverseLibraryFolder());
     EXPECT_EQ(list, (std::vector<std::string>{"mine.nmd", "Other..."}));
 }
 

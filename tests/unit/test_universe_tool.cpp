@@ -1,4 +1,4 @@
-// nimbula-tool info and simulate --universe over the shipped samples and damaged files.
+// nimbula-tool info, simulate --universe and the pictures' universe over the shipped samples and damaged files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +10,8 @@
 #include "../support/ScopedEnv.h"
 #include "storage/UniverseFile.h"
 #include "tools/ToolCommands.h"
+#include "tools/ToolHeadlessUniverse.h"
+#include "universe/Orb.h"
 
 namespace fs = std::filesystem;
 
@@ -81,4 +83,35 @@ TEST(UniverseTool, SimulateStartsASavedUniverseAtItsStartPlaces)
     EXPECT_EQ(RunTool(ToolSimulate, {"--universe", "/no/such.nmd"}, out, err), 1);
     EXPECT_EQ(err, "Selected file is missing or corrupted.\nCould not successfully load file.\n");
     EXPECT_EQ(RunTool(ToolSimulate, {"--universe", kSample, "--orbs", "3"}, out, err), 64);
+}
+
+// The pictures' universe: what a window would build, except that a file that cannot be loaded is
+// an error, not the standard universe standing in (a thumbnail of the wrong universe).
+TEST(UniverseTool, TheHeadlessUniverseBuildsAFileOrRefusesIt)
+{
+    SHeadlessUniverseOptions options;
+    options.universePath = kSample;
+    std::ostringstream err;
+    {
+        CHeadlessUniverse universe;
+        ASSERT_TRUE(universe.Build(options, 64, 64, err, "")) << err.str();
+        SUniverseFile file;
+        ReadUniverseFile(kSample, file);
+        EXPECT_EQ(g_orbs.size(), file.OrbCount());
+        universe.Run(3);
+        universe.Draw();
+    }
+    EXPECT_TRUE(g_orbs.empty());
+    const std::string cut = (fs::temp_directory_path() / "nimbula_headless_cut.nmd").string();
+    {
+        std::ifstream in(kSample, std::ios::binary);
+        std::string bytes(3000, '\0');
+        in.read(bytes.data(), std::streamsize(bytes.size()));
+        std::ofstream(cut, std::ios::binary) << bytes;
+    }
+    options.universePath = cut;
+    CHeadlessUniverse damaged;
+    EXPECT_FALSE(damaged.Build(options, 64, 64, err, "thumbnail: "));
+    EXPECT_NE(err.str().find("thumbnail: Could not successfully load file."), std::string::npos) << err.str();
+    fs::remove(cut);
 }

@@ -34,10 +34,13 @@ public:
     std::string LastError() const override { return "no browser"; }
     void Navigate(const std::string& url) override { m_loads.push_back(url); }
     // A click on a link: true when the browser may follow it.
-    bool Click(const std::string& url)
+    bool Click(const std::string& url) { return Go(url, kNavigateByUser); }
+    // The page moving by itself (a refresh or redirect): true when the browser may follow it.
+    bool PageMoves(const std::string& url) { return Go(url, 0); }
+    bool Go(const std::string& url, unsigned flags)
     {
         bool cancel = false;
-        m_view->OnBeforeNavigate2(url, &cancel);
+        m_view->OnBeforeNavigate2(url, flags, &cancel);
         return !cancel;
     }
 
@@ -152,19 +155,32 @@ TEST_F(WebSupport, TheBrowserTakesThePlaceholdersPlaceAndOpensOnTheAddress)
     EXPECT_TRUE(m_messages.empty());
 }
 
-TEST_F(WebSupport, AppLinksReachOnAppCmdWithTheRestAndGoNowhereOthersAreFollowed)
+// Clicked "app:" links reach OnAppCmd, clicked web links the desktop's browser; only the help
+// folder's pages and the page given are shown, and a page that moves by itself reaches nothing.
+TEST_F(WebSupport, AppLinksReachOnAppCmdWebLinksTheDesktopOnlyHelpPagesAreShown)
 {
     CFakeSystemHost host;
     auto* browser = new CRecordingBrowser;
     CWebSupportDlg dlg{std::unique_ptr<CBrowserControl>(browser)};
+    dlg.m_url = "file:///opt/help/index.html";
+    dlg.m_helpFolder = "file:///opt/help/";
     std::vector<bool> followed;
     host.m_user = [&](CDialog&, CFakeBrowserWindow& w) {
-        for (const char* url : {"app:test-lower", "APP:Upper/Case", "ap:x", "file:///help/app", "https://example.org/app:x"})
+        for (const char* url : {"app:test-lower", "APP:Upper/Case", "ap:x", "file:///opt/help/keys.html#mouse",
+                                "HTTPS://example.org/app:x", "file:///etc/passwd", "file:///opt/help/../../etc/passwd",
+                                "file:///opt/help/%2E%2E/x", "data:text/html,hi", "about:blank"})
             followed.push_back(w.Click(url));
+        // With no click: a refresh to a command, a web page or a local file goes nowhere.
+        for (const char* url : {"app:options", "http://example.org/", "file:///etc/passwd"})
+            followed.push_back(w.PageMoves(url));
+        followed.push_back(w.PageMoves("file:///opt/help/index.html"));
     };
     dlg.DoModal();
-    EXPECT_EQ((std::vector<bool>{false, false, true, true, true}), followed);
+    EXPECT_EQ((std::vector<bool>{false, false, false, true, false, false, false, false, false, true, false, false, false, true}),
+              followed);
     EXPECT_EQ((std::vector<std::string>{"test-lower", "Upper/Case"}), browser->m_commands);
+    EXPECT_EQ((std::vector<std::string>{"HTTPS://example.org/app:x"}), m_opened);
+    m_opened.clear();
 
     // The plain control swallows "app:" links and does nothing else: the window stays, no message.
     CWebSupportDlg plain;
@@ -260,6 +276,12 @@ TEST(WebSupportChannel, LinesCrossWholeAndAHelperThatCannotRunIsSaidAndReaped)
     EXPECT_EQ((std::vector<std::string>{"navigate", "7", "app:x y"}), SplitLine(lines[0], 3));
     EXPECT_EQ((std::vector<std::string>{"load", "bad address"}), SplitLine(lines[1], 2));
     EXPECT_EQ((std::vector<std::string>{"load", ""}), SplitLine("load ", 2));
+    // A line beyond the cap is dropped whole; the next one still arrives.
+    lines.clear();
+    EXPECT_TRUE(saver.Send("navigate 8 user app:" + std::string(kMaxChannelLine, 'x')));
+    EXPECT_TRUE(saver.Send("navigate 9 user app:ok"));
+    EXPECT_TRUE(window.Receive(&lines));
+    EXPECT_EQ((std::vector<std::string>{"navigate 9 user app:ok"}), lines);
     saver.Close();
     lines.clear();
     EXPECT_FALSE(window.Receive(&lines));

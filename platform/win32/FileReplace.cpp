@@ -1,0 +1,70 @@
+// Replace-by-rename writes on Windows: an exclusive temporary file beside the target, then
+// ReplaceFileW, which keeps the old file's security and attributes (MoveFileExW for a new file).
+#include "engine/core/FileIO.h"
+
+#include <string>
+
+#include <windows.h>
+
+#include "engine/core/QLException.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr int kTempNameAttempts = 100;
+
+// CREATE_NEW refuses any name that exists, so another name is drawn.
+HANDLE CreateTempFile(const fs::path& target, fs::path& name)
+{
+    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+        name = target;
+        name += ".tmp" + NextTempSuffix();
+        HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+bool WriteAll(HANDLE h, const void* data, size_t size)
+{
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = size > 0x40000000 ? 0x40000000 : DWORD(size);
+        DWORD written = 0;
+        if (!WriteFile(h, p, chunk, &written, nullptr) || written == 0) return false;
+        p += written;
+        size -= written;
+    }
+    return true;
+}
+}
+
+namespace {
+// The failed call's reason for the message.
+std::error_code SystemReason() { return std::error_code(int(GetLastError()), std::system_category()); }
+}
+
+void WriteFileReplacing(const std::string& path, const void* data, size_t size)
+{
+    const fs::path target = FollowLinks(fs::path(path));
+    fs::path tmp;
+    HANDLE h = CreateTempFile(target, tmp);
+    if (h == INVALID_HANDLE_VALUE) throw CQLException("file cannot be written: " + path, SystemReason());
+    bool ok = WriteAll(h, data, size) && FlushFileBuffers(h);
+    ok = CloseHandle(h) && ok;
+    if (!ok) {
+        const std::error_code why = SystemReason();
+        DeleteFileW(tmp.c_str());
+        throw CQLException("file cannot be written: " + path, why);
+    }
+    std::error_code ec;
+    const bool existed = fs::is_regular_file(target, ec);
+    const bool replaced = existed ? ReplaceFileW(target.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                                 nullptr, nullptr)
+                                  : MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (!replaced) {
+        const std::error_code why = SystemReason();
+        DeleteFileW(tmp.c_str());
+        throw CQLException("file cannot be replaced: " + path, why);
+    }
+}
