@@ -201,6 +201,7 @@ struct SOrbRef {
     double radius;
     double key;  // tangent length from the eye: the order of the depth test
     SFVec3f position;
+    double pixel;  // the width of a pixel at the orb's distance
     int cuts = 0;
     float cut[kCutsPerOrb][4] = {};  // centre and radius of orbs that cut into this one
 };
@@ -241,7 +242,9 @@ std::vector<uint8_t> OctahedralPicture(const CDIB& source, int size)
 }
 
 // Notes on each orb the orbs that cut into it (their centres closer than the radii together), at
-// most kCutsPerOrb each: a sweep along x over the orbs sorted by it.
+// most kCutsPerOrb each: a sweep along x over the orbs sorted by it. Orbs that cut in by less than
+// a pixel (most orbs resting in a clump touch so) change no pixel by more than rounding: the
+// test is left out for them.
 void FindCuts(std::vector<SOrbRef>& orbs, std::vector<size_t>& byX)
 {
     byX.resize(orbs.size());
@@ -266,7 +269,8 @@ void FindCuts(std::vector<SOrbRef>& orbs, std::vector<size_t>& byX)
             if (b.position.x - a.position.x >= a.radius + widest) break;
             const double reach = a.radius + b.radius;
             const SFVec3f d = b.position - a.position;
-            if (d.DotProduct(d) < reach * reach) {
+            const double within = reach - std::max(a.pixel, b.pixel);
+            if (within > 0.0 && d.DotProduct(d) < within * within) {
                 note(a, b);
                 note(b, a);
             }
@@ -556,7 +560,8 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         const double key = std::sqrt(std::max(eye2 - radius * radius, 0.0));
         keyLow = std::min(keyLow, key);
         keyHigh = std::max(keyHigh, key);
-        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos});
+        const double pixel = 2.0 * std::sqrt(eye2) / (proj[5] * std::max(vh, 1));
+        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel});
     }
     FindCuts(s.order, s.byX);
     std::sort(s.order.begin(), s.order.end(), [](const SOrbRef& a, const SOrbRef& b) {
