@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Frames per second of the real program under Xvfb (--pace 0: no pacing), and the time to the first frame,
-# for the generated universe and for the largest sample universe loaded at start-up.
-# Usage: bench/fps.sh [BUILD_DIR] [FRAMES] [RUNS]. Prints a table; each figure is the best of RUNS.
+# for the generated universe and for the largest sample universe loaded at start-up. Then what an orb
+# costs at 1920x1080: 250 and 1,000 orbs against the 1-orb floor (clear, draw, present), the share
+# of a core the saver takes at its usual 60 frames per second with 250 orbs, and the 250-orb
+# simulation frame against the plain reference (bench_reference_simulation), all in one run.
+# Usage: bench/fps.sh [BUILD_DIR] [FRAMES] [RUNS]. Prints tables; each figure is the best of RUNS.
 # With NIMBULA_WINDOWS_BUILD=DIR (scripts/windows' output) the Windows nimbula.scr runs too, under
 # Wine on the same X server, with 100 and 250 orbs: what Wine costs against the Linux rows.
 set -euo pipefail
@@ -12,7 +15,21 @@ RUNS=${3:-3}
 BIN=$BUILD/nimbula
 [ -x "$BIN" ] || { echo "fps.sh: no $BIN; build first (cmake --build $BUILD)"; exit 1; }
 
-if [ "${4:-}" != "--inner" ]; then
+# The 250-orb simulation frame (processor time, median of 5) against the plain reference.
+simulation_ratio() {
+    local ours plain
+    [ -x "$BUILD/bench/bench_simulation" ] && [ -x "$BUILD/bench/bench_reference_simulation" ] || {
+        echo "| simulation frame, 250 orbs | (build bench_simulation and bench_reference_simulation) | |"
+        return 0
+    }
+    ours=$("$BUILD/bench/bench_simulation" --benchmark_filter='BM_FrameDefaults/250$' --benchmark_repetitions=5 \
+        --benchmark_report_aggregates_only=true 2>/dev/null | awk '/_median/ { print $4 }')
+    plain=$("$BUILD/bench/bench_reference_simulation" --benchmark_filter='/250/' --benchmark_repetitions=5 \
+        --benchmark_report_aggregates_only=true 2>/dev/null | awk '/_median/ { print $2 }')
+    echo "| simulation frame, 250 orbs | $ours µs (reference $plain µs) | $(awk -v a="$ours" -v b="$plain" 'BEGIN { printf "%.1f times the reference", a / b }') |"
+}
+
+if [ -z "${4:-}" ]; then
     echo "| screen | orbs | frames per second | ms per frame | start to first frame |"
     echo "|---|---:|---:|---:|---:|"
     # -noreset: a bare X server resets when its last client leaves and refuses the next program
@@ -20,15 +37,56 @@ if [ "${4:-}" != "--inner" ]; then
     for size in 1920x1080 1280x720; do
         xvfb-run -a -s "-screen 0 ${size}x24 -noreset" bash "$0" "$BUILD" "$FRAMES" "$RUNS" --inner "$size"
     done
+    echo
+    echo "| at 1920x1080 | figure | against the floor |"
+    echo "|---|---:|---:|"
+    xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" bash "$0" "$BUILD" "$FRAMES" "$RUNS" --orbs
+    simulation_ratio
     exit 0
 fi
-SIZE=$5
+SIZE=${5:-}
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 export NIMBULA_MESSAGE_BOXES=stderr XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/run XDG_DATA_HOME=$WORK/data
 mkdir -p "$XDG_CONFIG_HOME/nimbula" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
+
+# Best frames per second of RUNS runs of the saver with N orbs: best_fps N.
+best_fps() {
+    local best=0 fps
+    for _ in $(seq "$RUNS"); do
+        fps=$("$BIN" /s --orbs "$1" --pace 0 --frames "$FRAMES" 2>&1 | grep '^frames:' | sed 's/.*fps: //')
+        best=$(awk -v a="$fps" -v b="$best" 'BEGIN { print (a > b) ? a : b }')
+    done
+    echo "$best"
+}
+
+if [ "$4" = "--orbs" ]; then
+    floor=$(best_fps 1)
+    echo "| 1 orb (the floor) | $floor fps | 1 |"
+    for orbs in 250 1000; do
+        fps=$(best_fps "$orbs")
+        echo "| $orbs orbs | $fps fps | $(awk -v a="$fps" -v b="$floor" 'BEGIN { printf "%.2f", a / b }') |"
+    done
+    # The saver as it runs (60 frames per second where there is no vsync): its processor time
+    # over 10 s once started, user and system, all its threads; the lowest of RUNS.
+    best=
+    for _ in $(seq "$RUNS"); do
+        "$BIN" /s --orbs 250 >/dev/null 2>&1 &
+        pid=$!
+        sleep 2
+        t0=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+        sleep 10
+        t1=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+        kill "$pid"
+        wait "$pid" || true
+        share=$(awk -v a="$t0" -v b="$t1" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f", (b - a) / hz / 10 }')
+        if [ -z "$best" ] || awk -v a="$share" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$share; fi
+    done
+    echo "| the saver, 250 orbs at 60 fps | $best of a core | |"
+    exit 0
+fi
 
 # The largest sample, made the default universe for the last row.
 SAMPLE=$(ls -S "$BUILD"/res/universes/*.nmd | head -1)

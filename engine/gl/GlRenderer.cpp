@@ -18,7 +18,7 @@
 #include "engine/core/Shaders.h"
 
 namespace {
-const char* kVertexShader = R"(#version 330 core
+const char* kVertexShader = R"(
 layout(location = 0) in vec4 aCentreRadius;
 layout(location = 1) in vec3 aSide;
 layout(location = 2) in vec3 aUp;
@@ -26,28 +26,38 @@ layout(location = 3) in vec3 aView;
 layout(location = 4) in vec3 aAmbient;
 layout(location = 5) in vec3 aDiffuse;
 layout(location = 6) in vec4 aSpecularShininess;
+layout(location = 7) in vec4 aCutA;  // orbs that cut into this one: centre and radius, or radius 0
+layout(location = 8) in vec4 aCutB;
+layout(location = 9) in vec4 aCutC;
 
 uniform mat4 uView;
 uniform mat4 uProj;
-uniform vec2 uDepth;  // window depth = x + y / eye z
+uniform vec4 uViewport;  // the frame's corner and size in the drawable, in pixels
+uniform vec4 uOrder;     // this frame's depth slice (low, high); tangent lengths from z onwards, w per depth
 uniform vec3 uLightDir;
 uniform vec3 uLightAmbient;
 uniform vec3 uLightDiffuse;
 uniform vec3 uLightSpecular;
 
-// The ray through this pixel in the orb's own axes, in orb radii.
-out vec3 vRay;
+// The ray through the pixel at window coordinates (x, y), in the orb's own axes:
+// x * vRayX + y * vRayY + vRayO. Worked out per pixel, nothing is interpolated.
+flat out vec3 vRayX;
+flat out vec3 vRayY;
+flat out vec3 vRayO;
 flat out vec4 vCentre;       // orb centre in its own axes and radii; w: squared distance - 1
-flat out vec4 vLightDepth;   // light direction in orb axes; w: depth scale
+flat out vec3 vLight;        // light direction in orb axes
 flat out vec4 vHalfwayShine; // halfway vector in orb axes; w: shininess
 flat out vec3 vAmbient;
 flat out vec3 vDiffuse;
 flat out vec3 vSpecular;
+flat out vec4 vCutA;         // the orbs cutting into this one in its axes and radii; w: radius^2
+flat out vec4 vCutB;
+flat out vec4 vCutC;
 
-// A square around the unit circle, as a triangle strip; two triangles per orb. A rasterizer
-// shades each triangle's edge blocks again, so fewer triangles beat a tighter polygon.
-const float kCoverReach = 1.01;
-const vec2 kCorners[4] = vec2[4](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0));
+// A rectangle on the screen around the orb's outline, as a triangle strip; two triangles per orb.
+// A rasterizer shades each triangle's edge blocks again, so fewer triangles beat a tighter polygon.
+const vec2 kCorners[4] = vec2[4](vec2(0.0, 0.0), vec2(1.0, 0.0), vec2(0.0, 1.0), vec2(1.0, 1.0));
+const vec4 kCulled = vec4(0.0, 0.0, 2.0, 1.0);
 
 void main()
 {
@@ -66,46 +76,69 @@ void main()
     sz = dot(sz, eyeAxes * aView) < 0.0 ? -sz : sz;
     mat3 toObject = transpose(mat3(sx, sy, sz));
     vec3 k = toObject * c / r;
-    float centreTerm = dot(k, k) - 1.0;
-    vCentre = vec4(k, centreTerm);
-    vLightDepth = vec4(toObject * -uLightDir, -uDepth.y / max(centreTerm, 1e-6));
+    vCentre = vec4(k, dot(k, k) - 1.0);
+    vLight = toObject * -uLightDir;
     vAmbient = aAmbient * uLightAmbient;
     vDiffuse = aDiffuse * uLightDiffuse;
     vSpecular = aSpecularShininess.rgb * uLightSpecular;
-    // An eye inside the orb sees none of its outside, as with culled back faces.
-    if (d2 <= r * r * 1.0001) {
-        vRay = vec3(0.0);
+    vCutA = vec4(toObject * (uView * vec4(aCutA.xyz, 1.0)).xyz / r, aCutA.w * aCutA.w / (r * r));
+    vCutB = vec4(toObject * (uView * vec4(aCutB.xyz, 1.0)).xyz / r, aCutB.w * aCutB.w / (r * r));
+    vCutC = vec4(toObject * (uView * vec4(aCutC.xyz, 1.0)).xyz / r, aCutC.w * aCutC.w / (r * r));
+    // The eye ray of a pixel: its window coordinates back through the viewport and projection.
+    vec2 focal = vec2(uProj[0][0], uProj[1][1]);
+    vec2 perPixel = 2.0 / (uViewport.zw * focal);
+    vRayX = toObject[0] * perPixel.x;
+    vRayY = toObject[1] * perPixel.y;
+    vRayO = toObject * vec3(-(2.0 * uViewport.xy / uViewport.zw + 1.0) / focal, -1.0);
+    float depth = -c.z;
+    // An eye inside the orb sees none of its outside, as with culled back faces; an orb wholly
+    // behind the eye is not seen either.
+    if (d2 <= r * r * 1.0001 || depth <= -r) {
         vHalfwayShine = vec4(0.0, 0.0, 1.0, 1.0);
-        gl_Position = vec4(0.0, 0.0, 2.0, 1.0);
+        gl_Position = kCulled;
         return;
     }
-    float d = sqrt(d2);
     // An orb spans a degree or two: one halfway vector, towards its centre, serves all its pixels.
-    vHalfwayShine = vec4(toObject * normalize(-uLightDir - c / d), max(aSpecularShininess.w, 1.0));
-    // A square across the line of sight through the centre, just wide enough for the cone of
-    // rays that touch the sphere.
-    vec3 axis = c / d;
-    vec3 helper = abs(axis.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
-    vec3 u = normalize(cross(helper, axis));
-    vec3 v = cross(axis, u);
-    float h = r * sqrt(d2 / (d2 - r * r)) * kCoverReach;
+    vHalfwayShine = vec4(toObject * normalize(-uLightDir - c * inversesqrt(d2)), max(aSpecularShininess.w, 1.0));
+    // The outline's bounds across the screen, each axis apart: the two tangents from the eye in
+    // the plane of that axis and the line of sight, tan(centre angle -/+ half the angle the orb
+    // spans). An orb reaching behind the eye spreads over the whole frame.
+    vec4 box = vec4(-1.0, -1.0, 1.0, 1.0);
+    if (depth > r) {
+        vec2 centre = c.xy / depth;
+        vec2 spread = r * inversesqrt(c.xy * c.xy + depth * depth - r * r);
+        vec2 margin = 2.0 / uViewport.zw;  // a pixel: the outline's own pixels are kept whole
+        box.xy = focal * (centre - spread) / (1.0 + centre * spread) - margin;
+        box.zw = focal * (centre + spread) / (1.0 - centre * spread) + margin;
+    }
     vec2 corner = kCorners[gl_VertexID & 3];
-    vec3 p = c + (u * corner.x + v * corner.y) * h;
-    vRay = toObject * p / r;
-    gl_Position = uProj * vec4(p, 1.0);
+    // One depth for the whole orb, rising with its tangent length. The plane of equal tangents of
+    // two orbs parts them, and the eye is on the side of the orb with the shorter one: so that orb
+    // is the nearer along every ray through both, and where two orbs cut into each other, each
+    // drawn without the part inside the other (the fragment shader), what is left of it lies on
+    // its own side of that plane. The depth test so shows the right orb with no depth written per
+    // pixel, which lets it reject hidden pixels before they are shaded.
+    float order = clamp(uOrder.x + (sqrt(max(d2 - r * r, 0.0)) - uOrder.z) * uOrder.w, uOrder.x, uOrder.y);
+    gl_Position = vec4(mix(box.xy, box.zw, corner), 2.0 * order - 1.0, 1.0);
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
-in vec3 vRay;
+const char* kFragmentShader = R"(
+flat in vec3 vRayX;
+flat in vec3 vRayY;
+flat in vec3 vRayO;
 flat in vec4 vCentre;
-flat in vec4 vLightDepth;
+flat in vec3 vLight;
 flat in vec4 vHalfwayShine;
 flat in vec3 vAmbient;
 flat in vec3 vDiffuse;
 flat in vec3 vSpecular;
+#if CUTS
+flat in vec4 vCutA;
+flat in vec4 vCutB;
+flat in vec4 vCutC;
+#endif
 
-uniform vec2 uDepth;
 uniform sampler2D uTexture;
 
 out vec4 fragColor;
@@ -116,16 +149,20 @@ float SchlickPow(float x, float s) { return x / (s - s * x + x); }
 void main()
 {
     // The ray against the unit sphere in the orb's axes: a t^2 - 2 b t + c = 0, nearer root.
-    vec3 q = vRay;
+    vec3 q = vRayX * gl_FragCoord.x + vRayY * gl_FragCoord.y + vRayO;
     float a = dot(q, q);
     float b = dot(q, vCentre.xyz);
     float disc = b * b - a * vCentre.w;
-    if (disc < 0.0) discard;
-    float far = b + sqrt(disc);
-    vec3 o = q * (vCentre.w / far) - vCentre.xyz;
-    // The hit lies at c / far along the ray to the square, whose eye depth is -1 / gl_FragCoord.w
-    // (the projection's w is -z): true depth with no division.
-    gl_FragDepth = uDepth.x + vLightDepth.w * gl_FragCoord.w * far;
+    // A miss, or an orb behind the eye along this ray (both roots negative).
+    if (disc < 0.0 || b <= 0.0) discard;
+    vec3 hit = q * (vCentre.w / (b + sqrt(disc)));
+#if CUTS
+    // Inside an orb that cuts into this one: that orb's surface shows there. Only the few orbs
+    // that are cut pay for the test: they have a program of their own.
+    vec3 inA = hit - vCutA.xyz, inB = hit - vCutB.xyz, inC = hit - vCutC.xyz;
+    if (dot(inA, inA) < vCutA.w || dot(inB, inB) < vCutB.w || dot(inC, inC) < vCutC.w) discard;
+#endif
+    vec3 o = hit - vCentre.xyz;
 
     // The picture is stored folded onto an octahedron (OctahedralPicture): a few adds per pixel
     // instead of two arc functions.
@@ -134,14 +171,16 @@ void main()
     fold = o.y >= 0.0 ? fold : (1.0 - abs(fold.yx)) * away;
     vec3 texel = textureLod(uTexture, fold * 0.5 + 0.5, 0.0).rgb;
 
-    float diffuse = max(dot(o, vLightDepth.xyz), 0.0);
+    float diffuse = max(dot(o, vLight), 0.0);
     float specular = diffuse > 0.0 ? SchlickPow(max(dot(o, vHalfwayShine.xyz), 0.0), vHalfwayShine.w) : 0.0;
     // The colour buffer is fixed point: the store clamps to 1.
     fragColor = vec4(texel * (vAmbient + vDiffuse * diffuse) + vSpecular * specular, 1.0);
 }
 )";
 
-constexpr int kFloatsPerOrb = 23;
+constexpr int kFloatsPerOrb = 35;
+// Orbs cutting into one orb that its drawing knows of; more than this are rare and brief.
+constexpr int kCutsPerOrb = 3;
 // Frames share one depth clear: frame k of a round writes depths only below every earlier frame's,
 // in its own slice of the depth range. Clearing the depth buffer costs a software rasterizer a
 // seventh of the frame; 2^21 steps per slice still resolve where orbs cut into each other.
@@ -159,6 +198,12 @@ struct STexture {
 struct SOrbRef {
     const C2DTextureShader* texture;
     size_t item;
+    double radius;
+    double key;  // tangent length from the eye: the order of the depth test
+    SFVec3f position;
+    double pixel;  // the width of a pixel at the orb's distance
+    int cuts = 0;
+    float cut[kCutsPerOrb][4] = {};  // centre and radius of orbs that cut into this one
 };
 
 // The sphere model's mapping (u around the up axis, v from its +up pole) resampled onto the
@@ -196,6 +241,43 @@ std::vector<uint8_t> OctahedralPicture(const CDIB& source, int size)
     return out;
 }
 
+// Notes on each orb the orbs that cut into it (their centres closer than the radii together), at
+// most kCutsPerOrb each: a sweep along x over the orbs sorted by it. Orbs that cut in by less than
+// a pixel (most orbs resting in a clump touch so) change no pixel by more than rounding: the
+// test is left out for them.
+void FindCuts(std::vector<SOrbRef>& orbs, std::vector<size_t>& byX)
+{
+    byX.resize(orbs.size());
+    double widest = 0.0;
+    for (size_t i = 0; i < orbs.size(); ++i) {
+        byX[i] = i;
+        widest = std::max(widest, orbs[i].radius);
+    }
+    std::sort(byX.begin(), byX.end(), [&](size_t a, size_t b) { return orbs[a].position.x < orbs[b].position.x; });
+    auto note = [](SOrbRef& on, const SOrbRef& by) {
+        if (on.cuts == kCutsPerOrb) return;
+        float* c = on.cut[on.cuts++];
+        c[0] = float(by.position.x);
+        c[1] = float(by.position.y);
+        c[2] = float(by.position.z);
+        c[3] = float(by.radius);
+    };
+    for (size_t i = 0; i < byX.size(); ++i) {
+        SOrbRef& a = orbs[byX[i]];
+        for (size_t j = i + 1; j < byX.size(); ++j) {
+            SOrbRef& b = orbs[byX[j]];
+            if (b.position.x - a.position.x >= a.radius + widest) break;
+            const double reach = a.radius + b.radius;
+            const SFVec3f d = b.position - a.position;
+            const double within = reach - std::max(a.pixel, b.pixel);
+            if (within > 0.0 && d.DotProduct(d) < within * within) {
+                note(a, b);
+                note(b, a);
+            }
+        }
+    }
+}
+
 void ToFloatMatrix(const double in[16], float out[16])
 {
     // Row-major doubles to the column-major floats GL reads.
@@ -203,8 +285,9 @@ void ToFloatMatrix(const double in[16], float out[16])
         for (int c = 0; c < 4; ++c) out[c * 4 + r] = float(in[r * 4 + c]);
 }
 
-GLuint Compile(GLenum kind, const char* source)
+GLuint Compile(GLenum kind, const std::string& text)
 {
+    const char* source = text.c_str();
     GLuint s = glCreateShader(kind);
     glShaderSource(s, 1, &source, nullptr);
     glCompileShader(s);
@@ -218,18 +301,58 @@ GLuint Compile(GLenum kind, const char* source)
     }
     return s;
 }
+
+// Every shader starts so; the number after CUTS says whether it tests for orbs cutting in.
+const char* kShaderHead = "#version 330 core\n#define CUTS ";
+
+struct SOrbProgram {
+    GLuint name = 0;
+    GLint uView = -1, uProj = -1, uViewport = -1, uOrder = -1, uLightDir = -1, uLightAmbient = -1, uLightDiffuse = -1,
+          uLightSpecular = -1, uTexture = -1;
+};
+
+SOrbProgram LinkOrbProgram(GLuint vs, int cuts)
+{
+    const GLuint fs = Compile(GL_FRAGMENT_SHADER, std::string(kShaderHead) + std::to_string(cuts) + "\n" + kFragmentShader);
+    SOrbProgram p;
+    p.name = glCreateProgram();
+    glAttachShader(p.name, vs);
+    glAttachShader(p.name, fs);
+    glLinkProgram(p.name);
+    glDetachShader(p.name, vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(p.name, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetProgramInfoLog(p.name, sizeof log, nullptr, log);
+        glDeleteProgram(p.name);
+        throw CQLException(std::string("orb program: ") + log);
+    }
+    p.uView = glGetUniformLocation(p.name, "uView");
+    p.uProj = glGetUniformLocation(p.name, "uProj");
+    p.uViewport = glGetUniformLocation(p.name, "uViewport");
+    p.uOrder = glGetUniformLocation(p.name, "uOrder");
+    p.uLightDir = glGetUniformLocation(p.name, "uLightDir");
+    p.uLightAmbient = glGetUniformLocation(p.name, "uLightAmbient");
+    p.uLightDiffuse = glGetUniformLocation(p.name, "uLightDiffuse");
+    p.uLightSpecular = glGetUniformLocation(p.name, "uLightSpecular");
+    p.uTexture = glGetUniformLocation(p.name, "uTexture");
+    return p;
+}
 }
 
 struct CGlRenderer::SState {
     bool dirty = true;
     bool built = false;
-    GLuint program = 0, instances = 0, white = 0;
-    GLint uView = -1, uProj = -1, uDepth = -1, uLightDir = -1, uLightAmbient = -1, uLightDiffuse = -1, uLightSpecular = -1,
-          uTexture = -1;
+    // The orb program without and with the test against orbs cutting into the orb.
+    SOrbProgram programs[2];
+    GLuint instances = 0, white = 0;
     size_t instanceCapacity = 0;
     std::map<const C2DTextureShader*, STexture> textures;
     std::vector<float> data;
     std::vector<SOrbRef> order;
+    std::vector<size_t> byX;
     uint64_t frame = 0;
     int drawableWidth = 0, drawableHeight = 0;
     int originX = 0, originY = 0;  // where the frame sits inside the drawable
@@ -241,7 +364,8 @@ struct CGlRenderer::SState {
 
     void Forget()
     {
-        program = instances = white = 0;
+        programs[0] = programs[1] = SOrbProgram();
+        instances = white = 0;
         instanceCapacity = 0;
         textures.clear();
         built = false;
@@ -252,7 +376,7 @@ struct CGlRenderer::SState {
     void Release()
     {
         if (built) {
-            glDeleteProgram(program);
+            for (const SOrbProgram& p : programs) glDeleteProgram(p.name);
             glDeleteBuffers(1, &instances);
             glDeleteTextures(1, &white);
             for (auto& [key, t] : textures) glDeleteTextures(1, &t.name);
@@ -262,37 +386,16 @@ struct CGlRenderer::SState {
 
     void Build()
     {
-        GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-        GLuint fs = 0;
+        GLuint vs = Compile(GL_VERTEX_SHADER, std::string(kShaderHead) + "0\n" + kVertexShader);
         try {
-            fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+            for (int cuts = 0; cuts < 2; ++cuts) programs[cuts] = LinkOrbProgram(vs, cuts);
         } catch (...) {
             glDeleteShader(vs);
+            glDeleteProgram(programs[0].name);
+            programs[0] = SOrbProgram();
             throw;
         }
-        program = glCreateProgram();
-        glAttachShader(program, vs);
-        glAttachShader(program, fs);
-        glLinkProgram(program);
         glDeleteShader(vs);
-        glDeleteShader(fs);
-        GLint ok = 0;
-        glGetProgramiv(program, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            char log[2048] = {};
-            glGetProgramInfoLog(program, sizeof log, nullptr, log);
-            glDeleteProgram(program);
-            program = 0;
-            throw CQLException(std::string("orb program: ") + log);
-        }
-        uView = glGetUniformLocation(program, "uView");
-        uProj = glGetUniformLocation(program, "uProj");
-        uDepth = glGetUniformLocation(program, "uDepth");
-        uLightDir = glGetUniformLocation(program, "uLightDir");
-        uLightAmbient = glGetUniformLocation(program, "uLightAmbient");
-        uLightDiffuse = glGetUniformLocation(program, "uLightDiffuse");
-        uLightSpecular = glGetUniformLocation(program, "uLightSpecular");
-        uTexture = glGetUniformLocation(program, "uTexture");
 
         glGenBuffers(1, &instances);
 
@@ -436,32 +539,44 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         glUniform3f(where, use ? float(c.x) : 0.f, use ? float(c.y) : 0.f, use ? float(c.z) : 0.f);
     };
 
-    // Orbs grouped by texture: one instanced draw per group.
+    // Orbs grouped by texture, one instanced draw per group, each group front to back (by
+    // tangent length, the order the depth test resolves) so that nearer orbs hide farther ones'
+    // pixels before those are shaded.
     s.order.clear();
+    double keyLow = HUGE_VAL, keyHigh = 0.0;
     for (size_t i = 0; i < items.size(); ++i) {
         const CShape* shape = items[i].shape;
         if (shape->m_status.isTransientDisable() || !shape->m_pGeometry) continue;
-        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i});
+        const SFMatrix& m = items[i].world;
+        const SFVec3f pos = m.GetPosition();
+        // The frame may carry scale: the radius grows with it, the texture axes do not.
+        const double scale = std::max({m.GetSideVector().Length(), m.GetUpVector().Length(), m.GetViewVector().Length()});
+        const double radius = shape->m_pGeometry->BoundingRadius() * (scale > 0 ? scale : 1.0);
+        double eye2 = 0.0;
+        for (int row = 0; row < 3; ++row) {
+            const double e = view[row * 4] * pos.x + view[row * 4 + 1] * pos.y + view[row * 4 + 2] * pos.z + view[row * 4 + 3];
+            eye2 += e * e;
+        }
+        const double key = std::sqrt(std::max(eye2 - radius * radius, 0.0));
+        keyLow = std::min(keyLow, key);
+        keyHigh = std::max(keyHigh, key);
+        const double pixel = 2.0 * std::sqrt(eye2) / (proj[5] * std::max(vh, 1));
+        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel});
     }
-    std::stable_sort(s.order.begin(), s.order.end(),
-                     [](const SOrbRef& a, const SOrbRef& b) { return std::less<>()(a.texture, b.texture); });
+    FindCuts(s.order, s.byX);
+    std::sort(s.order.begin(), s.order.end(), [](const SOrbRef& a, const SOrbRef& b) {
+        if (a.texture != b.texture) return std::less<>()(a.texture, b.texture);
+        if ((a.cuts > 0) != (b.cuts > 0)) return b.cuts > 0;
+        return a.key < b.key;
+    });
 
     s.data.resize(s.order.size() * kFloatsPerOrb);
     float* f = s.data.data();
-    // The eye distances the orbs span, for this frame's depth slice.
-    double nearest = HUGE_VAL, farthest = 0.0;
     for (const SOrbRef& ref : s.order) {
         const SDrawItem& item = items[ref.item];
         const SFMatrix& m = item.world;
         const SFVec3f pos = m.GetPosition();
-        const SFVec3f side = m.GetSideVector(), up = m.GetUpVector(), vw = m.GetViewVector();
-        // The frame may carry scale: the radius grows with it, the texture axes do not.
-        const double scale = std::max({side.Length(), up.Length(), vw.Length()});
-        const double radius = item.shape->m_pGeometry->BoundingRadius() * (scale > 0 ? scale : 1.0);
-        const double away = -(view[8] * pos.x + view[9] * pos.y + view[10] * pos.z + view[11]);
-        nearest = std::min(nearest, away - radius);
-        farthest = std::max(farthest, away + radius);
-        const SFVec3f a = side.Normalized(), b = up.Normalized(), c = vw.Normalized();
+        const SFVec3f a = m.GetSideVector().Normalized(), b = m.GetUpVector().Normalized(), c = m.GetViewVector().Normalized();
         SFVec4f ambient{1, 1, 1, 1}, diffuse{1, 1, 1, 1}, specular{0, 0, 0, 1};
         double shininess = 1.0;
         if (const auto* mat = dynamic_cast<const CMaterialShader*>(item.shape->GetShader(0))) {
@@ -471,31 +586,36 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
             shininess = mat->m_shininess;
         }
         const float values[kFloatsPerOrb] = {
-            float(pos.x), float(pos.y), float(pos.z), float(radius),
+            float(pos.x), float(pos.y), float(pos.z), float(ref.radius),
             float(a.x), float(a.y), float(a.z), float(b.x), float(b.y), float(b.z), float(c.x), float(c.y), float(c.z),
             float(ambient.x), float(ambient.y), float(ambient.z),
             float(diffuse.x), float(diffuse.y), float(diffuse.z),
-            float(specular.x), float(specular.y), float(specular.z), float(shininess)};
+            float(specular.x), float(specular.y), float(specular.z), float(shininess),
+            ref.cut[0][0], ref.cut[0][1], ref.cut[0][2], ref.cut[0][3],
+            ref.cut[1][0], ref.cut[1][1], ref.cut[1][2], ref.cut[1][3],
+            ref.cut[2][0], ref.cut[2][1], ref.cut[2][2], ref.cut[2][3]};
         std::copy(values, values + kFloatsPerOrb, f);
         f += kFloatsPerOrb;
     }
 
-    glUseProgram(s.program);
-    glUniformMatrix4fv(s.uView, 1, GL_FALSE, viewF);
-    glUniformMatrix4fv(s.uProj, 1, GL_FALSE, projF);
-    // Window depth = x + y / eye z, taking the orbs' distances onto this frame's slice (nearest
-    // at its low end); nearer than the near plane is clipped anyway.
-    const double zNear = std::max(nearest * 0.99, scene.m_camera.m_near);
-    const double zFar = std::max(farthest * 1.01, zNear * 1.001);
+    // The tangent lengths this frame spans, onto its depth slice (shortest at the low end). A
+    // span of at least a thousandth of the longest keeps the float sums in the shader exact
+    // enough for the clamp to the slice to change nothing.
     const double gap = 1e-4;
     const double low = 1.0 - double(s.depthSlice + 1) / kDepthSlices + gap, high = 1.0 - double(s.depthSlice) / kDepthSlices - gap;
-    const double y = (high - low) / (1.0 / zNear - 1.0 / zFar);
-    glUniform2f(s.uDepth, float(low + y / zNear), float(y));
-    glUniform3fv(s.uLightDir, 1, lightEye);
-    lightColour(light.m_ambient, CLight::kHasAmbient, s.uLightAmbient);
-    lightColour(light.m_diffuse, CLight::kHasDiffuse, s.uLightDiffuse);
-    lightColour(light.m_specular, CLight::kHasSpecular, s.uLightSpecular);
-    glUniform1i(s.uTexture, 0);
+    const double span = std::max(keyHigh - keyLow, keyHigh * 1e-3 + 1e-9);
+    for (const SOrbProgram& p : s.programs) {
+        glUseProgram(p.name);
+        glUniformMatrix4fv(p.uView, 1, GL_FALSE, viewF);
+        glUniformMatrix4fv(p.uProj, 1, GL_FALSE, projF);
+        glUniform4f(p.uViewport, float(s.originX), float(s.originY), float(vw), float(vh));
+        glUniform4f(p.uOrder, float(low), float(high), float(keyLow), float((high - low) / span));
+        glUniform3fv(p.uLightDir, 1, lightEye);
+        lightColour(light.m_ambient, CLight::kHasAmbient, p.uLightAmbient);
+        lightColour(light.m_diffuse, CLight::kHasDiffuse, p.uLightDiffuse);
+        lightColour(light.m_specular, CLight::kHasSpecular, p.uLightSpecular);
+        glUniform1i(p.uTexture, 0);
+    }
     glActiveTexture(GL_TEXTURE0);
 
     // Vertex arrays are the one kind of GL object that contexts never share, and a window on
@@ -504,7 +624,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glBindBuffer(GL_ARRAY_BUFFER, s.instances);
-    for (GLuint i = 0; i <= 6; ++i) {
+    for (GLuint i = 0; i <= 9; ++i) {
         glEnableVertexAttribArray(i);
         glVertexAttribDivisor(i, 1);
     }
@@ -519,14 +639,17 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), s.data.data());
 
     const GLsizei stride = kFloatsPerOrb * sizeof(float);
-    const int sizes[7] = {4, 3, 3, 3, 3, 3, 4};
+    const int sizes[10] = {4, 3, 3, 3, 3, 3, 4, 4, 4, 4};
     size_t first = 0;
     while (first < s.order.size()) {
         size_t last = first;
-        while (last < s.order.size() && s.order[last].texture == s.order[first].texture) ++last;
+        const bool cut = s.order[first].cuts > 0;
+        while (last < s.order.size() && s.order[last].texture == s.order[first].texture && (s.order[last].cuts > 0) == cut)
+            ++last;
+        glUseProgram(s.programs[cut].name);
         s.BindTexture(s.order[first].texture);
         size_t offset = first * stride;
-        for (GLuint i = 0; i < 7; ++i) {
+        for (GLuint i = 0; i < 10; ++i) {
             glVertexAttribPointer(i, sizes[i], GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
             offset += size_t(sizes[i]) * sizeof(float);
         }
