@@ -1,7 +1,7 @@
 // The framebuffer object that headless pictures (nimbula-tool render, thumbnails) are drawn into.
 #include "engine/gl/GlOffscreen.h"
 
-#include <epoxy/gl.h>
+#include "engine/gl/Gl.h"
 
 #include "engine/core/Dib.h"
 
