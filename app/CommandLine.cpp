@@ -17,19 +17,26 @@ bool EndsWithExe(const std::string& path)
 }
 
 // The classic atoi: leading blanks, a sign, digits; anything else ends the number.
-long AtoL(const std::string& s)
+// atol's reading in 64 bits on every system (Windows' long has 32).
+long long AtoLL(const std::string& s)
 {
     size_t i = 0;
     while (i < s.size() && std::isspace((unsigned char)s[i])) ++i;
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
-    long v = 0;
+    long long v = 0;
     for (; i < s.size() && std::isdigit((unsigned char)s[i]); ++i) {
         const int digit = s[i] - '0';
         // Absurdly long numbers saturate instead of overflowing.
-        v = v > (LONG_MAX - digit) / 10 ? LONG_MAX : v * 10 + digit;
+        v = v > (LLONG_MAX - digit) / 10 ? LLONG_MAX : v * 10 + digit;
     }
     return neg ? -v : v;
+}
+
+long AtoL(const std::string& s)
+{
+    const long long v = AtoLL(s);
+    return v > LONG_MAX ? LONG_MAX : v < -LONG_MAX ? -LONG_MAX : long(v);
 }
 
 bool IsOneOf(const std::string& a, const char* x, const char* y) { return a == x || a == y; }
@@ -64,7 +71,7 @@ unsigned long ParseWindowId(const std::string& text)
         const unsigned long long v = std::strtoull(text.c_str() + 2, &end, 16);
         return errno == 0 && v <= kMaxWindowId ? (unsigned long)v : 0;
     }
-    const long v = AtoL(text);
+    const long long v = AtoLL(text);
     return v > 0 && (unsigned long long)v <= kMaxWindowId ? (unsigned long)v : 0;
 }
 

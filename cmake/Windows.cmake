@@ -31,6 +31,13 @@ add_custom_command(
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/make_ico.py ${NIMBULA_ICO} ${NIMBULA_ICO_PICTURES}
   DEPENDS ${CMAKE_SOURCE_DIR}/cmake/make_ico.py ${NIMBULA_ICO_PICTURES}
   COMMENT "Packing the program's icon")
+# The resource's version has four numbers; the project's may have fewer ("3.0").
+foreach(part MAJOR MINOR PATCH)
+  set(NIMBULA_VERSION_${part} ${PROJECT_VERSION_${part}})
+  if("${NIMBULA_VERSION_${part}}" STREQUAL "")
+    set(NIMBULA_VERSION_${part} 0)
+  endif()
+endforeach()
 configure_file(${CMAKE_SOURCE_DIR}/res/windows/nimbula.rc.in ${CMAKE_BINARY_DIR}/nimbula.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/nimbula.rc PROPERTIES OBJECT_DEPENDS ${NIMBULA_ICO})
 

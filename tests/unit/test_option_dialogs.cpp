@@ -166,11 +166,13 @@ TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
 {
     CTempFolder temp("nimbula_options_");
     CScopedDataHome data(temp.Path());
-    fs::create_directories(temp.Path() / "nimbula" / "universes" / "more");
-    std::ofstream(temp.Path() / "nimbula" / "universes" / "broken.nmd") << "not a universe";
-    std::ofstream(temp.Path() / "nimbula" / "universes" / "shown.nmd") << "the universe in use";
+    // The library's folder as each system names it.
+    const fs::path library = UniverseLibraryFolder();
+    fs::create_directories(library / "more");
+    std::ofstream(library / "broken.nmd") << "not a universe";
+    std::ofstream(library / "shown.nmd") << "the universe in use";
     CFileAnswers cancel;
-    m_app.m_currentUniverse = (temp.Path() / "nimbula" / "universes" / "shown.nmd").string();
+    m_app.m_currentUniverse = (library / "shown.nmd").string();
 
     COptionsDlg dlg;
     dlg.OnInitDialog();
@@ -194,7 +196,7 @@ TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
     EXPECT_EQ(33, dlg.GetDlgItem(kOptGravity)->value);
     EXPECT_EQ(1, list.selection);
     // The chosen name is found in the library, whatever the current directory is.
-    const std::string broken = (temp.Path() / "nimbula" / "universes" / "broken.nmd").string();
+    const std::string broken = (library / "broken.nmd").string();
     EXPECT_EQ((std::vector<std::string>{broken, "(asked)"}), m_app.m_loads);
 
     // A universe from elsewhere has no entry: the list starts empty.
