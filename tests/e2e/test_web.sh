@@ -14,10 +14,11 @@ if [ ! -x "$BUILD/nimbula-web" ]; then
 fi
 PID=
 TRACE=$WORK/trace
+# The shared clean-up stops what the test tracked (the local web server among them).
 cleanup() {
     if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill "$PID" 2>/dev/null || true; wait "$PID" 2>/dev/null || true; fi
-    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$WORK"/*.png "$WORK"/*.log "$TRACE" "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
-    rm -rf "$WORK"
+    if [ -n "${NIMBULA_E2E_KEEP:-}" ]; then mkdir -p "$NIMBULA_E2E_KEEP" && cp "$TRACE" "$NIMBULA_E2E_KEEP"/ 2>/dev/null || true; fi
+    e2e_cleanup
 }
 trap cleanup EXIT
 
