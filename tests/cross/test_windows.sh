@@ -11,6 +11,9 @@ source "$(dirname "$0")/wine.sh"
 
 trap 'e2e_cleanup; wine_stop' EXIT
 wine_start "$WORK"
+# The prefix may be shared with the unit tests, whose settings store writes the registry (a default
+# universe in a folder since gone): the program starts here from no settings of ours.
+timeout 30 "$WINE" reg delete 'HKCU\Software\Nimbula' /f >/dev/null 2>&1 || true
 # The data folder as the program sees it.
 export NIMBULA_DIR
 NIMBULA_DIR=$(winpath "$NIMBULA_DIR")
