@@ -8,6 +8,7 @@
 
 namespace {
 ToolBarPainter g_painter = nullptr;
+NativeToolBarMaker g_nativeMaker = nullptr;
 float g_scale = 1.0f;
 }
 
@@ -16,6 +17,9 @@ float ToolBarScale() { return g_scale; }
 
 void SetToolBarPainter(ToolBarPainter painter) { g_painter = painter; }
 ToolBarPainter GetToolBarPainter() { return g_painter; }
+
+void SetNativeToolBarMaker(NativeToolBarMaker maker) { g_nativeMaker = maker; }
+NativeToolBarMaker GetNativeToolBarMaker() { return g_nativeMaker; }
 
 void CToolBar::AddButton(int id, const std::string& folder, const std::string& name)
 {

@@ -3,6 +3,7 @@
 // installed by the drawing layer shows it.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -78,3 +79,20 @@ public:
 using ToolBarPainter = void (*)(const CToolBar& bar, int width, int height);
 void SetToolBarPainter(ToolBarPainter painter);
 ToolBarPainter GetToolBarPainter();
+
+class CWnd;
+// A toolbar the system draws (Windows' common controls) in place of the painted one: the frame
+// makes it in its window when a maker is installed, docks it at the top, and hands it the buttons'
+// states; its buttons send WM_COMMAND to the frame.
+class INativeToolBar {
+public:
+    virtual ~INativeToolBar() = default;
+    // Shows the bar's enabled and checked states (cheap when nothing changed).
+    virtual void Update(const CToolBar& bar) = 0;
+    // Fits the bar across the frame's client width; returns its height.
+    virtual long Fit(long clientWidth) = 0;
+};
+// Makes the system's toolbar for the frame's window with the bar's buttons; null when it cannot.
+using NativeToolBarMaker = std::unique_ptr<INativeToolBar> (*)(CWnd& frame, const CToolBar& bar);
+void SetNativeToolBarMaker(NativeToolBarMaker maker);
+NativeToolBarMaker GetNativeToolBarMaker();

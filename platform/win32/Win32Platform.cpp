@@ -1,13 +1,17 @@
 // The host layer on Windows: the Win32 window host, the system's message boxes, the end asked by a
-// console or the session, and the dialogs that the Windows build does not draw yet.
+// console or the session, the system's common dialogs and toolbar, and the dialogs that the
+// Windows build does not draw yet.
 #include "platform/Host.h"
 
+#include "frame/ToolBar.h"
 #include "platform/Dialog.h"
 #include "platform/Wnd.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"
+#include "platform/win32/Win32CommonDialogs.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32MessageBox.h"
+#include "platform/win32/Win32ToolBar.h"
 
 namespace {
 BOOL WINAPI OnConsoleControl(DWORD event)
@@ -58,12 +62,16 @@ CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_
     SetWindowHost(m_parts->host.get());
     SetDialogHost(&m_parts->dialogs);
     if (options.messageBoxes) InstallWin32MessageBoxes();
+    InstallWin32CommonDialogs();
+    InstallWin32ToolBar();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
 CHostInstaller::~CHostInstaller()
 {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    SetNativeToolBarMaker(nullptr);
+    RemoveWin32CommonDialogs();
     SetMessageBoxHandler(nullptr);
     SetDialogHost(nullptr);
     SetWindowHost(nullptr);
