@@ -123,7 +123,7 @@ int CMainFrame::OnCreate()
     if (!m_view.Create(0, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, this)) return -1;
     if (NativeToolBarMaker maker = GetNativeToolBarMaker()) {
         // The system's bar stands along the top; without it the painted one serves.
-        m_nativeToolBar = maker(*this, m_toolBar);
+        m_nativeToolBar = maker(*this, m_toolBar.NativeButtons(), m_toolBar.Scaled(CToolBar::kButtonImage));
         if (m_nativeToolBar) m_toolBar.m_side = EDockSide::Top;
         UpdateToolBar();
     }
@@ -207,8 +207,8 @@ void CMainFrame::UpdateToolBar()
     for (SToolButton& b : m_toolBar.m_buttons) {
         b.enabled = IsCommandEnabled(b.id);
         b.checked = b.id == ID_STOP_START_TIME && g_universeHost.timeStopped;
+        if (m_nativeToolBar) m_nativeToolBar->SetState(b.id, b.enabled, b.checked);
     }
-    if (m_nativeToolBar) m_nativeToolBar->Update(m_toolBar);
 }
 
 BOOL CMainFrame::OnCommand(int id)

@@ -8,7 +8,6 @@
 
 namespace {
 ToolBarPainter g_painter = nullptr;
-NativeToolBarMaker g_nativeMaker = nullptr;
 float g_scale = 1.0f;
 }
 
@@ -17,9 +16,6 @@ float ToolBarScale() { return g_scale; }
 
 void SetToolBarPainter(ToolBarPainter painter) { g_painter = painter; }
 ToolBarPainter GetToolBarPainter() { return g_painter; }
-
-void SetNativeToolBarMaker(NativeToolBarMaker maker) { g_nativeMaker = maker; }
-NativeToolBarMaker GetNativeToolBarMaker() { return g_nativeMaker; }
 
 void CToolBar::AddButton(int id, const std::string& folder, const std::string& name)
 {
@@ -95,6 +91,28 @@ std::string CToolBar::TipOf(int id)
     const std::string s = LoadResourceString(id);
     const size_t newline = s.find('\n');
     return newline == std::string::npos ? std::string() : s.substr(newline + 1);
+}
+
+std::string CToolBar::DisabledImageOf(const std::string& image)
+{
+    const std::filesystem::path p(image);
+    return (p.parent_path() / (p.stem().string() + "-disabled" + p.extension().string())).string();
+}
+
+std::vector<SNativeToolButton> CToolBar::NativeButtons() const
+{
+    std::vector<SNativeToolButton> out;
+    for (const SToolButton& b : m_buttons) {
+        SNativeToolButton n;
+        n.id = b.id;
+        n.image = b.image;
+        n.disabledImage = DisabledImageOf(b.image);
+        n.tip = TipOf(b.id);
+        n.enabled = b.enabled;
+        n.checked = b.checked;
+        out.push_back(std::move(n));
+    }
+    return out;
 }
 
 int CToolBar::OnMouse(UINT message, int x, int y)

@@ -3,12 +3,12 @@
 // installed by the drawing layer shows it.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/math/Rect.h"
 #include "platform/Messages.h"
+#include "platform/NativeToolBar.h"
 
 // The desktop's scale for the bars made from now on (the host sets it; 1 without a display).
 void SetToolBarScale(float scale);
@@ -58,6 +58,10 @@ public:
     const SToolButton* Find(int id) const;
     // The tip of a command: the part of its string after the newline.
     static std::string TipOf(int id);
+    // The greyed picture beside a button's picture: name-disabled.png.
+    static std::string DisabledImageOf(const std::string& image);
+    // The buttons as the system's toolbar takes them.
+    std::vector<SNativeToolButton> NativeButtons() const;
 
     // Mouse messages in the frame's client coordinates. A command runs when the button that was
     // pressed is released over it, as a flat button does; returns its id then, else 0. The
@@ -80,19 +84,3 @@ using ToolBarPainter = void (*)(const CToolBar& bar, int width, int height);
 void SetToolBarPainter(ToolBarPainter painter);
 ToolBarPainter GetToolBarPainter();
 
-class CWnd;
-// A toolbar the system draws (Windows' common controls) in place of the painted one: the frame
-// makes it in its window when a maker is installed, docks it at the top, and hands it the buttons'
-// states; its buttons send WM_COMMAND to the frame.
-class INativeToolBar {
-public:
-    virtual ~INativeToolBar() = default;
-    // Shows the bar's enabled and checked states (cheap when nothing changed).
-    virtual void Update(const CToolBar& bar) = 0;
-    // Fits the bar across the frame's client width; returns its height.
-    virtual long Fit(long clientWidth) = 0;
-};
-// Makes the system's toolbar for the frame's window with the bar's buttons; null when it cannot.
-using NativeToolBarMaker = std::unique_ptr<INativeToolBar> (*)(CWnd& frame, const CToolBar& bar);
-void SetNativeToolBarMaker(NativeToolBarMaker maker);
-NativeToolBarMaker GetNativeToolBarMaker();

@@ -3,8 +3,8 @@
 // Windows build does not draw yet.
 #include "platform/Host.h"
 
-#include "frame/ToolBar.h"
 #include "platform/Dialog.h"
+#include "platform/NativeToolBar.h"
 #include "platform/Wnd.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"

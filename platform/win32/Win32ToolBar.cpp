@@ -4,13 +4,12 @@
 // the program's queue, as every other input does.
 #include "platform/win32/Win32ToolBar.h"
 
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "engine/core/Dib.h"
-#include "frame/ToolBar.h"
+#include "platform/NativeToolBar.h"
 #include "platform/Wnd.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32Controls.h"
@@ -18,13 +17,6 @@
 namespace {
 constexpr UINT_PTR kSubclassId = 0x4E42;  // the bar's hook on the frame's window
 constexpr int kToolBarId = 0xE800;        // the classic frame's toolbar id
-
-// The greyed picture beside the normal one: name-disabled.png, as the painted bar reads it.
-std::string DisabledImage(const std::string& path)
-{
-    const std::filesystem::path p(path);
-    return (p.parent_path() / (p.stem().string() + "-disabled" + p.extension().string())).string();
-}
 
 // A picture for the image list: laid on the button's face (the list's mask keeps the transparent
 // part clear, so a lit or pressed button shows through it), scaled to size x size.
@@ -66,20 +58,20 @@ public:
     CWin32ToolBar(CWnd& frame, HWND frameWindow) : m_frame(frame), m_frameWindow(frameWindow) {}
     ~CWin32ToolBar() override;
 
-    bool Create(const CToolBar& bar);
-    void Update(const CToolBar& bar) override;
+    bool Create(const std::vector<SNativeToolButton>& buttons, int imageSize);
+    void SetState(int id, bool enabled, bool checked) override;
     long Fit(long clientWidth) override;
 
 private:
     static LRESULT CALLBACK FrameHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-    HIMAGELIST MakeImages(const CToolBar& bar, bool disabled) const;
+    static HIMAGELIST MakeImages(const std::vector<SNativeToolButton>& buttons, int size, bool disabled);
 
     CWnd& m_frame;
     HWND m_frameWindow;
     HWND m_bar = nullptr;
     HIMAGELIST m_images = nullptr, m_disabledImages = nullptr;
     std::map<int, std::wstring> m_tips;  // command -> its tip
-    std::vector<BYTE> m_shown;           // each button's state as the bar shows it
+    std::map<int, BYTE> m_shown;         // command -> its button's state as the bar shows it
 };
 
 CWin32ToolBar::~CWin32ToolBar()
@@ -90,15 +82,14 @@ CWin32ToolBar::~CWin32ToolBar()
     if (m_disabledImages) ImageList_Destroy(m_disabledImages);
 }
 
-HIMAGELIST CWin32ToolBar::MakeImages(const CToolBar& bar, bool disabled) const
+HIMAGELIST CWin32ToolBar::MakeImages(const std::vector<SNativeToolButton>& buttons, int size, bool disabled)
 {
-    const int size = bar.Scaled(CToolBar::kButtonImage);
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, int(bar.m_buttons.size()), 0);
+    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, int(buttons.size()), 0);
     if (!list) return nullptr;
-    for (const SToolButton& b : bar.m_buttons) {
+    for (const SNativeToolButton& b : buttons) {
         HBITMAP color = nullptr, mask = nullptr;
         try {
-            color = FaceBitmap(disabled ? DisabledImage(b.image) : b.image, size, &mask);
+            color = FaceBitmap(disabled ? b.disabledImage : b.image, size, &mask);
         } catch (...) {
             // A missing picture leaves the button blank; it still works and shows its tip.
         }
@@ -115,7 +106,7 @@ HIMAGELIST CWin32ToolBar::MakeImages(const CToolBar& bar, bool disabled) const
     return list;
 }
 
-bool CWin32ToolBar::Create(const CToolBar& bar)
+bool CWin32ToolBar::Create(const std::vector<SNativeToolButton>& buttons, int size)
 {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
@@ -127,39 +118,36 @@ bool CWin32ToolBar::Create(const CToolBar& bar)
                             GetModuleHandleW(nullptr), nullptr);
     if (!m_bar) return false;
     SendMessageW(m_bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    const int size = bar.Scaled(CToolBar::kButtonImage);
     SendMessageW(m_bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
-    m_images = MakeImages(bar, false);
-    m_disabledImages = MakeImages(bar, true);
+    m_images = MakeImages(buttons, size, false);
+    m_disabledImages = MakeImages(buttons, size, true);
     SendMessageW(m_bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images));
     SendMessageW(m_bar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(m_disabledImages));
-    std::vector<TBBUTTON> buttons;
-    for (size_t i = 0; i < bar.m_buttons.size(); ++i) {
-        const SToolButton& b = bar.m_buttons[i];
+    std::vector<TBBUTTON> added;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const SNativeToolButton& b = buttons[i];
         TBBUTTON t{};
         t.iBitmap = int(i);
         t.idCommand = b.id;
         t.fsState = BYTE((b.enabled ? TBSTATE_ENABLED : 0) | (b.checked ? TBSTATE_CHECKED : 0));
         t.fsStyle = BTNS_BUTTON;
         t.iString = -1;
-        buttons.push_back(t);
-        m_shown.push_back(t.fsState);
-        m_tips[b.id] = Widen(CToolBar::TipOf(b.id));
+        added.push_back(t);
+        m_shown[b.id] = t.fsState;
+        m_tips[b.id] = Widen(b.tip);
     }
-    SendMessageW(m_bar, TB_ADDBUTTONSW, WPARAM(buttons.size()), reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageW(m_bar, TB_ADDBUTTONSW, WPARAM(added.size()), reinterpret_cast<LPARAM>(added.data()));
     SendMessageW(m_bar, TB_AUTOSIZE, 0, 0);
     return SetWindowSubclass(m_frameWindow, FrameHook, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
-void CWin32ToolBar::Update(const CToolBar& bar)
+void CWin32ToolBar::SetState(int id, bool enabled, bool checked)
 {
-    for (size_t i = 0; i < bar.m_buttons.size() && i < m_shown.size(); ++i) {
-        const SToolButton& b = bar.m_buttons[i];
-        const BYTE state = BYTE((b.enabled ? TBSTATE_ENABLED : 0) | (b.checked ? TBSTATE_CHECKED : 0));
-        if (state == m_shown[i]) continue;
-        SendMessageW(m_bar, TB_SETSTATE, WPARAM(b.id), MAKELPARAM(state, 0));
-        m_shown[i] = state;
-    }
+    const auto shown = m_shown.find(id);
+    const BYTE state = BYTE((enabled ? TBSTATE_ENABLED : 0) | (checked ? TBSTATE_CHECKED : 0));
+    if (shown == m_shown.end() || shown->second == state) return;
+    SendMessageW(m_bar, TB_SETSTATE, WPARAM(id), MAKELPARAM(state, 0));
+    shown->second = state;
 }
 
 long CWin32ToolBar::Fit(long clientWidth)
@@ -199,13 +187,13 @@ LRESULT CALLBACK CWin32ToolBar::FrameHook(HWND hwnd, UINT message, WPARAM wParam
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-std::unique_ptr<INativeToolBar> MakeToolBar(CWnd& frame, const CToolBar& bar)
+std::unique_ptr<INativeToolBar> MakeToolBar(CWnd& frame, const std::vector<SNativeToolButton>& buttons, int imageSize)
 {
     IWindowBackend* backend = frame.Backend();
     HWND window = backend ? static_cast<HWND>(backend->NativeWindow()) : nullptr;
     if (!window) return nullptr;
     auto made = std::make_unique<CWin32ToolBar>(frame, window);
-    if (!made->Create(bar)) return nullptr;
+    if (!made->Create(buttons, imageSize)) return nullptr;
     return made;
 }
 }
