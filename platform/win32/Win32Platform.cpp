@@ -1,9 +1,10 @@
-// The host layer on Windows: the Win32 window host, the system's message boxes, the end asked by a
-// console or the session, and the dialogs that the Windows build does not draw yet.
+// The host layer on Windows: the Win32 window host, the system's dialogs and message boxes, the end
+// asked by a console or the session.
 #include "platform/Host.h"
 
 #include "platform/Dialog.h"
 #include "platform/Wnd.h"
+#include "platform/win32/NativeDialogHost.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Host.h"
@@ -18,19 +19,6 @@ BOOL WINAPI OnConsoleControl(DWORD event)
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) Sleep(5000);
     return TRUE;
 }
-
-// Until the Windows dialogs come, a drawn dialog says that it is not here yet and ends as Cancel.
-class CPendingDialogHost : public IDialogHost {
-public:
-    int RunModal(CDialog& dlg) override
-    {
-        dlg.OnInitDialog();
-        AfxMessageBox("The \"" + dlg.m_caption + "\" dialog is not available in the Windows version of Nimbula yet.",
-                      MB_OK | MB_ICONINFORMATION);
-        if (!dlg.IsEnded()) dlg.EndDialog(IDCANCEL);
-        return dlg.Result();
-    }
-};
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv)
@@ -47,7 +35,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv)
 
 struct CHostInstaller::SParts {
     std::unique_ptr<IWindowHost> host;
-    CPendingDialogHost dialogs;
+    std::unique_ptr<IDialogHost> dialogs;
 };
 
 CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_unique<SParts>())
@@ -56,7 +44,11 @@ CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_
     SetProcessDPIAware();
     m_parts->host = CreateWin32Host(options);
     SetWindowHost(m_parts->host.get());
-    SetDialogHost(&m_parts->dialogs);
+    SNativeDialogOptions dialogs;
+    dialogs.toolTipText = options.toolTipText;
+    dialogs.endRequested = Win32CloseRequested;
+    m_parts->dialogs = CreateNativeDialogHost(dialogs);
+    SetDialogHost(m_parts->dialogs.get());
     if (options.messageBoxes) InstallWin32MessageBoxes();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
@@ -66,6 +58,7 @@ CHostInstaller::~CHostInstaller()
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     SetMessageBoxHandler(nullptr);
     SetDialogHost(nullptr);
+    m_parts->dialogs.reset();
     SetWindowHost(nullptr);
     m_parts->host.reset();
 }
