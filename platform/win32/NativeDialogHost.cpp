@@ -33,7 +33,7 @@ struct SFaceFile {
 const SFaceFile kFaces[] = {
     {nullptr, {L"MS Shell Dlg", 8, FW_NORMAL}},
     {L"DSEG14Modern-Bold.ttf", {L"DSEG14 Modern", 8, FW_BOLD}},
-    {L"BebasNeue-Bold.otf", {L"Bebas Neue", 10, FW_BOLD}},
+    {L"BebasNeue-Bold.otf", {L"Bebas Neue Bold", 10, FW_NORMAL}},
 };
 
 class CNativeDialogHost;
@@ -234,6 +234,18 @@ void Route(SOpenDialog& d, EDialogCommand kind, int id, int index = -1)
 void OnControlCommand(SOpenDialog& d, int id, int code, HWND from)
 {
     CDialog& dlg = *d.dlg;
+    // Return on a button the host paints: the dialog manager, which takes it for no push button,
+    // sends the default id; the focused button is pressed, as with the system's own buttons.
+    const int focus = IndexOf(d, GetFocus());
+    if (d.scheme.dark && code == BN_CLICKED && focus >= 0 && dlg.m_controls[size_t(focus)].IsButton() &&
+        dlg.m_controls[size_t(focus)].id != id) {
+        const LRESULT def = SendMessageW(d.hwnd, DM_GETDEFID, 0, 0);
+        const int defId = HIWORD(def) == DC_HASDEFID ? int(LOWORD(def)) : IDOK;
+        if (id == defId || id == IDOK) {
+            Route(d, EDialogCommand::Click, dlg.m_controls[size_t(focus)].id);
+            return;
+        }
+    }
     const int i = IndexOf(d, from);
     if (i < 0) {
         // The dialog manager's own: Return (the default button's id) and Escape (IDCANCEL).
@@ -378,6 +390,44 @@ void AddToolTips(SOpenDialog& d, std::string (*text)(int))
         ti.lpszText = d.tipTexts[i].data();
         SendMessageW(d.tips, TTM_ADDTOOLW, 0, LPARAM(&ti));
     }
+}
+
+// The dialog's size in pixels with a font, as the dialog manager measures its units: a quarter of
+// the face's average letter width, an eighth of its height.
+SIZE PixelSize(const CDialog& dlg, const SDialogFontSpec& font, int points)
+{
+    HDC dc = GetDC(nullptr);
+    HFONT f = CreateFontW(-MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
+                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                          font.face.c_str());
+    HGDIOBJ old = SelectObject(dc, f);
+    static const wchar_t kAlphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE letters{0, 0};
+    GetTextExtentPoint32W(dc, kAlphabet, 52, &letters);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    DeleteObject(f);
+    ReleaseDC(nullptr, dc);
+    const int unitX = (letters.cx / 26 + 1) / 2, unitY = tm.tmHeight;
+    const int caption = dlg.m_frame == EDialogFrame::Border ? 2 : GetSystemMetrics(SM_CYCAPTION) + 8;
+    return SIZE{MulDiv(dlg.m_cx, unitX, 4) + 8, MulDiv(dlg.m_cy, unitY, 8) + caption};
+}
+
+// The font's size that lets the dialog fit the screen it opens on (a wide face on a small
+// screen): smaller steps down to six points, then it stays at that.
+SDialogFontSpec FittingFont(const CDialog& dlg, SDialogFontSpec font, HWND owner)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &info)) return font;
+    const long width = info.rcWork.right - info.rcWork.left, height = info.rcWork.bottom - info.rcWork.top;
+    while (font.points > 6) {
+        const SIZE size = PixelSize(dlg, font, font.points);
+        if (size.cx <= width && size.cy <= height) break;
+        --font.points;
+    }
+    return font;
 }
 
 class CNativeDialogHost : public IDialogHost {
@@ -554,7 +604,7 @@ int CNativeDialogHost::RunModal(CDialog& dlg)
     d.dlg = &dlg;
     d.scheme = DialogSchemeOf(dlg.m_templateId);
     d.owner = OwnerWindow();
-    const SDialogFontSpec& font = kFaces[int(d.scheme.font)].spec;
+    const SDialogFontSpec font = FittingFont(dlg, kFaces[int(d.scheme.font)].spec, d.owner);
     // Coloured buttons are painted here: the system's push buttons keep their own colours.
     const std::vector<uint8_t> tmpl = BuildDialogTemplate(dlg, font, d.scheme.font, d.scheme.dark);
     const bool outer = m_stack.empty();
