@@ -16,4 +16,5 @@ bash "$here/compare_with_wine.sh" "$linux" "$mingw"
 bash "$here/run_unit_tests.sh" "$mingw"
 wine_stop
 bash "$here/test_windows.sh" "$mingw"
+bash "$here/test_windows_dialogs.sh" "$mingw" "$linux"
 echo "wine: every Windows test in $((SECONDS - start)) s"
