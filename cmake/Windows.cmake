@@ -60,6 +60,13 @@ set(NIMBULA_DATA_COMMANDS
 if(NIMBULA_DATA_DIR)
   list(APPEND NIMBULA_DATA_COMMANDS COMMAND ${CMAKE_COMMAND} -E copy_directory ${NIMBULA_DATA_DIR} ${CMAKE_BINARY_DIR}/res)
 endif()
+# The dialog faces, loaded privately by the program: Debian's font files with their licences beside them.
+list(APPEND NIMBULA_DATA_COMMANDS
+     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/res/fonts
+     COMMAND ${CMAKE_COMMAND} -E copy /usr/share/fonts/truetype/dseg/DSEG14Modern-Bold.ttf ${CMAKE_BINARY_DIR}/res/fonts/
+     COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-dseg/copyright ${CMAKE_BINARY_DIR}/res/fonts/DSEG14-license.txt
+     COMMAND ${CMAKE_COMMAND} -E copy /usr/share/fonts/opentype/bebas-neue/BebasNeue-Bold.otf ${CMAKE_BINARY_DIR}/res/fonts/
+     COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-bebas-neue/copyright ${CMAKE_BINARY_DIR}/res/fonts/BebasNeue-license.txt)
 add_custom_target(nimbula_data ALL ${NIMBULA_DATA_COMMANDS} COMMENT "Copying the data folder res/")
 add_dependencies(nimbula nimbula_data)
 

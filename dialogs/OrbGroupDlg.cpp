@@ -202,6 +202,20 @@ COLORREF COrbGroupDlg::SwatchColor() const
     return RGB(int(m_groupColor.x * 255), int(m_groupColor.y * 255), int(m_groupColor.z * 255));
 }
 
+SFramePicture COrbGroupDlg::FramePicture(int id) const
+{
+    SFramePicture p;
+    if (id == kSwatchId) {
+        p.filled = true;
+        p.color = SwatchColor();
+    } else if (id == kPreviewId && m_preview) {
+        p.rgba = m_preview->Pixels();
+        p.width = m_preview->GetWidth();
+        p.height = m_preview->GetHeight();
+    }
+    return p;
+}
+
 void COrbGroupDlg::OnDeleteGroup()
 {
     m_deleteGroup = true;

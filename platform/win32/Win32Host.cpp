@@ -837,3 +837,5 @@ void RequestWin32Close()
     // Wakes the loop if it waits for messages.
     if (DWORD thread = g_uiThread) PostThreadMessageW(thread, WM_NULL, 0, 0);
 }
+
+bool Win32CloseRequested() { return g_closeRequested; }
