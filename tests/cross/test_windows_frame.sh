@@ -3,8 +3,9 @@
 # shows the twelve pictures (the greyed ones where a command is not offered), a tip under the
 # mouse and the pressed-in time button; Open and Save go through the system's file dialogs (a
 # sample universe opened by typing its path, saved under a new name, the file the same universe
-# for the Linux nimbula-tool, and opened again); with unsaved work Alt+F4 asks the save question
-# in the system's box, where Cancel keeps the frame and No ends it.
+# for the Linux nimbula-tool, and opened again); a group built in the orb group dialog, its colour
+# from the system's colour dialog, saved and opened again; with unsaved work Alt+F4 asks the save
+# question in the system's box, where Cancel keeps the frame and No ends it.
 # Usage: test_windows_frame.sh MINGW_BUILD_DIR; NIMBULA_HOST_BUILD names the Linux build whose
 # nimbula-tool reads the saved file (else the Windows tool reads it under Wine).
 E2E_BIN=$(cd "${1:?usage: test_windows_frame.sh MINGW_BUILD_DIR}" && pwd)/nimbula.scr
@@ -14,9 +15,9 @@ E2E_HEIGHT=768
 source "$(dirname "$0")/../e2e/common.sh" test_windows_frame "$@"
 source "$(dirname "$0")/wine.sh"
 
-# The group step needs the Windows dialog host (the orb group dialog as a system dialog). Until
-# it is merged the group dialog is a placeholder message: set to 1 once it is.
-FRAME_GROUP_STEP=0
+# The group step needs the Windows dialog host (the orb group dialog as a system dialog): 0 turns
+# it off where the host is not there.
+FRAME_GROUP_STEP=${FRAME_GROUP_STEP:-1}
 
 trap 'e2e_cleanup; wine_stop' EXIT
 wine_start "$WORK"
@@ -155,14 +156,26 @@ pass "Save As through the system's dialog wrote the same universe ($(grep -c . "
 
 if [ "$FRAME_GROUP_STEP" = 1 ]; then
     # ---- The group step (needs the Windows dialog host) ----
-    # Group 2 in the orb group dialog: 7 orbs, then New builds them, Save writes, Open reads.
+    # Group 2 in the orb group dialog: 7 orbs, its colour through the system's colour dialog; New
+    # builds them, Save As writes them, Open reads them back.
     click_at "$(button_x 5)" "$((open_y + 16))"
-    wait_until dialog_shown "Orb Group" || fail "Group 2 opened no dialog"
+    wait_until dialog_shown "Set Orb Group" || fail "Group 2 opened no orb group dialog"
     # The count entry has the focus when the dialog opens.
     xdotool key ctrl+a
     xdotool type 7
+    shot group
+    # Tab goes from the count to Set Texture, then to Set Color.
+    xdotool key Tab Tab space
+    wait_until dialog_shown Color || fail "Set Color opened no system colour dialog"
+    # It opens fully at the group's white with its red entry chosen: no red makes it cyan.
+    xdotool type 0
+    xdotool key Tab
+    shot color
     xdotool key Return
-    wait_until dialog_gone "Orb Group" || fail "the orb group dialog did not end with OK"
+    wait_until dialog_gone Color || fail "the colour dialog did not end with OK"
+    # From Set Color past the greyed Delete to OK.
+    xdotool key Tab Return
+    wait_until dialog_gone "Set Orb Group" || fail "the orb group dialog did not end with OK"
     click_at "$(button_x 1)" "$((open_y + 16))"
     grouped=$WORK/grouped.nmd
     ask_file 3 "Save As" "$(winpath "$grouped")"
@@ -170,9 +183,12 @@ if [ "$FRAME_GROUP_STEP" = 1 ]; then
     universe_info "$grouped" >"$WORK/grouped.txt"
     grep -qx 'groups 2' "$WORK/grouped.txt" || fail "the saved universe does not hold the new group"
     grep -qx 'orbs 223' "$WORK/grouped.txt" || fail "the saved universe does not hold 216 + 7 orbs"
+    sed -n '/^group 2$/,/^orbs /p' "$WORK/grouped.txt" >"$WORK/group2.txt"
+    grep -qx 'colour 0 0.99609375 0.99609375' "$WORK/group2.txt" || fail "group 2 is not the cyan chosen: $(cat "$WORK/group2.txt")"
+    grep -qx 'orbs 7' "$WORK/group2.txt" || fail "group 2 does not have its 7 orbs"
     ask_file 2 Open "$(winpath "$grouped")"
     wait_until universe_is "$(winpath "$grouped")" || fail "the grouped universe did not open again"
-    pass "a group built in the orb group dialog is saved with the universe and opens again"
+    pass "a group built in the orb group dialog (its colour from the system's dialog) is saved with the universe and opens again"
 fi
 
 # Unsaved work: time stopped (the button pressed in) and started again moves the start places.
