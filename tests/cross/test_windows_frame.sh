@@ -125,6 +125,20 @@ done
 wait_until -t 30 test -f "$WORK/pane.png" || fail "the universe pane drew no frame"
 pass "the toolbar shows its twelve pictures, groups 2 to 5 and About greyed, and the universe draws below it"
 
+# Resized, the bar stays along the top and the pane fills the rest below it.
+frame_wid=$(xdotool search --onlyvisible --name '^Nimbula$' | head -1)
+read -r client_w client_h < <(xdotool getwindowgeometry "$frame_wid" | sed -n 's/^ *Geometry: \([0-9]*\)x\([0-9]*\)$/\1 \2/p')
+pane_size() { identify -format '%w %h' "$WORK/pane.png" 2>/dev/null; }
+read -r _ pane_h < <(pane_size; echo)
+bar_h=$((client_h - pane_h))
+[ "$bar_h" -ge 32 ] && [ "$bar_h" -le 64 ] || fail "the toolbar is $bar_h pixels high"
+xdotool windowsize "$frame_wid" 700 500
+wait_until test "$(pane_size)" = "700 $((500 - bar_h))" || fail "after a resize to 700x500 the pane is $(pane_size)"
+wait_until toolbar_shown || fail "the toolbar is gone after the resize"
+xdotool windowsize "$frame_wid" "$client_w" "$client_h"
+wait_until test "$(pane_size)" = "$client_w $pane_h" || fail "after a resize back the pane is $(pane_size)"
+pass "resized, the frame keeps the $bar_h pixel toolbar at its top and the pane fitted below it"
+
 # The tip of Save under the mouse.
 convert "$WORK/frame.png" -crop "300x40+$(button_x 3)+$((open_y + 34))" +repage "$WORK/no-tip.png"
 xdotool mousemove "$(button_x 3)" "$((open_y + 16))"
