@@ -129,14 +129,15 @@ pass "the toolbar shows its twelve pictures, groups 2 to 5 and About greyed, and
 frame_wid=$(xdotool search --onlyvisible --name '^Nimbula$' | head -1)
 read -r client_w client_h < <(xdotool getwindowgeometry "$frame_wid" | sed -n 's/^ *Geometry: \([0-9]*\)x\([0-9]*\)$/\1 \2/p')
 pane_size() { identify -format '%w %h' "$WORK/pane.png" 2>/dev/null; }
+pane_is() { [ "$(pane_size)" = "$1 $2" ]; }
 read -r _ pane_h < <(pane_size; echo)
 bar_h=$((client_h - pane_h))
 [ "$bar_h" -ge 32 ] && [ "$bar_h" -le 64 ] || fail "the toolbar is $bar_h pixels high"
 xdotool windowsize "$frame_wid" 700 500
-wait_until test "$(pane_size)" = "700 $((500 - bar_h))" || fail "after a resize to 700x500 the pane is $(pane_size)"
+wait_until pane_is 700 $((500 - bar_h)) || fail "after a resize to 700x500 the pane is $(pane_size)"
 wait_until toolbar_shown || fail "the toolbar is gone after the resize"
 xdotool windowsize "$frame_wid" "$client_w" "$client_h"
-wait_until test "$(pane_size)" = "$client_w $pane_h" || fail "after a resize back the pane is $(pane_size)"
+wait_until pane_is "$client_w" "$pane_h" || fail "after a resize back the pane is $(pane_size)"
 pass "resized, the frame keeps the $bar_h pixel toolbar at its top and the pane fitted below it"
 
 # The tip of Save under the mouse.
