@@ -63,6 +63,10 @@ FunctionEnd
 
 Section "Nimbula"
     SetShellVarContext all
+    ; An earlier installation goes first (in place, and waited for), so that no file it had and
+    ; this one lacks stays behind; the user's own files stay as with any uninstallation.
+    IfFileExists "$INSTDIR\uninstall.exe" 0 +2
+        ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
     SetOutPath "$INSTDIR"
     ; The same program named .exe opens the editing frame: the Start menu's entry.
     File "${STAGE}/nimbula.exe"
