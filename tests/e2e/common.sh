@@ -97,7 +97,8 @@ wait_for_window() {
 }
 
 # Screenshot of the screen (or of WINDOW) to $WORK/NAME.png: shot NAME [WINDOW].
-shot() { import -window "${2:-root}" "$WORK/$1.png"; }
+# Bounded: a server that stopped answering fails the test instead of hanging it.
+shot() { timeout 30 import -window "${2:-root}" "$WORK/$1.png"; }
 
 # Waits until the program has drawn two frames after the call began, so that whatever was sent
 # to it before (keys, clicks, pointer moves) has been handled and is on the screen. A tiny black
