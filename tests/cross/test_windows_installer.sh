@@ -44,6 +44,9 @@ reg_value() {
         sed -n "s/^    $2    REG_[A-Z_]*    //p"
 }
 
+orbs_shown() { shot "$1" && shows_ground "$1" && [ "$(bright_share "$1")" != 0 ]; }
+shot_lit() { shot "$1" && [ "$(bright_share "$1")" != 0 ]; }
+
 # Everything the installer puts in place; fails with what is missing.
 installed_ok() {
     local f version
@@ -83,6 +86,18 @@ run_setup again
 installed_ok
 pass "/S installs res\\, nimbula.exe and the tool into Program Files\\Nimbula, nimbula.scr into system32, the registry's directory, the Start menu and Add/Remove Programs entries (${took} ms; ${TOOK} ms again over it)"
 
+# --- The Start menu's entry: Program Files\Nimbula\nimbula.exe opens the editing frame with its data.
+frame_shown() { xdotool search --onlyvisible --name '^Nimbula$' >/dev/null 2>&1; }
+launch frame timeout "$((E2E_TIMEOUT * 2))" "$WINE" 'C:\Program Files\Nimbula\nimbula.exe'
+frame=$LAUNCHED
+wait_until frame_shown || fail "nimbula.exe opened no window"
+wait_until shot_lit frame || fail "the editing frame shows no orbs"
+grep -Eq 'no folder holds sphere.umf|not correctly installed|cannot' "$WORK/frame.log" && fail "the editing frame did not start cleanly"
+stop_process "$frame"
+wine_stop
+wine_start "$WORK"
+pass "the Start menu's nimbula.exe opens the editing frame with the universe ($(bright_share frame) % lit)"
+
 # --- The installed saver from the system folder, from a folder without data, with no NIMBULA_DIR:
 # only the registry's "directory" leads it to the data. V then finds no browser window here
 # (Wine has no HTML engine without its Gecko): the page goes to the desktop's browser, which a
@@ -100,7 +115,6 @@ timeout 30 "$WINE" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_S
     fail "reg add Browsers"
 timeout 30 "$WINE" reg add 'HKCR\.html' /ve /t REG_SZ /d htmlfile /f >/dev/null 2>&1 || fail "reg add .html"
 mkdir "$WORK/elsewhere"
-orbs_shown() { shot "$1" && shows_ground "$1" && [ "$(bright_share "$1")" != 0 ]; }
 opened() { [ -f "$WORK/opened.txt" ] && [ "$(grep -c 'res/help/index.html' "$WORK/opened.txt")" -ge "$1" ]; }
 said() { strip_cr <"$WORK/saver.log" | grep -c "The page opens in your web browser instead:" || true; }
 said_once() { [ "$(said)" = 1 ]; }
