@@ -17,6 +17,7 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
+!include LogicLib.nsh
 !include MUI2.nsh
 !include x64.nsh
 !include "${FILES}"
@@ -26,6 +27,8 @@ RequestExecutionLevel admin
 !define PRODUCT_KEY "Software\Nimbula"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Nimbula"
 !define MENU_FOLDER "$SMPROGRAMS\Nimbula"
+; The running program holds this named mutex (its single-instance lock).
+!define RUNNING_MUTEX "{3F7A9C21-58D4-4e1b-8C6F-0B2D47E9A513}"
 
 Name "${PRODUCT}"
 Caption "${PRODUCT} ${VERSION} Setup"
@@ -56,9 +59,21 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PRODUCT}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; A running Nimbula keeps its program files open: Windows would refuse to replace or delete them
+; half way through. Said and ended before anything changes (status 2 when silent).
+!macro RefuseWhileRunning
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MUTEX}") p .r0'
+    ${If} $0 <> 0
+        System::Call 'kernel32::CloseHandle(p r0)'
+        MessageBox MB_OK|MB_ICONEXCLAMATION "Nimbula is running. Please close it, then try again." /SD IDOK
+        Abort
+    ${EndIf}
+!macroend
+
 Function .onInit
     ; The 64-bit view is the installer's own; said once more so that no include changes it.
     SetRegView 64
+    !insertmacro RefuseWhileRunning
 FunctionEnd
 
 Section "Nimbula"
@@ -105,6 +120,7 @@ SectionEnd
 
 Function un.onInit
     SetRegView 64
+    !insertmacro RefuseWhileRunning
 FunctionEnd
 
 ; Only what the installer put there goes: the user's universes (in their own folders) and settings
