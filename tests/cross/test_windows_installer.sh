@@ -78,6 +78,12 @@ run_setup() {
     [ "$RC" = 0 ] || [ "$1" = busy ] || fail "the installer ended with status $RC"
 }
 
+# Every file and folder of the Wine prefix's C: drive but the user's own and temporary ones.
+drive_files() {
+    (cd "$drive" && find . -path ./users -prune -o -print | sort)
+}
+drive_files >"$WORK/drive-before.txt"
+
 # --- The silent installation, then once more over it (the earlier one is removed first).
 run_setup setup
 installed_ok
@@ -174,6 +180,9 @@ timeout "$E2E_TIMEOUT" "$WINE" 'C:\Program Files\Nimbula\uninstall.exe' /S >"$WO
 [ "$RC" = 0 ] || fail "the uninstaller ended with status $RC"
 timeout "$E2E_TIMEOUT" wineserver -w || fail "the uninstaller did not end"
 [ ! -e "$program" ] || fail "Program Files\\Nimbula is still there: $(find "$program" | head -5)"
+drive_files | diff "$WORK/drive-before.txt" - >"$WORK/drive-diff.log" || fail "the uninstaller left files behind (see drive-diff)"
+# The machine's registry, which the ended server has written back: nothing of ours in it.
+grep -in nimbula "$WINEPREFIX/system.reg" >"$WORK/system-reg.log" && fail "the machine's registry still names Nimbula (see system-reg)"
 [ ! -e "$system/nimbula.scr" ] || fail "nimbula.scr is still in the system folder"
 [ ! -e "$menu" ] || fail "the Start menu entry is still there"
 wine_start "$WORK"
