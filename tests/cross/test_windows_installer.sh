@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The Windows installer and the portable zip under Wine on a private X server: the zip holds the
-# program, the tool, the data and the README; the installer (/S) puts the data into Program
+# program, the tool, the data and the README; the installer (/S, twice) puts the data into Program
 # Files\Nimbula, the saver into the system folder, the data folder into the registry, a Start
-# menu entry and an Add/Remove Programs entry; the saver runs from the system folder with its
-# data found through the registry, and V over it hands the help page to the desktop's browser
-# with the message said once, the saver running on; the uninstaller (/S, restarting from a copy
-# of itself as NSIS does) takes all of that away and leaves the user's universes and settings.
+# menu entry and an Add/Remove Programs entry; the Start menu's program opens the editing frame;
+# the saver runs from the system folder with its data found through the registry, and V over it
+# hands the help page to the desktop's browser with the message said once, the saver running on;
+# while it runs, installer and uninstaller refuse; the uninstaller (/S, restarting from a copy of
+# itself as NSIS does) takes everything away and leaves the user's universes and settings.
 # Usage: test_windows_installer.sh MINGW_BUILD_DIR
 E2E_BIN=$(cd "${1:?usage: test_windows_installer.sh MINGW_BUILD_DIR}" && pwd)/nimbula.scr
 source "$(dirname "$0")/../e2e/common.sh" test_windows_installer "$@"
@@ -100,6 +101,7 @@ wait_until frame_shown || fail "nimbula.exe opened no window"
 wait_until shot_lit frame || fail "the editing frame shows no orbs"
 grep -Eq 'no folder holds sphere.umf|not correctly installed|cannot' "$WORK/frame.log" && fail "the editing frame did not start cleanly"
 stop_process "$frame"
+# Nothing of the frame may outlive it: the saver started next would be refused as a second copy.
 wine_stop
 wine_start "$WORK"
 pass "the Start menu's nimbula.exe opens the editing frame with the universe ($(bright_share frame) % lit)"
@@ -158,7 +160,6 @@ timeout "$E2E_TIMEOUT" "$WINE" cmd /c "$(winpath "$WORK/busy.bat")" >"$WORK/unin
 [ "$RC" = 2 ] || fail "the uninstaller ended with status $RC while Nimbula ran"
 installed_ok
 kill -0 "$saver" 2>/dev/null || fail "the saver ended while the installer ran"
-shot help
 xdotool key Escape
 wait_exit "$saver" || fail "Escape did not end the installed saver"
 [ "$RC" = 0 ] || fail "the installed saver ended with status $RC"
@@ -179,16 +180,10 @@ RC=0
 timeout "$E2E_TIMEOUT" "$WINE" 'C:\Program Files\Nimbula\uninstall.exe' /S >"$WORK/uninstall.log" 2>&1 || RC=$?
 [ "$RC" = 0 ] || fail "the uninstaller ended with status $RC"
 timeout "$E2E_TIMEOUT" wineserver -w || fail "the uninstaller did not end"
-[ ! -e "$program" ] || fail "Program Files\\Nimbula is still there: $(find "$program" | head -5)"
 drive_files | diff "$WORK/drive-before.txt" - >"$WORK/drive-diff.log" || fail "the uninstaller left files behind (see drive-diff)"
 # The machine's registry, which the ended server has written back: nothing of ours in it.
 grep -in nimbula "$WINEPREFIX/system.reg" >"$WORK/system-reg.log" && fail "the machine's registry still names Nimbula (see system-reg)"
-[ ! -e "$system/nimbula.scr" ] || fail "nimbula.scr is still in the system folder"
-[ ! -e "$menu" ] || fail "the Start menu entry is still there"
 wine_start "$WORK"
-[ -z "$(reg_value "$product" directory)" ] || fail "HKLM\\Software\\Nimbula directory is still there"
-timeout 30 "$WINE" reg query "$product" >/dev/null 2>&1 && fail "HKLM\\Software\\Nimbula is still there"
-timeout 30 "$WINE" reg query "$uninstall" >/dev/null 2>&1 && fail "the Add/Remove Programs entry is still there"
 [ "$(reg_value 'HKCU\Software\Nimbula\APP' UnivFile)" = 'C:\mine.nmd' ] || fail "the user's settings went"
 find "$library" -type f | sort | diff "$WORK/library-before.txt" - >"$WORK/library-diff.log" || fail "the user's universes changed"
-pass "the uninstaller removes the program, the saver, the registry entries and the Start menu entry; the user's universes and settings stay"
+pass "the uninstaller leaves the C: drive (but the users' folders) as before the installation and no Nimbula in the machine's registry; the user's universes and settings stay"
