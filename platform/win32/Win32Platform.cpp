@@ -1,10 +1,12 @@
 // The host layer on Windows: the Win32 window host, the system's message boxes, the end asked by a
-// console or the session, and the dialogs that the Windows build does not draw yet.
+// console or the session, the dialogs that the Windows build does not draw yet, and the web support
+// window's host.
 #include "platform/Host.h"
 
 #include "platform/Dialog.h"
 #include "platform/Wnd.h"
 #include "platform/win32/Utf8.h"
+#include "platform/win32/Win32BrowserHost.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32MessageBox.h"
@@ -48,6 +50,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv)
 struct CHostInstaller::SParts {
     std::unique_ptr<IWindowHost> host;
     CPendingDialogHost dialogs;
+    std::unique_ptr<IDialogHost> browser;
 };
 
 CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_unique<SParts>())
@@ -57,6 +60,8 @@ CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_
     m_parts->host = CreateWin32Host(options);
     SetWindowHost(m_parts->host.get());
     SetDialogHost(&m_parts->dialogs);
+    m_parts->browser = CreateWin32BrowserHost();
+    SetDialogHost(m_parts->browser.get(), EDialogHost::System);
     if (options.messageBoxes) InstallWin32MessageBoxes();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
@@ -65,6 +70,7 @@ CHostInstaller::~CHostInstaller()
 {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     SetMessageBoxHandler(nullptr);
+    SetDialogHost(nullptr, EDialogHost::System);
     SetDialogHost(nullptr);
     SetWindowHost(nullptr);
     m_parts->host.reset();

@@ -16,4 +16,6 @@ bash "$here/compare_with_wine.sh" "$linux" "$mingw"
 bash "$here/run_unit_tests.sh" "$mingw"
 wine_stop
 bash "$here/test_windows.sh" "$mingw"
+wine_stop
+bash "$here/test_windows_installer.sh" "$mingw"
 echo "wine: every Windows test in $((SECONDS - start)) s"
