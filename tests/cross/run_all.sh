@@ -18,4 +18,6 @@ wine_stop
 bash "$here/test_windows.sh" "$mingw"
 bash "$here/test_windows_dialogs.sh" "$mingw" "$linux"
 NIMBULA_HOST_BUILD=$linux bash "$here/test_windows_frame.sh" "$mingw"
+wine_stop
+bash "$here/test_windows_installer.sh" "$mingw"
 echo "wine: every Windows test in $((SECONDS - start)) s"
