@@ -7,6 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "app/SaverApp.h"
+#include "dialogs/StringTable.h"
 #include "platform/Host.h"
 #include "platform/SingleInstance.h"
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     hostOptions.pace = options.pace;
     hostOptions.showFps = options.showFps;
     hostOptions.messageBoxes = !hack;
+    hostOptions.toolTipText = LoadResourceString;
     CHostInstaller host(hostOptions);
     int code = 0;
     {

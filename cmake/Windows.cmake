@@ -45,7 +45,7 @@ file(GLOB NIMBULA_WIN32_HOST_SOURCES CONFIGURE_DEPENDS platform/win32/Win32*.cpp
 add_executable(nimbula WIN32 app/main.cpp ${NIMBULA_WIN32_HOST_SOURCES} ${CMAKE_BINARY_DIR}/nimbula.rc)
 # Windows starts screen savers by their .scr name; the same program named .exe opens the editing frame.
 set_target_properties(nimbula PROPERTIES SUFFIX .scr)
-target_link_libraries(nimbula PRIVATE nimbula_core nimbula_glad opengl32 gdi32 user32 shell32 advapi32)
+target_link_libraries(nimbula PRIVATE nimbula_core nimbula_glad opengl32 gdi32 user32 shell32 advapi32 comctl32 comdlg32)
 # COM: the shell's default browser and the system's HTML engine (the web support window).
 target_link_libraries(nimbula PRIVATE ole32 uuid)
 # What is shipped carries no debugging symbols (a fifth of the size).
@@ -62,6 +62,13 @@ set(NIMBULA_DATA_COMMANDS
 if(NIMBULA_DATA_DIR)
   list(APPEND NIMBULA_DATA_COMMANDS COMMAND ${CMAKE_COMMAND} -E copy_directory ${NIMBULA_DATA_DIR} ${CMAKE_BINARY_DIR}/res)
 endif()
+# The dialog faces, loaded privately by the program: Debian's font files with their licences beside them.
+list(APPEND NIMBULA_DATA_COMMANDS
+     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/res/fonts
+     COMMAND ${CMAKE_COMMAND} -E copy /usr/share/fonts/truetype/dseg/DSEG14Modern-Bold.ttf ${CMAKE_BINARY_DIR}/res/fonts/
+     COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-dseg/copyright ${CMAKE_BINARY_DIR}/res/fonts/DSEG14-license.txt
+     COMMAND ${CMAKE_COMMAND} -E copy /usr/share/fonts/opentype/bebas-neue/BebasNeue-Bold.otf ${CMAKE_BINARY_DIR}/res/fonts/
+     COMMAND ${CMAKE_COMMAND} -E copy /usr/share/doc/fonts-bebas-neue/copyright ${CMAKE_BINARY_DIR}/res/fonts/BebasNeue-license.txt)
 add_custom_target(nimbula_data ALL ${NIMBULA_DATA_COMMANDS} COMMENT "Copying the data folder res/")
 add_dependencies(nimbula nimbula_data)
 

@@ -186,9 +186,9 @@ std::unique_ptr<CDIB> COrbGroupDlg::PreviewOf(const CDIB& picture) const
 void COrbGroupDlg::OnSetColor()
 {
     // The colour dialog opens at the group's colour, as its swatch shows it.
-    CColorDlg dlg(SwatchColor());
-    if (dlg.DoModal() != IDOK) return;
-    SetGroupColor(dlg.GetColor());
+    COLORREF color = 0;
+    if (!AfxColorDialog(SwatchColor(), &color)) return;
+    SetGroupColor(color);
     Invalidate();
 }
 
@@ -200,6 +200,20 @@ void COrbGroupDlg::SetGroupColor(COLORREF c)
 COLORREF COrbGroupDlg::SwatchColor() const
 {
     return RGB(int(m_groupColor.x * 255), int(m_groupColor.y * 255), int(m_groupColor.z * 255));
+}
+
+SFramePicture COrbGroupDlg::FramePicture(int id) const
+{
+    SFramePicture p;
+    if (id == kSwatchId) {
+        p.filled = true;
+        p.color = SwatchColor();
+    } else if (id == kPreviewId && m_preview) {
+        p.rgba = m_preview->Pixels();
+        p.width = m_preview->GetWidth();
+        p.height = m_preview->GetHeight();
+    }
+    return p;
 }
 
 void COrbGroupDlg::OnDeleteGroup()

@@ -37,6 +37,8 @@ public:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnCommand(int id, int code) override;
     void OnOK() override;
+    // The swatch shows the group's colour, the preview the texture.
+    SFramePicture FramePicture(int id) const override;
 
     // The commands.
     void OnSetTexture();

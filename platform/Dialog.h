@@ -66,6 +66,15 @@ struct SDialogControl {
 // What an edit box says when it refuses a paste beyond its limit.
 std::string TextTooLongMessage(size_t limit);
 
+// What a frame control shows, for a host that paints frames from data: a fill colour (0x00BBGGRR),
+// a picture stretched over the frame, or nothing but black.
+struct SFramePicture {
+    bool filled = false;
+    uint32_t color = 0;
+    const uint8_t* rgba = nullptr;  // rows top to bottom, 4 bytes a pixel; null: no picture
+    int width = 0, height = 0;
+};
+
 // How the dialog's frame looks.
 enum class EDialogFrame : uint8_t {
     Caption,    // a title bar
@@ -174,6 +183,9 @@ public:
     // closed window's messages are. True when any ran.
     bool DispatchCommands();
     bool HasQueuedCommands() const { return !m_commands.empty(); }
+
+    // What frame control id shows; a dialog with frames to fill says so here.
+    virtual SFramePicture FramePicture(int id) const { return {}; }
 
     // The dialog repaints itself (the host redraws whenever asked).
     void Invalidate() { ++m_revision; }

@@ -1,9 +1,5 @@
 // The about box's look: the ordinary light dialog colours, in the heavy condensed face.
+#include "dialogs/AboutDlg.h"
 #include "ui/DialogUi.h"
 
-SDialogLook AboutDlgLook()
-{
-    SDialogLook look;
-    look.font = EFontFace::Heavy;
-    return look;
-}
+SDialogLook AboutDlgLook() { return LookFromScheme(DialogSchemeOf(CAboutDlg::kTemplate)); }

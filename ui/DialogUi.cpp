@@ -776,7 +776,18 @@ SDialogLook LookOf(int templateId)
     }
 }
 
-SDialogLook PlainDlgLook() { return SDialogLook{}; }
+SDialogLook LookFromScheme(const SDialogScheme& scheme)
+{
+    auto color = [](uint32_t c) { return IM_COL32(c & 255, (c >> 8) & 255, (c >> 16) & 255, 255); };
+    SDialogLook look;
+    look.text = color(scheme.text);
+    look.face = color(scheme.face);
+    look.dark = scheme.dark;
+    look.font = scheme.font;
+    return look;
+}
+
+SDialogLook PlainDlgLook() { return LookFromScheme(DialogSchemeOf(0)); }
 
 const SDialogPainter& DialogPainter()
 {

@@ -7,16 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/DialogLook.h"
 #include "platform/sdl/SdlDialogPainter.h"
 
 class CDialog;
 struct SDialogControl;
 
-enum class EFontFace : uint8_t {
-    Plain,    // the plain sans of text areas, tooltips and ordinary dialogs
-    Digital,  // the segment-display face of the options and share dialogs
-    Heavy,    // the heavy condensed face of the about and help boxes
-};
+using EFontFace = EDialogFace;
 
 // Draws what a frame control shows (previews, swatches); min and max in screen pixels.
 using FramePainter = void (*)(CDialog& dlg, const SDialogControl& control, ImDrawList* draw, ImVec2 min, ImVec2 max);
@@ -29,6 +26,9 @@ struct SDialogLook {
     FramePainter paintFrame = nullptr;
 };
 
+// The colours and face of a dialog's scheme (platform/DialogLook.cpp: one definition for every
+// system), in ImGui's terms.
+SDialogLook LookFromScheme(const SDialogScheme& scheme);
 // The look of each dialog, by template id (one function per dialog, in its own file).
 SDialogLook LookOf(int templateId);
 SDialogLook ShareDlgLook();

@@ -1,15 +1,18 @@
-// The host layer on Windows: the Win32 window host, the system's message boxes, the end asked by a
-// console or the session, the dialogs that the Windows build does not draw yet, and the web support
-// window's host.
+// The host layer on Windows: the Win32 window host, the system's dialogs, common dialogs, toolbar
+// and message boxes, the end asked by a console or the session, and the web support window's host.
 #include "platform/Host.h"
 
 #include "platform/Dialog.h"
+#include "platform/NativeToolBar.h"
 #include "platform/Wnd.h"
+#include "platform/win32/NativeDialogHost.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32BrowserHost.h"
 #include "platform/win32/Win32.h"
+#include "platform/win32/Win32CommonDialogs.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32MessageBox.h"
+#include "platform/win32/Win32ToolBar.h"
 
 namespace {
 BOOL WINAPI OnConsoleControl(DWORD event)
@@ -20,19 +23,6 @@ BOOL WINAPI OnConsoleControl(DWORD event)
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) Sleep(5000);
     return TRUE;
 }
-
-// Until the Windows dialogs come, a drawn dialog says that it is not here yet and ends as Cancel.
-class CPendingDialogHost : public IDialogHost {
-public:
-    int RunModal(CDialog& dlg) override
-    {
-        dlg.OnInitDialog();
-        AfxMessageBox("The \"" + dlg.m_caption + "\" dialog is not available in the Windows version of Nimbula yet.",
-                      MB_OK | MB_ICONINFORMATION);
-        if (!dlg.IsEnded()) dlg.EndDialog(IDCANCEL);
-        return dlg.Result();
-    }
-};
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv)
@@ -49,7 +39,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv)
 
 struct CHostInstaller::SParts {
     std::unique_ptr<IWindowHost> host;
-    CPendingDialogHost dialogs;
+    std::unique_ptr<IDialogHost> dialogs;
     std::unique_ptr<IDialogHost> browser;
 };
 
@@ -59,19 +49,28 @@ CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_
     SetProcessDPIAware();
     m_parts->host = CreateWin32Host(options);
     SetWindowHost(m_parts->host.get());
-    SetDialogHost(&m_parts->dialogs);
+    SNativeDialogOptions dialogs;
+    dialogs.toolTipText = options.toolTipText;
+    dialogs.endRequested = Win32CloseRequested;
+    m_parts->dialogs = CreateNativeDialogHost(dialogs);
+    SetDialogHost(m_parts->dialogs.get());
     m_parts->browser = CreateWin32BrowserHost();
     SetDialogHost(m_parts->browser.get(), EDialogHost::System);
     if (options.messageBoxes) InstallWin32MessageBoxes();
+    InstallWin32CommonDialogs();
+    InstallWin32ToolBar();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
 CHostInstaller::~CHostInstaller()
 {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    SetNativeToolBarMaker(nullptr);
+    RemoveWin32CommonDialogs();
     SetMessageBoxHandler(nullptr);
     SetDialogHost(nullptr, EDialogHost::System);
     SetDialogHost(nullptr);
+    m_parts->dialogs.reset();
     SetWindowHost(nullptr);
     m_parts->host.reset();
 }

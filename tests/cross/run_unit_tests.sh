@@ -12,10 +12,11 @@ cleanup() {
 }
 trap cleanup EXIT
 wine_start "$work"
-# The tests that run nimbula-tool find it beside them; the data is the build's own res/.
+# The tests that run nimbula-tool find it beside them; the data is the build's own res/. The
+# dialog tests make real windows: on a private X server of their own.
 status=0
 NIMBULA_TOOL="$(winpath "$build/nimbula-tool.exe")" NIMBULA_DIR="$(winpath "$build/res")" \
-    timeout 600 "$WINE" "$exe" --gtest_brief=1 >"$work/out.txt" 2>&1 || status=$?
+    timeout 600 xvfb-run -a "$WINE" "$exe" --gtest_brief=1 >"$work/out.txt" 2>&1 || status=$?
 strip_cr <"$work/out.txt" | grep -v '^$' | tail -n 40
 passed=$(strip_cr <"$work/out.txt" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p')
 if [ "$status" -ne 0 ] || [ -z "$passed" ]; then

@@ -99,15 +99,20 @@ wine_run internal /p
 grep -qx "This option is only for Windows internal use!" "$WORK/internal.txt" || fail "/p alone did not give the message"
 pass "/p without a window gives the internal-use message on standard error"
 
-# The setup: /c, /c:HWND as Windows passes it, and the .scr with no argument. Until the Windows
-# dialogs come, it says that it is not there yet and changes nothing.
+# The setup: /c, /c:HWND as Windows passes it, and the .scr with no argument open the setup dialog
+# (test_windows_dialogs.sh works it); Escape cancels it and the program ends with status 0.
+setup_shown() { xdotool search --onlyvisible --name '^Nimbula Screensaver Setup$' >/dev/null 2>&1; }
+xdotool mousemove "$((E2E_WIDTH / 2))" "$((E2E_HEIGHT / 2))"
 for args in "/c" "/c:1234" ""; do
-    wine_run setup $args
+    wine_launch setup $args
+    setup=$LAUNCHED
+    wait_until setup_shown || fail "setup '$args' opened no setup dialog"
+    xdotool key Escape
+    wait_exit "$setup" || fail "Escape did not end setup '$args'"
     [ "$RC" = 0 ] || fail "setup '$args' ended with status $RC"
-    grep -q 'dialog is not available in the Windows version of Nimbula yet' "$WORK/setup.txt" ||
-        fail "setup '$args' did not reach the setup dialog"
+    wait_until -t 10 eval '! setup_shown' || fail "the setup dialog of '$args' stayed on the screen"
 done
-pass "/c, /c:1234 and no argument open the setup (a message for now)"
+pass "/c, /c:1234 and no argument open the setup dialog; Escape ends each with status 0"
 
 # The registry: the data folder from HKEY_CURRENT_USER\Software\Nimbula "directory", the default
 # universe "UnivFile" read, loaded and written back in full. The program runs from a folder with
