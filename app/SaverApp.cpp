@@ -96,7 +96,7 @@ void CSaverApp::FindInstallationDirectory()
         reachSettings = !note.empty();
     }
     if (reachSettings && fromSettings && !fromSettings->empty()) {
-        const std::string note = MissingDataNote("the settings' \"directory\" entry", *fromSettings);
+        const std::string note = MissingDataNote("the settings' \"directory\" entry", PathFromUtf8(*fromSettings));
         if (!note.empty()) std::fprintf(stderr, "nimbula: %s; looking elsewhere for the data\n", note.c_str());
     }
     const auto candidates = InstallDirCandidates(env, fromSettings, ExecutablePath());
