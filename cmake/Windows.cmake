@@ -46,6 +46,8 @@ add_executable(nimbula WIN32 app/main.cpp ${NIMBULA_WIN32_HOST_SOURCES} ${CMAKE_
 # Windows starts screen savers by their .scr name; the same program named .exe opens the editing frame.
 set_target_properties(nimbula PROPERTIES SUFFIX .scr)
 target_link_libraries(nimbula PRIVATE nimbula_core nimbula_glad opengl32 gdi32 user32 shell32 advapi32 comctl32)
+# COM: the shell's default browser and the system's HTML engine (the web support window).
+target_link_libraries(nimbula PRIVATE ole32 uuid)
 # What is shipped carries no debugging symbols (a fifth of the size).
 target_link_options(nimbula PRIVATE $<$<CONFIG:Release>:-s>)
 
@@ -74,3 +76,4 @@ add_dependencies(nimbula nimbula_data)
 add_executable(nimbula-preview-host tests/cross/preview_host.cpp)
 target_link_options(nimbula-preview-host PRIVATE -municode)
 target_link_libraries(nimbula-preview-host PRIVATE gdi32 user32)
+include(cmake/WindowsPackage.cmake)

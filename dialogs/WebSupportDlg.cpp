@@ -1,6 +1,7 @@
 // The web support window's template, its browser's start, and what happens when it cannot run.
 #include "dialogs/WebSupportDlg.h"
 
+#include <cctype>
 #include <filesystem>
 
 #include "engine/core/RegistryKey.h"
@@ -43,6 +44,8 @@ BOOL CWebSupportDlg::OnCommand(int id, int code)
     return CDialog::OnCommand(id, code);
 }
 
+std::string CWebSupportDlg::s_saidFailure;
+
 void CWebSupportDlg::PostNcDestroy()
 {
     if (m_failure.empty()) return;
@@ -50,6 +53,9 @@ void CWebSupportDlg::PostNcDestroy()
     if (m_url.empty()) {
         // Nothing to hand on: the window had no page to show.
     } else if (OpenInDesktopBrowser(m_url)) {
+        // Once the user knows why pages open in their browser, the next V just opens it.
+        if (m_failure == s_saidFailure) return;
+        s_saidFailure = m_failure;
         text += "\n\nThe page opens in your web browser instead:\n" + m_url;
     } else {
         text += "\n\nThere is no web browser on this desktop to open it in. The page is at:\n" + m_url;
@@ -64,7 +70,14 @@ std::string FileUrl(const std::string& path)
     std::filesystem::path absolute = std::filesystem::absolute(path, ec);
     if (ec) absolute = path;
     std::string url = "file://";
-    for (const unsigned char c : absolute.generic_string()) {
+    std::string rest = absolute.generic_string();
+    // A Windows drive is the address's first segment as written: file:///C:/..., its colon kept.
+    if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
+        url += '/';
+        url.append(rest, 0, 2);
+        rest.erase(0, 2);
+    }
+    for (const unsigned char c : rest) {
         const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
                            c == '-' || c == '_' || c == '.' || c == '~';
         if (plain) {

@@ -21,8 +21,10 @@ public:
     BOOL OnInitDialog() override;
     BOOL OnCommand(int id, int code) override;
     // A browser that could not show the page is said once its window is gone, and the page goes
-    // to the desktop's browser instead.
+    // to the desktop's browser instead; the same reason is said once per run.
     void PostNcDestroy() override;
+    // The reason last said with the page handed to the desktop's browser.
+    static std::string s_saidFailure;
 
     std::unique_ptr<CBrowserControl> m_browser;
     // The address shown when the window opens; empty shows an empty page.

@@ -1,11 +1,12 @@
 // The host layer on Windows: the Win32 window host, the system's dialogs and message boxes, the end
-// asked by a console or the session.
+// asked by a console or the session, and the web support window's host.
 #include "platform/Host.h"
 
 #include "platform/Dialog.h"
 #include "platform/Wnd.h"
 #include "platform/win32/NativeDialogHost.h"
 #include "platform/win32/Utf8.h"
+#include "platform/win32/Win32BrowserHost.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32MessageBox.h"
@@ -36,6 +37,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv)
 struct CHostInstaller::SParts {
     std::unique_ptr<IWindowHost> host;
     std::unique_ptr<IDialogHost> dialogs;
+    std::unique_ptr<IDialogHost> browser;
 };
 
 CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_unique<SParts>())
@@ -49,6 +51,8 @@ CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_
     dialogs.endRequested = Win32CloseRequested;
     m_parts->dialogs = CreateNativeDialogHost(dialogs);
     SetDialogHost(m_parts->dialogs.get());
+    m_parts->browser = CreateWin32BrowserHost();
+    SetDialogHost(m_parts->browser.get(), EDialogHost::System);
     if (options.messageBoxes) InstallWin32MessageBoxes();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
@@ -57,6 +61,7 @@ CHostInstaller::~CHostInstaller()
 {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     SetMessageBoxHandler(nullptr);
+    SetDialogHost(nullptr, EDialogHost::System);
     SetDialogHost(nullptr);
     m_parts->dialogs.reset();
     SetWindowHost(nullptr);

@@ -17,4 +17,6 @@ bash "$here/run_unit_tests.sh" "$mingw"
 wine_stop
 bash "$here/test_windows.sh" "$mingw"
 bash "$here/test_windows_dialogs.sh" "$mingw" "$linux"
+wine_stop
+bash "$here/test_windows_installer.sh" "$mingw"
 echo "wine: every Windows test in $((SECONDS - start)) s"

@@ -97,7 +97,8 @@ wait_for_window() {
 }
 
 # Screenshot of the screen (or of WINDOW) to $WORK/NAME.png: shot NAME [WINDOW].
-shot() { import -window "${2:-root}" "$WORK/$1.png"; }
+# Bounded: a server that stopped answering fails the test instead of hanging it.
+shot() { timeout 30 import -window "${2:-root}" "$WORK/$1.png"; }
 
 # Waits until the program has drawn two frames after the call began, so that whatever was sent
 # to it before (keys, clicks, pointer moves) has been handled and is on the screen. A tiny black
@@ -203,6 +204,20 @@ e2e_start_xvfb() {
     export DISPLAY=:$display XAUTHORITY=$WORK/xauthority
 }
 
+# The processes below pid, with how long they have run: e2e_descendants PID.
+e2e_descendants() {
+    ps -eo pid=,ppid=,etime=,args= | awk -v root="$1" '
+        { pid[NR] = $1; parent[NR] = $2; line[NR] = $0 }
+        END {
+            keep[root] = 1
+            for (changed = 1; changed;) {
+                changed = 0
+                for (i = 1; i <= NR; i++) if (keep[parent[i]] && !keep[pid[i]]) { keep[pid[i]] = 1; changed = 1 }
+            }
+            for (i = 1; i <= NR; i++) if (keep[pid[i]]) print substr(line[i], 1, 200)
+        }'
+}
+
 # A test stopped from outside (ctest's time-out, Ctrl+C) still cleans up.
 trap 'exit 143' TERM
 trap 'exit 130' INT
@@ -221,9 +236,17 @@ if [ "${3:-}" != "--inner" ]; then
     trap 'stop_process "$E2E_INNER"; exit 143' TERM
     trap 'stop_process "$E2E_INNER"; exit 130' INT
     trap 'stop_process "$E2E_INNER"; exit 129' HUP
-    status=0
-    wait "$E2E_INNER" || status=$?
-    exit "$status"
+    # A test that runs out of its time (ctest gives 300 s) says what it was still running, so a
+    # run stopped from outside is not silent.
+    if ! wait_exit "$E2E_INNER" "${NIMBULA_E2E_DEADLINE:-240}"; then
+        echo "FAIL: $e2e_name still runs after ${NIMBULA_E2E_DEADLINE:-240} s; what it is running:"
+        e2e_descendants "$E2E_INNER" | tee "$WORK/stuck" | sed 's/^/  /'
+        # The shell runs its clean-up only once the command it waits for has ended: end that first.
+        awk -v inner="$E2E_INNER" '$1 != inner { print $1 }' "$WORK/stuck" | xargs -r kill -TERM 2>/dev/null || true
+        stop_process "$E2E_INNER"
+        exit 1
+    fi
+    exit "$RC"
 fi
 
 WORK=$(mktemp -d)

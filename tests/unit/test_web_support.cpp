@@ -87,6 +87,7 @@ class WebSupport : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        CWebSupportDlg::s_saidFailure.clear();
         m_oldBoxes = SetMessageBoxHandler([this](const std::string& text, unsigned) {
             m_messages.push_back(text);
             return IDOK;
