@@ -593,8 +593,9 @@ BOOL CNativeDialogHost::OnInit(SOpenDialog& d)
             SYSTEM_RECT r{};
             GetClientRect(h, &r);
             const int side = std::max(16, int(std::min(r.right, r.bottom)));
+            // Shared: the system keeps one copy, however often the box opens.
             HICON icon = static_cast<HICON>(
-                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_DEFAULTCOLOR | LR_SHARED));
             if (icon) SendMessageW(h, STM_SETICON, WPARAM(icon), 0);
         }
         if (c.kind == EControl::DefPushButton) SendMessageW(d.hwnd, DM_SETDEFID, WPARAM(c.id), 0);

@@ -124,7 +124,8 @@ setup=$LAUNCHED
 setup_shown() { xdotool search --onlyvisible --name '^Nimbula Screensaver Setup$' >/dev/null 2>&1; }
 wait_until setup_shown || fail "/c opened no setup dialog"
 xdotool mousemove "$((E2E_WIDTH / 2))" "$((E2E_HEIGHT / 2))"
-shot setup
+# Painted, and so the active window that takes the keys.
+wait_until has_colour setup "rgb(240,240,240)" 10000 || fail "the setup dialog was not drawn"
 xdotool key shift+Tab shift+Tab Down Return    # from OK through Cancel to the list; its first entry
 wait_exit "$setup" || fail "OK did not end the setup"
 [ "$RC" = 0 ] || fail "the setup ended with status $RC"
