@@ -45,7 +45,7 @@ file(GLOB NIMBULA_WIN32_HOST_SOURCES CONFIGURE_DEPENDS platform/win32/Win32*.cpp
 add_executable(nimbula WIN32 app/main.cpp ${NIMBULA_WIN32_HOST_SOURCES} ${CMAKE_BINARY_DIR}/nimbula.rc)
 # Windows starts screen savers by their .scr name; the same program named .exe opens the editing frame.
 set_target_properties(nimbula PROPERTIES SUFFIX .scr)
-target_link_libraries(nimbula PRIVATE nimbula_core nimbula_glad opengl32 gdi32 user32 shell32 advapi32 comctl32)
+target_link_libraries(nimbula PRIVATE nimbula_core nimbula_glad opengl32 gdi32 user32 shell32 advapi32 comctl32 comdlg32)
 # COM: the shell's default browser and the system's HTML engine (the web support window).
 target_link_libraries(nimbula PRIVATE ole32 uuid)
 # What is shipped carries no debugging symbols (a fifth of the size).

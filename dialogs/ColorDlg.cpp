@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/ColorDialog.h"
+
 namespace {
 constexpr const char* kChannelRangeText = "Please enter an integer between 0 and 255.";
 
@@ -13,6 +15,20 @@ int ChannelOf(const SDialogControl* c)
     if (!c) return 0;
     return std::clamp(std::atoi(c->text.c_str()), 0, 255);
 }
+}
+
+bool AfxColorDialog(COLORREF initial, COLORREF* color)
+{
+    if (const ColorDialogHandler& handler = GetColorDialogHandler()) {
+        uint32_t chosen = initial;
+        if (!handler(initial, &chosen)) return false;
+        *color = COLORREF(chosen & 0xFFFFFF);
+        return true;
+    }
+    CColorDlg dlg(initial);
+    if (dlg.DoModal() != IDOK) return false;
+    *color = dlg.GetColor();
+    return true;
 }
 
 CColorDlg::CColorDlg(COLORREF initial) : CDialog(kTemplate, "Color", 236, 152), m_color(initial)

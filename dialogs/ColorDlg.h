@@ -1,4 +1,5 @@
-// The colour dialog of our own: a colour picker with red, green and blue entries, OK and Cancel.
+// The colour dialog of our own: a colour picker with red, green and blue entries, OK and Cancel,
+// and the colour question that it answers where the system has no dialog of its own.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,10 @@ constexpr COLORREF RGB(int r, int g, int b)
 {
     return COLORREF(r & 255) | (COLORREF(g & 255) << 8) | (COLORREF(b & 255) << 16);
 }
+
+// Asks for a colour, opening at initial: the installed handler (the system's dialog on Windows)
+// when there is one, else CColorDlg. True with the colour, false when the user cancelled.
+bool AfxColorDialog(COLORREF initial, COLORREF* color);
 
 class CColorDlg : public CDialog {
 public:

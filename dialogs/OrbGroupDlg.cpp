@@ -186,9 +186,9 @@ std::unique_ptr<CDIB> COrbGroupDlg::PreviewOf(const CDIB& picture) const
 void COrbGroupDlg::OnSetColor()
 {
     // The colour dialog opens at the group's colour, as its swatch shows it.
-    CColorDlg dlg(SwatchColor());
-    if (dlg.DoModal() != IDOK) return;
-    SetGroupColor(dlg.GetColor());
+    COLORREF color = 0;
+    if (!AfxColorDialog(SwatchColor(), &color)) return;
+    SetGroupColor(color);
     Invalidate();
 }
 

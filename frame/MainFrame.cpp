@@ -105,6 +105,7 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         // The pane goes first: it draws into the frame's window.
         if (m_view.IsWindow()) m_view.DestroyWindow();
+        m_nativeToolBar.reset();
         return 0;
     default:
         return DefWindowProc(message, wParam, lParam);
@@ -120,6 +121,12 @@ int CMainFrame::OnCreate()
 {
     // The pane fills the client area below the toolbar; RecalcLayout gives it its size.
     if (!m_view.Create(0, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, this)) return -1;
+    if (NativeToolBarMaker maker = GetNativeToolBarMaker()) {
+        // The system's bar stands along the top; without it the painted one serves.
+        m_nativeToolBar = maker(*this, m_toolBar.NativeButtons(), m_toolBar.Scaled(CToolBar::kButtonImage));
+        if (m_nativeToolBar) m_toolBar.m_side = EDockSide::Top;
+        UpdateToolBar();
+    }
     RecalcLayout();
     // The universe the pane started with (the default one) is nobody's unsaved work.
     SetModifiedFlag(false);
@@ -134,7 +141,7 @@ void CMainFrame::RecalcLayout()
     m_toolBar.SetClientSize(client.right, client.bottom);
     // The pane takes what the bar leaves, at least a pixel each way.
     RECT pane = client;
-    const long bar = m_toolBar.Height();
+    const long bar = m_nativeToolBar ? m_nativeToolBar->Fit(client.right) : m_toolBar.Height();
     switch (m_toolBar.m_side) {
     case EDockSide::Top: pane.top = std::min(bar, std::max(0L, client.bottom - 1)); break;
     case EDockSide::Bottom: pane.bottom = std::max(1L, client.bottom - bar); break;
@@ -200,6 +207,7 @@ void CMainFrame::UpdateToolBar()
     for (SToolButton& b : m_toolBar.m_buttons) {
         b.enabled = IsCommandEnabled(b.id);
         b.checked = b.id == ID_STOP_START_TIME && g_universeHost.timeStopped;
+        if (m_nativeToolBar) m_nativeToolBar->SetState(b.id, b.enabled, b.checked);
     }
 }
 

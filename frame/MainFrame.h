@@ -2,6 +2,7 @@
 // group definitions, and the commands that build, stop, save and load universes.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,8 @@ public:
 
     std::vector<COrbGroup> m_groups;
     CToolBar m_toolBar;
+    // The system's toolbar showing m_toolBar, where the host makes one (Windows).
+    std::unique_ptr<INativeToolBar> m_nativeToolBar;
     CUniverseView m_view;
     bool m_groupsChanged = false;
     bool m_modified = false;

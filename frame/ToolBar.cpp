@@ -93,6 +93,28 @@ std::string CToolBar::TipOf(int id)
     return newline == std::string::npos ? std::string() : s.substr(newline + 1);
 }
 
+std::string CToolBar::DisabledImageOf(const std::string& image)
+{
+    const std::filesystem::path p(image);
+    return (p.parent_path() / (p.stem().string() + "-disabled" + p.extension().string())).string();
+}
+
+std::vector<SNativeToolButton> CToolBar::NativeButtons() const
+{
+    std::vector<SNativeToolButton> out;
+    for (const SToolButton& b : m_buttons) {
+        SNativeToolButton n;
+        n.id = b.id;
+        n.image = b.image;
+        n.disabledImage = DisabledImageOf(b.image);
+        n.tip = TipOf(b.id);
+        n.enabled = b.enabled;
+        n.checked = b.checked;
+        out.push_back(std::move(n));
+    }
+    return out;
+}
+
 int CToolBar::OnMouse(UINT message, int x, int y)
 {
     if (m_dragging) {

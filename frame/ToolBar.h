@@ -8,6 +8,7 @@
 
 #include "engine/math/Rect.h"
 #include "platform/Messages.h"
+#include "platform/NativeToolBar.h"
 
 // The desktop's scale for the bars made from now on (the host sets it; 1 without a display).
 void SetToolBarScale(float scale);
@@ -57,6 +58,10 @@ public:
     const SToolButton* Find(int id) const;
     // The tip of a command: the part of its string after the newline.
     static std::string TipOf(int id);
+    // The greyed picture beside a button's picture: name-disabled.png.
+    static std::string DisabledImageOf(const std::string& image);
+    // The buttons as the system's toolbar takes them.
+    std::vector<SNativeToolButton> NativeButtons() const;
 
     // Mouse messages in the frame's client coordinates. A command runs when the button that was
     // pressed is released over it, as a flat button does; returns its id then, else 0. The
@@ -78,3 +83,4 @@ public:
 using ToolBarPainter = void (*)(const CToolBar& bar, int width, int height);
 void SetToolBarPainter(ToolBarPainter painter);
 ToolBarPainter GetToolBarPainter();
+

@@ -90,13 +90,6 @@ unsigned TextureOf(const std::string& path)
     return texture;
 }
 
-// The greyed picture beside the normal one: name-disabled.png.
-std::string DisabledImage(const std::string& path)
-{
-    std::filesystem::path p(path);
-    return (p.parent_path() / (p.stem().string() + "-disabled" + p.extension().string())).string();
-}
-
 ImVec2 Corner(long x, long y) { return ImVec2(float(x), float(y)); }
 
 void DrawGripper(ImDrawList* d, const CToolBar& bar)
@@ -153,7 +146,7 @@ void DrawButton(ImDrawList* d, const CToolBar& bar, int i)
         d->AddRectFilled(a, z, kLitFace, 2.0f);
         d->AddRect(a, z, kLitEdge, 2.0f);
     }
-    unsigned texture = b.enabled ? TextureOf(b.image) : TextureOf(DisabledImage(b.image));
+    unsigned texture = b.enabled ? TextureOf(b.image) : TextureOf(CToolBar::DisabledImageOf(b.image));
     // Without a greyed picture the normal one shows faded.
     ImU32 tint = IM_COL32(255, 255, 255, 255);
     if (!b.enabled && !texture) {

@@ -55,8 +55,12 @@ public:
     bool m_noFocus = false;           // the desktop background never takes the keyboard
     HCURSOR m_cursor = nullptr;
     CFrameRateMeter m_rate;
-    // A child of our own shares its parent's window and draws into a rectangle of it.
+    // A child of our own shares its parent's window and draws into a rectangle of it; in a
+    // top-level window (the editing frame) it is a system child window with a drawable of its own,
+    // so the frame's other children (the toolbar) keep their place beside it.
     CWin32Window* m_parent = nullptr;
+    bool m_systemChild = false;
+    bool m_framed = false;  // a desktop window whose children are system windows; no drawable
     RECT m_childRect{0, 0, 0, 0};         // in the parent's client coordinates
     CWin32Window* m_focusChild = nullptr;  // the child that takes the keys of a top-level window
     CWin32Window* m_capture = nullptr;     // the child that holds the mouse while a button is down
@@ -74,7 +78,7 @@ public:
     void* NativeWindow() const override { return m_hwnd; }
     bool IsForeign() const override { return m_foreignParent != nullptr; }
     bool IsHidden() const override;
-    void MoveWindow(const RECT& rectInParent) override { m_childRect = rectInParent; }
+    void MoveWindow(const RECT& rectInParent) override;
     int PaneCount() const override { return 1 + int(m_extra.size()); }
     void GetPaneRect(int pane, RECT* rect) const override;
     void BeginPane(int pane) override;
@@ -138,7 +142,7 @@ void SnapshotPreview(HWND hwnd);
 
 void CWin32Window::GetWindowRect(RECT* rect) const
 {
-    if (m_parent) {
+    if (m_parent && !m_systemChild) {
         RECT p;
         m_parent->GetWindowRect(&p);
         *rect = {p.left + m_childRect.left, p.top + m_childRect.top, p.left + m_childRect.right, p.top + m_childRect.bottom};
@@ -180,6 +184,14 @@ void CWin32Window::SetFocus()
 }
 
 void CWin32Window::BeginPaint() { m_host->MakeCurrent(this); }
+
+void CWin32Window::MoveWindow(const RECT& rectInParent)
+{
+    m_childRect = rectInParent;
+    if (m_systemChild && m_hwnd && !m_gone)
+        ::MoveWindow(m_hwnd, int(rectInParent.left), int(rectInParent.top), int(std::max<long>(1, RectWidth(rectInParent))),
+                     int(std::max<long>(1, RectHeight(rectInParent))), FALSE);
+}
 
 void CWin32Window::GetPaneRect(int pane, RECT* rect) const
 {
@@ -230,8 +242,9 @@ bool CWin32Window::IsHidden() const
     return IsIconic(m_hwnd) != FALSE;
 }
 
-// With NIMBULA_PREVIEW_SNAPSHOT set, the preview writes every frame it shows to that picture file:
-// under Wine a child window's OpenGL never reaches the screen, so tests read the frame from there.
+// With NIMBULA_PREVIEW_SNAPSHOT set, the preview (and the editing frame's pane) writes every frame
+// it shows to that picture file: under Wine a child window's OpenGL never reaches the screen, so
+// tests read the frame from there.
 void SnapshotPreview(HWND hwnd)
 {
     const char* path = std::getenv("NIMBULA_PREVIEW_SNAPSHOT");
@@ -419,11 +432,23 @@ IWindowBackend* CWin32Host::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exS
     w->m_host = this;
     w->m_owner = owner;
     if (parent && parent->Backend() && !parent->Backend()->IsForeign()) {
-        // A pane of one of our windows: no window of its own, a rectangle of the parent's.
         w->m_parent = static_cast<CWin32Window*>(parent->Backend());
-        w->m_hwnd = w->m_parent->m_hwnd;
-        w->m_dc = w->m_parent->m_dc;
         w->m_childRect = rect;
+        if (w->m_parent->m_framed) {
+            // In the editing frame: a system child window drawing for itself.
+            w->m_systemChild = true;
+            w->m_hwnd = CreateSystemWindow(w, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect, w->m_parent->m_hwnd);
+            if (!w->m_hwnd || !AttachGl(w->m_hwnd, &w->m_dc)) {
+                if (w->m_hwnd) ::DestroyWindow(w->m_hwnd);
+                delete w;
+                return nullptr;
+            }
+            w->m_cursor = CursorFor(owner->m_cursorImage);
+        } else {
+            // A pane of one of our windows: no window of its own, a rectangle of the parent's.
+            w->m_hwnd = w->m_parent->m_hwnd;
+            w->m_dc = w->m_parent->m_dc;
+        }
         m_windows.push_back(w);
         return w;
     }
@@ -449,14 +474,17 @@ IWindowBackend* CWin32Host::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exS
         hwnd = CreateSystemWindow(w, WS_EX_TOPMOST | ((exStyle & WS_EX_TOOLWINDOW) ? WS_EX_TOOLWINDOW : 0), WS_POPUP,
                                   rect, nullptr);
     } else {
-        hwnd = CreateSystemWindow(w, 0, WS_OVERLAPPEDWINDOW, rect, nullptr);
+        // A desktop window (the editing frame): its panes and controls are system children, and
+        // it draws nothing itself, so OpenGL never paints over them.
+        hwnd = CreateSystemWindow(w, 0, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect, nullptr);
+        w->m_framed = true;
     }
     if (!hwnd) {
         delete w;
         return nullptr;
     }
     w->m_hwnd = hwnd;
-    if (!AttachGl(hwnd, &w->m_dc)) {
+    if (!w->m_framed && !AttachGl(hwnd, &w->m_dc)) {
         w->m_destroying = true;
         ::DestroyWindow(hwnd);
         delete w;
@@ -515,9 +543,9 @@ void CWin32Host::DrawReadout(CWin32Window* w, int pane)
 
 void CWin32Host::MakeCurrent(CWin32Window* w, int pane)
 {
-    if (!m_gl.Exists() || w->m_gone || !w->m_hwnd) return;
+    if (!m_gl.Exists() || w->m_gone || !w->m_hwnd || !w->PaneDc(pane)) return;
     m_gl.MakeCurrent(w->PaneDc(pane));
-    if (w->m_parent) {
+    if (w->m_parent && !w->m_systemChild) {
         // The child's rectangle of the shared drawable, in pixels from its bottom left corner.
         CWin32Window* top = w->Top();
         SYSTEM_RECT client{};
@@ -550,6 +578,15 @@ void CWin32Host::PresentChild(CWin32Window* child)
 {
     CWin32Window* top = child->Top();
     if (top->m_gone || !top->m_hwnd) return;
+    if (child->m_systemChild) {
+        // The frame's own drawing goes over its pane, as on the shared drawable.
+        MakeCurrent(child);
+        top->m_owner->PaintOverChildren();
+        DrawReadout(child, 0);
+        SnapshotPreview(child->m_hwnd);
+        SwapBuffers(child->m_dc);
+        return;
+    }
     MakeCurrent(top);
     top->m_owner->PaintOverChildren();
     DrawReadout(top, 0);
@@ -574,7 +611,13 @@ void CWin32Host::DestroyWindow(CWin32Window* w)
         }
     }
     if (w->m_parent) {
+        if (w->m_systemChild && w->m_hwnd && !w->m_gone) {
+            w->m_destroying = true;
+            wglMakeCurrent(nullptr, nullptr);
+            ::DestroyWindow(w->m_hwnd);
+        }
         w->m_hwnd = nullptr;
+        w->m_dc = nullptr;
         return;
     }
     if (!w->m_foreignParent && w->m_hwnd && --m_inhibitors == 0) SetThreadExecutionState(ES_CONTINUOUS);
@@ -653,9 +696,16 @@ LRESULT CWin32Host::Handle(CWin32Window* w, HWND hwnd, UINT message, WPARAM wPar
         InvalidateTree(w);
         return 0;
     case WM_ERASEBKGND:
+        // The frame shows the system's face around its controls (a flat toolbar lets it through).
+        if (w->m_framed && first) {
+            SYSTEM_RECT r{};
+            ::GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+        }
         return 1;
     case WM_SIZE:
-        if (first && !w->m_foreignParent) w->m_owner->PostMessage(WM_SIZE, wParam, lParam);
+        // A pane's size is the frame's doing: it hears of it when the frame moves it.
+        if (first && !w->m_foreignParent && !w->m_systemChild) w->m_owner->PostMessage(WM_SIZE, wParam, lParam);
         if (first && w->m_foreignParent) w->m_owner->PostMessage(WM_SIZE, 0, lParam);
         InvalidateTree(w);
         return 0;

@@ -1,15 +1,18 @@
-// The host layer on Windows: the Win32 window host, the system's dialogs and message boxes, the end
-// asked by a console or the session, and the web support window's host.
+// The host layer on Windows: the Win32 window host, the system's dialogs, common dialogs, toolbar
+// and message boxes, the end asked by a console or the session, and the web support window's host.
 #include "platform/Host.h"
 
 #include "platform/Dialog.h"
+#include "platform/NativeToolBar.h"
 #include "platform/Wnd.h"
 #include "platform/win32/NativeDialogHost.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32BrowserHost.h"
 #include "platform/win32/Win32.h"
+#include "platform/win32/Win32CommonDialogs.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32MessageBox.h"
+#include "platform/win32/Win32ToolBar.h"
 
 namespace {
 BOOL WINAPI OnConsoleControl(DWORD event)
@@ -54,12 +57,16 @@ CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_
     m_parts->browser = CreateWin32BrowserHost();
     SetDialogHost(m_parts->browser.get(), EDialogHost::System);
     if (options.messageBoxes) InstallWin32MessageBoxes();
+    InstallWin32CommonDialogs();
+    InstallWin32ToolBar();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
 CHostInstaller::~CHostInstaller()
 {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    SetNativeToolBarMaker(nullptr);
+    RemoveWin32CommonDialogs();
     SetMessageBoxHandler(nullptr);
     SetDialogHost(nullptr, EDialogHost::System);
     SetDialogHost(nullptr);

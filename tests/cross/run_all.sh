@@ -17,6 +17,7 @@ bash "$here/run_unit_tests.sh" "$mingw"
 wine_stop
 bash "$here/test_windows.sh" "$mingw"
 bash "$here/test_windows_dialogs.sh" "$mingw" "$linux"
+NIMBULA_HOST_BUILD=$linux bash "$here/test_windows_frame.sh" "$mingw"
 wine_stop
 bash "$here/test_windows_installer.sh" "$mingw"
 echo "wine: every Windows test in $((SECONDS - start)) s"

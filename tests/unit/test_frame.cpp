@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 
 #include "../support/ScopedEnv.h"
 #include "../support/UniverseFixture.h"
@@ -13,6 +14,8 @@
 #include "frame/MainFrame.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageQueue.h"
+#include "platform/ColorDialog.h"
+#include "platform/NativeToolBar.h"
 #include "storage/UniverseFile.h"
 #include "view/UniverseApp.h"
 
@@ -355,6 +358,84 @@ TEST_F(Frame, ColourConversionsAndTheColourDialogsEntries)
                                               "The other groups hold 99,500 of the 100,000 orbs a universe can have."}));
     EXPECT_EQ(group.m_groupCount, 1);
     SetMessageBoxHandler(old);
+}
+
+TEST_F(Frame, SetColorAsksAnInstalledColourHandlerAtTheSwatchColour)
+{
+    std::vector<uint32_t> asked;
+    bool answer = true;
+    const ColorDialogHandler old = SetColorDialogHandler([&](uint32_t initial, uint32_t* chosen) {
+        asked.push_back(initial);
+        *chosen = 0xFF000000u | RGB(128, 0, 64);  // bits above the colour's are not the colour's
+        return answer;
+    });
+    COrbGroupDlg group;
+    group.OnInitDialog();
+    group.SetGroupColor(RGB(0, 255, 0));
+    group.ClickControl(COrbGroupDlg::kSetColorId);
+    EXPECT_EQ(asked, (std::vector<uint32_t>{RGB(0, 254, 0)}));
+    EXPECT_EQ(group.m_groupColor, SFVec3f(0.5, 0.0, 0.25));
+    // Cancelled: the group keeps its colour.
+    answer = false;
+    group.ClickControl(COrbGroupDlg::kSetColorId);
+    EXPECT_EQ(group.m_groupColor, SFVec3f(0.5, 0.0, 0.25));
+    SetColorDialogHandler(old);
+}
+
+namespace {
+// A system toolbar as the frame sees it: its buttons, its height and the states it was given.
+struct SFakeNativeBar : INativeToolBar {
+    static inline std::vector<SNativeToolButton> s_made;
+    static inline int s_imageSize = 0;
+    static inline std::map<int, std::pair<bool, bool>> s_states;
+    static inline long s_fittedTo = 0;
+    void SetState(int id, bool enabled, bool checked) override { s_states[id] = {enabled, checked}; }
+    long Fit(long clientWidth) override
+    {
+        s_fittedTo = clientWidth;
+        return 29;
+    }
+    static std::unique_ptr<INativeToolBar> Make(CWnd&, const std::vector<SNativeToolButton>& buttons, int imageSize)
+    {
+        s_made = buttons;
+        s_imageSize = imageSize;
+        return std::make_unique<SFakeNativeBar>();
+    }
+};
+}
+
+TEST_F(Frame, ASystemToolBarGetsTheButtonsAndTheirStatesAndThePaneStandsBelowIt)
+{
+    SetNativeToolBarMaker(SFakeNativeBar::Make);
+    auto* frame = new CMainFrame;
+    const bool made = frame->LoadFrame(RECT{0, 0, 500, 400});
+    SetNativeToolBarMaker(nullptr);
+    ASSERT_TRUE(made);
+    std::vector<SNativeToolButton>& buttons = SFakeNativeBar::s_made;
+    ASSERT_EQ(buttons.size(), 12u);
+    EXPECT_EQ(SFakeNativeBar::s_imageSize, 32);
+    EXPECT_EQ(buttons[0].id, ID_FILE_NEW);
+    EXPECT_EQ(buttons[0].tip, "Recreate the universe from the groups you have defined");
+    EXPECT_EQ(fs::path(buttons[1].image).filename(), "open.png");
+    EXPECT_EQ(fs::path(buttons[1].disabledImage).filename(), "open-disabled.png");
+    EXPECT_TRUE(fs::is_regular_file(buttons[1].disabledImage));
+    // The pane takes the client area below the bar's own height.
+    RECT pane, client;
+    frame->m_view.GetWindowRect(&pane);
+    frame->GetWindowRect(&client);
+    EXPECT_EQ(pane.top - client.top, 29);
+    EXPECT_EQ(RectWidth(pane), 500);
+    EXPECT_EQ(SFakeNativeBar::s_fittedTo, 500);
+    // The update rules reach the bar: greyed, offered, pressed in.
+    auto state = [](int id) { return SFakeNativeBar::s_states.at(id); };
+    EXPECT_EQ(state(ID_DEFINE_GROUP2), std::make_pair(false, false));
+    EXPECT_EQ(state(ID_APP_ABOUT), std::make_pair(false, false));
+    frame->SendMessage(WM_COMMAND, ID_STOP_START_TIME);
+    EXPECT_EQ(state(ID_STOP_START_TIME), std::make_pair(true, true));
+    frame->m_groups.emplace_back(nullptr, SFVec3f(1, 0, 0), 5);
+    frame->UpdateToolBar();
+    EXPECT_EQ(state(ID_DEFINE_GROUP2), std::make_pair(true, false));
+    delete frame;
 }
 
 TEST_F(Frame, TexturesAreMadeOpaqueAndTileableWithinTheSizeCap)
