@@ -70,7 +70,7 @@ wait_until has_colour share "rgb(0,255,0)" 2000 || fail "S opened no green share
 xdotool key Return                             # the focus starts on Get Data
 xdotool key shift+Tab shift+Tab ctrl+a ctrl+c  # back through Make Default to the text area
 wait_until clipboard_is_string || fail "the clipboard holds '${got:0:40}...' (${#got} letters), not a universal string"
-"$tool" show <<<"$got" >/dev/null 2>&1 || fail "the copied string is no valid universal string"
+"$tool" show <<<"$got" >"$WORK/show.log" 2>&1 || fail "the copied string is no valid universal string: $got"
 xdotool key Escape
 wait_until lacks_colour share-closed "rgb(0,255,0)" 200 || fail "Escape did not close the share dialog"
 saver_runs "the share dialog closed"
