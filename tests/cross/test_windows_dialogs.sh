@@ -70,7 +70,7 @@ wait_until has_colour share "rgb(0,255,0)" 2000 || fail "S opened no green share
 xdotool key Return                             # the focus starts on Get Data
 xdotool key shift+Tab shift+Tab ctrl+a ctrl+c  # back through Make Default to the text area
 wait_until clipboard_is_string || fail "the clipboard holds '${got:0:40}...' (${#got} letters), not a universal string"
-"$tool" show <<<"$got" >/dev/null 2>&1 || fail "the copied string is no valid universal string"
+"$tool" show <<<"$got" >"$WORK/show.log" 2>&1 || fail "the copied string is no valid universal string: $got"
 xdotool key Escape
 wait_until lacks_colour share-closed "rgb(0,255,0)" 200 || fail "Escape did not close the share dialog"
 saver_runs "the share dialog closed"
@@ -124,7 +124,8 @@ setup=$LAUNCHED
 setup_shown() { xdotool search --onlyvisible --name '^Nimbula Screensaver Setup$' >/dev/null 2>&1; }
 wait_until setup_shown || fail "/c opened no setup dialog"
 xdotool mousemove "$((E2E_WIDTH / 2))" "$((E2E_HEIGHT / 2))"
-shot setup
+# Painted, and so the active window that takes the keys.
+wait_until has_colour setup "rgb(240,240,240)" 10000 || fail "the setup dialog was not drawn"
 xdotool key shift+Tab shift+Tab Down Return    # from OK through Cancel to the list; its first entry
 wait_exit "$setup" || fail "OK did not end the setup"
 [ "$RC" = 0 ] || fail "the setup ended with status $RC"
