@@ -27,15 +27,22 @@ sleep 3
 xdotool mousemove "$cx" "$cy"
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
-server=$(pgrep -n -u "$(id -u)" -f "^/usr/lib/wine/wineserver" || true)
+# Wine's server of this prefix (other runs may have servers of their own).
+server=""
+for p in $(pgrep -f wineserver || true); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$p
+done
 
 # KEY R G B NAME: the time from the key to the dialog's face in the middle of the screen.
 time_dialog() {
     local key=$1 r=$2 g=$3 b=$4 name=$5 i ms all=""
     for ((i = 1; i <= RUNS; i++)); do
+        # The last dialog is gone and the ground shows in the middle (else the run does not count).
+        "$WORK/pixel_wait" "$cx" "$cy" 0 0 25 10000 >/dev/null 2>&1 || { sleep 1; continue; }
         xdotool key "$key" &
+        local sent=$!
         ms=$("$WORK/pixel_wait" "$cx" "$cy" "$r" "$g" "$b" 5000)
-        wait
+        wait "$sent"
         all="$all $ms"
         if [ "$i" = "$RUNS" ] && [ "$key" = o ]; then
             local t0 s0 t1 s1
@@ -45,9 +52,9 @@ time_dialog() {
             echo "processor time with the options dialog open, no input: $(awk -v a="$t0" -v b="$t1" -v hz="$hz" 'BEGIN { printf "%.2f", (b - a) / hz / 10 * 100 }') % of one core (Wine's server $(awk -v a="$s0" -v b="$s1" -v hz="$hz" 'BEGIN { printf "%.2f", (b - a) / hz / 10 * 100 }') %)"
         fi
         xdotool key Escape
-        # Wine without a window manager takes seconds to take a top-level window away.
-        "$WORK/pixel_wait" "$cx" "$cy" 0 0 25 8000 >/dev/null 2>&1 || sleep 3
-        sleep 0.5
+        # Wine without a window manager takes 2 to 3 s to destroy a top-level window, and the
+        # program waits for that: a key sent sooner would time the destruction too.
+        sleep 4
     done
     echo "$name on screen after its key (ms, $RUNS runs):$all"
 }

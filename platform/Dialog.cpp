@@ -165,7 +165,7 @@ void CDialog::EndDialog(int result)
 std::string TextTooLongMessage(size_t limit)
 {
     std::string n = std::to_string(limit);
-    for (int i = int(n.size()) - 3; i > 0; i -= 3) n.insert(size_t(i), ",");
+    for (int i = int(n.size()) - 3; i > 0; i -= 3) n.insert(size_t(i), 1, ',');
     return "This text is too long for the box, which holds at most " + n +
            " characters. The box keeps what it had.";
 }

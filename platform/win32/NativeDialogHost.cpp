@@ -22,9 +22,10 @@
 #include <commctrl.h>
 
 namespace {
-// Looks for the end asked from outside (a console's Ctrl+C, the session's end) this often.
+// Looks this often for the end asked from outside (a console's Ctrl+C, the session's end) and
+// for a window behind the dialog that was uncovered (a tooltip gone) and shows its still picture again.
 constexpr UINT_PTR kEndTimer = 1;
-constexpr UINT kEndTimerMs = 250;
+constexpr UINT kEndTimerMs = 100;
 
 // The dialog faces shipped in the data folder's fonts/ and the names the system knows them by.
 struct SFaceFile {
@@ -355,6 +356,21 @@ void DrawFrame(const SOpenDialog& d, const DRAWITEMSTRUCT& di)
     DeleteObject(border);
 }
 
+// The program's loop waits while the system runs the dialog: the window behind, where it was
+// uncovered, shows its last picture again (the universe stands still meanwhile).
+void RepaintOwner(const SOpenDialog& d)
+{
+    CWinApp* app = AfxGetApp();
+    CWnd* main = app ? app->m_pMainWnd : nullptr;
+    if (!main || !main->IsWindow() || !main->IsInvalidated() || !main->Backend() || main->Backend()->IsForeign() ||
+        main->Backend()->NativeWindow() != d.owner)
+        return;
+    main->Backend()->BeginPaint();
+    main->PaintStill();
+    main->Backend()->Present();
+    main->ValidateRect();
+}
+
 INT_PTR ColorControl(SOpenDialog& d, UINT message, HDC dc, HWND control)
 {
     if (!d.scheme.dark) return FALSE;
@@ -483,11 +499,14 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         }
         return TRUE;
     case WM_TIMER:
-        if (wParam == kEndTimer && (d->host->EndRequested() || (d->owner && !IsWindow(d->owner)))) {
+        if (wParam != kEndTimer) return TRUE;
+        if (d->host->EndRequested() || (d->owner && !IsWindow(d->owner))) {
             // The program is asked to end, or the window under the dialog went: it closes as cancelled.
             d->dlg->EndDialog(IDCANCEL);
             EndDialog(hwnd, IDCANCEL);
+            return TRUE;
         }
+        RepaintOwner(*d);
         return TRUE;
     case WM_DRAWITEM: {
         const auto& di = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -575,8 +594,9 @@ BOOL CNativeDialogHost::OnInit(SOpenDialog& d)
             SYSTEM_RECT r{};
             GetClientRect(h, &r);
             const int side = std::max(16, int(std::min(r.right, r.bottom)));
+            // Shared: the system keeps one copy, however often the box opens.
             HICON icon = static_cast<HICON>(
-                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_DEFAULTCOLOR | LR_SHARED));
             if (icon) SendMessageW(h, STM_SETICON, WPARAM(icon), 0);
         }
         if (c.kind == EControl::DefPushButton) SendMessageW(d.hwnd, DM_SETDEFID, WPARAM(c.id), 0);

@@ -15,18 +15,7 @@ tool=$NIMBULA_HOST_TOOL
 source "$(dirname "$0")/../e2e/common.sh" test_windows_dialogs "$@"
 source "$(dirname "$0")/wine.sh"
 
-trap 'e2e_cleanup; wine_stop' EXIT
-wine_start "$WORK"
-# Settings another test left in a shared prefix do not count here.
-timeout 30 "$WINE" reg delete 'HKCU\Software\Nimbula' /f >/dev/null 2>&1 || true
-export NIMBULA_DIR
-NIMBULA_DIR=$(winpath "$NIMBULA_DIR")
-
-wine_launch() {
-    local name=$1
-    shift
-    launch "$name" timeout "$((E2E_TIMEOUT * 4))" "$WINE" "$BIN" "$@"
-}
+wine_e2e_start
 
 # How many pixels of the screenshot are within 12 % of a colour.
 colour_pixels() {
@@ -43,7 +32,7 @@ clipboard_is_string() { got=$(clipboard); [ ${#got} = 708 ]; }
 clipboard_is_friend() { got=$(clipboard); [ "$got" = "$friend" ]; }
 saver_runs() { kill -0 "$saver" 2>/dev/null || fail "the saver ended while $1"; }
 
-wine_launch saver /s
+wine_launch -t "$((E2E_TIMEOUT * 4))" saver /s
 saver=$LAUNCHED
 wait_until orbs_shown saver || fail "/s drew no orbs"
 # Without a window manager, keys go to the window under the pointer: the middle of the screen,
@@ -70,7 +59,7 @@ wait_until has_colour share "rgb(0,255,0)" 2000 || fail "S opened no green share
 xdotool key Return                             # the focus starts on Get Data
 xdotool key shift+Tab shift+Tab ctrl+a ctrl+c  # back through Make Default to the text area
 wait_until clipboard_is_string || fail "the clipboard holds '${got:0:40}...' (${#got} letters), not a universal string"
-"$tool" show <<<"$got" >/dev/null 2>&1 || fail "the copied string is no valid universal string"
+"$tool" show <<<"$got" >"$WORK/show.log" 2>&1 || fail "the copied string is no valid universal string: $got"
 xdotool key Escape
 wait_until lacks_colour share-closed "rgb(0,255,0)" 200 || fail "Escape did not close the share dialog"
 saver_runs "the share dialog closed"
@@ -119,12 +108,13 @@ wait_exit "$saver" || fail "Escape did not end the saver after the dialogs"
 pass "Escape then ends the saver with status 0"
 
 # --- The setup (/c): the universe list filled on its focus, the first entry chosen, OK ---
-wine_launch setup /c
+wine_launch -t "$((E2E_TIMEOUT * 4))" setup /c
 setup=$LAUNCHED
 setup_shown() { xdotool search --onlyvisible --name '^Nimbula Screensaver Setup$' >/dev/null 2>&1; }
 wait_until setup_shown || fail "/c opened no setup dialog"
 xdotool mousemove "$((E2E_WIDTH / 2))" "$((E2E_HEIGHT / 2))"
-shot setup
+# Painted, and so the active window that takes the keys.
+wait_until has_colour setup "rgb(240,240,240)" 10000 || fail "the setup dialog was not drawn"
 xdotool key shift+Tab shift+Tab Down Return    # from OK through Cancel to the list; its first entry
 wait_exit "$setup" || fail "OK did not end the setup"
 [ "$RC" = 0 ] || fail "the setup ended with status $RC"
@@ -140,7 +130,7 @@ esac
 pass "/c: the list's first entry chosen with the keyboard and OK store $chosen in the registry"
 
 # /s then runs that universe: it loads it (a file it cannot load is no longer the default).
-wine_launch chosen /s
+wine_launch -t "$((E2E_TIMEOUT * 4))" chosen /s
 chosen_saver=$LAUNCHED
 wait_until orbs_shown chosen || fail "/s drew no orbs with the chosen default universe"
 xdotool key Escape

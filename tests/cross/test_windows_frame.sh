@@ -19,12 +19,8 @@ source "$(dirname "$0")/wine.sh"
 # it off where the host is not there.
 FRAME_GROUP_STEP=${FRAME_GROUP_STEP:-1}
 
-trap 'e2e_cleanup; wine_stop' EXIT
-wine_start "$WORK"
-timeout 30 "$WINE" reg delete 'HKCU\Software\Nimbula' /f >/dev/null 2>&1 || true
+wine_e2e_start
 data=$WORK/install
-export NIMBULA_DIR
-NIMBULA_DIR=$(winpath "$NIMBULA_DIR")
 # The same program named .exe opens the editing frame.
 mkdir -p "$WORK/bin"
 cp "$BIN" "$WORK/bin/nimbula.exe"

@@ -30,7 +30,7 @@ cmp -s "$BIN" "$WORK/unzipped/Nimbula/nimbula.scr" && cmp -s "$BIN" "$WORK/unzip
 pass "the zip holds nimbula.scr, nimbula.exe, nimbula-tool.exe, README.md and the $(grep -c /res/ "$WORK/zip.txt") files of res/"
 
 wine_start "$WORK"
-timeout 30 "$WINE" reg delete 'HKCU\Software\Nimbula' /f >/dev/null 2>&1 || true
+wine_forget_settings
 # The installed program finds its data by itself.
 unset NIMBULA_DIR
 drive=$WINEPREFIX/drive_c

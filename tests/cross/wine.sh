@@ -25,3 +25,26 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # Wine's console output without the CR of its line ends.
 strip_cr() { tr -d '\r'; }
+
+# The start of an end-to-end test under Wine (after common.sh): the prefix, the server ended with
+# the test, no settings of ours from a test before (a shared prefix keeps the registry), and the
+# data folder as the program sees it.
+wine_e2e_start() {
+    trap 'e2e_cleanup; wine_stop' EXIT
+    wine_start "$WORK"
+    wine_forget_settings
+    export NIMBULA_DIR
+    NIMBULA_DIR=$(winpath "$NIMBULA_DIR")
+}
+
+wine_forget_settings() { timeout 30 "$WINE" reg delete 'HKCU\Software\Nimbula' /f >/dev/null 2>&1 || true; }
+
+# Runs the program in the background for at most SECONDS (default E2E_TIMEOUT + 30):
+# wine_launch [-t SECONDS] NAME ARGS...; its pid goes to LAUNCHED.
+wine_launch() {
+    local limit=$((E2E_TIMEOUT + 30))
+    if [ "$1" = "-t" ]; then limit=$2; shift 2; fi
+    local name=$1
+    shift
+    launch "$name" timeout "$limit" "$WINE" "$BIN" "$@"
+}

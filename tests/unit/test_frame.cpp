@@ -319,6 +319,11 @@ TEST_F(Frame, ColourConversionsAndTheColourDialogsEntries)
     dlg.SetGroupColor(RGB(128, 0, 64));
     EXPECT_EQ(dlg.m_groupColor, SFVec3f(0.5, 0.0, 0.25));
     EXPECT_EQ(dlg.SwatchColor(), RGB(127, 0, 63));
+    // A host that paints frames from data shows the swatch in that colour, and no preview yet.
+    const SFramePicture swatch = dlg.FramePicture(COrbGroupDlg::kSwatchId);
+    EXPECT_TRUE(swatch.filled);
+    EXPECT_EQ(swatch.color, RGB(127, 0, 63));
+    EXPECT_EQ(dlg.FramePicture(COrbGroupDlg::kPreviewId).rgba, nullptr);
 
     std::vector<std::string> said;
     const MessageBoxHandler old = SetMessageBoxHandler([&](const std::string& text, unsigned) {
@@ -453,6 +458,10 @@ TEST_F(Frame, TexturesAreMadeOpaqueAndTileableWithinTheSizeCap)
     EXPECT_EQ(dlg.m_texture->GetHeight(), 64);
     EXPECT_EQ(dlg.m_texture->GetPixel(5, 5) >> 24, 255u);
     ASSERT_NE(dlg.m_preview, nullptr);
+    const SFramePicture preview = dlg.FramePicture(COrbGroupDlg::kPreviewId);
+    EXPECT_EQ(preview.rgba, dlg.m_preview->Pixels());
+    EXPECT_EQ(preview.width, dlg.m_preview->GetWidth());
+    EXPECT_EQ(preview.height, dlg.m_preview->GetHeight());
 
     // A file that is no picture, or none at all: the message, and the texture chosen before stays
     // with its preview.
