@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/core/Utf8Path.h"
+
 namespace {
 bool EndsWithExe(const std::string& path)
 {
@@ -56,7 +58,7 @@ bool ParseCount(const std::string& text, long lo, long hi, long& out)
 bool RunAsExe(const std::string& programPath)
 {
     if (EndsWithExe(programPath)) return true;
-    const std::filesystem::path p(programPath);
+    const std::filesystem::path p = PathFromUtf8(programPath);
     return !p.filename().empty() && p.filename().extension().empty();
 }
 

@@ -14,6 +14,7 @@
 #include "dialogs/WebSupportDlg.h"
 #include "engine/core/RegistryKey.h"
 #include "engine/core/Services.h"
+#include "engine/core/Utf8Path.h"
 #include "frame/MainFrame.h"
 #include "platform/ExePath.h"
 #include "platform/MessageBox.h"
@@ -95,19 +96,19 @@ void CSaverApp::FindInstallationDirectory()
         reachSettings = !note.empty();
     }
     if (reachSettings && fromSettings && !fromSettings->empty()) {
-        const std::string note = MissingDataNote("the settings' \"directory\" entry", *fromSettings);
+        const std::string note = MissingDataNote("the settings' \"directory\" entry", PathFromUtf8(*fromSettings));
         if (!note.empty()) std::fprintf(stderr, "nimbula: %s; looking elsewhere for the data\n", note.c_str());
     }
     const auto candidates = InstallDirCandidates(env, fromSettings, ExecutablePath());
     const auto found = FindInstallDir(candidates);
     if (found) {
-        m_installDir = found->string();
+        m_installDir = Utf8FromPath(*found);
         return;
     }
     std::error_code ec;
-    m_installDir = std::filesystem::current_path(ec).string();
+    m_installDir = Utf8FromPath(std::filesystem::current_path(ec));
     std::string tried;
-    for (const auto& c : candidates) tried += (tried.empty() ? "" : ", ") + c.string();
+    for (const auto& c : candidates) tried += (tried.empty() ? "" : ", ") + Utf8FromPath(c);
     std::fprintf(stderr, "nimbula: no folder holds sphere.umf (tried %s); using the current directory %s\n",
                  tried.empty() ? "none" : tried.c_str(), m_installDir.c_str());
     AfxMessageBox(kNotInstalledText, MB_OK);
@@ -135,7 +136,7 @@ BOOL CSaverApp::InitInstance()
 
     FindInstallationDirectory();
     g_universeHost.installDir = m_installDir;
-    SetWindowIconImage((std::filesystem::path(m_installDir) / kIconFile).string());
+    SetWindowIconImage(Utf8FromPath(PathFromUtf8(m_installDir) / kIconFile));
 
     // An explicit --orbs asks for the standard universe of that many orbs, not the default one.
     if (m_options.orbs <= 0) m_defaultUniverse = m_settingsStore.GetDefaultUniverseFile();
@@ -143,7 +144,7 @@ BOOL CSaverApp::InitInstance()
     const SRunMode run = ParseRunMode(m_args, std::getenv("XSCREENSAVER_WINDOW"));
     // The first start of a mode that runs gives the user a library of their own, with the samples.
     if (run.mode != ERunMode::PreviewWithoutHandle && run.mode != ERunMode::Refused)
-        SeedUniverseLibrary(UniverseLibraryFolder(), std::filesystem::path(m_installDir) / "universes");
+        SeedUniverseLibrary(UniverseLibraryFolder(), PathFromUtf8(m_installDir) / "universes");
     switch (run.mode) {
     case ERunMode::PreviewWithoutHandle:
         AfxMessageBox(kInternalUseText, MB_OK);

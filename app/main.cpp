@@ -9,6 +9,7 @@
 #include "app/SaverApp.h"
 #include "dialogs/StringTable.h"
 #include "platform/Host.h"
+#include "platform/ProgramArguments.h"
 #include "platform/SingleInstance.h"
 
 int main(int argc, char** argv)

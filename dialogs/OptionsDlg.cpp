@@ -2,6 +2,7 @@
 // switch and the universe list.
 #include "dialogs/OptionsDlg.h"
 
+#include "engine/core/Utf8Path.h"
 #include "storage/UniverseLibrary.h"
 #include "universe/OrbScene.h"
 #include "universe/UniversalConstants.h"
@@ -147,7 +148,7 @@ void COptionsDlg::OnUniverseChosen()
     const bool other = chosen == int(list.items.size()) - 1;
     try {
         if (!other) {
-            const std::string name = (UniverseListFolder() / list.items[size_t(chosen)]).string();
+            const std::string name = Utf8FromPath(UniverseListFolder() / PathFromUtf8(list.items[size_t(chosen)]));
             GetUniverseApp()->LoadUniverse(&name);
         } else {
             GetUniverseApp()->LoadUniverse(nullptr);

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "engine/core/Utf8Path.h"
 #include "platform/FileDialog.h"
 #include "storage/UniverseLibrary.h"
 
@@ -40,7 +41,7 @@ BOOL CSetupDlg::OnCommand(int id, int code)
     const int chosen = list.selection;
     if (chosen != int(list.items.size()) - 1) {
         if (list.items[size_t(chosen)].front() != '[') {
-            m_chosenUniverse = (UniverseListFolder() / list.items[size_t(chosen)]).string();
+            m_chosenUniverse = Utf8FromPath(UniverseListFolder() / PathFromUtf8(list.items[size_t(chosen)]));
             return TRUE;
         }
         // A sub-folder of the library is no universe: the earlier choice stands, and shows.

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine/core/RegistryKey.h"
+#include "engine/core/Utf8Path.h"
 #include "platform/DesktopBrowser.h"
 #include "platform/MessageBox.h"
 
@@ -67,10 +68,12 @@ std::string FileUrl(const std::string& path)
 {
     static const char kDigits[] = "0123456789ABCDEF";
     std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    if (ec) absolute = path;
+    std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), ec);
+    if (ec) absolute = PathFromUtf8(path);
     std::string url = "file://";
-    std::string rest = absolute.generic_string();
+    // UTF-8 on every system, so the address escapes the same bytes everywhere.
+    const std::u8string generic = absolute.generic_u8string();
+    std::string rest(generic.begin(), generic.end());
     // A Windows drive is the address's first segment as written: file:///C:/..., its colon kept.
     if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
         url += '/';
@@ -93,7 +96,7 @@ std::string FileUrl(const std::string& path)
 
 std::string HelpFolderAddress(const std::string& installDir)
 {
-    return FileUrl((std::filesystem::path(installDir) / kHelpPageFile).parent_path().string()) + "/";
+    return FileUrl(Utf8FromPath((PathFromUtf8(installDir) / kHelpPageFile).parent_path())) + "/";
 }
 
 std::string HelpPageAddress(const std::string& installDir)
@@ -104,5 +107,5 @@ std::string HelpPageAddress(const std::string& installDir)
     } catch (...) {
         // Settings that cannot be read leave the shipped page.
     }
-    return FileUrl((std::filesystem::path(installDir) / kHelpPageFile).string());
+    return FileUrl(Utf8FromPath(PathFromUtf8(installDir) / kHelpPageFile));
 }

@@ -7,6 +7,7 @@
 
 #include "dialogs/HelpDlg.h"
 #include "dialogs/OrbGroupDlg.h"
+#include "engine/core/Utf8Path.h"
 #include "storage/UniverseFile.h"
 #include "universe/Orb.h"
 #include "universe/OrbScene.h"
@@ -49,7 +50,7 @@ CMainFrame::CMainFrame() : m_view(0)
 {
     // Constructing the pane registered it as the application's universe window; it is the frame's child.
     m_view.m_windowMode = 2;
-    const std::string folder = (std::filesystem::path(GetUniverseApp()->m_installDir) / "toolbar").string();
+    const std::string folder = Utf8FromPath(PathFromUtf8(GetUniverseApp()->m_installDir) / "toolbar");
     for (const SToolCommand& c : kToolCommands) m_toolBar.AddButton(c.id, folder, c.image);
     UpdateToolBar();
     m_minTrackWidth = m_toolBar.Scaled(int(kMinWidth));

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "dialogs/StringTable.h"
+#include "engine/core/Utf8Path.h"
 
 namespace {
 ToolBarPainter g_painter = nullptr;
@@ -21,7 +22,7 @@ void CToolBar::AddButton(int id, const std::string& folder, const std::string& n
 {
     SToolButton b;
     b.id = id;
-    b.image = (std::filesystem::path(folder) / (name + ".png")).string();
+    b.image = Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(name + ".png"));
     m_buttons.push_back(b);
 }
 
@@ -95,8 +96,11 @@ std::string CToolBar::TipOf(int id)
 
 std::string CToolBar::DisabledImageOf(const std::string& image)
 {
-    const std::filesystem::path p(image);
-    return (p.parent_path() / (p.stem().string() + "-disabled" + p.extension().string())).string();
+    const std::filesystem::path p = PathFromUtf8(image);
+    std::filesystem::path disabled = p.parent_path() / p.stem();
+    disabled += "-disabled";
+    disabled += p.extension();
+    return Utf8FromPath(disabled);
 }
 
 std::vector<SNativeToolButton> CToolBar::NativeButtons() const

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/core/Utf8Path.h"
 #include "platform/MessageBox.h"
 
 namespace fs = std::filesystem;
@@ -113,7 +114,7 @@ BOOL CFileDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     std::error_code ec;
-    fs::path start = m_options.initialDir.empty() ? fs::current_path(ec) : fs::path(m_options.initialDir);
+    fs::path start = m_options.initialDir.empty() ? fs::current_path(ec) : PathFromUtf8(m_options.initialDir);
     if (!ShowFolder(start)) ShowFolder(fs::current_path(ec));
     SetFocusById(kFileNameId);
     return TRUE;
@@ -128,12 +129,12 @@ bool CFileDialog::ShowFolder(const fs::path& folder)
     const std::vector<std::string>& patterns = m_filters[size_t(std::max(0, GetDlgItem(kFileTypeId)->selection))].patterns;
     fs::directory_iterator it(abs, fs::directory_options::skip_permission_denied, ec);
     if (ec) {
-        AfxMessageBox(abs.string() + "\nThis folder cannot be read.", MB_OK | MB_ICONWARNING);
+        AfxMessageBox(Utf8FromPath(abs) + "\nThis folder cannot be read.", MB_OK | MB_ICONWARNING);
         return false;
     }
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8FromPath(it->path().filename());
         // Hidden entries stay hidden, as in a desktop's own dialogs.
         if (name.empty() || name[0] == '.') continue;
         std::error_code e2;
@@ -150,7 +151,7 @@ bool CFileDialog::ShowFolder(const fs::path& folder)
     list.selection = -1;
     m_folderCount = int(folders.size());
     m_folder = abs;
-    GetDlgItem(kFileFolderId)->text = abs.string();
+    GetDlgItem(kFileFolderId)->text = Utf8FromPath(abs);
     Invalidate();
     return true;
 }
@@ -163,7 +164,7 @@ void CFileDialog::OpenEntry(int index)
     if (index < 0 || index >= int(list.items.size())) return;
     if (IsFolderEntry(index)) {
         const std::string& entry = list.items[size_t(index)];
-        ShowFolder(m_folder / entry.substr(1, entry.size() - 2));
+        ShowFolder(m_folder / PathFromUtf8(entry.substr(1, entry.size() - 2)));
         return;
     }
     GetDlgItem(kFileNameId)->text = list.items[size_t(index)];
@@ -193,9 +194,9 @@ fs::path CFileDialog::TypedPath() const
 {
     const std::string typed = Trim(GetDlgItem(kFileNameId)->text);
     if (typed.empty()) return {};
-    fs::path p(typed);
+    fs::path p = PathFromUtf8(typed);
     if (typed[0] == '~' && (typed.size() == 1 || typed[1] == '/')) {
-        if (const char* home = std::getenv("HOME")) p = fs::path(home) / typed.substr(typed.size() > 1 ? 2 : 1);
+        if (const char* home = std::getenv("HOME")) p = fs::path(home) / PathFromUtf8(typed.substr(typed.size() > 1 ? 2 : 1));
     }
     return p.is_absolute() ? p : m_folder / p;
 }
@@ -220,15 +221,15 @@ void CFileDialog::OnOK()
     if (!path.has_extension() && !m_options.defaultExt.empty()) path += "." + m_options.defaultExt;
     if (m_options.save) {
         if (!fs::is_directory(path.parent_path(), ec)) {
-            AfxMessageBox(path.parent_path().string() + "\nThis folder does not exist.", MB_OK | MB_ICONWARNING);
+            AfxMessageBox(Utf8FromPath(path.parent_path()) + "\nThis folder does not exist.", MB_OK | MB_ICONWARNING);
             return;
         }
         if (m_options.confirmOverwrite && fs::exists(path, ec) &&
-            AfxMessageBox(path.filename().string() + " already exists.\nDo you want to replace it?",
+            AfxMessageBox(Utf8FromPath(path.filename()) + " already exists.\nDo you want to replace it?",
                           MB_YESNO | MB_ICONWARNING) != IDYES)
             return;
     }
-    m_pathName = fs::weakly_canonical(path, ec).string();
-    if (m_pathName.empty()) m_pathName = path.string();
+    m_pathName = Utf8FromPath(fs::weakly_canonical(path, ec));
+    if (m_pathName.empty()) m_pathName = Utf8FromPath(path);
     EndDialog(IDOK);
 }

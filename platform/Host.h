@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 struct SHostOptions {
     // -1: vsync where offered, else 60 per second; 0: neither vsync nor pacing; N: N per second.
@@ -18,9 +17,6 @@ struct SHostOptions {
     // shows tooltips itself asks here; the layers above hand it down).
     std::string (*toolTipText)(int id) = nullptr;
 };
-
-// The program's arguments as UTF-8, the program's path first.
-std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 class CHostInstaller {
 public:

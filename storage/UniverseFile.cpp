@@ -15,6 +15,7 @@
 #include "engine/core/PersistantObject.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Scene.h"
+#include "engine/core/Utf8Path.h"
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"
 #include "storage/UniverseLibrary.h"
@@ -197,9 +198,10 @@ public:
 std::string SaveFailureReason(const std::string& path, const CQLException& e)
 {
     std::error_code ec;
-    const fs::path folder = fs::path(path).parent_path();
-    if (!fs::is_directory(folder, ec)) return "The folder " + folder.string() + " does not exist.";
-    if (fs::is_directory(path, ec)) return "A folder of that name is in the way.";
+    const fs::path file = PathFromUtf8(path);
+    const fs::path folder = file.parent_path();
+    if (!fs::is_directory(folder, ec)) return "The folder " + Utf8FromPath(folder) + " does not exist.";
+    if (fs::is_directory(file, ec)) return "A folder of that name is in the way.";
     if (e.What() == kTooLargeText) return e.What();
     // The system's own words: a name too long, no permission, a full disk, a read-only disk.
     if (e.Code()) return "The file could not be written there: " + e.Code().message() + ".";
@@ -327,9 +329,9 @@ void WriteUniverseFile(const std::string& path, const SUniverseFile& file)
 
 std::string ResolveUniversePath(const std::string& path)
 {
-    if (!path.empty() && (path.front() == '/' || fs::path(path).is_absolute())) return path;
+    if (!path.empty() && (path.front() == '/' || PathFromUtf8(path).is_absolute())) return path;
     std::error_code ec;
-    return (fs::current_path(ec) / path).string();
+    return Utf8FromPath(fs::current_path(ec) / PathFromUtf8(path));
 }
 
 SFileDialogOptions UniverseFileDialogOptions(bool save)
@@ -340,14 +342,14 @@ SFileDialogOptions UniverseFileDialogOptions(bool save)
     o.defaultExt = "nmd";
     std::error_code ec;
     const fs::path library = UniverseLibraryFolder();
-    if (fs::is_directory(library, ec)) o.initialDir = library.string();
+    if (fs::is_directory(library, ec)) o.initialDir = Utf8FromPath(library);
     o.confirmOverwrite = save;
     // Save As offers the file of the universe in use, in its folder (the dialog selects the
     // name, so typing another replaces it).
-    const fs::path current = GetUniverseApp()->m_currentUniverse;
+    const fs::path current = PathFromUtf8(GetUniverseApp()->m_currentUniverse);
     if (save && !current.empty() && fs::is_directory(current.parent_path(), ec)) {
-        o.initialDir = current.parent_path().string();
-        o.initialName = current.filename().string();
+        o.initialDir = Utf8FromPath(current.parent_path());
+        o.initialName = Utf8FromPath(current.filename());
     }
     return o;
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "engine/core/FileIO.h"
+#include "engine/core/Utf8Path.h"
 #include "platform/UserFolders.h"
 
 namespace fs = std::filesystem;
@@ -27,7 +28,7 @@ void SortNames(std::vector<std::string>& names)
     });
 }
 
-bool IsUniverseFileName(const fs::path& p) { return Folded(p.extension().string()) == ".nmd"; }
+bool IsUniverseFileName(const fs::path& p) { return Folded(Utf8FromPath(p.extension())) == ".nmd"; }
 
 // The folder's entries; a folder that cannot be read, or stops being readable, ends the list quietly.
 std::vector<fs::directory_entry> Entries(const fs::path& folder)
@@ -61,7 +62,7 @@ std::vector<std::string> ListUniverseFolder(const fs::path& folder)
 {
     std::vector<std::string> files, folders;
     for (const fs::directory_entry& e : Entries(folder)) {
-        const std::string name = e.path().filename().string();
+        const std::string name = Utf8FromPath(e.path().filename());
         std::error_code entryEc;
         if (e.is_directory(entryEc)) {
             if (!name.empty() && name[0] != '.') folders.push_back(name);
@@ -90,10 +91,10 @@ int FindUniverseEntry(const std::vector<std::string>& list, const std::string& p
 {
     if (path.empty()) return -1;
     std::error_code ec;
-    const fs::path file = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    const fs::path file = fs::weakly_canonical(fs::absolute(PathFromUtf8(path), ec), ec);
     const fs::path folder = fs::weakly_canonical(UniverseListFolder(), ec);
     if (file.parent_path() != folder) return -1;
-    const std::string name = file.filename().string();
+    const std::string name = Utf8FromPath(file.filename());
     // The last entry is "Other...", whatever file may carry that name.
     for (size_t i = 0; i + 1 < list.size(); ++i)
         if (list[i] == name) return int(i);
@@ -105,8 +106,8 @@ int ShowUniverseEntry(std::vector<std::string>& list, const std::string& path)
     list.clear();
     if (path.empty()) return -1;
     std::error_code ec;
-    const fs::path file = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    const fs::path file = fs::weakly_canonical(fs::absolute(PathFromUtf8(path), ec), ec);
     if (file.parent_path() != fs::weakly_canonical(UniverseListFolder(), ec)) return -1;
-    list.push_back(file.filename().string());
+    list.push_back(Utf8FromPath(file.filename()));
     return 0;
 }

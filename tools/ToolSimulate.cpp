@@ -14,6 +14,7 @@
 #include "app/CommandLine.h"
 #include "app/InstallDir.h"
 #include "engine/core/Scene.h"
+#include "engine/core/Utf8Path.h"
 #include "platform/MessageBox.h"
 #include "storage/UniverseFile.h"
 #include "platform/ExePath.h"
@@ -139,12 +140,13 @@ private:
 
 std::string FindToolDataDir()
 {
-    if (const char* env = std::getenv("NIMBULA_DIR"); env && *env) return env;
+    // The environment is in the system's narrow character set, the result UTF-8.
+    if (const char* env = std::getenv("NIMBULA_DIR"); env && *env) return Utf8FromPath(fs::path(env));
     const fs::path exe = ExecutablePath();
     std::vector<fs::path> candidates = InstallDirCandidates(nullptr, std::nullopt, exe);
     if (!exe.empty()) candidates.push_back(exe.parent_path().parent_path() / "res");
-    if (const auto found = FindInstallDir(candidates)) return found->string();
-    return (fs::path(NIMBULA_SOURCE_DIR) / "res").string();
+    if (const auto found = FindInstallDir(candidates)) return Utf8FromPath(*found);
+    return Utf8FromPath(PathFromUtf8(NIMBULA_SOURCE_DIR) / "res");
 }
 
 int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
@@ -165,7 +167,7 @@ int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
     std::ofstream dump;
     if (!args.dumpPath.empty()) {
         errno = 0;
-        dump.open(args.dumpPath, std::ios::binary | std::ios::trunc);
+        dump.open(PathFromUtf8(args.dumpPath), std::ios::binary | std::ios::trunc);
         if (!dump) {
             err << "simulate: cannot write " << args.dumpPath << ": " << std::strerror(errno ? errno : EIO) << "\n";
             return 1;

@@ -22,8 +22,6 @@ SSdlHostOptions SdlOptions(const SHostOptions& options)
 }
 }
 
-std::vector<std::string> ProgramArguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
-
 struct CHostInstaller::SParts {
     explicit SParts(const SHostOptions& options)
         : host(SdlOptions(options)), painter(&DialogPainter()), dialogs(options.messageBoxes)

@@ -7,6 +7,7 @@
 #include "engine/core/ModelFile.h"
 #include "engine/core/QLException.h"
 #include "engine/core/PersistantObject.h"
+#include "engine/core/Utf8Path.h"
 #include "platform/MessageBox.h"
 #include "universe/Orb.h"
 #include "universe/OrbScene.h"
@@ -19,14 +20,14 @@ const char* const kModelMissingText =
 
 std::string InstallPath(const char* file)
 {
-    return (std::filesystem::path(g_universeHost.installDir) / file).string();
+    return Utf8FromPath(PathFromUtf8(g_universeHost.installDir) / file);
 }
 
 // The message boxes keep their fixed texts; standard error says which file is at fault and why.
 void ReportFileFault(const std::string& path, const std::string& damage)
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) std::fprintf(stderr, "nimbula: %s is missing\n", path.c_str());
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec)) std::fprintf(stderr, "nimbula: %s is missing\n", path.c_str());
     else std::fprintf(stderr, "nimbula: %s is damaged: %s\n", path.c_str(), damage.c_str());
     std::fflush(stderr);
 }

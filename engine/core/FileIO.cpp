@@ -8,6 +8,7 @@
 #include <random>
 
 #include "engine/core/QLException.h"
+#include "engine/core/Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -29,18 +30,19 @@ const char* KindOfNonFile(fs::file_type type)
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path, uintmax_t maxSize)
 {
+    const fs::path file = PathFromUtf8(path);
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(file, ec);
     if (!fs::is_regular_file(status)) {
         const char* kind = KindOfNonFile(status.type());
         if (!kind) throw CQLException("file not found: " + path);
         throw CQLException(std::string("not a file but ") + kind + ": " + path);
     }
-    const uintmax_t size = fs::file_size(path, ec);
+    const uintmax_t size = fs::file_size(file, ec);
     if (ec) throw CQLException("file cannot be read: " + path);
     if (size > maxSize) throw CQLException("file too large: " + path);
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
         throw CQLException("file cannot be read: " + path);
     return bytes;
@@ -80,7 +82,7 @@ fs::path FollowLinks(const fs::path& path)
         if (ec) return p;
         p = to.is_absolute() ? to : p.parent_path() / to;
     }
-    throw CQLException("too many symbolic links: " + path.string());
+    throw CQLException("too many symbolic links: " + Utf8FromPath(path));
 }
 
 std::string FileFailureLine(const std::string& path, const std::string& failure)

@@ -11,6 +11,7 @@
 #include "engine/core/PersistantObject.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Shape.h"
+#include "engine/core/Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -50,10 +51,10 @@ void CUMF::Open(const std::string& path, uintmax_t maxSize)
 
 void CUMF::Create(const std::string& path)
 {
-    const fs::path target(path);
+    const fs::path target = PathFromUtf8(path);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code ec;
-    if (!fs::is_directory(dir, ec)) throw CQLException("model file folder does not exist: " + dir.string());
+    if (!fs::is_directory(dir, ec)) throw CQLException("model file folder does not exist: " + Utf8FromPath(dir));
     m_path = path;
     m_writing = true;
     m_open = true;

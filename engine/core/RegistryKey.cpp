@@ -7,6 +7,7 @@
 
 #include "engine/core/FileIO.h"
 #include "engine/core/QLException.h"
+#include "engine/core/Utf8Path.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -94,7 +95,7 @@ SSettings ReadSettings()
     SSettings s;
     const std::string path = CRegistryKey::SettingsPath();
     std::error_code ec;
-    if (!fs::exists(path, ec)) return s;
+    if (!fs::exists(PathFromUtf8(path), ec)) return s;
     std::vector<uint8_t> bytes;
     try {
         bytes = ReadWholeFile(path, kMaxSettingsSize);
@@ -164,10 +165,10 @@ void SetAside(const fs::path& path)
 void PutEntry(const std::string& group, const std::string& name, json value)
 {
     SSettings s = ReadSettings();
-    const fs::path path = CRegistryKey::SettingsPath();
+    const fs::path path = PathFromUtf8(CRegistryKey::SettingsPath());
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
-    if (ec) throw CQLException("cannot create the settings folder " + path.parent_path().string());
+    if (ec) throw CQLException("cannot create the settings folder " + Utf8FromPath(path.parent_path()));
     if (s.damaged) SetAside(path);
     std::string text;
     try {
@@ -183,7 +184,7 @@ void PutEntry(const std::string& group, const std::string& name, json value)
     } catch (const json::exception&) {
         throw CQLException("settings group or entry name is not valid text");
     }
-    WriteFileReplacing(path.string(), text.data(), text.size());
+    WriteFileReplacing(Utf8FromPath(path), text.data(), text.size());
 }
 }
 
@@ -192,7 +193,10 @@ CRegistryKey::CRegistryKey(int root) : m_root(root)
     if (root != 1) throw CQLException("unknown settings key " + std::to_string(root));
 }
 
-std::string CRegistryKey::SettingsPath() { return (XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "nimbula" / "settings").string(); }
+std::string CRegistryKey::SettingsPath()
+{
+    return Utf8FromPath(XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "nimbula" / "settings");
+}
 
 std::string CRegistryKey::GetConfigurationString(const std::string& group, const std::string& name) const
 {

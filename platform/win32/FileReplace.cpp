@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "engine/core/QLException.h"
+#include "engine/core/Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -46,7 +47,7 @@ std::error_code SystemReason() { return std::error_code(int(GetLastError()), std
 
 void WriteFileReplacing(const std::string& path, const void* data, size_t size)
 {
-    const fs::path target = FollowLinks(fs::path(path));
+    const fs::path target = FollowLinks(PathFromUtf8(path));
     fs::path tmp;
     HANDLE h = CreateTempFile(target, tmp);
     if (h == INVALID_HANDLE_VALUE) throw CQLException("file cannot be written: " + path, SystemReason());

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "engine/core/Utf8Path.h"
 #include "platform/App.h"
 #include "platform/Dialog.h"
 #include "platform/DialogLook.h"
@@ -536,7 +537,7 @@ void CNativeDialogHost::LoadFontsOnce()
     // The faces come with the program (the data folder's fonts/, beside its icon), for this
     // process alone: nothing is installed into the system.
     if (WindowIconImage().empty()) return;
-    const std::filesystem::path folder = std::filesystem::u8path(WindowIconImage()).parent_path() / "fonts";
+    const std::filesystem::path folder = PathFromUtf8(WindowIconImage()).parent_path() / "fonts";
     for (const SFaceFile& f : kFaces) {
         if (!f.file) continue;
         const std::wstring path = (folder / f.file).wstring();

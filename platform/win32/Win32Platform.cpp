@@ -6,7 +6,6 @@
 #include "platform/NativeToolBar.h"
 #include "platform/Wnd.h"
 #include "platform/win32/NativeDialogHost.h"
-#include "platform/win32/Utf8.h"
 #include "platform/win32/Win32BrowserHost.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32CommonDialogs.h"
@@ -23,18 +22,6 @@ BOOL WINAPI OnConsoleControl(DWORD event)
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) Sleep(5000);
     return TRUE;
 }
-}
-
-std::vector<std::string> ProgramArguments(int argc, char** argv)
-{
-    // The C runtime's argv is in the system's code page: the wide command line has every letter.
-    int n = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n);
-    if (!wide) return std::vector<std::string>(argv, argv + argc);
-    std::vector<std::string> out;
-    for (int i = 0; i < n; ++i) out.push_back(Narrow(wide[i]));
-    LocalFree(wide);
-    return out;
 }
 
 struct CHostInstaller::SParts {
