@@ -5,6 +5,7 @@
 #include "engine/gl/Gl.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -185,6 +186,12 @@ constexpr int kCutsPerOrb = 3;
 // in its own slice of the depth range. Clearing the depth buffer costs a software rasterizer a
 // seventh of the frame; 2^21 steps per slice still resolve where orbs cut into each other.
 constexpr int kDepthSlices = 8;
+// The depth buffer is trusted across frames only while its drawable stands still: for a while after
+// a resize the window system may still hand the drawable new buffers of unknown content (Wine does,
+// a moment after the window changed), and after a pause nobody knows what happened to them. Depths
+// left there would hide every orb of a picture drawn once, such as the preview's.
+constexpr std::chrono::milliseconds kDepthSettleTime{1000};
+constexpr std::chrono::milliseconds kDepthTrustGap{250};
 constexpr int kTextureWidth = 256, kTextureHeight = 128, kOctahedralSize = 128;
 
 struct STexture {
@@ -360,6 +367,7 @@ struct CGlRenderer::SState {
     // What the depth buffer last held: which drawable at which size, and the slice in use.
     const void* depthTarget = nullptr;
     int depthWidth = 0, depthHeight = 0, depthSlice = kDepthSlices;
+    std::chrono::steady_clock::time_point lastFrame, contextKilled;
     bool reported = false;
 
     void Forget()
@@ -475,7 +483,11 @@ void CGlRenderer::SetDrawableSize(int width, int height, const void* target, int
 
 void CGlRenderer::ForgetContext() { m_state->Forget(); }
 
-void CGlRenderer::KillContext() { m_state->dirty = true; }
+void CGlRenderer::KillContext()
+{
+    m_state->dirty = true;
+    m_state->contextKilled = std::chrono::steady_clock::now();
+}
 
 void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& items, int width, int height)
 {
@@ -503,9 +515,12 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     glDepthMask(GL_TRUE);
     glDisable(GL_CULL_FACE);
     glDisable(GL_BLEND);
-    // A new round of slices, a new drawable or a new size starts from a cleared depth buffer; an
-    // unnamed drawable always does.
-    if (++s.depthSlice >= kDepthSlices || !s.target || s.target != s.depthTarget || vw != s.depthWidth ||
+    // A new round of slices, a new drawable, a new size, a drawable not yet settled or a pause
+    // starts from a cleared depth buffer; an unnamed drawable always does.
+    const auto now = std::chrono::steady_clock::now();
+    const bool untrusted = now - s.lastFrame > kDepthTrustGap || now - s.contextKilled < kDepthSettleTime;
+    s.lastFrame = now;
+    if (++s.depthSlice >= kDepthSlices || untrusted || !s.target || s.target != s.depthTarget || vw != s.depthWidth ||
         vh != s.depthHeight) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         s.depthSlice = 0;

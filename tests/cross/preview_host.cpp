@@ -2,7 +2,7 @@
 // with /p and that window's handle (decimal), and reports what became of it:
 //   child W H        the saver's child window inside ours and its size
 //   pixels LIT TOTAL  how many pixels of our client area the child's picture lit (read back with GDI)
-//   resized W H      the child's size after our window grew
+//   resized W H      the child's size after our window grew (then it is asked to repaint)
 //   exit CODE        the saver's exit status after our window went
 // Usage: nimbula-preview-host.exe SAVER.scr OUT.bmp
 #include <windows.h>
@@ -149,6 +149,10 @@ int wmain(int argc, wchar_t** argv)
     }
     std::printf("resized %ld %ld of %ld %ld\n", now.cx, now.cy, want.cx, want.cy);
     std::fflush(stdout);
+    // Display Properties repaints its preview once it has settled: the saver draws again at the
+    // size its window has now, a still picture that must show the orbs.
+    InvalidateRect(g_child, nullptr, FALSE);
+    Pump(1500);
 
     DestroyWindow(host);
     DWORD code = 259;

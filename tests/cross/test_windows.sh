@@ -76,7 +76,9 @@ strip_cr <"$WORK/preview.log" >"$WORK/preview.txt"
 read -r _ cw ch < <(grep '^child ' "$WORK/preview.txt") || fail "/p made no child window in the host's window"
 [ "$cw" -gt 100 ] && [ "$ch" -gt 100 ] || fail "the preview's child is ${cw}x$ch"
 [ -f "$WORK/preview.png" ] || fail "the preview drew no frame"
-[ "$(bright_share preview)" != 0 ] || fail "the preview's frame shows no orbs"
+# Orbs on the universe's ground: a frame drawn only in part (white where nothing was drawn) fails.
+convert "$WORK/preview.png" -alpha off "$WORK/preview-ground.png"
+shows_ground preview-ground && [ "$(bright_share preview)" != 0 ] || fail "the preview's frame shows no orbs on the ground"
 grep -Eq '^resized ([0-9]+) ([0-9]+) of \1 \2$' "$WORK/preview.txt" || fail "the preview did not follow its window's size"
 size=$(identify -format '%wx%h' "$WORK/preview.png")
 grep -q "^resized ${size/x/ } " "$WORK/preview.txt" || fail "the preview was not drawn again at its new size ($size)"
