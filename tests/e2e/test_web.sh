@@ -100,7 +100,10 @@ ended() {
     PID=
 }
 
+# The universe moves again only once the saver has left the window's dialog, which ignores keys
+# (it waits for the window's program to end, a while on a busy machine): only then does Escape end it.
 stop() {
+    wait_for "the universe running before Escape" moving
     xdotool key Escape
     ended "Escape"
 }
