@@ -128,7 +128,7 @@ uint32_t DialogStyleOf(EDialogFrame frame)
     return common;
 }
 
-std::vector<uint8_t> BuildDialogTemplate(const CDialog& dlg, const SDialogFontSpec& font, EDialogFace face,
+std::vector<uint8_t> BuildDialogTemplate(const CDialog& dlg, const SDialogFont& font, EDialogFace face,
                                          bool ownerDrawButtons)
 {
     CWriter w;

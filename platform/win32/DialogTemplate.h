@@ -10,7 +10,8 @@
 #include "platform/Dialog.h"
 #include "platform/DialogLook.h"
 
-struct SDialogFontSpec {
+// The face a dialog template names, with its size and weight.
+struct SDialogFont {
     std::wstring face;
     uint16_t points = 8;
     uint16_t weight = 400;
@@ -31,5 +32,5 @@ SControlClass ControlClassOf(const SDialogControl& c, bool ownerDrawButtons);
 uint32_t DialogStyleOf(EDialogFrame frame);
 // A caption or label as the face shows it: the segment face has no small letters.
 std::wstring ShownLabel(const std::string& text, EDialogFace face);
-std::vector<uint8_t> BuildDialogTemplate(const CDialog& dlg, const SDialogFontSpec& font, EDialogFace face,
+std::vector<uint8_t> BuildDialogTemplate(const CDialog& dlg, const SDialogFont& font, EDialogFace face,
                                          bool ownerDrawButtons);

@@ -30,7 +30,7 @@ constexpr UINT kEndTimerMs = 100;
 // The dialog faces shipped in the data folder's fonts/ and the names the system knows them by.
 struct SFaceFile {
     const wchar_t* file;
-    SDialogFontSpec spec;
+    SDialogFont font;
 };
 const SFaceFile kFaces[] = {
     {nullptr, {L"MS Shell Dlg", 8, FW_NORMAL}},
@@ -411,7 +411,7 @@ void AddToolTips(SOpenDialog& d, std::string (*text)(int))
 
 // The dialog's size in pixels with a font, as the dialog manager measures its units: a quarter of
 // the face's average letter width, an eighth of its height.
-SIZE PixelSize(const CDialog& dlg, const SDialogFontSpec& font, int points)
+SIZE PixelSize(const CDialog& dlg, const SDialogFont& font, int points)
 {
     HDC dc = GetDC(nullptr);
     HFONT f = CreateFontW(-MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
@@ -433,7 +433,7 @@ SIZE PixelSize(const CDialog& dlg, const SDialogFontSpec& font, int points)
 
 // The font's size that lets the dialog fit the screen it opens on (a wide face on a small
 // screen): smaller steps down to six points, then it stays at that.
-SDialogFontSpec FittingFont(const CDialog& dlg, SDialogFontSpec font, HWND owner)
+SDialogFont FittingFont(const CDialog& dlg, SDialogFont font, HWND owner)
 {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
@@ -576,10 +576,10 @@ BOOL CNativeDialogHost::OnInit(SOpenDialog& d)
     // Text areas and file names in the plain face, whatever the dialog's own (as on every system).
     if (d.scheme.font != EDialogFace::Plain) {
         HDC dc = GetDC(d.hwnd);
-        const int height = -MulDiv(kFaces[0].spec.points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+        const int height = -MulDiv(kFaces[0].font.points, GetDeviceCaps(dc, LOGPIXELSY), 72);
         ReleaseDC(d.hwnd, dc);
         d.plainFont = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFaces[0].spec.face.c_str());
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFaces[0].font.face.c_str());
     }
     for (size_t i = 0; i < d.controls.size(); ++i) {
         HWND h = d.controls[i];
@@ -625,7 +625,7 @@ int CNativeDialogHost::RunModal(CDialog& dlg)
     d.dlg = &dlg;
     d.scheme = DialogSchemeOf(dlg.m_templateId);
     d.owner = OwnerWindow();
-    const SDialogFontSpec font = FittingFont(dlg, kFaces[int(d.scheme.font)].spec, d.owner);
+    const SDialogFont font = FittingFont(dlg, kFaces[int(d.scheme.font)].font, d.owner);
     // Coloured buttons are painted here: the system's push buttons keep their own colours.
     const std::vector<uint8_t> tmpl = BuildDialogTemplate(dlg, font, d.scheme.font, d.scheme.dark);
     const bool outer = m_stack.empty();

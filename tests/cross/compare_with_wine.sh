@@ -11,15 +11,9 @@ exe=$mingw/nimbula-tool.exe
 [ -x "$tool" ] || { echo "FAIL: no $tool"; exit 1; }
 [ -f "$exe" ] || { echo "FAIL: no $exe"; exit 1; }
 
-work=$(mktemp -d)
 source "$(dirname "$0")/wine.sh"
-cleanup() {
-    # The prefix's server would otherwise linger for a few seconds after the last program.
-    [ -n "${NIMBULA_WINEPREFIX:-}" ] || wine_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-wine_start "$work"
+wine_script_start
+work=$WORK
 
 # Both read the same orb model: the Linux build's data, reached by Wine through its Z: drive.
 data=$linux/res

@@ -4,14 +4,9 @@ set -euo pipefail
 build=$(cd "${1:?usage: run_unit_tests.sh MINGW_BUILD_DIR}" && pwd)
 exe=$build/tests/nimbula_tests.exe
 [ -f "$exe" ] || { echo "FAIL: no $exe"; exit 1; }
-work=$(mktemp -d)
 source "$(dirname "$0")/wine.sh"
-cleanup() {
-    [ -n "${NIMBULA_WINEPREFIX:-}" ] || wine_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-wine_start "$work"
+wine_script_start
+work=$WORK
 # The tests that run nimbula-tool find it beside them; the data is the build's own res/. The
 # dialog tests make real windows: on a private X server of their own.
 status=0

@@ -48,3 +48,12 @@ wine_launch() {
     shift
     launch "$name" timeout "$limit" "$WINE" "$BIN" "$@"
 }
+
+# For a script that runs Windows programs without a screen test around it: a work folder WORK of
+# its own, removed at the end with the prefix's server (which would otherwise linger a few
+# seconds), unless the prefix is shared by run_all.sh.
+wine_script_start() {
+    WORK=$(mktemp -d)
+    trap '[ -n "${NIMBULA_WINEPREFIX:-}" ] || wine_stop; rm -rf "$WORK"' EXIT
+    wine_start "$WORK"
+}

@@ -114,7 +114,7 @@ struct SItem {
 TEST(NativeDialogTemplate, HeaderItemsStylesAndAlignment)
 {
     CEveryControlDlg dlg;
-    const std::vector<uint8_t> bytes = BuildDialogTemplate(dlg, SDialogFontSpec{L"MS Shell Dlg", 8, 400}, EDialogFace::Plain, false);
+    const std::vector<uint8_t> bytes = BuildDialogTemplate(dlg, SDialogFont{L"MS Shell Dlg", 8, 400}, EDialogFace::Plain, false);
     CReader r(bytes);
     EXPECT_EQ(1, r.Word());
     EXPECT_EQ(0xFFFF, r.Word());
@@ -203,7 +203,7 @@ TEST(NativeDialogTemplate, HeaderItemsStylesAndAlignment)
     // and a frame without a caption has a border only.
     CEveryControlDlg digital;
     digital.m_frame = EDialogFrame::Border;
-    const std::vector<uint8_t> dark = BuildDialogTemplate(digital, SDialogFontSpec{L"DSEG14 Modern", 8, 700}, EDialogFace::Digital, true);
+    const std::vector<uint8_t> dark = BuildDialogTemplate(digital, SDialogFont{L"DSEG14 Modern", 8, 700}, EDialogFace::Digital, true);
     CReader d(dark);
     for (int i = 0; i < 3; ++i) d.Dword();
     EXPECT_EQ(uint32_t(WS_POPUP | WS_BORDER | DS_SETFONT | DS_CENTER), d.Dword());
@@ -220,7 +220,7 @@ TEST(NativeDialogTemplate, HeaderItemsStylesAndAlignment)
 TEST(NativeDialogTemplate, ControlsSitAtTheirDialogUnits)
 {
     CEveryControlDlg dlg;
-    const std::vector<uint8_t> bytes = BuildDialogTemplate(dlg, SDialogFontSpec{L"MS Shell Dlg", 8, 400}, EDialogFace::Plain, false);
+    const std::vector<uint8_t> bytes = BuildDialogTemplate(dlg, SDialogFont{L"MS Shell Dlg", 8, 400}, EDialogFace::Plain, false);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
