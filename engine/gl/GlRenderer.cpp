@@ -180,11 +180,6 @@ void main()
 )";
 
 constexpr int kFloatsPerOrb = 35;
-// An orb's rectangle: four vertices, each carrying all of the orb's data, as two triangles. Plain
-// vertices rather than one instance per orb: llvmpipe runs its vertex pipeline once per instance,
-// but over many plain vertices at once (a few per cent of a frame with a thousand orbs).
-constexpr int kVerticesPerOrb = 4, kIndicesPerOrb = 6;
-constexpr GLuint kOrbIndices[kIndicesPerOrb] = {0, 1, 2, 2, 1, 3};
 // Orbs cutting into one orb that its drawing knows of; more than this are rare and brief.
 constexpr int kCutsPerOrb = 3;
 // Frames share one depth clear: frame k of a round writes depths only below every earlier frame's,
@@ -359,8 +354,8 @@ struct CGlRenderer::SState {
     bool built = false;
     // The orb program without and with the test against orbs cutting into the orb.
     SOrbProgram programs[2];
-    GLuint vertices = 0, indices = 0, white = 0;
-    size_t vertexCapacity = 0, indexedOrbs = 0;
+    GLuint instances = 0, white = 0;
+    size_t instanceCapacity = 0;
     std::map<const C2DTextureShader*, STexture> textures;
     std::vector<float> data;
     std::vector<SOrbRef> order;
@@ -378,8 +373,8 @@ struct CGlRenderer::SState {
     void Forget()
     {
         programs[0] = programs[1] = SOrbProgram();
-        vertices = indices = white = 0;
-        vertexCapacity = indexedOrbs = 0;
+        instances = white = 0;
+        instanceCapacity = 0;
         textures.clear();
         built = false;
         dirty = true;
@@ -390,8 +385,7 @@ struct CGlRenderer::SState {
     {
         if (built) {
             for (const SOrbProgram& p : programs) glDeleteProgram(p.name);
-            glDeleteBuffers(1, &vertices);
-            glDeleteBuffers(1, &indices);
+            glDeleteBuffers(1, &instances);
             glDeleteTextures(1, &white);
             for (auto& [key, t] : textures) glDeleteTextures(1, &t.name);
         }
@@ -411,8 +405,7 @@ struct CGlRenderer::SState {
         }
         glDeleteShader(vs);
 
-        glGenBuffers(1, &vertices);
-        glGenBuffers(1, &indices);
+        glGenBuffers(1, &instances);
 
         // Orbs without a texture are drawn with one white texel.
         const uint32_t whitePixel = 0xFFFFFFFFu;
@@ -561,7 +554,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         glUniform3f(where, use ? float(c.x) : 0.f, use ? float(c.y) : 0.f, use ? float(c.z) : 0.f);
     };
 
-    // Orbs grouped by texture, one draw per group, each group front to back (by
+    // Orbs grouped by texture, one instanced draw per group, each group front to back (by
     // tangent length, the order the depth test resolves) so that nearer orbs hide farther ones'
     // pixels before those are shaded.
     s.order.clear();
@@ -592,7 +585,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         return a.key < b.key;
     });
 
-    s.data.resize(s.order.size() * kVerticesPerOrb * kFloatsPerOrb);
+    s.data.resize(s.order.size() * kFloatsPerOrb);
     float* f = s.data.data();
     for (const SOrbRef& ref : s.order) {
         const SDrawItem& item = items[ref.item];
@@ -616,7 +609,8 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
             ref.cut[0][0], ref.cut[0][1], ref.cut[0][2], ref.cut[0][3],
             ref.cut[1][0], ref.cut[1][1], ref.cut[1][2], ref.cut[1][3],
             ref.cut[2][0], ref.cut[2][1], ref.cut[2][2], ref.cut[2][3]};
-        for (int v = 0; v < kVerticesPerOrb; ++v, f += kFloatsPerOrb) std::copy(values, values + kFloatsPerOrb, f);
+        std::copy(values, values + kFloatsPerOrb, f);
+        f += kFloatsPerOrb;
     }
 
     // The tangent lengths this frame spans, onto its depth slice (shortest at the low end). A
@@ -644,29 +638,23 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     GLuint vao = 0;
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
-    glBindBuffer(GL_ARRAY_BUFFER, s.vertices);
-    for (GLuint i = 0; i <= 9; ++i) glEnableVertexAttribArray(i);
-    const size_t bytes = s.data.size() * sizeof(float);
-    // Orphan last frame's storage so the upload never waits for the GPU.
-    s.vertexCapacity = std::max(bytes, bytes > s.vertexCapacity ? s.vertexCapacity * 2 : s.vertexCapacity);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.vertexCapacity), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), s.data.data());
-    // The indices never change, only grow: orb k's triangles over its vertices 4k to 4k + 3.
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s.indices);
-    if (s.order.size() > s.indexedOrbs) {
-        s.indexedOrbs = std::max(s.order.size(), s.indexedOrbs * 2);
-        std::vector<GLuint> list(s.indexedOrbs * kIndicesPerOrb);
-        for (size_t i = 0; i < list.size(); ++i) list[i] = GLuint(i / kIndicesPerOrb * kVerticesPerOrb) + kOrbIndices[i % kIndicesPerOrb];
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(list.size() * sizeof(GLuint)), list.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, s.instances);
+    for (GLuint i = 0; i <= 9; ++i) {
+        glEnableVertexAttribArray(i);
+        glVertexAttribDivisor(i, 1);
     }
+    const size_t bytes = s.data.size() * sizeof(float);
+    if (bytes > s.instanceCapacity) {
+        s.instanceCapacity = std::max(bytes, s.instanceCapacity * 2);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.instanceCapacity), nullptr, GL_STREAM_DRAW);
+    } else {
+        // Orphan last frame's storage so the upload never waits for the GPU.
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.instanceCapacity), nullptr, GL_STREAM_DRAW);
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), s.data.data());
 
     const GLsizei stride = kFloatsPerOrb * sizeof(float);
     const int sizes[10] = {4, 3, 3, 3, 3, 3, 4, 4, 4, 4};
-    size_t offset = 0;
-    for (GLuint i = 0; i < 10; ++i) {
-        glVertexAttribPointer(i, sizes[i], GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
-        offset += size_t(sizes[i]) * sizeof(float);
-    }
     size_t first = 0;
     while (first < s.order.size()) {
         size_t last = first;
@@ -675,8 +663,12 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
             ++last;
         glUseProgram(s.programs[cut].name);
         s.BindTexture(s.order[first].texture);
-        glDrawElements(GL_TRIANGLES, GLsizei((last - first) * kIndicesPerOrb), GL_UNSIGNED_INT,
-                       reinterpret_cast<const void*>(first * kIndicesPerOrb * sizeof(GLuint)));
+        size_t offset = first * stride;
+        for (GLuint i = 0; i < 10; ++i) {
+            glVertexAttribPointer(i, sizes[i], GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+            offset += size_t(sizes[i]) * sizeof(float);
+        }
+        glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, GLsizei(last - first));
         first = last;
     }
     glBindVertexArray(0);
