@@ -1,4 +1,4 @@
-// OpenGL 3.3 core drawing: every orb is one quad whose fragments cast a ray at the exact sphere,
+// OpenGL 3.3 core drawing: every orb is one point or quad whose fragments cast a ray at the exact sphere,
 // so silhouettes are round at any size and the cost follows pixels, not triangles.
 #include "engine/gl/GlRenderer.h"
 
@@ -39,6 +39,7 @@ uniform vec3 uLightDir;
 uniform vec3 uLightAmbient;
 uniform vec3 uLightDiffuse;
 uniform vec3 uLightSpecular;
+uniform bool uPoints;    // one point per orb (a square on the screen) instead of a rectangle of two triangles
 
 // The ray through the pixel at window coordinates (x, y), in the orb's own axes:
 // x * vRayX + y * vRayY + vRayO. Worked out per pixel, nothing is interpolated.
@@ -56,7 +57,8 @@ flat out vec4 vCutB;
 flat out vec4 vCutC;
 
 // A rectangle on the screen around the orb's outline, as a triangle strip; two triangles per orb.
-// A rasterizer shades each triangle's edge blocks again, so fewer triangles beat a tighter polygon.
+// A rasterizer shades each triangle's edge blocks again, so fewer triangles beat a tighter polygon,
+// and a point, one square with no inner edge, beats both where it may be used (DrawScene).
 const vec2 kCorners[4] = vec2[4](vec2(0.0, 0.0), vec2(1.0, 0.0), vec2(0.0, 1.0), vec2(1.0, 1.0));
 const vec4 kCulled = vec4(0.0, 0.0, 2.0, 1.0);
 
@@ -112,7 +114,6 @@ void main()
         box.xy = focal * (centre - spread) / (1.0 + centre * spread) - margin;
         box.zw = focal * (centre + spread) / (1.0 - centre * spread) + margin;
     }
-    vec2 corner = kCorners[gl_VertexID & 3];
     // One depth for the whole orb, rising with its tangent length. The plane of equal tangents of
     // two orbs parts them, and the eye is on the side of the orb with the shorter one: so that orb
     // is the nearer along every ray through both, and where two orbs cut into each other, each
@@ -120,7 +121,14 @@ void main()
     // its own side of that plane. The depth test so shows the right orb with no depth written per
     // pixel, which lets it reject hidden pixels before they are shaded.
     float order = clamp(uOrder.x + (sqrt(max(d2 - r * r, 0.0)) - uOrder.z) * uOrder.w, uOrder.x, uOrder.y);
-    gl_Position = vec4(mix(box.xy, box.zw, corner), 2.0 * order - 1.0, 1.0);
+    if (uPoints) {
+        // The square around the rectangle: its pixels outside the outline miss the sphere.
+        vec2 size = (box.zw - box.xy) * 0.5 * uViewport.zw;
+        gl_PointSize = max(size.x, size.y);
+        gl_Position = vec4(0.5 * (box.xy + box.zw), 2.0 * order - 1.0, 1.0);
+    } else {
+        gl_Position = vec4(mix(box.xy, box.zw, kCorners[gl_VertexID & 3]), 2.0 * order - 1.0, 1.0);
+    }
 }
 )";
 
@@ -209,6 +217,7 @@ struct SOrbRef {
     double key;  // tangent length from the eye: the order of the depth test
     SFVec3f position;
     double pixel;  // the width of a pixel at the orb's distance
+    bool point;    // drawn as one point (FitsAsPoint) rather than two triangles
     int cuts = 0;
     float cut[kCutsPerOrb][4] = {};  // centre and radius of orbs that cut into this one
 };
@@ -285,6 +294,31 @@ void FindCuts(std::vector<SOrbRef>& orbs, std::vector<size_t>& byX)
     }
 }
 
+// Whether an orb may be drawn as a point: the square around its outline (as the vertex shader
+// works it out) lies inside the frame with room to spare, since a point whose centre leaves the
+// frame is dropped whole, and is no larger than the largest point the context draws.
+bool FitsAsPoint(const double eye[3], double radius, const double proj[16], int width, int height, double largest)
+{
+    constexpr double kSlack = 4.0;  // pixels: float rounding in the shader and its one-pixel margin
+    const double depth = -eye[2];
+    if (depth <= radius * 1.01) return false;
+    const double focal[2] = {proj[0], proj[5]}, extent[2] = {double(width), double(height)};
+    double middle[2], size = 0.0;
+    for (int axis = 0; axis < 2; ++axis) {
+        const double centre = eye[axis] / depth;
+        const double spread = radius / std::sqrt(eye[axis] * eye[axis] + depth * depth - radius * radius);
+        // Near a quarter turn from the line of sight the outline's far tangent runs off to infinity.
+        if (std::abs(centre * spread) > 0.5) return false;
+        const double low = focal[axis] * (centre - spread) / (1.0 + centre * spread);
+        const double high = focal[axis] * (centre + spread) / (1.0 - centre * spread);
+        middle[axis] = (low + high + 2.0) * 0.25 * extent[axis];
+        size = std::max(size, (high - low) * 0.5 * extent[axis]);
+    }
+    const double half = size * 0.5 + kSlack;
+    return size + 2.0 * kSlack <= largest && middle[0] - half >= 0.0 && middle[0] + half <= extent[0] &&
+           middle[1] - half >= 0.0 && middle[1] + half <= extent[1];
+}
+
 void ToFloatMatrix(const double in[16], float out[16])
 {
     // Row-major doubles to the column-major floats GL reads.
@@ -315,7 +349,7 @@ const char* kShaderHead = "#version 330 core\n#define CUTS ";
 struct SOrbProgram {
     GLuint name = 0;
     GLint uView = -1, uProj = -1, uViewport = -1, uOrder = -1, uLightDir = -1, uLightAmbient = -1, uLightDiffuse = -1,
-          uLightSpecular = -1, uTexture = -1;
+          uLightSpecular = -1, uTexture = -1, uPoints = -1;
 };
 
 SOrbProgram LinkOrbProgram(GLuint vs, int cuts)
@@ -345,6 +379,7 @@ SOrbProgram LinkOrbProgram(GLuint vs, int cuts)
     p.uLightDiffuse = glGetUniformLocation(p.name, "uLightDiffuse");
     p.uLightSpecular = glGetUniformLocation(p.name, "uLightSpecular");
     p.uTexture = glGetUniformLocation(p.name, "uTexture");
+    p.uPoints = glGetUniformLocation(p.name, "uPoints");
     return p;
 }
 }
@@ -356,6 +391,7 @@ struct CGlRenderer::SState {
     SOrbProgram programs[2];
     GLuint instances = 0, white = 0;
     size_t instanceCapacity = 0;
+    double largestPoint = 0.0;  // in pixels
     std::map<const C2DTextureShader*, STexture> textures;
     std::vector<float> data;
     std::vector<SOrbRef> order;
@@ -406,6 +442,9 @@ struct CGlRenderer::SState {
         glDeleteShader(vs);
 
         glGenBuffers(1, &instances);
+        GLfloat pointSizes[2] = {1.0f, 1.0f};
+        glGetFloatv(GL_POINT_SIZE_RANGE, pointSizes);
+        largestPoint = pointSizes[1];
 
         // Orbs without a texture are drawn with one white texel.
         const uint32_t whitePixel = 0xFFFFFFFFu;
@@ -567,21 +606,23 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         // The frame may carry scale: the radius grows with it, the texture axes do not.
         const double scale = std::max({m.GetSideVector().Length(), m.GetUpVector().Length(), m.GetViewVector().Length()});
         const double radius = shape->m_pGeometry->BoundingRadius() * (scale > 0 ? scale : 1.0);
-        double eye2 = 0.0;
+        double eye[3], eye2 = 0.0;
         for (int row = 0; row < 3; ++row) {
-            const double e = view[row * 4] * pos.x + view[row * 4 + 1] * pos.y + view[row * 4 + 2] * pos.z + view[row * 4 + 3];
-            eye2 += e * e;
+            eye[row] = view[row * 4] * pos.x + view[row * 4 + 1] * pos.y + view[row * 4 + 2] * pos.z + view[row * 4 + 3];
+            eye2 += eye[row] * eye[row];
         }
         const double key = std::sqrt(std::max(eye2 - radius * radius, 0.0));
         keyLow = std::min(keyLow, key);
         keyHigh = std::max(keyHigh, key);
         const double pixel = 2.0 * std::sqrt(eye2) / (proj[5] * std::max(vh, 1));
-        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel});
+        const bool point = FitsAsPoint(eye, radius, proj, vw, vh, s.largestPoint);
+        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel, point});
     }
     FindCuts(s.order, s.byX);
     std::sort(s.order.begin(), s.order.end(), [](const SOrbRef& a, const SOrbRef& b) {
         if (a.texture != b.texture) return std::less<>()(a.texture, b.texture);
         if ((a.cuts > 0) != (b.cuts > 0)) return b.cuts > 0;
+        if (a.point != b.point) return a.point;
         return a.key < b.key;
     });
 
@@ -639,10 +680,8 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glBindBuffer(GL_ARRAY_BUFFER, s.instances);
-    for (GLuint i = 0; i <= 9; ++i) {
-        glEnableVertexAttribArray(i);
-        glVertexAttribDivisor(i, 1);
-    }
+    for (GLuint i = 0; i <= 9; ++i) glEnableVertexAttribArray(i);
+    glEnable(GL_PROGRAM_POINT_SIZE);
     const size_t bytes = s.data.size() * sizeof(float);
     if (bytes > s.instanceCapacity) {
         s.instanceCapacity = std::max(bytes, s.instanceCapacity * 2);
@@ -658,17 +697,26 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     size_t first = 0;
     while (first < s.order.size()) {
         size_t last = first;
-        const bool cut = s.order[first].cuts > 0;
-        while (last < s.order.size() && s.order[last].texture == s.order[first].texture && (s.order[last].cuts > 0) == cut)
+        const SOrbRef& lead = s.order[first];
+        const bool cut = lead.cuts > 0;
+        while (last < s.order.size() && s.order[last].texture == lead.texture && (s.order[last].cuts > 0) == cut &&
+               s.order[last].point == lead.point)
             ++last;
-        glUseProgram(s.programs[cut].name);
-        s.BindTexture(s.order[first].texture);
+        const SOrbProgram& program = s.programs[cut];
+        glUseProgram(program.name);
+        glUniform1i(program.uPoints, lead.point);
+        s.BindTexture(lead.texture);
+        // A point is one vertex per orb; a rectangle four, from the orb's one instance.
         size_t offset = first * stride;
         for (GLuint i = 0; i < 10; ++i) {
             glVertexAttribPointer(i, sizes[i], GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
+            glVertexAttribDivisor(i, lead.point ? 0 : 1);
             offset += size_t(sizes[i]) * sizeof(float);
         }
-        glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, GLsizei(last - first));
+        if (lead.point)
+            glDrawArrays(GL_POINTS, 0, GLsizei(last - first));
+        else
+            glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, GLsizei(last - first));
         first = last;
     }
     glBindVertexArray(0);

@@ -1,4 +1,4 @@
-// The OpenGL 3.3 core renderer: every orb a ray-cast sphere on one quad, instanced per texture.
+// The OpenGL 3.3 core renderer: every orb a ray-cast sphere on one point or quad, one draw per texture.
 #pragma once
 
 #include <memory>
