@@ -58,22 +58,6 @@ void CScene::ShrinkSpatialElements(int n)
 
 void CScene::ClearSpatialElements() { ShrinkSpatialElements(0); }
 
-int CScene::CellOf(const SFVec3f& centre) const
-{
-    const double q[3] = {(centre.x - m_mapOrigin.x) / m_cellStep[0], (centre.y - m_mapOrigin.y) / m_cellStep[1],
-                         (centre.z - m_mapOrigin.z) / m_cellStep[2]};
-    const double top = m_divisions - 1;
-    int cell[3];
-    for (int a = 0; a < 3; ++a) {
-        // Clamped before rounding down, which gives floor()'s cell without its libm call or a branch:
-        // q >= 0 exactly when floor(q) >= 0, and likewise against the whole number top. NaN and
-        // far-away centres land in the border cells, never outside the grid.
-        const double low = q[a] >= 0.0 ? q[a] : 0.0;
-        cell[a] = int(low < top ? low : top);
-    }
-    return cell[0] + cell[1] * m_divisions + cell[2] * m_divisions * m_divisions;
-}
-
 int CScene::UpdateSpatialMapElements()
 {
     if (!m_hasMap) return 0;
