@@ -69,17 +69,17 @@ void PrepareRoll(SRoll& r)
     r.turn = r.turns ? orbmath::CosSin(r.spin) : orbmath::SCosSin{1.0, 0.0};
 }
 
-// One per orb, and the frames the orientation pass straightens; reused from frame to frame.
+// One per orb; reused from frame to frame.
 std::vector<SRoll> g_rolls;
-std::vector<CLocalCoordinateSystem*> g_straighten;
 
-// Boundary, tide, position and gravity of one orb; its orientation is left to RollOrbs.
+// Boundary, tide, position and gravity of one orb; its orientation is left to OrientOrbs.
 void MoveOrb(COrb& orb, SRoll& roll);
 
 // The orientation step of one or two orbs (n = 1 or 2): each rolls about its pull, faster the
-// faster it moves. Two at once share the lanes; a lone orb fills both with itself. The frames to
-// straighten afterwards are added to straighten.
-void RollOrbs(const SRoll* roll, int n, std::vector<CLocalCoordinateSystem*>& straighten)
+// faster it moves, and its frame is straightened. Two at once share the lanes; a lone orb fills
+// both with itself. The rolled frames are straightened in the lanes as they are, without being
+// stored and read back.
+void OrientOrbs(const SRoll* roll, int n)
 {
     SFVec3f up[2], view[2];
     orbmath::SCosSin turn[2];
@@ -98,28 +98,31 @@ void RollOrbs(const SRoll* roll, int n, std::vector<CLocalCoordinateSystem*>& st
     views = Select(LaneMask(turns[0], turns[1]),
                    RotationMatrixApply(ups, Lanes(turn[0].c, turn[1].c), Lanes(turn[0].s, turn[1].s), views), views);
     const SLaneVec sides = Cross(ups, views);
+    SLaneFrame straight;
+    const SLaneMask usual = ReorthagonalizeUsual(views, ups, straight);
     const SFVec3f turnedView[2] = {Lane0(views), Lane1(views)};
     const SFVec3f side[2] = {Lane0(sides), Lane1(sides)};
+    const bool usualLane[2] = {Lane0(usual), Lane1(usual)};
+    const SFVec3f straightView[2] = {Lane0(straight.view), Lane1(straight.view)};
+    const SFVec3f straightSide[2] = {Lane0(straight.side), Lane1(straight.side)};
+    const SFVec3f straightUp[2] = {Lane0(straight.up), Lane1(straight.up)};
     for (int i = 0; i < n; ++i) {
         CShape& frame = *roll[i].orb->m_pShape;
         frame.m_position = roll[i].orb->m_position;
         const SFVec3f newSide = (side[i] == SFVec3f::kZero) ? frame.m_side : side[i];
         // A non-finite pull (extreme gravity) keeps the last good orientation.
         if (!IsFinite(up[i]) || !IsFinite(turnedView[i]) || !IsFinite(newSide)) continue;
-        frame.m_view = turnedView[i];
-        frame.m_up = up[i];
-        frame.m_side = newSide;
-        straighten.push_back(&frame);
+        if (usualLane[i]) {
+            frame.m_view = straightView[i];
+            frame.m_side = straightSide[i];
+            frame.m_up = straightUp[i];
+        } else {
+            frame.m_view = turnedView[i];
+            frame.m_up = up[i];
+            frame.m_side = newSide;
+            Reorthagonalize(frame);
+        }
     }
-}
-
-// Reorthagonalize of every frame listed, two at a time. A pass of its own: each pair's chain of
-// square roots and divisions then overlaps the next pair's instead of waiting alone.
-void Straighten(const std::vector<CLocalCoordinateSystem*>& frames)
-{
-    size_t i = 0;
-    for (; i + 1 < frames.size(); i += 2) orbmath::Reorthagonalize(*frames[i], *frames[i + 1]);
-    if (i < frames.size()) orbmath::Reorthagonalize(*frames[i]);
 }
 }
 
@@ -138,10 +141,7 @@ void MoveOrbs()
         if (speed2 > top) top = speed2;
     }
     for (SRoll& r : g_rolls) PrepareRoll(r);
-    g_straighten.clear();
-    for (size_t i = 0; i < g_rolls.size(); i += 2)
-        RollOrbs(&g_rolls[i], int(std::min<size_t>(2, g_rolls.size() - i)), g_straighten);
-    Straighten(g_straighten);
+    for (size_t i = 0; i < g_rolls.size(); i += 2) OrientOrbs(&g_rolls[i], int(std::min<size_t>(2, g_rolls.size() - i)));
     g_pConstants->m_topSpeed = std::sqrt(top);
 }
 
@@ -150,9 +150,7 @@ void COrb::AdvanceOrb()
     SRoll roll;
     MoveOrb(*this, roll);
     PrepareRoll(roll);
-    std::vector<CLocalCoordinateSystem*> frame;
-    RollOrbs(&roll, 1, frame);
-    Straighten(frame);
+    OrientOrbs(&roll, 1);
 }
 
 namespace {

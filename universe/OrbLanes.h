@@ -164,30 +164,41 @@ inline SLaneVec RotationMatrixApply(const SLaneVec& axis, SLanes c, SLanes s, co
             m20 * d.x + m21 * d.y + m22 * d.z};
 }
 
+// Reorthagonalize's usual case for two frames given in the lanes: the straightened view, side and
+// up, and per lane whether the usual case holds (finite vectors assumed; else the scalar version
+// must run: a null view, or up along the view).
+struct SLaneFrame {
+    SLaneVec view, side, up;
+};
+inline SLaneMask ReorthagonalizeUsual(const SLaneVec& view, const SLaneVec& up, SLaneFrame& out)
+{
+    out.view = Normalized(view);
+    const SLaneVec side = Cross(up, out.view);
+    out.side = Normalized(side);
+    out.up = Normalized(Cross(out.view, out.side));
+    const SLanes tiny = Splat(1e-24);
+    // Magnitudes of the view before and of the side after normalizing, as the scalar tests read them.
+    return Greater(Magnitude(view), tiny) & Greater(Magnitude(side), tiny);
+}
+
 // Reorthagonalize of two frames. The usual case runs in the lanes; a frame that needs one of the
 // scalar version's special cases (non-finite, null view, up along the view) is handed to it.
 inline void Reorthagonalize(CLocalCoordinateSystem& f0, CLocalCoordinateSystem& f1)
 {
-    const SLaneVec view = Normalized(LaneVec(f0.m_view, f1.m_view));
-    const SLaneVec up = LaneVec(f0.m_up, f1.m_up);
-    const SLaneVec side = Cross(up, view);
-    const SLaneVec unitSide = Normalized(side);
-    const SLaneVec unitUp = Normalized(Cross(view, unitSide));
-    const SLanes tiny = Splat(1e-24);
-    // Magnitudes of the view before and of the side after normalizing, as the scalar tests read them.
-    const SLaneMask usual = Greater(Magnitude(LaneVec(f0.m_view, f1.m_view)), tiny) & Greater(Magnitude(side), tiny);
+    SLaneFrame straight;
+    const SLaneMask usual = ReorthagonalizeUsual(LaneVec(f0.m_view, f1.m_view), LaneVec(f0.m_up, f1.m_up), straight);
     const bool finite0 = IsFinite(f0.m_view) && IsFinite(f0.m_up), finite1 = IsFinite(f1.m_view) && IsFinite(f1.m_up);
     if (finite0 && Lane0(usual)) {
-        f0.m_view = Lane0(view);
-        f0.m_side = Lane0(unitSide);
-        f0.m_up = Lane0(unitUp);
+        f0.m_view = Lane0(straight.view);
+        f0.m_side = Lane0(straight.side);
+        f0.m_up = Lane0(straight.up);
     } else {
         Reorthagonalize(f0);
     }
     if (finite1 && Lane1(usual)) {
-        f1.m_view = Lane1(view);
-        f1.m_side = Lane1(unitSide);
-        f1.m_up = Lane1(unitUp);
+        f1.m_view = Lane1(straight.view);
+        f1.m_side = Lane1(straight.side);
+        f1.m_up = Lane1(straight.up);
     } else {
         Reorthagonalize(f1);
     }
