@@ -69,17 +69,23 @@ void PrepareRoll(SRoll& r)
     r.turn = r.turns ? orbmath::CosSin(r.spin) : orbmath::SCosSin{1.0, 0.0};
 }
 
-// One per orb; reused from frame to frame.
-std::vector<SRoll> g_rolls;
+// Two orbs' frames in the lanes between the orientation passes.
+struct SFramePair {
+    orbmath::SLaneFrame lanes;
+    COrb* orb[2] = {};  // null for a lane that keeps its frame, or holds no orb
+};
 
-// Boundary, tide, position and gravity of one orb; its orientation is left to OrientOrbs.
+// One per orb, and one per two orbs; reused from frame to frame.
+std::vector<SRoll> g_rolls;
+std::vector<SFramePair> g_framePairs;
+
+// Boundary, tide, position and gravity of one orb; its orientation is left to Orient.
 void MoveOrb(COrb& orb, SRoll& roll);
 
 // The orientation step of one or two orbs (n = 1 or 2): each rolls about its pull, faster the
-// faster it moves, and its frame is straightened. Two at once share the lanes; a lone orb fills
-// both with itself. The rolled frames are straightened in the lanes as they are, without being
-// stored and read back.
-void OrientOrbs(const SRoll* roll, int n)
+// faster it moves. Two at once share the lanes; a lone orb fills both with itself. The rolled
+// frames are stored for Reorthagonalize's special cases and kept in the lanes for the usual one.
+void Roll(const SRoll* roll, int n, SFramePair& pair)
 {
     SFVec3f up[2], view[2];
     orbmath::SCosSin turn[2];
@@ -93,35 +99,56 @@ void OrientOrbs(const SRoll* roll, int n)
         turn[i] = r.turn;
     }
     using namespace orbmath;
-    const SLaneVec ups = LaneVec(up[0], up[1]);
-    SLaneVec views = LaneVec(view[0], view[1]);
-    views = Select(LaneMask(turns[0], turns[1]),
-                   RotationMatrixApply(ups, Lanes(turn[0].c, turn[1].c), Lanes(turn[0].s, turn[1].s), views), views);
-    const SLaneVec sides = Cross(ups, views);
-    SLaneFrame straight;
-    const SLaneMask usual = ReorthagonalizeUsual(views, ups, straight);
-    const SFVec3f turnedView[2] = {Lane0(views), Lane1(views)};
+    SLaneFrame& f = pair.lanes;
+    f.up = LaneVec(up[0], up[1]);
+    const SLaneVec views = LaneVec(view[0], view[1]);
+    f.view = Select(LaneMask(turns[0], turns[1]),
+                    RotationMatrixApply(f.up, Lanes(turn[0].c, turn[1].c), Lanes(turn[0].s, turn[1].s), views), views);
+    const SLaneVec sides = Cross(f.up, f.view);
+    const SFVec3f turnedView[2] = {Lane0(f.view), Lane1(f.view)};
     const SFVec3f side[2] = {Lane0(sides), Lane1(sides)};
-    const bool usualLane[2] = {Lane0(usual), Lane1(usual)};
-    const SFVec3f straightView[2] = {Lane0(straight.view), Lane1(straight.view)};
-    const SFVec3f straightSide[2] = {Lane0(straight.side), Lane1(straight.side)};
-    const SFVec3f straightUp[2] = {Lane0(straight.up), Lane1(straight.up)};
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < 2; ++i) {
+        pair.orb[i] = nullptr;
+        if (i >= n) continue;
         CShape& frame = *roll[i].orb->m_pShape;
         frame.m_position = roll[i].orb->m_position;
         const SFVec3f newSide = (side[i] == SFVec3f::kZero) ? frame.m_side : side[i];
         // A non-finite pull (extreme gravity) keeps the last good orientation.
         if (!IsFinite(up[i]) || !IsFinite(turnedView[i]) || !IsFinite(newSide)) continue;
-        if (usualLane[i]) {
-            frame.m_view = straightView[i];
-            frame.m_side = straightSide[i];
-            frame.m_up = straightUp[i];
+        frame.m_view = turnedView[i];
+        frame.m_up = up[i];
+        frame.m_side = newSide;
+        pair.orb[i] = roll[i].orb;
+    }
+}
+
+// The rolled frames straightened: orbmath::Reorthagonalize after its last step.
+void StoreStraightened(const SFramePair& f)
+{
+    for (int i = 0; i < 2; ++i) {
+        if (!f.orb[i]) continue;
+        CShape& frame = *f.orb[i]->m_pShape;
+        if (orbmath::Lane(f.lanes.usual, i)) {
+            frame.m_view = orbmath::Lane(f.lanes.view, i);
+            frame.m_side = orbmath::Lane(f.lanes.side, i);
+            frame.m_up = orbmath::Lane(f.lanes.up, i);
         } else {
-            frame.m_view = turnedView[i];
-            frame.m_up = up[i];
-            frame.m_side = newSide;
-            Reorthagonalize(frame);
+            orbmath::Reorthagonalize(frame);
         }
+    }
+}
+
+// Rolls and straightens the frames of count orbs, two at a time, pass after pass.
+void Orient(const SRoll* rolls, size_t count, std::vector<SFramePair>& pairs)
+{
+    pairs.resize((count + 1) / 2);
+    for (size_t i = 0; i < count; i += 2) Roll(&rolls[i], int(std::min<size_t>(2, count - i)), pairs[i / 2]);
+    // orbmath::Reorthagonalize in its three steps, each a pass of its own.
+    for (SFramePair& f : pairs) orbmath::StraightenView(f.lanes);
+    for (SFramePair& f : pairs) orbmath::StraightenSide(f.lanes);
+    for (SFramePair& f : pairs) {
+        orbmath::StraightenUp(f.lanes);
+        StoreStraightened(f);
     }
 }
 }
@@ -141,7 +168,7 @@ void MoveOrbs()
         if (speed2 > top) top = speed2;
     }
     for (SRoll& r : g_rolls) PrepareRoll(r);
-    for (size_t i = 0; i < g_rolls.size(); i += 2) OrientOrbs(&g_rolls[i], int(std::min<size_t>(2, g_rolls.size() - i)));
+    Orient(g_rolls.data(), g_rolls.size(), g_framePairs);
     g_pConstants->m_topSpeed = std::sqrt(top);
 }
 
@@ -150,7 +177,8 @@ void COrb::AdvanceOrb()
     SRoll roll;
     MoveOrb(*this, roll);
     PrepareRoll(roll);
-    OrientOrbs(&roll, 1);
+    std::vector<SFramePair> pair;
+    Orient(&roll, 1, pair);
 }
 
 namespace {

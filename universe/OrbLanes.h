@@ -111,6 +111,9 @@ inline SLaneVec LaneVec(const SFVec3f& lane0, const SFVec3f& lane1)
 }
 inline SFVec3f Lane0(const SLaneVec& v) { return {Lane0(v.x), Lane0(v.y), Lane0(v.z)}; }
 inline SFVec3f Lane1(const SLaneVec& v) { return {Lane1(v.x), Lane1(v.y), Lane1(v.z)}; }
+// Lane 0 or 1.
+inline SFVec3f Lane(const SLaneVec& v, int lane) { return lane == 0 ? Lane0(v) : Lane1(v); }
+inline bool Lane(SLaneMask m, int lane) { return lane == 0 ? Lane0(m) : Lane1(m); }
 
 inline SLaneVec operator+(const SLaneVec& a, const SLaneVec& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 inline SLaneVec operator*(const SLaneVec& a, SLanes s) { return {a.x * s, a.y * s, a.z * s}; }
@@ -164,41 +167,56 @@ inline SLaneVec RotationMatrixApply(const SLaneVec& axis, SLanes c, SLanes s, co
             m20 * d.x + m21 * d.y + m22 * d.z};
 }
 
-// Reorthagonalize's usual case for two frames given in the lanes: the straightened view, side and
-// up, and per lane whether the usual case holds (finite vectors assumed; else the scalar version
-// must run: a null view, or up along the view).
+// Reorthagonalize's usual case for two frames in the lanes (finite vectors assumed), in three
+// steps of one normalization each: a caller can run each step over many frames in turn, and then
+// their chains of a square root and a division overlap instead of waiting three in a row.
 struct SLaneFrame {
-    SLaneVec view, side, up;
+    SLaneVec view, up, side;
+    SLaneVec next;  // the side, then the up, before it is normalized
+    // Per lane: the usual case holds; else the scalar version must run (a null view, or up along the view).
+    SLaneMask usual;
 };
-inline SLaneMask ReorthagonalizeUsual(const SLaneVec& view, const SLaneVec& up, SLaneFrame& out)
+
+inline void StraightenView(SLaneFrame& f)
 {
-    out.view = Normalized(view);
-    const SLaneVec side = Cross(up, out.view);
-    out.side = Normalized(side);
-    out.up = Normalized(Cross(out.view, out.side));
     const SLanes tiny = Splat(1e-24);
     // Magnitudes of the view before and of the side after normalizing, as the scalar tests read them.
-    return Greater(Magnitude(view), tiny) & Greater(Magnitude(side), tiny);
+    const SLaneMask longView = Greater(Magnitude(f.view), tiny);
+    f.view = Normalized(f.view);
+    f.next = Cross(f.up, f.view);
+    f.usual = longView & Greater(Magnitude(f.next), tiny);
 }
+
+inline void StraightenSide(SLaneFrame& f)
+{
+    f.side = Normalized(f.next);
+    f.next = Cross(f.view, f.side);
+}
+
+inline void StraightenUp(SLaneFrame& f) { f.up = Normalized(f.next); }
 
 // Reorthagonalize of two frames. The usual case runs in the lanes; a frame that needs one of the
 // scalar version's special cases (non-finite, null view, up along the view) is handed to it.
 inline void Reorthagonalize(CLocalCoordinateSystem& f0, CLocalCoordinateSystem& f1)
 {
-    SLaneFrame straight;
-    const SLaneMask usual = ReorthagonalizeUsual(LaneVec(f0.m_view, f1.m_view), LaneVec(f0.m_up, f1.m_up), straight);
+    SLaneFrame f;
+    f.view = LaneVec(f0.m_view, f1.m_view);
+    f.up = LaneVec(f0.m_up, f1.m_up);
+    StraightenView(f);
+    StraightenSide(f);
+    StraightenUp(f);
     const bool finite0 = IsFinite(f0.m_view) && IsFinite(f0.m_up), finite1 = IsFinite(f1.m_view) && IsFinite(f1.m_up);
-    if (finite0 && Lane0(usual)) {
-        f0.m_view = Lane0(straight.view);
-        f0.m_side = Lane0(straight.side);
-        f0.m_up = Lane0(straight.up);
+    if (finite0 && Lane0(f.usual)) {
+        f0.m_view = Lane0(f.view);
+        f0.m_side = Lane0(f.side);
+        f0.m_up = Lane0(f.up);
     } else {
         Reorthagonalize(f0);
     }
-    if (finite1 && Lane1(usual)) {
-        f1.m_view = Lane1(straight.view);
-        f1.m_side = Lane1(straight.side);
-        f1.m_up = Lane1(straight.up);
+    if (finite1 && Lane1(f.usual)) {
+        f1.m_view = Lane1(f.view);
+        f1.m_side = Lane1(f.side);
+        f1.m_up = Lane1(f.up);
     } else {
         Reorthagonalize(f1);
     }
