@@ -72,6 +72,8 @@ void PrepareRoll(SRoll& r)
 // Two orbs' frames in the lanes between the orientation passes.
 struct SFramePair {
     orbmath::SLaneFrame lanes;
+    orbmath::SLanes cos, sin;  // of each lane's roll
+    orbmath::SLaneMask turns;  // the lanes that roll
     COrb* orb[2] = {};  // null for a lane that keeps its frame, or holds no orb
 };
 
@@ -82,10 +84,10 @@ std::vector<SFramePair> g_framePairs;
 // Boundary, tide, position and gravity of one orb; its orientation is left to Orient.
 void MoveOrb(COrb& orb, SRoll& roll);
 
-// The orientation step of one or two orbs (n = 1 or 2): each rolls about its pull, faster the
-// faster it moves. Two at once share the lanes; a lone orb fills both with itself. The rolled
-// frames are stored for Reorthagonalize's special cases and kept in the lanes for the usual one.
-void Roll(const SRoll* roll, int n, SFramePair& pair)
+// The orientation step of one or two orbs (n = 1 or 2) gathered into the lanes: each rolls about
+// its pull (its up when there is none), faster the faster it moves. A lone orb fills both lanes
+// with itself. The axis is normalized here, a pass before the turn, as the straightening's steps.
+void GatherRoll(const SRoll* roll, int n, SFramePair& pair)
 {
     SFVec3f up[2], view[2];
     orbmath::SCosSin turn[2];
@@ -97,28 +99,40 @@ void Roll(const SRoll* roll, int n, SFramePair& pair)
         view[i] = frame.m_view;
         turns[i] = i < n && r.turns;
         turn[i] = r.turn;
+        pair.orb[i] = i < n ? r.orb : nullptr;
     }
     using namespace orbmath;
+    pair.lanes.up = LaneVec(up[0], up[1]);
+    pair.lanes.view = LaneVec(view[0], view[1]);
+    pair.lanes.next = Normalized(pair.lanes.up);
+    pair.cos = Lanes(turn[0].c, turn[1].c);
+    pair.sin = Lanes(turn[0].s, turn[1].s);
+    pair.turns = LaneMask(turns[0], turns[1]);
+}
+
+// The roll of a gathered pair. The rolled frames are stored for Reorthagonalize's special cases
+// and kept in the lanes for the usual one.
+void Roll(SFramePair& pair)
+{
+    using namespace orbmath;
     SLaneFrame& f = pair.lanes;
-    f.up = LaneVec(up[0], up[1]);
-    const SLaneVec views = LaneVec(view[0], view[1]);
-    f.view = Select(LaneMask(turns[0], turns[1]),
-                    RotationMatrixApply(f.up, Lanes(turn[0].c, turn[1].c), Lanes(turn[0].s, turn[1].s), views), views);
+    f.view = Select(pair.turns, RotationMatrixApplyUnit(f.next, pair.cos, pair.sin, f.view), f.view);
     const SLaneVec sides = Cross(f.up, f.view);
-    const SFVec3f turnedView[2] = {Lane0(f.view), Lane1(f.view)};
-    const SFVec3f side[2] = {Lane0(sides), Lane1(sides)};
     for (int i = 0; i < 2; ++i) {
-        pair.orb[i] = nullptr;
-        if (i >= n) continue;
-        CShape& frame = *roll[i].orb->m_pShape;
-        frame.m_position = roll[i].orb->m_position;
-        const SFVec3f newSide = (side[i] == SFVec3f::kZero) ? frame.m_side : side[i];
+        COrb* orb = pair.orb[i];
+        if (!orb) continue;
+        CShape& frame = *orb->m_pShape;
+        frame.m_position = orb->m_position;
+        const SFVec3f up = Lane(f.up, i), turnedView = Lane(f.view, i), side = Lane(sides, i);
+        const SFVec3f newSide = (side == SFVec3f::kZero) ? frame.m_side : side;
         // A non-finite pull (extreme gravity) keeps the last good orientation.
-        if (!IsFinite(up[i]) || !IsFinite(turnedView[i]) || !IsFinite(newSide)) continue;
-        frame.m_view = turnedView[i];
-        frame.m_up = up[i];
+        if (!IsFinite(up) || !IsFinite(turnedView) || !IsFinite(newSide)) {
+            pair.orb[i] = nullptr;
+            continue;
+        }
+        frame.m_view = turnedView;
+        frame.m_up = up;
         frame.m_side = newSide;
-        pair.orb[i] = roll[i].orb;
     }
 }
 
@@ -142,7 +156,8 @@ void StoreStraightened(const SFramePair& f)
 void Orient(const SRoll* rolls, size_t count, std::vector<SFramePair>& pairs)
 {
     pairs.resize((count + 1) / 2);
-    for (size_t i = 0; i < count; i += 2) Roll(&rolls[i], int(std::min<size_t>(2, count - i)), pairs[i / 2]);
+    for (size_t i = 0; i < count; i += 2) GatherRoll(&rolls[i], int(std::min<size_t>(2, count - i)), pairs[i / 2]);
+    for (SFramePair& f : pairs) Roll(f);
     // orbmath::Reorthagonalize in its three steps, each a pass of its own.
     for (SFramePair& f : pairs) orbmath::StraightenView(f.lanes);
     for (SFramePair& f : pairs) orbmath::StraightenSide(f.lanes);

@@ -155,16 +155,21 @@ inline SLaneVec Rotate(const SLaneVec& v, const SLaneVec& axis, SLanes c, SLanes
     return v * c + kxv * s + k * (kv * (Splat(1.0) - c));
 }
 
-// RotationMatrixApply per lane, with each lane's cosine and sine.
-inline SLaneVec RotationMatrixApply(const SLaneVec& axis, SLanes c, SLanes s, const SLaneVec& d)
+// RotationMatrixApply per lane about an axis already normalized, with each lane's cosine and sine.
+inline SLaneVec RotationMatrixApplyUnit(const SLaneVec& k, SLanes c, SLanes s, const SLaneVec& d)
 {
-    const SLaneVec k = Normalized(axis);
     const SLanes t = Splat(1.0) - c;
     const SLanes m00 = t * k.x * k.x + c, m01 = t * k.x * k.y - s * k.z, m02 = t * k.x * k.z + s * k.y;
     const SLanes m10 = t * k.x * k.y + s * k.z, m11 = t * k.y * k.y + c, m12 = t * k.y * k.z - s * k.x;
     const SLanes m20 = t * k.x * k.z - s * k.y, m21 = t * k.y * k.z + s * k.x, m22 = t * k.z * k.z + c;
     return {m00 * d.x + m01 * d.y + m02 * d.z, m10 * d.x + m11 * d.y + m12 * d.z,
             m20 * d.x + m21 * d.y + m22 * d.z};
+}
+
+// RotationMatrixApply per lane, with each lane's cosine and sine.
+inline SLaneVec RotationMatrixApply(const SLaneVec& axis, SLanes c, SLanes s, const SLaneVec& d)
+{
+    return RotationMatrixApplyUnit(Normalized(axis), c, s, d);
 }
 
 // Reorthagonalize's usual case for two frames in the lanes (finite vectors assumed), in three
