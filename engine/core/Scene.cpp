@@ -11,6 +11,16 @@
 namespace {
 IRenderer* g_pSceneRenderer = nullptr;
 
+bool IsIdentity(const SFMatrix& m)
+{
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            if (m.m[r][c] != (r == c ? 1.0 : 0.0)) return false;
+    return true;
+}
+
+bool IsFinite(const SFVec3f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
 // Largest grid we accept: the command line may ask for any 16-bit count.
 constexpr int kMaxDivisions = 128;
 }
@@ -67,6 +77,7 @@ int CScene::UpdateSpatialMapElements()
     // Every orb hangs below the same root: compute each parent's matrix once.
     const CLocalCoordinateSystem* lastParent = nullptr;
     SFMatrix parentMatrix;
+    bool parentIsIdentity = false;
     // Back to front, pushing on the head, so each cell lists ascending indices.
     for (int i = m_elementCount - 1; i >= 0; --i) {
         SSpatialElement& el = m_elements[size_t(i)];
@@ -77,8 +88,11 @@ int CScene::UpdateSpatialMapElements()
             if (s->m_pParent != lastParent) {
                 lastParent = s->m_pParent;
                 parentMatrix = lastParent->ComputeTerminalMatrix();
+                parentIsIdentity = IsIdentity(parentMatrix);
             }
-            centre = parentMatrix * centre;
+            // The identity changes a finite centre at most in the sign of a zero, which files it in
+            // the same cell; a non-finite one it may turn into NaN, so that one still goes through.
+            if (!parentIsIdentity || !IsFinite(centre)) centre = parentMatrix * centre;
         }
         const int cell = CellOf(centre);
         el.m_link = m_cellHeads[size_t(cell)];
