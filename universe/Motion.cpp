@@ -86,7 +86,7 @@ void MoveOrb(COrb& orb, SRoll& roll);
 
 // The orientation step of one or two orbs (n = 1 or 2) gathered into the lanes: each rolls about
 // its pull (its up when there is none), faster the faster it moves. A lone orb fills both lanes
-// with itself. The axis is normalized here, a pass before the turn, as the straightening's steps.
+// with itself.
 void GatherRoll(const SRoll* roll, int n, SFramePair& pair)
 {
     SFVec3f up[2], view[2];
@@ -104,13 +104,12 @@ void GatherRoll(const SRoll* roll, int n, SFramePair& pair)
     using namespace orbmath;
     pair.lanes.up = LaneVec(up[0], up[1]);
     pair.lanes.view = LaneVec(view[0], view[1]);
-    pair.lanes.next = Normalized(pair.lanes.up);
     pair.cos = Lanes(turn[0].c, turn[1].c);
     pair.sin = Lanes(turn[0].s, turn[1].s);
     pair.turns = LaneMask(turns[0], turns[1]);
 }
 
-// The roll of a gathered pair. The rolled frames are stored for Reorthagonalize's special cases
+// The roll of a gathered pair, about its axis normalized (in next). The rolled frames are stored for Reorthagonalize's special cases
 // and kept in the lanes for the usual one.
 void Roll(SFramePair& pair)
 {
@@ -156,7 +155,10 @@ void StoreStraightened(const SFramePair& f)
 void Orient(const SRoll* rolls, size_t count, std::vector<SFramePair>& pairs)
 {
     pairs.resize((count + 1) / 2);
+    // Each pass is short and its pairs are free of each other, so their loads, square roots and
+    // divisions overlap from pair to pair.
     for (size_t i = 0; i < count; i += 2) GatherRoll(&rolls[i], int(std::min<size_t>(2, count - i)), pairs[i / 2]);
+    for (SFramePair& f : pairs) f.lanes.next = orbmath::Normalized(f.lanes.up);
     for (SFramePair& f : pairs) Roll(f);
     // orbmath::Reorthagonalize in its three steps, each a pass of its own.
     for (SFramePair& f : pairs) orbmath::StraightenView(f.lanes);
