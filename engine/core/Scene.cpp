@@ -74,15 +74,19 @@ int CScene::UpdateSpatialMapElements()
     // Only the cells filled last time need resetting: the grid is large and mostly empty.
     for (int32_t cell : m_occupiedCells) m_cellHeads[size_t(cell)] = -1;
     m_occupiedCells.clear();
+    // First the cell of every element, free of each other (so the loads through each shape and
+    // the divisions overlap from element to element), then the lists.
+    m_elementCells.resize(size_t(m_elementCount));
     // Every orb hangs below the same root: compute each parent's matrix once.
     const CLocalCoordinateSystem* lastParent = nullptr;
     SFMatrix parentMatrix;
     bool parentIsIdentity = false;
-    // Back to front, pushing on the head, so each cell lists ascending indices.
-    for (int i = m_elementCount - 1; i >= 0; --i) {
-        SSpatialElement& el = m_elements[size_t(i)];
-        if (!el.m_pShape) { el.m_link = -1; continue; }
-        const CShape* s = el.m_pShape;
+    for (int i = 0; i < m_elementCount; ++i) {
+        const CShape* s = m_elements[size_t(i)].m_pShape;
+        if (!s) {
+            m_elementCells[size_t(i)] = -1;
+            continue;
+        }
         SFVec3f centre = s->m_position;
         if (s->m_pParent) {
             if (s->m_pParent != lastParent) {
@@ -94,7 +98,16 @@ int CScene::UpdateSpatialMapElements()
             // the same cell; a non-finite one it may turn into NaN, so that one still goes through.
             if (!parentIsIdentity || !IsFinite(centre)) centre = parentMatrix * centre;
         }
-        const int cell = CellOf(centre);
+        m_elementCells[size_t(i)] = CellOf(centre);
+    }
+    // Back to front, pushing on the head, so each cell lists ascending indices.
+    for (int i = m_elementCount - 1; i >= 0; --i) {
+        SSpatialElement& el = m_elements[size_t(i)];
+        const int cell = m_elementCells[size_t(i)];
+        if (cell < 0) {
+            el.m_link = -1;
+            continue;
+        }
         el.m_link = m_cellHeads[size_t(cell)];
         if (el.m_link == -1) {
             m_occupiedCells.push_back(cell);

@@ -96,6 +96,7 @@ private:
     std::vector<int32_t> m_occupiedCells;
     std::vector<uint64_t> m_occupiedBits;  // a bit per cell: set while filing, cleared when sorted
     std::vector<SSpatialElement> m_elements;
+    std::vector<int32_t> m_elementCells;  // each element's cell (-1 for none) while the map is updated
     int m_elementCount = 0;
     bool m_hitPending = false;
     CPoint m_hitPoint;
