@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Frames per second of the real program under Xvfb (--pace 0: no pacing), and the time to the first frame,
 # for the generated universe and for the largest sample universe loaded at start-up. Then what an orb
-# costs at 1920x1080: 250 and 1,000 orbs against the 1-orb floor (clear, draw, present), the share
-# of a core the saver takes at its usual 60 frames per second with 250 orbs, and the 250-orb
-# simulation frame against the plain reference (bench_reference_simulation), all in one run.
+# costs at 1920x1080: 250 and 1,000 orbs against the 1-orb floor (clear, draw, present) and the time
+# each orb adds to a frame, the share of a core the saver takes at its usual 60 frames per second
+# with 250 orbs, and the 250-orb simulation frame against the plain reference
+# (bench_reference_simulation), all in one run.
 # Usage: bench/fps.sh [BUILD_DIR] [FRAMES] [RUNS]. Prints tables; each figure is the best of RUNS.
 # With NIMBULA_WINDOWS_BUILD=DIR (scripts/windows' output) the Windows nimbula.scr runs too, under
 # Wine on the same X server, with 100 and 250 orbs: what Wine costs against the Linux rows.
@@ -67,7 +68,8 @@ if [ "$4" = "--orbs" ]; then
     echo "| 1 orb (the floor) | $floor fps | 1 |"
     for orbs in 250 1000; do
         fps=$(best_fps "$orbs")
-        echo "| $orbs orbs | $fps fps | $(awk -v a="$fps" -v b="$floor" 'BEGIN { printf "%.2f", a / b }') |"
+        # What one orb adds to a frame: the time over the floor's, shared out.
+        echo "| $orbs orbs | $fps fps, $(awk -v a="$fps" -v b="$floor" -v n="$orbs" 'BEGIN { printf "%.1f", (1000 / a - 1000 / b) * 1000 / n }') µs per orb | $(awk -v a="$fps" -v b="$floor" 'BEGIN { printf "%.2f", a / b }') |"
     done
     # The saver as it runs (60 frames per second where there is no vsync): its processor time
     # over 10 s once started, user and system, all its threads; the lowest of RUNS.
