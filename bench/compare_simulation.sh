@@ -29,7 +29,7 @@ constants() {
 GRAVITY=152 MAX_ENERGY=208 PACKING=224 TIDAL=320 MIN_ANGLE=328
 SPINNING=336 BLACK_HOLE=337 FLASH=339 SPHERE=341
 D100='\x00\x00\x00\x00\x00\x00\x59\x40' D5='\x00\x00\x00\x00\x00\x00\x14\x40'
-D50='\x00\x00\x00\x00\x00\x00\x49\x40' D0_01='\x7b\x14\xae\x47\xe1\x7a\x84\x3f' D0='\x00\x00\x00\x00\x00\x00\x00\x00'
+D50='\x00\x00\x00\x00\x00\x00\x49\x40' D1E300='\x9c\x75\x00\x88\x3c\xe4\x37\x7e' D0_01='\x7b\x14\xae\x47\xe1\x7a\x84\x3f' D0='\x00\x00\x00\x00\x00\x00\x00\x00'
 
 declare -A SETS
 SETS[defaults]=$("$NEW" defaults)
@@ -39,6 +39,8 @@ SETS[stormy]=$(constants $SPINNING '\x01' $GRAVITY "$D100" $SPHERE '\x01')
 SETS[packed]=$(constants $BLACK_HOLE '\x00' $GRAVITY "$D5" $PACKING "$D0_01" $FLASH '\x01')
 # A minimum angle that pushes touching orbs apart, tides without a divisor, a low speed cap.
 SETS[pushed]=$(constants $MIN_ANGLE "$D50" $TIDAL "$D0" $SPINNING '\x01' $MAX_ENERGY "$D5")
+# Gravity 1e300 towards the centre, spinning: pulls and speeds overflow, orbs restart.
+SETS[wild]=$(constants $GRAVITY "$D1E300" $SPINNING '\x01')
 
 failed=0
 compare() {  # NAME ARGS...
@@ -55,7 +57,7 @@ compare() {  # NAME ARGS...
 }
 
 scale() { if [ -n "$QUICK" ]; then echo $(($1 / 10)); else echo "$1"; fi; }
-for set in defaults stormy packed pushed; do
+for set in defaults stormy packed pushed wild; do
     for case in 1:2000 100:2000 250:2000 1000:1000 2500:400; do
         orbs=${case%:*}
         frames=$(scale "${case#*:}")
