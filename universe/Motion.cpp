@@ -109,8 +109,8 @@ void GatherRoll(const SRoll* roll, int n, SFramePair& pair)
     pair.turns = LaneMask(turns[0], turns[1]);
 }
 
-// The roll of a gathered pair, about its axis normalized (in next). The rolled frames are stored for Reorthagonalize's special cases
-// and kept in the lanes for the usual one.
+// The roll of a gathered pair, about its axis normalized (in next). The rolled frames are stored
+// for Reorthagonalize's special cases and kept in the lanes for the usual one.
 void Roll(SFramePair& pair)
 {
     using namespace orbmath;
