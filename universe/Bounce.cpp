@@ -39,7 +39,7 @@ struct SBounce {
 };
 
 // One bounce's surface direction (its unit length given) and draws, in their fixed order.
-SBounce Prepare(const SFVec3f& velocity, const SFVec3f& surface, const SFVec3f& unit)
+[[gnu::always_inline]] inline SBounce Prepare(const SFVec3f& velocity, const SFVec3f& surface, const SFVec3f& unit)
 {
     if (surface == SFVec3f::kZero || velocity == SFVec3f::kZero) return {velocity, SFVec3f(), 0, 0, false};
     SFVec3f u = unit;
@@ -99,7 +99,7 @@ void Turn(const SBounce (&b)[2], SFVec3f (&out)[2])
 }
 
 // Energy loss, speed cap and collision flash.
-void Finish(COrb& orb, const SFVec3f& r, double energyLoss)
+[[gnu::always_inline]] inline void Finish(COrb& orb, const SFVec3f& r, double energyLoss)
 {
     orb.m_velocity = r - r * energyLoss;
     const double cap = g_pConstants->m_maxEnergy;

@@ -63,10 +63,16 @@ void ApplyMinimumAngle(COrb* a, COrb* b, const SFVec3f& diff, double d, double m
     b->m_position -= push;
 }
 
+// A minimum angle below 2 never pushes: a pair that gets that far has 0 < d < 1, so the step count
+// (minimumAngle - d) / 2 is below 1 and truncates to 0. The default 0.6 is such an angle; the
+// test is then made once per pass instead of per pair.
+bool MinimumAnglePushes(double minimumAngle) { return minimumAngle >= 2.0; }
+
 // Each orb of the cell meets the reach orbs that follow it in the cell (all of them when reach
 // is at least the cell's size).
 void CollideCell(COrb* const* orbs, size_t m, size_t reach, const CUniversalConstants& k)
 {
+    const bool pushes = MinimumAnglePushes(k.m_minimumAngle);
     for (size_t i = 0; i + 1 < m; ++i) {
         COrb* a = orbs[i];
         // Copies taken once: the inner loop changes a's fields but compares against these.
@@ -85,8 +91,7 @@ void CollideCell(COrb* const* orbs, size_t m, size_t reach, const CUniversalCons
                 a->m_velocity += RandomVector(0.03);
                 if (q < kKickOnlyDistance2) continue;
             }
-            const double d = q * (1.0 / 900.0);
-            ApplyMinimumAngle(a, b, diff, d, k.m_minimumAngle);
+            if (pushes) ApplyMinimumAngle(a, b, diff, q * (1.0 / 900.0), k.m_minimumAngle);
 
             const double recoil = k.m_recoilLoss, propagation = k.m_propagationLoss;
             const SFVec3f t1 = b->m_velocity * recoil;

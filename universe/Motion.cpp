@@ -69,17 +69,25 @@ void PrepareRoll(SRoll& r)
     r.turn = r.turns ? orbmath::CosSin(r.spin) : orbmath::SCosSin{1.0, 0.0};
 }
 
-// One per orb, and the frames the orientation pass straightens; reused from frame to frame.
-std::vector<SRoll> g_rolls;
-std::vector<CLocalCoordinateSystem*> g_straighten;
+// Two orbs' frames in the lanes between the orientation passes.
+struct SFramePair {
+    orbmath::SLaneFrame lanes;
+    orbmath::SLanes cos, sin;  // of each lane's roll
+    orbmath::SLaneMask turns;  // the lanes that roll
+    COrb* orb[2] = {};  // null for a lane that keeps its frame, or holds no orb
+};
 
-// Boundary, tide, position and gravity of one orb; its orientation is left to RollOrbs.
+// One per orb, and one per two orbs; reused from frame to frame.
+std::vector<SRoll> g_rolls;
+std::vector<SFramePair> g_framePairs;
+
+// Boundary, tide, position and gravity of one orb; its orientation is left to Orient.
 void MoveOrb(COrb& orb, SRoll& roll);
 
-// The orientation step of one or two orbs (n = 1 or 2): each rolls about its pull, faster the
-// faster it moves. Two at once share the lanes; a lone orb fills both with itself. The frames to
-// straighten afterwards are added to straighten.
-void RollOrbs(const SRoll* roll, int n, std::vector<CLocalCoordinateSystem*>& straighten)
+// The orientation step of one or two orbs (n = 1 or 2) gathered into the lanes: each rolls about
+// its pull (its up when there is none), faster the faster it moves. A lone orb fills both lanes
+// with itself.
+void GatherRoll(const SRoll* roll, int n, SFramePair& pair)
 {
     SFVec3f up[2], view[2];
     orbmath::SCosSin turn[2];
@@ -91,35 +99,74 @@ void RollOrbs(const SRoll* roll, int n, std::vector<CLocalCoordinateSystem*>& st
         view[i] = frame.m_view;
         turns[i] = i < n && r.turns;
         turn[i] = r.turn;
+        pair.orb[i] = i < n ? r.orb : nullptr;
     }
     using namespace orbmath;
-    const SLaneVec ups = LaneVec(up[0], up[1]);
-    SLaneVec views = LaneVec(view[0], view[1]);
-    views = Select(LaneMask(turns[0], turns[1]),
-                   RotationMatrixApply(ups, Lanes(turn[0].c, turn[1].c), Lanes(turn[0].s, turn[1].s), views), views);
-    const SLaneVec sides = Cross(ups, views);
-    const SFVec3f turnedView[2] = {Lane0(views), Lane1(views)};
-    const SFVec3f side[2] = {Lane0(sides), Lane1(sides)};
-    for (int i = 0; i < n; ++i) {
-        CShape& frame = *roll[i].orb->m_pShape;
-        frame.m_position = roll[i].orb->m_position;
-        const SFVec3f newSide = (side[i] == SFVec3f::kZero) ? frame.m_side : side[i];
+    pair.lanes.up = LaneVec(up[0], up[1]);
+    pair.lanes.view = LaneVec(view[0], view[1]);
+    pair.cos = Lanes(turn[0].c, turn[1].c);
+    pair.sin = Lanes(turn[0].s, turn[1].s);
+    pair.turns = LaneMask(turns[0], turns[1]);
+}
+
+// The roll of a gathered pair, about its axis normalized (in next). The rolled frames are stored
+// for Reorthagonalize's special cases and kept in the lanes for the usual one.
+void Roll(SFramePair& pair)
+{
+    using namespace orbmath;
+    SLaneFrame& f = pair.lanes;
+    f.view = Select(pair.turns, RotationMatrixApplyUnit(f.next, pair.cos, pair.sin, f.view), f.view);
+    const SLaneVec sides = Cross(f.up, f.view);
+    for (int i = 0; i < 2; ++i) {
+        COrb* orb = pair.orb[i];
+        if (!orb) continue;
+        CShape& frame = *orb->m_pShape;
+        frame.m_position = orb->m_position;
+        const SFVec3f up = Lane(f.up, i), turnedView = Lane(f.view, i), side = Lane(sides, i);
+        const SFVec3f newSide = (side == SFVec3f::kZero) ? frame.m_side : side;
         // A non-finite pull (extreme gravity) keeps the last good orientation.
-        if (!IsFinite(up[i]) || !IsFinite(turnedView[i]) || !IsFinite(newSide)) continue;
-        frame.m_view = turnedView[i];
-        frame.m_up = up[i];
+        if (!IsFinite(up) || !IsFinite(turnedView) || !IsFinite(newSide)) {
+            pair.orb[i] = nullptr;
+            continue;
+        }
+        frame.m_view = turnedView;
+        frame.m_up = up;
         frame.m_side = newSide;
-        straighten.push_back(&frame);
     }
 }
 
-// Reorthagonalize of every frame listed, two at a time. A pass of its own: each pair's chain of
-// square roots and divisions then overlaps the next pair's instead of waiting alone.
-void Straighten(const std::vector<CLocalCoordinateSystem*>& frames)
+// The rolled frames straightened: orbmath::Reorthagonalize after its last step.
+void StoreStraightened(const SFramePair& f)
 {
-    size_t i = 0;
-    for (; i + 1 < frames.size(); i += 2) orbmath::Reorthagonalize(*frames[i], *frames[i + 1]);
-    if (i < frames.size()) orbmath::Reorthagonalize(*frames[i]);
+    for (int i = 0; i < 2; ++i) {
+        if (!f.orb[i]) continue;
+        CShape& frame = *f.orb[i]->m_pShape;
+        if (orbmath::Lane(f.lanes.usual, i)) {
+            frame.m_view = orbmath::Lane(f.lanes.view, i);
+            frame.m_side = orbmath::Lane(f.lanes.side, i);
+            frame.m_up = orbmath::Lane(f.lanes.up, i);
+        } else {
+            orbmath::Reorthagonalize(frame);
+        }
+    }
+}
+
+// Rolls and straightens the frames of count orbs, two at a time, pass after pass.
+void Orient(const SRoll* rolls, size_t count, std::vector<SFramePair>& pairs)
+{
+    pairs.resize((count + 1) / 2);
+    // Each pass is short and its pairs are free of each other, so their loads, square roots and
+    // divisions overlap from pair to pair.
+    for (size_t i = 0; i < count; i += 2) GatherRoll(&rolls[i], int(std::min<size_t>(2, count - i)), pairs[i / 2]);
+    for (SFramePair& f : pairs) f.lanes.next = orbmath::Normalized(f.lanes.up);
+    for (SFramePair& f : pairs) Roll(f);
+    // orbmath::Reorthagonalize in its three steps, each a pass of its own.
+    for (SFramePair& f : pairs) orbmath::StraightenView(f.lanes);
+    for (SFramePair& f : pairs) orbmath::StraightenSide(f.lanes);
+    for (SFramePair& f : pairs) {
+        orbmath::StraightenUp(f.lanes);
+        StoreStraightened(f);
+    }
 }
 }
 
@@ -138,10 +185,7 @@ void MoveOrbs()
         if (speed2 > top) top = speed2;
     }
     for (SRoll& r : g_rolls) PrepareRoll(r);
-    g_straighten.clear();
-    for (size_t i = 0; i < g_rolls.size(); i += 2)
-        RollOrbs(&g_rolls[i], int(std::min<size_t>(2, g_rolls.size() - i)), g_straighten);
-    Straighten(g_straighten);
+    Orient(g_rolls.data(), g_rolls.size(), g_framePairs);
     g_pConstants->m_topSpeed = std::sqrt(top);
 }
 
@@ -150,9 +194,8 @@ void COrb::AdvanceOrb()
     SRoll roll;
     MoveOrb(*this, roll);
     PrepareRoll(roll);
-    std::vector<CLocalCoordinateSystem*> frame;
-    RollOrbs(&roll, 1, frame);
-    Straighten(frame);
+    std::vector<SFramePair> pair;
+    Orient(&roll, 1, pair);
 }
 
 namespace {

@@ -111,6 +111,9 @@ inline SLaneVec LaneVec(const SFVec3f& lane0, const SFVec3f& lane1)
 }
 inline SFVec3f Lane0(const SLaneVec& v) { return {Lane0(v.x), Lane0(v.y), Lane0(v.z)}; }
 inline SFVec3f Lane1(const SLaneVec& v) { return {Lane1(v.x), Lane1(v.y), Lane1(v.z)}; }
+// Lane 0 or 1.
+inline SFVec3f Lane(const SLaneVec& v, int lane) { return lane == 0 ? Lane0(v) : Lane1(v); }
+inline bool Lane(SLaneMask m, int lane) { return lane == 0 ? Lane0(m) : Lane1(m); }
 
 inline SLaneVec operator+(const SLaneVec& a, const SLaneVec& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 inline SLaneVec operator*(const SLaneVec& a, SLanes s) { return {a.x * s, a.y * s, a.z * s}; }
@@ -152,10 +155,9 @@ inline SLaneVec Rotate(const SLaneVec& v, const SLaneVec& axis, SLanes c, SLanes
     return v * c + kxv * s + k * (kv * (Splat(1.0) - c));
 }
 
-// RotationMatrixApply per lane, with each lane's cosine and sine.
-inline SLaneVec RotationMatrixApply(const SLaneVec& axis, SLanes c, SLanes s, const SLaneVec& d)
+// RotationMatrixApply per lane about an axis already normalized, with each lane's cosine and sine.
+inline SLaneVec RotationMatrixApplyUnit(const SLaneVec& k, SLanes c, SLanes s, const SLaneVec& d)
 {
-    const SLaneVec k = Normalized(axis);
     const SLanes t = Splat(1.0) - c;
     const SLanes m00 = t * k.x * k.x + c, m01 = t * k.x * k.y - s * k.z, m02 = t * k.x * k.z + s * k.y;
     const SLanes m10 = t * k.x * k.y + s * k.z, m11 = t * k.y * k.y + c, m12 = t * k.y * k.z - s * k.x;
@@ -164,30 +166,62 @@ inline SLaneVec RotationMatrixApply(const SLaneVec& axis, SLanes c, SLanes s, co
             m20 * d.x + m21 * d.y + m22 * d.z};
 }
 
+// RotationMatrixApply per lane, with each lane's cosine and sine.
+inline SLaneVec RotationMatrixApply(const SLaneVec& axis, SLanes c, SLanes s, const SLaneVec& d)
+{
+    return RotationMatrixApplyUnit(Normalized(axis), c, s, d);
+}
+
+// Reorthagonalize's usual case for two frames in the lanes (finite vectors assumed), in three
+// steps of one normalization each: a caller can run each step over many frames in turn, and then
+// their chains of a square root and a division overlap instead of waiting three in a row.
+struct SLaneFrame {
+    SLaneVec view, up, side;
+    SLaneVec next;  // the side, then the up, before it is normalized
+    // Per lane: the usual case holds; else the scalar version must run (a null view, or up along the view).
+    SLaneMask usual;
+};
+
+inline void StraightenView(SLaneFrame& f)
+{
+    const SLanes tiny = Splat(1e-24);
+    // Magnitudes of the view before and of the side after normalizing, as the scalar tests read them.
+    const SLaneMask longView = Greater(Magnitude(f.view), tiny);
+    f.view = Normalized(f.view);
+    f.next = Cross(f.up, f.view);
+    f.usual = longView & Greater(Magnitude(f.next), tiny);
+}
+
+inline void StraightenSide(SLaneFrame& f)
+{
+    f.side = Normalized(f.next);
+    f.next = Cross(f.view, f.side);
+}
+
+inline void StraightenUp(SLaneFrame& f) { f.up = Normalized(f.next); }
+
 // Reorthagonalize of two frames. The usual case runs in the lanes; a frame that needs one of the
 // scalar version's special cases (non-finite, null view, up along the view) is handed to it.
 inline void Reorthagonalize(CLocalCoordinateSystem& f0, CLocalCoordinateSystem& f1)
 {
-    const SLaneVec view = Normalized(LaneVec(f0.m_view, f1.m_view));
-    const SLaneVec up = LaneVec(f0.m_up, f1.m_up);
-    const SLaneVec side = Cross(up, view);
-    const SLaneVec unitSide = Normalized(side);
-    const SLaneVec unitUp = Normalized(Cross(view, unitSide));
-    const SLanes tiny = Splat(1e-24);
-    // Magnitudes of the view before and of the side after normalizing, as the scalar tests read them.
-    const SLaneMask usual = Greater(Magnitude(LaneVec(f0.m_view, f1.m_view)), tiny) & Greater(Magnitude(side), tiny);
+    SLaneFrame f;
+    f.view = LaneVec(f0.m_view, f1.m_view);
+    f.up = LaneVec(f0.m_up, f1.m_up);
+    StraightenView(f);
+    StraightenSide(f);
+    StraightenUp(f);
     const bool finite0 = IsFinite(f0.m_view) && IsFinite(f0.m_up), finite1 = IsFinite(f1.m_view) && IsFinite(f1.m_up);
-    if (finite0 && Lane0(usual)) {
-        f0.m_view = Lane0(view);
-        f0.m_side = Lane0(unitSide);
-        f0.m_up = Lane0(unitUp);
+    if (finite0 && Lane0(f.usual)) {
+        f0.m_view = Lane0(f.view);
+        f0.m_side = Lane0(f.side);
+        f0.m_up = Lane0(f.up);
     } else {
         Reorthagonalize(f0);
     }
-    if (finite1 && Lane1(usual)) {
-        f1.m_view = Lane1(view);
-        f1.m_side = Lane1(unitSide);
-        f1.m_up = Lane1(unitUp);
+    if (finite1 && Lane1(f.usual)) {
+        f1.m_view = Lane1(f.view);
+        f1.m_side = Lane1(f.side);
+        f1.m_up = Lane1(f.up);
     } else {
         Reorthagonalize(f1);
     }

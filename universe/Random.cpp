@@ -1,15 +1,7 @@
 // state = state * 214013 + 2531011; result = (state >> 16) & 0x7FFF; state starts at 1.
 #include "universe/Random.h"
 
-namespace {
 uint32_t g_randState = 1;
-}
-
-int Rand()
-{
-    g_randState = g_randState * 214013u + 2531011u;
-    return int((g_randState >> 16) & 0x7FFF);
-}
 
 void ResetRand() { g_randState = 1; }
 uint32_t RandState() { return g_randState; }

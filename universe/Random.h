@@ -8,8 +8,16 @@
 
 constexpr int kRandMax = 32767;
 
-// Next value in 0..32767.
-int Rand();
+// The generator's state; only Rand and the functions below touch it.
+extern uint32_t g_randState;
+
+// Next value in 0..32767. Inline: a bounce draws several, and a call would make the caller save
+// every vector register it holds.
+inline int Rand()
+{
+    g_randState = g_randState * 214013u + 2531011u;
+    return int((g_randState >> 16) & 0x7FFF);
+}
 // Back to the start of the sequence (tests and tools that replay from scratch).
 void ResetRand();
 // (r / 32767 - 0.5) x scale from three draws; the first draw goes to z, the third to x.

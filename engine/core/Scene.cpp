@@ -11,6 +11,16 @@
 namespace {
 IRenderer* g_pSceneRenderer = nullptr;
 
+bool IsIdentity(const SFMatrix& m)
+{
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            if (m.m[r][c] != (r == c ? 1.0 : 0.0)) return false;
+    return true;
+}
+
+bool IsFinite(const SFVec3f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
 // Largest grid we accept: the command line may ask for any 16-bit count.
 constexpr int kMaxDivisions = 128;
 }
@@ -58,45 +68,46 @@ void CScene::ShrinkSpatialElements(int n)
 
 void CScene::ClearSpatialElements() { ShrinkSpatialElements(0); }
 
-int CScene::CellOf(const SFVec3f& centre) const
-{
-    const double q[3] = {(centre.x - m_mapOrigin.x) / m_cellStep[0], (centre.y - m_mapOrigin.y) / m_cellStep[1],
-                         (centre.z - m_mapOrigin.z) / m_cellStep[2]};
-    const double top = m_divisions - 1;
-    int cell[3];
-    for (int a = 0; a < 3; ++a) {
-        // Clamped before rounding down, which gives floor()'s cell without its libm call or a branch:
-        // q >= 0 exactly when floor(q) >= 0, and likewise against the whole number top. NaN and
-        // far-away centres land in the border cells, never outside the grid.
-        const double low = q[a] >= 0.0 ? q[a] : 0.0;
-        cell[a] = int(low < top ? low : top);
-    }
-    return cell[0] + cell[1] * m_divisions + cell[2] * m_divisions * m_divisions;
-}
-
 int CScene::UpdateSpatialMapElements()
 {
     if (!m_hasMap) return 0;
     // Only the cells filled last time need resetting: the grid is large and mostly empty.
     for (int32_t cell : m_occupiedCells) m_cellHeads[size_t(cell)] = -1;
     m_occupiedCells.clear();
+    // First the cell of every element, free of each other (so the loads through each shape and
+    // the divisions overlap from element to element), then the lists.
+    m_elementCells.resize(size_t(m_elementCount));
     // Every orb hangs below the same root: compute each parent's matrix once.
     const CLocalCoordinateSystem* lastParent = nullptr;
     SFMatrix parentMatrix;
-    // Back to front, pushing on the head, so each cell lists ascending indices.
-    for (int i = m_elementCount - 1; i >= 0; --i) {
-        SSpatialElement& el = m_elements[size_t(i)];
-        if (!el.m_pShape) { el.m_link = -1; continue; }
-        const CShape* s = el.m_pShape;
+    bool parentIsIdentity = false;
+    for (int i = 0; i < m_elementCount; ++i) {
+        const CShape* s = m_elements[size_t(i)].m_pShape;
+        if (!s) {
+            m_elementCells[size_t(i)] = -1;
+            continue;
+        }
         SFVec3f centre = s->m_position;
         if (s->m_pParent) {
             if (s->m_pParent != lastParent) {
                 lastParent = s->m_pParent;
                 parentMatrix = lastParent->ComputeTerminalMatrix();
+                parentIsIdentity = IsIdentity(parentMatrix);
             }
-            centre = parentMatrix * centre;
+            // The identity changes a finite centre at most in the sign of a zero, which files it in
+            // the same cell; a non-finite one it may turn into NaN, so that one still goes through.
+            if (!parentIsIdentity || !IsFinite(centre)) centre = parentMatrix * centre;
         }
-        const int cell = CellOf(centre);
+        m_elementCells[size_t(i)] = CellOf(centre);
+    }
+    // Back to front, pushing on the head, so each cell lists ascending indices.
+    for (int i = m_elementCount - 1; i >= 0; --i) {
+        SSpatialElement& el = m_elements[size_t(i)];
+        const int cell = m_elementCells[size_t(i)];
+        if (cell < 0) {
+            el.m_link = -1;
+            continue;
+        }
         el.m_link = m_cellHeads[size_t(cell)];
         if (el.m_link == -1) {
             m_occupiedCells.push_back(cell);

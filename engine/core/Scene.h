@@ -62,6 +62,7 @@ public:
     // The cells that hold elements after the last update, ascending: lets a pass over the map
     // skip the empty cells without scanning them.
     const std::vector<int32_t>& OccupiedCells() const { return m_occupiedCells; }
+    // Inline: the map files every orb each frame.
     int CellOf(const SFVec3f& centre) const;
 
     // Asks the next RawDraw to cast a ray through the window point (x from left, y from bottom).
@@ -95,8 +96,25 @@ private:
     std::vector<int32_t> m_occupiedCells;
     std::vector<uint64_t> m_occupiedBits;  // a bit per cell: set while filing, cleared when sorted
     std::vector<SSpatialElement> m_elements;
+    std::vector<int32_t> m_elementCells;  // each element's cell (-1 for none) while the map is updated
     int m_elementCount = 0;
     bool m_hitPending = false;
     CPoint m_hitPoint;
     std::vector<SDrawItem> m_drawItems;  // reused every frame
 };
+
+inline int CScene::CellOf(const SFVec3f& centre) const
+{
+    const double q[3] = {(centre.x - m_mapOrigin.x) / m_cellStep[0], (centre.y - m_mapOrigin.y) / m_cellStep[1],
+                         (centre.z - m_mapOrigin.z) / m_cellStep[2]};
+    const double top = m_divisions - 1;
+    int cell[3];
+    for (int a = 0; a < 3; ++a) {
+        // Clamped before rounding down, which gives floor()'s cell without its libm call or a branch:
+        // q >= 0 exactly when floor(q) >= 0, and likewise against the whole number top. NaN and
+        // far-away centres land in the border cells, never outside the grid.
+        const double low = q[a] >= 0.0 ? q[a] : 0.0;
+        cell[a] = int(low < top ? low : top);
+    }
+    return cell[0] + cell[1] * m_divisions + cell[2] * m_divisions * m_divisions;
+}

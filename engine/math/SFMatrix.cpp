@@ -33,13 +33,6 @@ SFMatrix SFMatrix::operator*(const SFMatrix& o) const
     return r;
 }
 
-SFVec3f SFMatrix::operator*(const SFVec3f& p) const
-{
-    return {m[0][0] * p.x + m[0][1] * p.y + m[0][2] * p.z + m[0][3],
-            m[1][0] * p.x + m[1][1] * p.y + m[1][2] * p.z + m[1][3],
-            m[2][0] * p.x + m[2][1] * p.y + m[2][2] * p.z + m[2][3]};
-}
-
 SFVec3f SFMatrix::TransformDirection(const SFVec3f& d) const
 {
     return {m[0][0] * d.x + m[0][1] * d.y + m[0][2] * d.z,

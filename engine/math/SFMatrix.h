@@ -15,8 +15,13 @@ struct SFMatrix {
     SFMatrix& Invert();
     SFMatrix Inverted() const { SFMatrix r = *this; return r.Invert(); }
     SFMatrix operator*(const SFMatrix& o) const;
-    // Transforms a point (w = 1).
-    SFVec3f operator*(const SFVec3f& p) const;
+    // Transforms a point (w = 1). Inline: the spatial map moves every orb's centre through it each frame.
+    SFVec3f operator*(const SFVec3f& p) const
+    {
+        return {m[0][0] * p.x + m[0][1] * p.y + m[0][2] * p.z + m[0][3],
+                m[1][0] * p.x + m[1][1] * p.y + m[1][2] * p.z + m[1][3],
+                m[2][0] * p.x + m[2][1] * p.y + m[2][2] * p.z + m[2][3]};
+    }
     // Transforms a direction (w = 0).
     SFVec3f TransformDirection(const SFVec3f& d) const;
 
