@@ -495,5 +495,7 @@ TEST_F(EngineFiles, ReadingANonFileSaysWhatItIs)
     };
     EXPECT_EQ(reason(Path("missing")), "file not found: " + Path("missing"));
     EXPECT_EQ(reason(m_temp.Path().string()), "not a file but a folder: " + m_temp.Path().string());
-    if (fs::exists("/dev/zero")) EXPECT_EQ(reason("/dev/zero"), "not a file but a device: /dev/zero");
+    if (fs::exists("/dev/zero")) {
+        EXPECT_EQ(reason("/dev/zero"), "not a file but a device: /dev/zero");
+    }
 }
