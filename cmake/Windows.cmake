@@ -53,9 +53,11 @@ target_link_options(nimbula PRIVATE $<$<CONFIG:Release>:-s>)
 
 # The data beside the program, as installed: the committed res/ with the data generators' fresh
 # output over it. The generators run on the build machine: a Linux build's res/ is named with
-# -DNIMBULA_DATA_DIR=..., else the committed copies serve.
+# -DNIMBULA_DATA_DIR=..., else the committed copies serve. Made afresh every build: the installer
+# and the zip ship the folder whole, so a file an older build left there must not stay.
 set(NIMBULA_DATA_DIR "" CACHE PATH "A Linux build's res/ folder, whose generated data the Windows build ships")
 set(NIMBULA_DATA_COMMANDS
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/res
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/res ${CMAKE_BINARY_DIR}/res
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/res/desktop ${CMAKE_BINARY_DIR}/res/windows
             ${CMAKE_BINARY_DIR}/res/nimbula.xml)
