@@ -19,8 +19,6 @@ bool IsIdentity(const SFMatrix& m)
     return true;
 }
 
-bool IsFinite(const SFVec3f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
 // Largest grid we accept: the command line may ask for any 16-bit count.
 constexpr int kMaxDivisions = 128;
 }
@@ -96,7 +94,7 @@ int CScene::UpdateSpatialMapElements()
             }
             // The identity changes a finite centre at most in the sign of a zero, which files it in
             // the same cell; a non-finite one it may turn into NaN, so that one still goes through.
-            if (!parentIsIdentity || !IsFinite(centre)) centre = parentMatrix * centre;
+            if (!parentIsIdentity || !centre.IsFinite()) centre = parentMatrix * centre;
         }
         m_elementCells[size_t(i)] = CellOf(centre);
     }
