@@ -54,7 +54,7 @@ CSaverApp::~CSaverApp()
     if (!m_alreadyRunning) {
         // The frame deletes itself with its window.
         if (m_editingMode && m_pMainWnd) m_pMainWnd->DestroyWindow();
-        m_pEditingGroups = nullptr;
+        m_pEditingFrame = nullptr;
         if (!m_editingMode) {
             if (m_pMainWnd) delete m_pMainWnd;
             else if (g_pFullScreenView) delete g_pFullScreenView;
@@ -188,7 +188,7 @@ BOOL CSaverApp::StartEditingFrame(const std::string& universeFile)
     if (!universeFile.empty()) m_defaultUniverse.clear();
     auto* frame = new CMainFrame;
     // Groups of a default universe loaded while the pane is made belong to the frame too.
-    m_pEditingGroups = &frame->m_groups;
+    m_pEditingFrame = frame;
     m_pMainWnd = frame;
     // A desktop window of 1280 x 720 in the middle of the display, or the display where it is smaller.
     const RECT screen = GetScreenRect();
@@ -200,7 +200,7 @@ BOOL CSaverApp::StartEditingFrame(const std::string& universeFile)
     if (!frame->LoadFrame(RECT{x, y, x + w, y + h})) {
         std::fprintf(stderr, "nimbula: cannot open the editing window\n");
         m_pMainWnd = nullptr;
-        m_pEditingGroups = nullptr;
+        m_pEditingFrame = nullptr;
         delete frame;
         m_exitCode = 1;
         return FALSE;
@@ -213,7 +213,7 @@ BOOL CSaverApp::StartEditingFrame(const std::string& universeFile)
 void CSaverApp::OnMainWindowDestroyed()
 {
     // The group list went with the frame.
-    m_pEditingGroups = nullptr;
+    m_pEditingFrame = nullptr;
 }
 
 BOOL CSaverApp::StartPreview(unsigned long window, const std::string& windowText)
@@ -313,7 +313,14 @@ void CSaverApp::CountFrame()
     else PostQuitMessage(0);
 }
 
-void CSaverApp::LoadUniverse(const std::string* path) { ::LoadUniverse(path, m_pEditingGroups); }
+void CSaverApp::LoadUniverse(const std::string* path)
+{
+    if (!::LoadUniverse(path, m_pEditingFrame ? &m_pEditingFrame->m_groups : nullptr)) return;
+    // What shows now is what the file holds: nothing of the frame's is unsaved.
+    if (m_pEditingFrame) m_pEditingFrame->SetModifiedFlag(false);
+}
+
+bool CSaverApp::SaveModified() { return !m_pEditingFrame || m_pEditingFrame->SaveModified(); }
 
 void CSaverApp::RunOptionsDialog()
 {

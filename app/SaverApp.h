@@ -10,6 +10,7 @@
 #include "storage/SettingsStore.h"
 #include "view/UniverseApp.h"
 
+class CMainFrame;
 class CUniversalConstants;
 class CUniverseView;
 
@@ -34,8 +35,10 @@ public:
     // The configuration mode: the setup dialog; OK stores the chosen default universe.
     void RunSetupDialog();
     CDialog* CreateViewDialog(int key) override;
-    // The universe-file loader; loaded groups go to m_pEditingGroups in editing mode.
+    // The universe-file loader; in editing mode loaded groups go to the frame, whose universe is
+    // then the file's.
     void LoadUniverse(const std::string* path) override;
+    bool SaveModified() override;
 
     // Which folder holds sphere.umf, with the message when none does.
     void FindInstallationDirectory();
@@ -43,8 +46,8 @@ public:
     bool m_alreadyRunning = false;
     std::vector<std::string> m_args;
     SOwnOptions m_options;
-    // The editing frame's group list, set by the frame while it exists.
-    std::vector<COrbGroup>* m_pEditingGroups = nullptr;
+    // The editing frame while it exists.
+    CMainFrame* m_pEditingFrame = nullptr;
 
 private:
     // universeFile: a file to open in the frame; empty: the default universe.

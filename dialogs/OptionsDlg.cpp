@@ -3,6 +3,7 @@
 #include "dialogs/OptionsDlg.h"
 
 #include "engine/core/Utf8Path.h"
+#include "storage/UniverseFile.h"
 #include "storage/UniverseLibrary.h"
 #include "universe/OrbScene.h"
 #include "universe/UniversalConstants.h"
@@ -67,7 +68,7 @@ COptionsDlg::~COptionsDlg()
 void COptionsDlg::LoadFromConstants()
 {
     m_values = ControlsFromConstants(*g_pConstants);
-    m_orbsGiven = m_values.orbs;
+    m_given = m_values;
     m_universeIndex = 0;
 }
 
@@ -146,24 +147,26 @@ void COptionsDlg::OnUniverseChosen()
     if (list.selection < 0 || list.selection >= int(list.items.size())) return;
     const int chosen = list.selection;
     const bool other = chosen == int(list.items.size()) - 1;
+    CUniverseApp* app = GetUniverseApp();
+    std::string path;
+    // "Other..." asks for the file; cancelled, the values are reloaded as after any load.
+    const bool picked = !other ? (path = Utf8FromPath(UniverseListFolder() / PathFromUtf8(list.items[size_t(chosen)])), true)
+                               : AfxFileDialog(UniverseFileDialogOptions(false), &path);
     try {
-        if (!other) {
-            const std::string name = Utf8FromPath(UniverseListFolder() / PathFromUtf8(list.items[size_t(chosen)]));
-            GetUniverseApp()->LoadUniverse(&name);
-        } else {
-            GetUniverseApp()->LoadUniverse(nullptr);
-        }
+        // Unsaved work is asked about first; Cancel leaves everything as it stands.
+        if (picked && !app->SaveModified()) throw 0;
+        if (picked) app->LoadUniverse(&path);
     } catch (...) {
         // The loader said what went wrong; the dialog keeps the values it shows, and the list
         // the universe still in use.
-        list.selection = FindUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);
+        list.selection = FindUniverseEntry(list.items, app->m_currentUniverse);
         Invalidate();
         return;
     }
     LoadFromConstants();
     // The list shows the universe in use: the one just loaded, or after "Other..." was cancelled
     // (or a sub-folder chosen) the one before; "Other..." stays for a file from elsewhere.
-    m_universeIndex = FindUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);
+    m_universeIndex = FindUniverseEntry(list.items, app->m_currentUniverse);
     if (m_universeIndex < 0 && other) m_universeIndex = chosen;
     UpdateData(FALSE);
     EnableColorCoding();
@@ -172,8 +175,8 @@ void COptionsDlg::OnUniverseChosen()
 
 void ApplyOptions(const COptionsDlg& dlg, CUniversalConstants& constants)
 {
-    const int n = ApplyControls(dlg.m_values, constants);
-    if (dlg.m_values.orbs == dlg.m_orbsGiven || n == constants.m_orbCount) return;
+    const int n = ApplyControls(dlg.m_values, constants, &dlg.m_given);
+    if (dlg.m_values.orbs == dlg.m_given.orbs || n == constants.m_orbCount) return;
     if (GetUniverseApp()->m_pUniverseView) SetOrbCount(n);
     else constants.m_orbCount = n;
 }

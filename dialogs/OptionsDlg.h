@@ -35,15 +35,16 @@ public:
     void EnableColorCoding();
 
     SOptionsControls m_values;
-    // Where "# Orbs" stood when the dialog took the constants: OK leaves the orbs alone unless
-    // the slider is elsewhere now (its steps are too coarse to give most counts back).
-    int m_orbsGiven = 0;
+    // What the controls showed when the dialog took the constants: OK writes back only the
+    // controls that are elsewhere now (a slider's steps are too coarse to give most values back).
+    SOptionsControls m_given;
     int m_universeIndex = 0;
 
 private:
     void OnUniverseChosen();
 };
 
-// OK: the dialog's values into the constants, in the dialog's order, and the orb count last
-// when "# Orbs" was moved (the population changes at once while a universe window exists).
+// OK: the values of the controls the user changed into the constants, in the dialog's order, and
+// the orb count last when "# Orbs" was moved (the population changes at once while a universe
+// window exists).
 void ApplyOptions(const COptionsDlg& dlg, CUniversalConstants& constants);

@@ -2,20 +2,26 @@
 #include "dialogs/OrbGroupDlg.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <new>
 
 #include "engine/core/FileIO.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Shaders.h"
+#include "engine/core/Utf8Path.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "storage/UniverseLibrary.h"
 #include "universe/OrbScene.h"
 
 namespace {
 // Drawn from one counter for every dialog, so a dialog made where another one was never
 // matches that one's preview.
 unsigned g_previewRevisions = 0;
+
+// The folder of the last texture loaded in this run: the next pick starts there.
+std::string g_lastTextureFolder;
 
 // The preview area's size in pixels: dialog units of the 8-point dialog font at 96 dpi.
 constexpr double kPixelsPerUnitX = 1.5;
@@ -118,8 +124,14 @@ std::string COrbGroupDlg::CountRangeMessage() const
 void COrbGroupDlg::OnSetTexture()
 {
     SFileDialogOptions options;
-    options.filter = "Bitmap Images (*.bmp)|*.bmp|PNG Images (*.png)|*.png|";
+    // Every kind of picture the loader reads shows at first.
+    options.filter = "Images (*.bmp;*.png)|*.bmp;*.png|Bitmap Images (*.bmp)|*.bmp|PNG Images (*.png)|*.png|";
     options.defaultExt = "bmp";
+    // Where the last texture came from; before any, the universe library.
+    std::error_code ec;
+    const std::filesystem::path library = UniverseLibraryFolder();
+    if (!g_lastTextureFolder.empty()) options.initialDir = g_lastTextureFolder;
+    else if (std::filesystem::is_directory(library, ec)) options.initialDir = Utf8FromPath(library);
     std::string path;
     if (!AfxFileDialog(options, &path)) return;
     LoadTexture(path);
@@ -151,6 +163,8 @@ bool COrbGroupDlg::LoadTexture(const std::string& path)
     }
     m_texture = std::move(picture);
     m_preview = std::move(preview);
+    std::error_code ec;
+    g_lastTextureFolder = Utf8FromPath(std::filesystem::absolute(PathFromUtf8(path), ec).parent_path());
     m_previewRevision = ++g_previewRevisions;
     Invalidate();
     return true;
@@ -186,8 +200,12 @@ std::unique_ptr<CDIB> COrbGroupDlg::PreviewOf(const CDIB& picture) const
 void COrbGroupDlg::OnSetColor()
 {
     // The colour dialog opens at the group's colour, as its swatch shows it.
+    const COLORREF shown = SwatchColor();
     COLORREF color = 0;
-    if (!AfxColorDialog(SwatchColor(), &color)) return;
+    if (!AfxColorDialog(shown, &color)) return;
+    // OK on the colour it opened with keeps the group's own: the division by 256 would take a
+    // step off each channel every time.
+    if (color == shown) return;
     SetGroupColor(color);
     Invalidate();
 }

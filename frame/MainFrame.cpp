@@ -243,9 +243,10 @@ void CMainFrame::OnFileNew()
     GetUniverseApp()->m_currentUniverse.clear();
     // Loaded files may have added groups beyond what one universe can hold: New stops at the limit.
     int room = kMaxOrbs;
-    for (const COrbGroup& group : m_groups) {
+    for (COrbGroup& group : m_groups) {
         const int n = std::clamp(group.m_orbCount, 0, room);
         room -= n;
+        group.SetBuiltOrbs(g_orbs.size(), size_t(n));
         for (int i = 0; i < n; ++i) {
             auto* orb = new COrb(nullptr);
             orb->m_color = group.m_color;
@@ -266,6 +267,13 @@ void CMainFrame::OnFileNew()
 
 void CMainFrame::OnFileOpen(const std::string* path)
 {
+    std::string chosen;
+    if (!path) {
+        if (!AfxFileDialog(UniverseFileDialogOptions(false), &chosen)) return;
+        path = &chosen;
+    }
+    // Unsaved work is asked about before another universe takes its place.
+    if (!SaveModified()) return;
     try {
         // What shows now is what the file holds.
         if (LoadUniverse(path, &m_groups)) SetModifiedFlag(false);
@@ -284,7 +292,7 @@ bool CMainFrame::OnFileSave()
 
 bool CMainFrame::IsModified() const
 {
-    if (m_modified) return true;
+    if (m_modified || m_view.m_arrangements != m_savedArrangements) return true;
     if (!g_pConstants) return false;
     // What the user sets; the top speed is measured every frame and the count follows the orbs.
     CUniversalConstants saved = m_savedConstants;
@@ -296,7 +304,9 @@ bool CMainFrame::IsModified() const
 void CMainFrame::SetModifiedFlag(bool modified)
 {
     m_modified = modified;
-    if (!modified && g_pConstants) m_savedConstants = *g_pConstants;
+    if (modified) return;
+    m_savedArrangements = m_view.m_arrangements;
+    if (g_pConstants) m_savedConstants = *g_pConstants;
 }
 
 bool CMainFrame::SaveModified()
@@ -354,9 +364,15 @@ void CMainFrame::SetGroup(int n, COrbGroupDlg& dlg)
         t->m_format = 32;  // bits per pixel of the picture
         texture = t;
     }
-    const COrbGroup group(texture, dlg.m_groupColor, dlg.m_groupCount);
-    if (size_t(n) < m_groups.size()) m_groups[size_t(n)] = group;
-    else m_groups.push_back(group);
+    COrbGroup group(texture, dlg.m_groupColor, dlg.m_groupCount);
+    if (size_t(n) < m_groups.size()) {
+        // The orbs on show stay the group's until New makes it anew.
+        const COrbGroup& old = m_groups[size_t(n)];
+        group.SetBuiltOrbs(size_t(old.m_firstOrb), size_t(old.m_builtOrbs));
+        m_groups[size_t(n)] = group;
+    } else {
+        m_groups.push_back(group);
+    }
     InvalidateRect(nullptr, true);
     m_groupsChanged = true;
     SetModifiedFlag();

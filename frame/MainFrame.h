@@ -69,7 +69,8 @@ public:
     void UpdateToolBar();
 
     void OnFileNew();
-    // Open: path null asks for the file (the toolbar); a path opens that one (a file from the desktop).
+    // Open: path null asks for the file (the toolbar); a path opens that one (a file from the
+    // desktop). Unsaved work is asked about first.
     void OnFileOpen(const std::string* path = nullptr);
     // True when the universe was written.
     bool OnFileSave();
@@ -83,8 +84,9 @@ public:
     int RoomForGroup(int n) const;
 
     // Unsaved work: what Save would write differs from what was last saved or opened. Marked by
-    // a group set or deleted, New, and orbs given new start places; the constants (the options
-    // and share dialogs) are compared with those of the last save or open.
+    // a group set or deleted, New, orbs given new start places and orbs moved while time stands
+    // still; the constants (the options and share dialogs) are compared with those of the last
+    // save or open.
     bool IsModified() const;
     void SetModifiedFlag(bool modified = true);
     // Before the frame closes: asks whether to save unsaved work. True when it may close (nothing
@@ -99,6 +101,8 @@ public:
     bool m_groupsChanged = false;
     bool m_modified = false;
     CUniversalConstants m_savedConstants;
+    // The view's count of orbs moved with time stopped, as of the last save or open.
+    unsigned m_savedArrangements = 0;
     // Set by the program when the frame should delete itself with its window (the main window).
     bool m_autoDelete = false;
 };

@@ -14,6 +14,11 @@ public:
     C2DTextureShader* m_pTexture = nullptr;
     SFVec3f m_color{1.0, 1.0, 1.0};
     int32_t m_orbCount = 0;
+    // The orbs of g_orbs that New or a load made for the group: the first and how many. They
+    // stay the group's while its definition changes, until New builds it anew, so a save keeps
+    // every group's own places; a group defined since has none.
+    int32_t m_firstOrb = 0;
+    int32_t m_builtOrbs = 0;
 
     COrbGroup() = default;
     COrbGroup(C2DTextureShader* texture, const SFVec3f& color, int32_t orbCount)
@@ -21,9 +26,14 @@ public:
     {
         if (m_pTexture) m_pTexture->AddRef();
     }
-    COrbGroup(const COrbGroup& other) : COrbGroup(other.m_pTexture, other.m_color, other.m_orbCount) {}
+    COrbGroup(const COrbGroup& other) : COrbGroup(other.m_pTexture, other.m_color, other.m_orbCount)
+    {
+        m_firstOrb = other.m_firstOrb;
+        m_builtOrbs = other.m_builtOrbs;
+    }
     COrbGroup(COrbGroup&& other) noexcept
-        : m_pTexture(std::exchange(other.m_pTexture, nullptr)), m_color(other.m_color), m_orbCount(other.m_orbCount)
+        : m_pTexture(std::exchange(other.m_pTexture, nullptr)), m_color(other.m_color), m_orbCount(other.m_orbCount),
+          m_firstOrb(other.m_firstOrb), m_builtOrbs(other.m_builtOrbs)
     {
     }
     COrbGroup& operator=(COrbGroup other) noexcept
@@ -31,7 +41,15 @@ public:
         std::swap(m_pTexture, other.m_pTexture);
         m_color = other.m_color;
         m_orbCount = other.m_orbCount;
+        m_firstOrb = other.m_firstOrb;
+        m_builtOrbs = other.m_builtOrbs;
         return *this;
+    }
+    // The orbs New or a load just made for the group, as indices into g_orbs.
+    void SetBuiltOrbs(size_t first, size_t count)
+    {
+        m_firstOrb = int32_t(first);
+        m_builtOrbs = int32_t(count);
     }
     ~COrbGroup()
     {

@@ -2,6 +2,7 @@
 // the running universe captured and written through a temporary file.
 #include "storage/UniverseFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -379,15 +380,25 @@ SUniverseFile CaptureUniverse(const CLocalCoordinateSystem* camera, const std::v
         return f;
     }
     f.m_hasGroups = true;
-    size_t k = 0;
+    // While time stands still the user arranges the orbs: what shows is what is kept.
+    const bool shown = g_universeHost.timeStopped;
+    // Orbs a group has been given but New has not made yet start where New would put them,
+    // drawn from a sequence of the save's own so the running universe replays unchanged.
+    uint32_t places = 1;
     for (const COrbGroup& group : groups) {
         SUniverseGroupRecord& rec = f.m_groups.emplace_back();
         rec.m_color = group.m_color;
         if (group.m_pTexture) rec.m_pImage = group.m_pTexture->GetPicture();
-        // Counts follow the orbs that exist, so the file always holds what it says.
-        const size_t n = std::min(size_t(std::max(group.m_orbCount, 0)), g_orbs.size() - k);
+        // Each group keeps its own orbs, whatever became of the counts of the others.
+        const size_t n = size_t(std::max(group.m_orbCount, 0));
+        const size_t first = std::min(size_t(std::max(group.m_firstOrb, 0)), g_orbs.size());
+        const size_t own = std::min({size_t(std::max(group.m_builtOrbs, 0)), g_orbs.size() - first, n});
         rec.m_positions.reserve(n);
-        for (size_t i = 0; i < n; ++i) rec.m_positions.push_back(g_orbs[k++]->m_startPosition);
+        for (size_t i = first; i < first + own; ++i) {
+            const COrb* orb = g_orbs[i];
+            rec.m_positions.push_back(shown ? orb->m_pShape->GetAbsolutePosition() : orb->m_startPosition);
+        }
+        while (rec.m_positions.size() < n) rec.m_positions.push_back(RandomPlaceInBox(places));
     }
     return f;
 }
@@ -416,8 +427,12 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
             texture = MakeGroupTexture(rec);
             holds.Add(texture);
         }
+        const size_t first = g_orbs.size();
         AddGroupOrbs(rec, texture);
-        if (replaceGroups && file.m_hasGroups) groups->emplace_back(texture, rec.m_color, int32_t(rec.m_positions.size()));
+        if (replaceGroups && file.m_hasGroups) {
+            groups->emplace_back(texture, rec.m_color, int32_t(rec.m_positions.size()));
+            groups->back().SetBuiltOrbs(first, g_orbs.size() - first);
+        }
     }
     std::memcpy(g_pConstants->Bytes(), file.m_constants.Bytes(), CUniversalConstants::kSize);
     // The count is the orbs', whatever the string carried.

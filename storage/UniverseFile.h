@@ -97,8 +97,9 @@ SFileDialogOptions UniverseFileDialogOptions(bool save);
 
 // The running universe as a file: the view's camera (else the constants' start camera), the
 // editing frame's groups (none: one record of every orb's current position with the built-in
-// texture), the start positions of the grouped orbs, and the constants. A group whose orbs run
-// short is written with the orbs that exist. The records point at the live textures.
+// texture), and the constants. Each group is written with its count: the start positions of its
+// own orbs (their places as shown while time stands still), then, for orbs New has not made yet,
+// places in the box from a sequence of the save's own. The records point at the live textures.
 SUniverseFile CaptureUniverse(const CLocalCoordinateSystem* camera, const std::vector<COrbGroup>& groups);
 // Replaces the running universe with a checked file: every orb, the view's camera when there is a
 // view, the constants, and the orbs at their start positions. In editing mode the file's group

@@ -41,27 +41,30 @@ int OrbCountFromSlider(int s)
     return n < 1 ? 1 : n;
 }
 
-int ApplyControls(const SOptionsControls& o, CUniversalConstants& c)
+int ApplyControls(const SOptionsControls& o, CUniversalConstants& c, const SOptionsControls* given)
 {
-    double boundary = (o.boundaryEnergy * 0.01 * 2 - 1) * -1;
-    if (boundary >= 1.0) boundary = 0.999;  // a full loss would freeze orbs on the wall
-    c.m_boundaryEnergy = boundary;
-    c.m_gravity = o.gravity;
-    c.m_tidalDivisor = 100 - o.tidalForce;
-    c.m_collisionDiameter = o.collisionDiameter * 0.01 * 40;
-    c.m_recoilLoss = o.recoilLoss * 0.01;
-    c.m_propagationLoss = o.propagationLoss * 0.01;
-    c.m_spinning = o.spinning ? 1 : 0;
-    c.m_flashCollisions = o.flashCollisions ? 1 : 0;
-    c.m_scaledColor = o.scaledColor ? 1 : 0;
-    c.m_sphericalBoundary = o.boundaryShape ? 1 : 0;
-    c.m_maxEnergy = o.maxEnergy + 1;
-    c.m_blackHole = o.gravityType == 0 ? 1 : 0;
-    c.m_dynamicColor = o.dynamicColor ? 1 : 0;
-    c.m_whitePoint = o.whitePoint * 0.01;
-    c.m_packingEnergy = o.packingEnergy * 0.01;
-    c.m_minimumAngle = o.minimumAngle * 0.01;
-    c.m_throwForce = o.throwForce * 0.1;
-    c.m_energyColorShifting = o.energyColorShifting ? 1 : 0;
+    auto changed = [&o, given](auto SOptionsControls::*member) { return !given || o.*member != given->*member; };
+    if (changed(&SOptionsControls::boundaryEnergy)) {
+        double boundary = (o.boundaryEnergy * 0.01 * 2 - 1) * -1;
+        if (boundary >= 1.0) boundary = 0.999;  // a full loss would freeze orbs on the wall
+        c.m_boundaryEnergy = boundary;
+    }
+    if (changed(&SOptionsControls::gravity)) c.m_gravity = o.gravity;
+    if (changed(&SOptionsControls::tidalForce)) c.m_tidalDivisor = 100 - o.tidalForce;
+    if (changed(&SOptionsControls::collisionDiameter)) c.m_collisionDiameter = o.collisionDiameter * 0.01 * 40;
+    if (changed(&SOptionsControls::recoilLoss)) c.m_recoilLoss = o.recoilLoss * 0.01;
+    if (changed(&SOptionsControls::propagationLoss)) c.m_propagationLoss = o.propagationLoss * 0.01;
+    if (changed(&SOptionsControls::spinning)) c.m_spinning = o.spinning ? 1 : 0;
+    if (changed(&SOptionsControls::flashCollisions)) c.m_flashCollisions = o.flashCollisions ? 1 : 0;
+    if (changed(&SOptionsControls::scaledColor)) c.m_scaledColor = o.scaledColor ? 1 : 0;
+    if (changed(&SOptionsControls::boundaryShape)) c.m_sphericalBoundary = o.boundaryShape ? 1 : 0;
+    if (changed(&SOptionsControls::maxEnergy)) c.m_maxEnergy = o.maxEnergy + 1;
+    if (changed(&SOptionsControls::gravityType)) c.m_blackHole = o.gravityType == 0 ? 1 : 0;
+    if (changed(&SOptionsControls::dynamicColor)) c.m_dynamicColor = o.dynamicColor ? 1 : 0;
+    if (changed(&SOptionsControls::whitePoint)) c.m_whitePoint = o.whitePoint * 0.01;
+    if (changed(&SOptionsControls::packingEnergy)) c.m_packingEnergy = o.packingEnergy * 0.01;
+    if (changed(&SOptionsControls::minimumAngle)) c.m_minimumAngle = o.minimumAngle * 0.01;
+    if (changed(&SOptionsControls::throwForce)) c.m_throwForce = o.throwForce * 0.1;
+    if (changed(&SOptionsControls::energyColorShifting)) c.m_energyColorShifting = o.energyColorShifting ? 1 : 0;
     return OrbCountFromSlider(o.orbs);
 }

@@ -36,6 +36,8 @@ SOptionsControls ControlsFromConstants(const CUniversalConstants& c);
 // The orb count of a "# Orbs" slider position: int(s x 0.01 x 250), at least 1.
 int OrbCountFromSlider(int s);
 
-// Writes every control but "# Orbs" into the block, in the dialog's order; returns the orb count
-// the "# Orbs" slider asks for (the caller applies it).
-int ApplyControls(const SOptionsControls& controls, CUniversalConstants& c);
+// Writes the controls but "# Orbs" into the block, in the dialog's order; returns the orb count
+// the "# Orbs" slider asks for (the caller applies it). With given (what the dialog showed at
+// first), only the controls that differ from it are written: a slider's coarse step would
+// otherwise replace a value nobody touched.
+int ApplyControls(const SOptionsControls& controls, CUniversalConstants& c, const SOptionsControls* given = nullptr);

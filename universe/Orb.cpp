@@ -15,6 +15,13 @@ const SFVec4f kWhite{1.0, 1.0, 1.0, 1.0};
 double Unit(int r) { return double(r) / kRandMax; }
 }
 
+SFVec3f RandomPlaceInBox(uint32_t& state)
+{
+    const SFVec3f size = g_pConstants->m_boundarySize;
+    const int r1 = NextRand(state), r2 = NextRand(state), r3 = NextRand(state);
+    return {Unit(r3) * size.x - size.x / 2, Unit(r2) * size.y - size.y / 2, Unit(r1) * size.z - size.z / 2};
+}
+
 COrb::COrb(C2DTextureShader* texture)
 {
     m_fromFile = 0;
@@ -29,9 +36,7 @@ COrb::COrb(C2DTextureShader* texture)
     m_pShape->m_pUserData = this;
     m_color = {1.0, 1.0, 1.0};
 
-    const SFVec3f size = g_pConstants->m_boundarySize;
-    const int r1 = Rand(), r2 = Rand(), r3 = Rand();
-    m_position = {Unit(r3) * size.x - size.x / 2, Unit(r2) * size.y - size.y / 2, Unit(r1) * size.z - size.z / 2};
+    m_position = RandomPlaceInBox(g_randState);
     m_pShape->m_position = m_position;
     const int r4 = Rand(), r5 = Rand(), r6 = Rand();
     // Every component lies in [-5, 0]: the universe starts drifting towards its low corner.

@@ -71,6 +71,10 @@ public:
     }
 };
 
+// A place in the universe box from three draws of the sequence whose state is given; the first
+// draw goes to z, the third to x. A new orb starts at such a place.
+SFVec3f RandomPlaceInBox(uint32_t& state);
+
 // Every orb in creation order; index i is entry i of the scene's object table.
 extern std::vector<COrb*> g_orbs;
 // Entry 0 is the built-in orb texture. Each entry holds one reference: add with AddGroupTexture.

@@ -37,6 +37,9 @@ public:
     // Loads a universe file (null: asks for one); throws after showing its messages when the file
     // cannot be loaded. Without a loader (tests, tools) every load fails.
     virtual void LoadUniverse(const std::string* path) { throw 0; }
+    // Before a universe the user chose replaces the one on show: asks about unsaved work where
+    // there is any (the editing frame). False when the user cancelled.
+    virtual bool SaveModified() { return true; }
 };
 
 // The running application; a plain default object when none registered (tests, tools).

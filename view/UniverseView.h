@@ -113,6 +113,9 @@ public:
     CPoint m_moveOrigin;
     bool m_moveOriginRecorded = false;
     CPoint m_mousePoint;  // window point of the message being handled (y from the bottom)
+    // Counts the user's moves of orbs while time stands still (a drag let go, a big bang): the
+    // editing frame's unsaved work, since a save then keeps the places shown.
+    unsigned m_arrangements = 0;
     // The key whose press opened the last dialog: its release belongs to that dialog.
     WPARAM m_dialogKey = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "platform/Dialog.h"
 #include "universe/Orb.h"
+#include "universe/UniverseHost.h"
 #include "view/UniverseApp.h"
 #include "universe/Random.h"
 
@@ -176,6 +177,7 @@ void CUniverseView::ScaleVelocities(double factor)
 
 void CUniverseView::BigBang()
 {
+    if (g_universeHost.timeStopped) ++m_arrangements;
     for (COrb* orb : g_orbs) {
         orb->m_position = SFVec3f::kZero;
         if (orb->m_pShape) orb->m_pShape->PlaceAt(SFVec3f::kZero);

@@ -6,6 +6,7 @@
 
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
+#include "universe/UniverseHost.h"
 
 namespace {
 
@@ -152,6 +153,7 @@ void CUniverseView::ReleaseAndThrow()
         orb->m_velocity = m_throwVector * ThrowFactor();
         orb->m_position = m_dragPoint;
     }
+    if (g_universeHost.timeStopped) ++m_arrangements;
     m_dragOrb = nullptr;
 }
 

@@ -50,7 +50,7 @@ public:
         s_exitCode = 0;
         m_savedHandler = SetMessageBoxHandler([this](const std::string& text, unsigned) {
             m_messages.push_back(text);
-            return IDOK;
+            return m_reply;
         });
         ResetRand();
     }
@@ -92,6 +92,8 @@ public:
     CUniversalConstants m_constants;
     CScene m_scene;
     std::vector<std::string> m_messages;
+    // What every message box answers.
+    int m_reply = IDOK;
     int m_destroyNotices = 0;
     static inline int s_exitCode = 0;
 

@@ -237,7 +237,10 @@ TEST_F(Frame, OpenReplacesTheGroupsSoSaveWritesWhatIsShown)
 
     DefineGroup(0, 4);
     DefineGroup(1, 4);
+    // The groups just set are unsaved work: Open asks first, and No lets them go.
+    m_sandbox.m_reply = IDNO;
     open(a);
+    EXPECT_EQ((std::vector<std::string>{kSaveChangesText}), m_sandbox.m_messages);
     ASSERT_EQ(m_frame->m_groups.size(), 3u);
     EXPECT_EQ(m_frame->m_groups[2].m_orbCount, 3);
     EXPECT_EQ(m_frame->m_groups[0].m_color, SFVec3f(0.5, 0.0, 1.0));
@@ -274,6 +277,63 @@ TEST_F(Frame, OpenReplacesTheGroupsSoSaveWritesWhatIsShown)
     ReadUniverseFile(m_answer, saved);
     EXPECT_FALSE(saved.m_hasGroups);
     EXPECT_EQ(saved.OrbCount(), 4u);
+}
+
+TEST_F(Frame, WhatTheUserBuiltIsWhatIsSaved)
+{
+    const std::string path = (m_temp.Path() / "built.nmd").string();
+    auto saved = [&] {
+        m_answer = path;
+        m_frame->OnCommand(ID_FILE_SAVE);
+        SUniverseFile file;
+        ReadUniverseFile(path, file);
+        return file;
+    };
+    DefineGroup(0, 3, {}, RGB(255, 0, 0));
+    DefineGroup(1, 2, {}, RGB(0, 255, 0));
+    DefineGroup(2, 4, {}, RGB(0, 0, 255));
+    m_frame->OnCommand(ID_FILE_NEW);
+    std::vector<SFVec3f> places;
+    for (const COrb* orb : g_orbs) places.push_back(orb->m_startPosition);
+
+    // Counts changed and a group deleted before New: every other group keeps its own places.
+    DefineGroup(0, 1, {}, RGB(255, 0, 0));
+    DefineGroup(1, -1);
+    // (A release then throws with nothing, below.)
+    g_pConstants->m_throwForce = 0.0;
+    SUniverseFile file = saved();
+    ASSERT_EQ(file.m_groups.size(), 2u);
+    EXPECT_EQ(file.m_groups[0].m_positions, std::vector<SFVec3f>(places.begin(), places.begin() + 1));
+    EXPECT_EQ(file.m_groups[1].m_positions, std::vector<SFVec3f>(places.begin() + 5, places.end()));
+    EXPECT_EQ(file.m_groups[1].m_color, SFVec3f(0.0, 0.0, 0.99609375));
+    EXPECT_FALSE(m_frame->IsModified());
+
+    // With time stopped a moved orb is unsaved work, and Save keeps the places shown.
+    m_frame->OnCommand(ID_STOP_START_TIME);
+    EXPECT_FALSE(m_frame->IsModified());
+    const SFVec3f place(-120, 80, 40);
+    CUniverseView& view = m_frame->m_view;
+    view.m_dragOrb = g_orbs[6]->m_pShape;
+    view.m_dragPoint = place;
+    view.ReleaseAndThrow();
+    EXPECT_TRUE(m_frame->IsModified());
+    file = saved();
+    EXPECT_EQ(file.m_groups[1].m_positions[1], place);
+    EXPECT_EQ(file.m_groups[1].m_positions[0], g_orbs[5]->m_pShape->GetAbsolutePosition());
+    EXPECT_FALSE(m_frame->IsModified());
+    m_frame->OnCommand(ID_STOP_START_TIME);
+
+    // Open with unsaved work asks; Cancel keeps the work and the universe on show.
+    DefineGroup(2, 7);
+    m_sandbox.m_messages.clear();
+    m_sandbox.m_reply = IDCANCEL;
+    m_answer = path;
+    m_frame->OnCommand(ID_FILE_OPEN);
+    EXPECT_EQ((std::vector<std::string>{kSaveChangesText}), m_sandbox.m_messages);
+    ASSERT_EQ(m_frame->m_groups.size(), 3u);
+    EXPECT_EQ(m_frame->m_groups[2].m_orbCount, 7);
+    EXPECT_EQ(g_orbs.size(), 9u);
+    EXPECT_TRUE(m_frame->IsModified());
 }
 
 TEST_F(Frame, MoveToStartReturnsOrbsToWhereTheyWereDraggedWhileTimeStood)
@@ -379,6 +439,18 @@ TEST_F(Frame, SetColorAsksAnInstalledColourHandlerAtTheSwatchColour)
     answer = false;
     group.ClickControl(COrbGroupDlg::kSetColorId);
     EXPECT_EQ(group.m_groupColor, SFVec3f(0.5, 0.0, 0.25));
+    // OK on the colour it opened with keeps the group's own, however often: nothing drifts.
+    answer = true;
+    const SFVec3f own(1.0, 0.35, 0.3);
+    group.m_groupColor = own;
+    for (int i = 0; i < 3; ++i) {
+        SetColorDialogHandler([&](uint32_t initial, uint32_t* chosen) {
+            *chosen = initial;
+            return true;
+        });
+        group.ClickControl(COrbGroupDlg::kSetColorId);
+    }
+    EXPECT_EQ(group.m_groupColor, own);
     SetColorDialogHandler(old);
 }
 

@@ -2,6 +2,7 @@
 // the colour-coding switch, the universe list, the setup choice, and the file dialog's answers.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -47,7 +48,14 @@ public:
         m_loads.push_back(path ? *path : "(asked)");
         ::LoadUniverse(path, nullptr);
     }
+    bool SaveModified() override
+    {
+        ++m_questions;
+        return m_mayReplace;
+    }
     std::vector<std::string> m_loads;
+    int m_questions = 0;
+    bool m_mayReplace = true;
 };
 
 class OptionDialogs : public ::testing::Test {
@@ -122,8 +130,31 @@ TEST_F(OptionDialogs, SlidersStoreTheirEndsAndKeepWhatTheyShow)
     EXPECT_EQ(77.0, m_block.m_gravity);
 }
 
-TEST_F(OptionDialogs, OkChangesTheOrbCountOnlyWhenItsSliderWasMoved)
+TEST_F(OptionDialogs, OkWritesBackOnlyTheControlsTheUserChanged)
 {
+    // Values the sliders' steps cannot give back: untouched, OK leaves every byte as it was.
+    m_block.m_propagationLoss = 0.29;
+    m_block.m_tidalDivisor = 0.5;
+    m_block.m_boundaryEnergy = 0.2;
+    m_block.m_energyColorShifting = 7;
+    const CUniversalConstants before = m_block;
+    ApplyWithSlider(kOptGravity, int(m_block.m_gravity));
+    EXPECT_EQ(0, std::memcmp(before.Bytes(), m_block.Bytes(), CUniversalConstants::kSize));
+    // One slider moved and one box ticked: those two change, nothing else.
+    {
+        COptionsDlg dlg;
+        dlg.OnInitDialog();
+        dlg.GetDlgItem(kOptRecoil)->value = 12;
+        dlg.ClickControl(kOptSpinning);
+        dlg.OnCommand(IDOK, BN_CLICKED);
+        ApplyOptions(dlg, m_block);
+    }
+    CUniversalConstants expected = before;
+    expected.m_recoilLoss = 0.12;
+    expected.m_spinning = before.m_spinning ? 0 : 1;
+    EXPECT_EQ(0, std::memcmp(expected.Bytes(), m_block.Bytes(), CUniversalConstants::kSize));
+
+    // The orb count likewise, though the window would rebuild the population at once.
     // Counts the slider cannot show (216 stands at 86, which gives 215; 1,000 beyond its 250) stay.
     for (int count : {216, 1000}) {
         m_block.m_orbCount = count;
@@ -197,7 +228,16 @@ TEST_F(OptionDialogs, UniverseListFillsOnFocusAndOtherCancelledStillReloads)
     EXPECT_EQ(1, list.selection);
     // The chosen name is found in the library, whatever the current directory is.
     const std::string broken = (library / "broken.nmd").string();
-    EXPECT_EQ((std::vector<std::string>{broken, "(asked)"}), m_app.m_loads);
+    EXPECT_EQ((std::vector<std::string>{broken}), m_app.m_loads);
+    EXPECT_EQ(1, m_app.m_questions);
+    // Unsaved work is asked about before any load; Cancel loads nothing and keeps the values.
+    m_app.m_mayReplace = false;
+    dlg.GetDlgItem(kOptGravity)->value = 12;
+    dlg.SelectItem(kOptUniverses, 0);
+    EXPECT_EQ(2, m_app.m_questions);
+    EXPECT_EQ(1u, m_app.m_loads.size());
+    EXPECT_EQ(12, dlg.GetDlgItem(kOptGravity)->value);
+    EXPECT_EQ(1, list.selection);
 
     // A universe from elsewhere has no entry: the list starts empty.
     m_app.m_currentUniverse = (temp.Path() / "elsewhere.nmd").string();

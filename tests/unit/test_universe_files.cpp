@@ -17,6 +17,7 @@
 #include "storage/SettingsStore.h"
 #include "storage/UniverseFile.h"
 #include "storage/UniverseLibrary.h"
+#include "universe/Random.h"
 #include "view/UniverseApp.h"
 #include "view/UniverseView.h"
 
@@ -103,11 +104,13 @@ protected:
     std::string Path(const char* name) const { return (m_temp.Path() / name).string(); }
 
     // The orbs of groups as the editing frame's New makes them, each at a start place of its own.
-    static void MakeOrbsOf(const std::vector<COrbGroup>& groups)
+    // Builds the groups' orbs in order, as New does, each group knowing its own.
+    static void MakeOrbsOf(std::vector<COrbGroup>& groups)
     {
         DeleteAllOrbs();
         int i = 0;
-        for (const COrbGroup& g : groups) {
+        for (COrbGroup& g : groups) {
+            g.SetBuiltOrbs(g_orbs.size(), size_t(g.m_orbCount));
             for (int n = 0; n < g.m_orbCount; ++n, ++i) {
                 auto* orb = new COrb(nullptr);
                 orb->m_color = g.m_color;
@@ -412,27 +415,59 @@ TEST_F(UniverseFiles, ACameraThatMakesNoFrameStillGivesOne)
     }
 }
 
-TEST_F(UniverseFiles, SavingWithGroupsWritesTheOrbsThatExist)
+TEST_F(UniverseFiles, EveryGroupKeepsItsOwnOrbsWhateverBecameOfTheOtherCounts)
 {
     View();
     std::vector<COrbGroup> groups;
-    groups.emplace_back(MakeTexture(4, 4, 3), SFVec3f(1, 0, 0), 2);
-    groups.emplace_back(nullptr, SFVec3f(0, 1, 0), 3);
+    groups.emplace_back(MakeTexture(4, 4, 3), SFVec3f(1, 0, 0), 3);
+    groups.emplace_back(nullptr, SFVec3f(0, 1, 0), 2);
+    groups.emplace_back(nullptr, SFVec3f(0, 0, 1), 4);
     MakeOrbsOf(groups);
-    // More orbs defined than made: New was not pressed.
-    groups[0].m_orbCount = 4;
-    groups.emplace_back(nullptr, SFVec3f(0, 0, 1), 6);
-    const std::string path = Path("short.nmd");
+    std::vector<SFVec3f> own[3];
+    for (size_t i = 0; i < g_orbs.size(); ++i) own[i < 3 ? 0 : i < 5 ? 1 : 2].push_back(g_orbs[i]->m_startPosition);
+    const uint32_t randState = RandState();
+
+    // New not pressed: the first group shrinks, the second is deleted, the third grows, and a
+    // fourth is defined.
+    groups[0].m_orbCount = 1;
+    groups.erase(groups.begin() + 1);
+    groups[1].m_orbCount = 6;
+    groups.emplace_back(nullptr, SFVec3f(1, 1, 0), 2);
+    const std::string path = Path("edited.nmd");
     ASSERT_TRUE(SaveUniverse(groups, &path));
+    // A save draws nothing from the universe's own sequence.
+    EXPECT_EQ(randState, RandState());
+
     SUniverseFile file;
     ReadUniverseFile(path, file);
     ASSERT_EQ(file.m_groups.size(), 3u);
-    EXPECT_EQ(file.m_groups[0].m_positions.size(), 4u);
-    EXPECT_EQ(file.m_groups[1].m_positions.size(), 1u);
-    EXPECT_EQ(file.m_groups[2].m_positions.size(), 0u);
-    EXPECT_EQ(file.m_groups[1].m_positions[0], g_orbs[4]->m_startPosition);
+    EXPECT_EQ(file.m_groups[0].m_positions, std::vector<SFVec3f>(own[0].begin(), own[0].begin() + 1));
+    EXPECT_TRUE(SamePicture(file.m_groups[0].m_pImage, groups[0].m_pTexture->GetPicture()));
+    EXPECT_EQ(file.m_groups[1].m_color, SFVec3f(0, 0, 1));
+    ASSERT_EQ(file.m_groups[1].m_positions.size(), 6u);
+    EXPECT_EQ(std::vector<SFVec3f>(file.m_groups[1].m_positions.begin(), file.m_groups[1].m_positions.begin() + 4), own[2]);
+    // Orbs New has not made yet start inside the box, at distinct places.
+    ASSERT_EQ(file.m_groups[2].m_positions.size(), 2u);
+    const SFVec3f extra[] = {file.m_groups[1].m_positions[4], file.m_groups[1].m_positions[5],
+                             file.m_groups[2].m_positions[0], file.m_groups[2].m_positions[1]};
+    for (const SFVec3f& p : extra) {
+        EXPECT_LE(std::abs(p.x), 300.0);
+        EXPECT_LE(std::abs(p.y), 300.0);
+        EXPECT_LE(std::abs(p.z), 200.0);
+    }
+    EXPECT_NE(extra[0], extra[1]);
+    EXPECT_NE(extra[1], extra[2]);
+
+    // Orbs the options took away since are left out; the group is filled up as above.
+    SetOrbCount(6);
+    ASSERT_TRUE(SaveUniverse(groups, &path));
+    ReadUniverseFile(path, file);
+    EXPECT_EQ(file.m_groups[0].m_positions, std::vector<SFVec3f>(own[0].begin(), own[0].begin() + 1));
+    EXPECT_EQ(file.m_groups[1].m_positions.size(), 6u);
+    EXPECT_EQ(file.m_groups[1].m_positions[0], own[2][0]);
+    EXPECT_NE(file.m_groups[1].m_positions[1], own[2][1]);
     LoadUniverse(&path, nullptr);
-    EXPECT_EQ(g_orbs.size(), 5u);
+    EXPECT_EQ(g_orbs.size(), 9u);
 }
 
 TEST_F(UniverseFiles, SavingAsksGoesThroughATemporaryFileAndNamesAFailure)
