@@ -32,9 +32,27 @@ void CToolBar::SetClientSize(long width, long height)
     m_clientHeight = height;
 }
 
+int CToolBar::PerLine(EDockSide side) const
+{
+    const bool vertical = side == EDockSide::Left || side == EDockSide::Right;
+    const long length = vertical ? m_clientHeight : m_clientWidth;
+    const int all = std::max(1, int(m_buttons.size()));
+    // Before the frame has a size, one line.
+    if (length <= 0) return all;
+    const long room = length - Scaled(kMargin + kGripperWidth);
+    return std::clamp(int(room / Scaled(kButtonSize)), 1, all);
+}
+
+int CToolBar::Thickness(EDockSide side) const
+{
+    const int perLine = PerLine(side);
+    const int lines = (std::max(1, int(m_buttons.size())) + perLine - 1) / perLine;
+    return Scaled(2 * kMargin) + lines * Scaled(kButtonSize);
+}
+
 RECT CToolBar::BarRect(EDockSide side) const
 {
-    const long t = Height(), w = m_clientWidth, h = m_clientHeight;
+    const long t = Thickness(side), w = m_clientWidth, h = m_clientHeight;
     switch (side) {
     case EDockSide::Left: return RECT{0, 0, t, h};
     case EDockSide::Right: return RECT{std::max(0L, w - t), 0, w, h};
@@ -54,8 +72,11 @@ RECT CToolBar::GripperRect() const
 RECT CToolBar::ButtonRect(int index) const
 {
     const RECT bar = BarRect();
-    const long along = Scaled(kMargin + kGripperWidth) + long(index) * Scaled(kButtonSize);
-    const long across = Scaled(kMargin), size = Scaled(kButtonSize);
+    // Buttons that do not fit along the side go on in the next line.
+    const int perLine = PerLine(m_side);
+    const long size = Scaled(kButtonSize);
+    const long along = Scaled(kMargin + kGripperWidth) + long(index % perLine) * size;
+    const long across = Scaled(kMargin) + long(index / perLine) * size;
     if (IsVertical()) return RECT{bar.left + across, bar.top + along, bar.left + across + size, bar.top + along + size};
     return RECT{bar.left + along, bar.top + across, bar.left + along + size, bar.top + across + size};
 }

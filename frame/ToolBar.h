@@ -31,12 +31,15 @@ public:
     static constexpr int kButtonSize = 38;   // the button around it
     static constexpr int kGripperWidth = 10; // the classic bar's handle at its left end
     static constexpr int kMargin = 3;
-    static constexpr int kHeight = kButtonSize + 2 * kMargin;
 
     // Every size above grows with the desktop's scale, so the bar keeps its size on the screen.
     int Scaled(int v) const { return int(float(v) * m_scale + 0.5f); }
-    // The bar's thickness across its side (its height along the top).
-    int Height() const { return Scaled(kHeight); }
+    // The bar's thickness across its side (its height along the top): a row of buttons, more
+    // where the frame is too short for them all in one.
+    int Height() const { return Thickness(m_side); }
+    int Thickness(EDockSide side) const;
+    // How many buttons stand in one row (or column) on a side.
+    int PerLine(EDockSide side) const;
     bool IsVertical() const { return m_side == EDockSide::Left || m_side == EDockSide::Right; }
 
     // Adds a button for a command; its picture is folder/name.png.

@@ -181,6 +181,12 @@ void Tooltip(const SContext& k, const SDialogControl& c)
     ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(0, 0, 0, 255));
     ImGui::PushStyleColor(ImGuiCol_PopupBg, IM_COL32(255, 255, 225, 255));
     ImGui::PushStyleColor(ImGuiCol_Border, IM_COL32(118, 118, 118, 255));
+    // Below the control (above it near the bottom of the window), never over what it describes:
+    // a tip at the pointer would hide a slider's value.
+    const ImVec2 a = ImGui::GetItemRectMin(), b = ImGui::GetItemRectMax();
+    const float gap = 4.0f * k.canvas.scale;
+    if (b.y < ImGui::GetIO().DisplaySize.y * 0.75f) ImGui::SetNextWindowPos(ImVec2(a.x, b.y + gap));
+    else ImGui::SetNextWindowPos(ImVec2(a.x, a.y - gap), ImGuiCond_Always, ImVec2(0.0f, 1.0f));
     ImGui::BeginTooltip();
     ImGui::PushTextWrapPos(ImGui::GetFontSize() * 28.0f);
     ImGui::TextUnformatted(LoadResourceString(c.id).c_str());
@@ -837,8 +843,9 @@ void DrawDialog(CDialog& dlg, const SDialogCanvas& canvas)
     const SDialogFit fit = FitDialog(client.x, client.y, canvas.area.x, canvas.area.y - title, minZoom);
     const ImVec2 size = canvas.ownWindow ? canvas.area : ImVec2(fit.width, fit.height + title);
     ImGui::SetNextWindowSize(size);
+    // Every dialog opens in the middle, also where one that was moved stood before.
     ImGui::SetNextWindowPos(ImVec2((canvas.area.x - size.x) * 0.5f, (canvas.area.y - size.y) * 0.5f),
-                            canvas.ownWindow ? ImGuiCond_Always : ImGuiCond_Appearing);
+                            canvas.ownWindow || canvas.opening ? ImGuiCond_Always : ImGuiCond_Appearing);
     ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings;
     if (fit.scroll) {
         ImGui::SetNextWindowContentSize(ImVec2(client.x * fit.zoom, client.y * fit.zoom));
@@ -846,12 +853,19 @@ void DrawDialog(CDialog& dlg, const SDialogCanvas& canvas)
     } else {
         flags |= ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse;
     }
-    if (!titled) flags |= ImGuiWindowFlags_NoTitleBar;
+    // A dialog moves by its caption alone (the host lets nothing else drag it); one without a
+    // caption stays where it opened.
+    if (!titled) flags |= ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoMove;
     if (canvas.ownWindow) flags |= ImGuiWindowFlags_NoMove;
     // The topmost dialog keeps the input, but never over the list it has dropped down.
     if (canvas.active && !ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) ImGui::SetNextWindowFocus();
     const std::string caption = Label(look, dlg.m_caption) + "###dialog" + std::to_string(reinterpret_cast<uintptr_t>(&dlg));
     ImGui::Begin(caption.c_str(), nullptr, flags);
+    // Moved by its caption, the dialog stays whole inside the window, its buttons within reach.
+    const ImVec2 at = ImGui::GetWindowPos();
+    const ImVec2 inside(std::clamp(at.x, 0.0f, std::max(0.0f, canvas.area.x - size.x)),
+                        std::clamp(at.y, 0.0f, std::max(0.0f, canvas.area.y - size.y)));
+    if (inside.x != at.x || inside.y != at.y) ImGui::SetWindowPos(inside);
     // A dialog that opens (where another one was, perhaps at the same address) starts with no
     // field taken: a box still active from before would show that dialog's text.
     if (canvas.opening || ImGui::IsWindowAppearing()) ImGui::ClearActiveID();

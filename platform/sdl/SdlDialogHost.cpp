@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 #include <backends/imgui_impl_opengl3.h>
 #include <backends/imgui_impl_sdl.h>
 
@@ -145,6 +146,8 @@ private:
     void Frame(bool render);
     // True when something happened that the picture must show.
     bool HandleEvent(const SDL_Event& e);
+    // Closes any list dropped down; true when one was.
+    static bool CloseLists();
     int ShowMessageBox(const std::string& text, unsigned type);
 
     std::vector<CDialog*> m_stack;
@@ -231,6 +234,8 @@ bool CSdlDialogHost::Open(CDialog& dlg)
     io.LogFilename = nullptr;
     // The caret stays lit, so an open dialog never needs a timer to redraw.
     io.ConfigInputTextCursorBlink = false;
+    // A drag on a dialog's face is no move: only its caption moves it.
+    io.ConfigWindowsMoveFromTitleBarOnly = true;
     // Sizes follow the desktop's scale: fonts (and with them dialog units), padding, borders.
     const float scale = DisplayScale(m_window);
     if (scale != m_scale) {
@@ -347,6 +352,14 @@ void CSdlDialogHost::Redraw()
     }
 }
 
+bool CSdlDialogHost::CloseLists()
+{
+    if (!ImGui::GetCurrentContext() || !ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel))
+        return false;
+    ImGui::ClosePopupToLevel(0, false);
+    return true;
+}
+
 bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
 {
     CDialog& top = *m_stack.back();
@@ -359,6 +372,8 @@ bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
         const WPARAM vk = VirtualKeyFromSdl(e.key.keysym.sym);
         const bool typing = ImGui::GetIO().WantTextInput;
         const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        // Escape with a list dropped down closes the list only, as every toolkit does.
+        if (vk == VK_ESCAPE && CloseLists()) return true;
         // Tab, Escape and Return belong to the dialog; the other keys to a field being typed in.
         const bool ours = !alt && IsDialogKey(vk) && (!typing || vk == VK_TAB || vk == VK_ESCAPE || vk == VK_RETURN);
         if (ours && top.OnDialogKey(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0)) return true;
@@ -406,6 +421,8 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
         if (!dlg.IsEnded()) dlg.EndDialog(IDCANCEL);
         return dlg.Result();
     }
+    // Every dialog opens with its lists up, whatever a dialog before it left dropped down.
+    CloseLists();
     m_stack.push_back(&dlg);
     m_opening = true;
     dlg.OnInitDialog();

@@ -36,6 +36,18 @@ click() {
     xdotool mousemove $at click 1
 }
 
+# Clicks the closed box of drop-down list ID of dialog TEMPLATE (the layout gives a list's
+# rectangle with its dropped-down part, as the template does): click_list TEMPLATE ID.
+click_list() {
+    wait_until dialog_on_top "$1" || fail "dialog $1 is not on top (top: '$(top_dialog)') to click list $2"
+    local at
+    at=$(awk -v want="$2" '$1 == "dialog" { found = "" }
+         $1 == "control" && $2 == want { found = int(($4 + $6) / 2) " " ($5 + 8) }
+         END { if (found == "") exit 1; print found }' "$LAYOUT") || fail "dialog $1 has no list $2"
+    # shellcheck disable=SC2086
+    xdotool mousemove $at click 1
+}
+
 # Clicks into the edit control ID of dialog TEMPLATE and types TEXT over what it held.
 type_into() {
     click "$1" -i "$2"

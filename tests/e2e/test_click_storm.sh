@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# End to end: random clicks over the editing frame's dialogs (a fixed seed, so a failure replays):
-# each round opens a dialog (toolbar or key), clicks its controls and places around it, then
-# Escape closes whatever is open. Fails on any abort, crash or sanitizer report. Runs for
+# End to end: random clicks and drags over the editing frame's dialogs (a fixed seed, so a failure
+# replays): each round opens a dialog (toolbar or key), clicks its controls and places around it
+# and drags from them, then Escape closes whatever is open, and every third round opens the same
+# dialog again at once. Fails on any abort, crash or sanitizer report. Runs for
 # NIMBULA_CLICK_SECONDS (default 40; soak.sh runs it longer). Usage: test_click_storm.sh BUILD_DIR.
 set -euo pipefail
 
@@ -46,7 +47,13 @@ while [ "$SECONDS" -lt "$end" ]; do
             else
                 x=$((RANDOM % E2E_WIDTH)) y=$((RANDOM % E2E_HEIGHT))
             fi
-            batch+=(mousemove "$x" "$y" mousedown 1 mouseup 1)
+            # One in five is a drag (a slider, a dialog's face, a list) rather than a click.
+            if [ $((RANDOM % 5)) -eq 0 ]; then
+                tx=$(( (x + RANDOM % 200 + E2E_WIDTH - 100) % E2E_WIDTH )) ty=$(( (y + RANDOM % 200 + E2E_HEIGHT - 100) % E2E_HEIGHT ))
+                batch+=(mousemove "$x" "$y" mousedown 1 mousemove "$tx" "$ty" mouseup 1)
+            else
+                batch+=(mousemove "$x" "$y" mousedown 1 mouseup 1)
+            fi
         done
         xdotool "${batch[@]}"
         clicks=$((clicks + 5))
@@ -58,6 +65,23 @@ while [ "$SECONDS" -lt "$end" ]; do
         wait_until -t 1 no_dialog || true
     done
     alive
+    # The same dialog once more at once: it opens whole, in the middle, with its lists up.
+    if [ $((rounds % 3)) -eq 0 ]; then
+        if [ "$how" = toolbar ]; then xdotool mousemove $((32 + 38 * which)) 22 click 1; else xdotool key "$which"; fi
+        if wait_until -t 2 dialog_open; then
+            mapfile -t spots < <(centres)
+            if [ ${#spots[@]} -gt 0 ]; then
+                read -r x y <<<"${spots[RANDOM % ${#spots[@]}]}"
+                xdotool mousemove "$x" "$y" click 1
+            fi
+        fi
+        for _ in $(seq 10); do
+            no_dialog && break
+            xdotool key Escape
+            wait_until -t 1 no_dialog || true
+        done
+        alive
+    fi
     rounds=$((rounds + 1))
 done
 clean_log frame || fail "the frame's log reports a fault after $clicks clicks"

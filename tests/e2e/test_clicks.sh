@@ -103,6 +103,28 @@ click 103 "OK"
 closed
 pass "help, about, share (Get Data, Make Default, Set Data with garbage, All Done) and options (Cancel, OK)"
 
+# --- a list dropped down: Escape closes the list alone; the dialog opens again with its lists up,
+# so a click meant for the gravity list chooses no universe from the list left open before ---
+settings=$XDG_CONFIG_HOME/nimbula/settings
+before=$(cat "$settings" 2>/dev/null || true)
+xdotool key o
+click_list 103 1012
+sleep 1
+xdotool key Escape
+sleep 1
+dialog_on_top 103 || fail "Escape with the universe list dropped down closed the options dialog"
+xdotool key Escape
+closed
+xdotool key o
+click_list 103 1018
+sleep 1
+xdotool key Escape
+sleep 1
+xdotool key Escape
+closed
+[ "$(cat "$settings" 2>/dev/null || true)" = "$before" ] || fail "a click on the gravity list loaded a universe"
+pass "options: Escape closes a dropped-down list alone, and the dialog opens again with its lists up"
+
 # --- unsaved work: the close question's Cancel, Yes with the save cancelled, then No ---
 toolbar new
 xdotool key alt+F4

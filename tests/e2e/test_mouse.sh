@@ -132,7 +132,7 @@ xdotool key ctrl+a type "$WORK/pictures"
 xdotool key Return
 click 310 368                                      # Files of type
 until_still types || fail "types: the screen did not come to rest"
-click 230 401                                      # PNG Images
+click 230 418                                      # PNG Images, the third type (every picture shows at first)
 xdotool mousemove 111 147 click --repeat 2 --delay 80 1   # the one PNG, opened
 click 343 358                                      # the group dialog's OK
 click 108 22                                       # Save

@@ -608,6 +608,20 @@ TEST_F(Frame, TheGripperDocksTheBarOnTheSideWhereItIsLetGoAndThePaneTakesTheRest
     drag(300, 3);
     EXPECT_EQ(bar.m_side, EDockSide::Top);
     EXPECT_EQ(pane().top, t);
+
+    // The smallest frame is too short for a column of every button: the bar wraps into a
+    // second column, and each button shows and works, over neither another nor the pane.
+    m_frame->MoveWindow(RECT{0, 0, CMainFrame::kMinWidth, CMainFrame::kMinHeight});
+    drag(10, 200);
+    ASSERT_EQ(bar.m_side, EDockSide::Left);
+    EXPECT_GT(bar.Height(), t);
+    EXPECT_EQ(pane().left, bar.Height());
+    for (int i = 0; i < int(bar.m_buttons.size()); ++i) {
+        const RECT r = bar.ButtonRect(i);
+        EXPECT_LE(r.bottom, CMainFrame::kMinHeight) << i;
+        EXPECT_LE(r.right, pane().left) << i;
+        EXPECT_EQ(bar.HitTest(int(r.left + 3), int(r.top + 3)), i);
+    }
 }
 
 TEST_F(Frame, ClosingWithUnsavedWorkAsksAndKeepsTheFrameUnlessToldOtherwise)
