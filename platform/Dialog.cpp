@@ -376,7 +376,8 @@ bool CDialog::OnDialogKey(WPARAM vk, bool shift)
             Invalidate();
             return true;
         }
-        if (focus && focus->kind == EControl::ListBox && !focus->items.empty()) {
+        // A list, dropped down or not, goes to its first or last entry, as the system's do.
+        if (focus && (focus->kind == EControl::ListBox || focus->kind == EControl::ComboBox) && !focus->items.empty()) {
             SelectItem(focus->id, vk == VK_HOME ? 0 : int(focus->items.size()) - 1);
             return true;
         }

@@ -289,7 +289,11 @@ void DrawCombo(const SContext& k, SDialogControl& c, bool focused)
     // File names keep their letters as they are: the plain face, whatever the dialog's own.
     const bool plain = (c.style & kPlainItems) != 0;
     if (plain) ImGui::PushFont(TextAreaFont());
+    // The dropped-down list has padding of its own: without it its last entry sits under the
+    // border, cut off even when scrolled to the end.
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImGui::GetStyle().FramePadding);
     const bool open = ImGui::BeginCombo(label.c_str(), shown);
+    ImGui::PopStyleVar();
     if (plain) ImGui::PopFont();
     if (open) {
         if (plain) ImGui::PushFont(TextAreaFont());

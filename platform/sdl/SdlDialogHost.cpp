@@ -148,6 +148,9 @@ private:
     bool HandleEvent(const SDL_Event& e);
     // Closes any list dropped down; true when one was.
     static bool CloseLists();
+    // A dialog over one in a window of its own gets the room it needs: the window grows (within
+    // the screen) while it is open. The place and size to go back to; empty when it fitted.
+    SDL_Rect GrowOwnWindowFor(const CDialog& dlg);
     int ShowMessageBox(const std::string& text, unsigned type);
 
     std::vector<CDialog*> m_stack;
@@ -259,6 +262,22 @@ bool CSdlDialogHost::Open(CDialog& dlg)
         m_glReady = true;
     }
     return true;
+}
+
+SDL_Rect CSdlDialogHost::GrowOwnWindowFor(const CDialog& dlg)
+{
+    if (!m_ownWindow || !m_window) return SDL_Rect{};
+    const ImVec2 needed = g_pPainter->pixelSize(dlg);
+    SDL_Rect was{};
+    SDL_GetWindowPosition(m_window, &was.x, &was.y);
+    SDL_GetWindowSize(m_window, &was.w, &was.h);
+    const RECT screen = GetScreenRect();
+    const int w = int(std::min(std::max(long(was.w), long(needed.x)), RectWidth(screen)));
+    const int h = int(std::min(std::max(long(was.h), long(needed.y)), RectHeight(screen)));
+    if (w <= was.w && h <= was.h) return SDL_Rect{};
+    SDL_SetWindowSize(m_window, w, h);
+    SDL_SetWindowPosition(m_window, int(screen.left + (RectWidth(screen) - w) / 2), int(screen.top + (RectHeight(screen) - h) / 2));
+    return was;
 }
 
 void CSdlDialogHost::ReleaseGl()
@@ -423,6 +442,7 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
     }
     // Every dialog opens with its lists up, whatever a dialog before it left dropped down.
     CloseLists();
+    const SDL_Rect before = outer ? SDL_Rect{} : GrowOwnWindowFor(dlg);
     m_stack.push_back(&dlg);
     m_opening = true;
     dlg.OnInitDialog();
@@ -458,6 +478,10 @@ int CSdlDialogHost::RunModal(CDialog& dlg)
         } while (!dlg.IsEnded() && SDL_PollEvent(&e));
     }
     m_stack.pop_back();
+    if (before.w > 0 && m_window) {
+        SDL_SetWindowSize(m_window, before.w, before.h);
+        SDL_SetWindowPosition(m_window, before.x, before.y);
+    }
     // The dialog below shows again without the one that closed, and takes the keys afresh.
     m_dirty = true;
     m_opening = true;

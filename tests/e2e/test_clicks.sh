@@ -150,4 +150,28 @@ for button in Cancel OK; do
     clean_log "setup-$button" || fail "the setup dialog's log reports a fault"
 done
 pass "setup dialog: Cancel and OK"
+
+# --- the setup dialog's "Other...": the file dialog gets the room it needs, then the setup
+# window is as it was ---
+launch setup-other "$BIN" /c
+wid=$(wait_for_window "$LAUNCHED") || fail "no setup window"
+click_list 138 1003
+sleep 1
+xdotool key Escape End
+wait_until dialog_on_top 1536 || fail "\"Other...\" opened no file dialog (top: '$(top_dialog)')"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+outside=$(awk -v x="$X" -v y="$Y" -v w="$WIDTH" -v h="$HEIGHT" '$1 == "dialog" { n = 0; t = $2 }
+    # A list counts with its box alone, not the part that drops down.
+    $1 == "control" && t == 1536 { bottom = $3 == "combo" ? $5 + 16 : $7 }
+    $1 == "control" && t == 1536 && ($4 < x || $5 < y || $6 > x + w || bottom > y + h) { n++ } END { print n + 0 }' "$LAYOUT")
+[ "$outside" = 0 ] || fail "$outside controls of the file dialog lie outside the ${WIDTH}x$HEIGHT setup window"
+small=$WIDTH
+click 1536 "Cancel"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$WIDTH" -lt "$small" ] || fail "the setup window kept the file dialog's size"
+click 138 Cancel
+wait_exit "$LAUNCHED" || fail "Cancel did not end the setup dialog"
+pass "setup dialog: the file dialog of \"Other...\" opens whole in a window grown for it"
 echo "test_clicks: ok"
