@@ -64,6 +64,9 @@ public:
     unsigned long m_xid = 0;      // our own window's X id, for its visibility
     bool m_obscured = false;      // fully covered by other windows
     bool m_unmapped = false;      // not on the screen (minimised, withdrawn)
+    // A desktop window not yet fitted into the work area: its frame's size comes from the window
+    // manager once it has taken the window.
+    bool m_fitPending = false;
     CFrameRateMeter m_rate;       // for the frame-rate readout
     // A child window shares its parent's SDL window and draws into a rectangle of it.
     CSdlWindow* m_parent = nullptr;
@@ -525,6 +528,34 @@ void CSdlHost::TrackVisibility(const XEvent& ev)
     }
 }
 
+namespace {
+// The window with its frame inside the part of its monitor that panels leave free (the work area
+// the window manager gives): a frame asked for at the monitor's size would lose its bottom under
+// the title bar. False while the window has no frame yet (or no window manager gives one).
+bool FitInWorkArea(SDL_Window* window)
+{
+    SDL_Rect area;
+    const int display = SDL_GetWindowDisplayIndex(window);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &area) != 0) return false;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+    const bool framed = top || left || bottom || right;
+    int x = 0, y = 0, w = 0, h = 0, minW = 0, minH = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &w, &h);
+    SDL_GetWindowMinimumSize(window, &minW, &minH);
+    const int fitW = std::max(1, std::min(w, area.w - left - right));
+    const int fitH = std::max(1, std::min(h, area.h - top - bottom));
+    // A minimum larger than the screen's room gives way: the whole frame in view comes first.
+    if (minW > fitW || minH > fitH) SDL_SetWindowMinimumSize(window, std::min(minW, fitW), std::min(minH, fitH));
+    if (fitW != w || fitH != h) SDL_SetWindowSize(window, fitW, fitH);
+    const int fx = std::clamp(x, area.x + left, std::max(area.x + left, area.x + area.w - right - fitW));
+    const int fy = std::clamp(y, area.y + top, std::max(area.y + top, area.y + area.h - bottom - fitH));
+    if (fx != x || fy != y) SDL_SetWindowPosition(window, fx, fy);
+    return framed;
+}
+}
+
 SDL_Window* CSdlHost::CreateDesktopWindow(const RECT& rect, bool shown)
 {
     SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DESKTOP");
@@ -683,6 +714,7 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | shown);
         if (w->m_window && owner->m_minTrackWidth > 0 && owner->m_minTrackHeight > 0)
             SDL_SetWindowMinimumSize(w->m_window, int(owner->m_minTrackWidth), int(owner->m_minTrackHeight));
+        w->m_fitPending = w->m_window && shown == SDL_WINDOW_SHOWN && !FitInWorkArea(w->m_window);
         // An ordinary window (the editing frame) takes the focus when it opens, as a program the
         // user just started should.
         if (w->m_window && shown == SDL_WINDOW_SHOWN) ActivateWindow(w->m_window);
@@ -951,6 +983,8 @@ void CSdlHost::Translate(const SDL_Event& e)
             w->m_mouseOver = nullptr;
             break;
         case SDL_WINDOWEVENT_MOVED:
+            // The window manager placing a new window in its frame: now the frame's size is known.
+            if (first && w->m_fitPending) w->m_fitPending = !FitInWorkArea(w->m_window);
             if (first) w->m_owner->PostMessage(WM_MOVE, 0, MakeLParam(e.window.data1, e.window.data2));
             break;
         case SDL_WINDOWEVENT_CLOSE:

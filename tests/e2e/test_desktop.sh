@@ -142,6 +142,27 @@ kill -INT "$BACK"
 end_status "$BACK" 10; [ "$ST" = 0 ] || fail "/b after SIGINT ($ST)"
 pass "/b keeps off the focus, rests while covered ($covered against $uncovered ticks) and ends on SIGINT"
 
+# --- the editing frame fits the screen with its title bar: nothing of it below the bottom edge ----
+"$BIN" >"$WORK/frame.log" 2>&1 &
+FRAME=$!
+track "$FRAME"
+wait_until has_window "$FRAME" || fail "the frame opened no window under openbox"
+FRAMEWIN=$(window_of "$FRAME")
+inside() {
+    local geo
+    geo=$(xwininfo -id "$FRAMEWIN") || return 1
+    local x y w h
+    x=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$geo")
+    y=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$geo")
+    w=$(awk '/Width:/ { print $NF }' <<<"$geo")
+    h=$(awk '/Height:/ { print $NF }' <<<"$geo")
+    [ "$y" -gt 0 ] && [ $((x + w)) -le "$E2E_WIDTH" ] && [ $((y + h)) -le "$E2E_HEIGHT" ]
+}
+wait_until inside || fail "the frame reaches past the screen: $(xwininfo -id "$FRAMEWIN" | grep -E 'Absolute|Width|Height' | tr -s ' \n' ' ')"
+kill -TERM "$FRAME"
+end_status "$FRAME" 10; [ "$ST" = 0 ] || fail "the frame after SIGTERM ($ST)"
+pass "under openbox the editing frame fits the screen below its title bar"
+
 # --- XScreenSaver: two -window-id copies side by side, and a copy right after SIGTERM -------------
 host_window host-a 300x220+10+10
 WIN_A=$HOSTWIN
