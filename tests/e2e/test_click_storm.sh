@@ -20,6 +20,15 @@ centres() {
 }
 dialog_open() { [ -n "$(top_dialog)" ]; }
 alive() { kill -0 "$PID" 2>/dev/null || fail "the frame ended after $clicks clicks (status $(wait "$PID"; echo $?))"; }
+# Escape until no dialog is open (a list dropped down takes one of its own).
+close_all() {
+    for _ in $(seq 10); do
+        no_dialog && break
+        xdotool key Escape
+        wait_until -t 1 no_dialog || true
+    done
+    alive
+}
 
 launch frame "$BIN"
 PID=$LAUNCHED
@@ -59,12 +68,7 @@ while [ "$SECONDS" -lt "$end" ]; do
         clicks=$((clicks + 5))
     done
     alive
-    for _ in $(seq 10); do
-        no_dialog && break
-        xdotool key Escape
-        wait_until -t 1 no_dialog || true
-    done
-    alive
+    close_all
     # The same dialog once more at once: it opens whole, in the middle, with its lists up.
     if [ $((rounds % 3)) -eq 0 ]; then
         if [ "$how" = toolbar ]; then xdotool mousemove $((32 + 38 * which)) 22 click 1; else xdotool key "$which"; fi
@@ -75,12 +79,7 @@ while [ "$SECONDS" -lt "$end" ]; do
                 xdotool mousemove "$x" "$y" click 1
             fi
         fi
-        for _ in $(seq 10); do
-            no_dialog && break
-            xdotool key Escape
-            wait_until -t 1 no_dialog || true
-        done
-        alive
+        close_all
     fi
     rounds=$((rounds + 1))
 done
