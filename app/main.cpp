@@ -28,10 +28,22 @@ int main(int argc, char** argv)
 
     // XScreenSaver runs one copy per monitor and starts the next hack before the last one has
     // gone, and nobody can click a box under a locked screen: no lock, messages on stderr.
-    const bool hack = IsHackMode(ParseRunMode(args, std::getenv("XSCREENSAVER_WINDOW")).mode);
+    const ERunMode mode = ParseRunMode(args, std::getenv("XSCREENSAVER_WINDOW")).mode;
+    const bool hack = IsHackMode(mode);
     // The system releases the lock when the process ends.
     std::unique_ptr<CSingleInstanceLock> lock;
     if (!hack) lock = std::make_unique<CSingleInstanceLock>(kMutexName);
+    // The saver holds a lock of its own too. An idle daemon starts /s again at its next timeout
+    // while the user is looking at ours: that copy ends at once, since a box behind the saver
+    // would help nobody.
+    std::unique_ptr<CSingleInstanceLock> saverLock;
+    if (mode == ERunMode::ScreenSaver) {
+        saverLock = std::make_unique<CSingleInstanceLock>(std::string(kMutexName) + "-saver");
+        if (saverLock->AlreadyExists()) {
+            std::fprintf(stderr, "nimbula: the screen saver already shows; this copy ends\n");
+            return 0;
+        }
+    }
 
     SHostOptions hostOptions;
     hostOptions.pace = options.pace;

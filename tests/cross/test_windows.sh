@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Windows program under Wine on a private X server: /s draws the orbs and a key ends it with
-# status 0; after M a mouse move ends it; a second copy is refused with the message; /p draws into a
-# window that a test program made, follows its size and ends with it; /c and the .scr without
-# arguments reach the setup; the settings are read from and written to the registry; messages go
-# to standard error with NIMBULA_MESSAGE_BOXES=stderr.
+# status 0; after M a mouse move ends it; a second saver ends at once, another mode is refused with
+# the message; /p draws into a window that a test program made, follows its size and ends with it;
+# /c and the .scr without arguments reach the setup; the settings are read from and written to the
+# registry; messages go to standard error with NIMBULA_MESSAGE_BOXES=stderr.
 # Usage: test_windows.sh MINGW_BUILD_DIR
 E2E_BIN=$(cd "${1:?usage: test_windows.sh MINGW_BUILD_DIR}" && pwd)/nimbula.scr
 source "$(dirname "$0")/../e2e/common.sh" test_windows "$@"
@@ -32,11 +32,15 @@ wait_until orbs_shown saver || fail "/s drew no orbs"
 pass "/s draws the orbs ($(bright_share saver) % of the screen lit)"
 
 wine_run second /s
-grep -qx "Please switch to the already running copy of Nimbula" "$WORK/second.txt" ||
-    fail "a second copy was not refused with the message (status $RC)"
+grep -qx "nimbula: the screen saver already shows; this copy ends" "$WORK/second.txt" ||
+    fail "a second saver did not end at once with its line (status $RC)"
+[ "$RC" = 0 ] || fail "the second saver ended with status $RC"
+wine_run third /b
+grep -qx "Please switch to the already running copy of Nimbula" "$WORK/third.txt" ||
+    fail "a second copy in another mode was not refused with the message (status $RC)"
 [ "$RC" = 0 ] || fail "the refused second copy ended with status $RC"
 kill -0 "$saver" 2>/dev/null || fail "the first copy ended when the second was refused"
-pass "a second copy is refused with the message on standard error; the first runs on"
+pass "a second saver ends at once with a line, another mode is refused with the message; the first runs on"
 
 frames_drawn "$saver" || fail "the saver ended before Escape"
 xdotool key Escape

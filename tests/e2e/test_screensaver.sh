@@ -19,12 +19,17 @@ moved() { shot saver2 && [ "$(differing_pixels saver1 saver2)" -gt 100 ]; }
 wait_until moved || fail "the universe does not move ($(differing_pixels saver1 saver2) pixels changed)"
 pass "/s shows orbs on $share % of the screen and moves ($(differing_pixels saver1 saver2) pixels changed)"
 
-# --- a second copy only says so ---
+# --- a second saver (an idle daemon's next timeout) ends at once with a line; another mode says so ---
 rc=0
-"$BIN" /s >"$WORK/second.log" 2>&1 || rc=$?
-grep -qx "Please switch to the already running copy of Nimbula" "$WORK/second.log" || fail "the second copy did not refuse"
+timeout 10 "$BIN" /s >"$WORK/second.log" 2>&1 || rc=$?
+[ "$rc" -eq 0 ] || fail "the second saver ended with $rc"
+grep -qx "nimbula: the screen saver already shows; this copy ends" "$WORK/second.log" || fail "the second saver did not say why it ended: $(cat "$WORK/second.log")"
+grep -q "Please switch" "$WORK/second.log" && fail "the second saver showed the box meant for other modes"
+rc=0
+"$BIN" /b >"$WORK/third.log" 2>&1 || rc=$?
+grep -qx "Please switch to the already running copy of Nimbula" "$WORK/third.log" || fail "a second copy in another mode did not refuse"
 [ "$rc" -eq 0 ] || fail "the second copy ended with $rc"
-pass "a second copy refuses with its message"
+pass "a second saver ends at once with a line on standard error; a copy in another mode refuses with its message"
 
 kill -TERM "$SAVER"
 wait_exit "$SAVER" || fail "/s is still running after SIGTERM"
