@@ -43,9 +43,14 @@ gboolean OnMapped(GtkWidget* widget, GdkEvent*, gpointer)
     // Over the saver, it must answer the keys at once (Escape closes it).
     GdkWindow* gdk = gtk_widget_get_window(widget);
     GdkDisplay* display = gdk_window_get_display(gdk);
-    gdk_x11_display_error_trap_push(display);
-    ActivateX11Window(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdk));
-    gdk_x11_display_error_trap_pop_ignored(display);
+    if (GDK_IS_X11_DISPLAY(display)) {
+        gdk_x11_display_error_trap_push(display);
+        ActivateX11Window(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdk));
+        gdk_x11_display_error_trap_pop_ignored(display);
+    } else {
+        // Elsewhere (Wayland) the compositor decides; asking is all a window can do.
+        gtk_window_present(GTK_WINDOW(widget));
+    }
     if (!g_web.shown) Say("shown");
     g_web.shown = true;
     return FALSE;
@@ -57,6 +62,8 @@ void OnRealized(GtkWidget* widget, gpointer)
     // Above the full-screen saver that opened it, as its dialog; a saver window that went is no error.
     GdkWindow* gdk = gtk_widget_get_window(widget);
     GdkDisplay* display = gdk_window_get_display(gdk);
+    // The owner is an X11 window: only an X11 window can be its dialog.
+    if (!GDK_IS_X11_DISPLAY(display)) return;
     gdk_x11_display_error_trap_push(display);
     XSetTransientForHint(GDK_DISPLAY_XDISPLAY(display), GDK_WINDOW_XID(gdk), Window(g_web.owner));
     gdk_x11_display_error_trap_pop_ignored(display);

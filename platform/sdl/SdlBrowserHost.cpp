@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <poll.h>
 
@@ -77,7 +80,12 @@ void CHelperWindow::Open(const CDialog& dlg, unsigned long owner)
     const int steps = std::max(1, int(scale));
     char fonts[32];
     std::snprintf(fonts, sizeof fonts, "GDK_DPI_SCALE=%.3f", double(scale) / steps);
-    if (!m_process.Start(BrowserProgramPath(), {"GDK_SCALE=" + std::to_string(steps), fonts})) {
+    std::vector<std::string> env = {"GDK_SCALE=" + std::to_string(steps), fonts};
+    // The help window is one of X11 wherever there is an X server (XWayland's too): over an X11
+    // owner it can stay above it, and WebKit shows its pages there without a GPU. Only a session
+    // without one leaves GTK to its Wayland backend.
+    if (owner || std::getenv("DISPLAY")) env.push_back("GDK_BACKEND=x11");
+    if (!m_process.Start(BrowserProgramPath(), env)) {
         m_error = "the browser window cannot start: " + m_process.LastError();
         return;
     }
