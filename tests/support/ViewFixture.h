@@ -5,16 +5,18 @@
 
 #include <vector>
 
+#include "ExpectNear.h"
 #include "engine/core/Geometry.h"
 #include "platform/MessageQueue.h"
 #include "platform/Wnd.h"
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
+#include "universe/UniverseHost.h"
 #include "view/UniverseView.h"
 
 // The view under test. Creation makes a bare scene instead of loading a universe, and a paint runs
-// only the camera and picking steps of a frame in the paint handler's order (no simulation), so a
-// test sees exactly what its input did.
+// the real frame with the simulation held (time stopped, as the editing frame stops it), so a test
+// sees exactly what its input did.
 class CTestUniverseView : public CUniverseView {
 public:
     explicit CTestUniverseView(int mode) : CUniverseView(mode) {}
@@ -44,12 +46,10 @@ public:
     void Frame()
     {
         GetWindowRect(&g_windowRect);
-        FollowHookedOrb();
-        if (m_keyFlags != 0) ApplyCameraKeys(m_camera);
-        PlaceCamera();
-        if (m_dragOrb) PlaceDraggedOrb();
-        DrawPanes();
-        if (m_scene->m_hitCount > 0) ProcessHits();
+        const bool held = g_universeHost.timeStopped;
+        g_universeHost.timeStopped = true;
+        DrawFrame();
+        g_universeHost.timeStopped = held;
     }
 
     int m_paints = 0;
@@ -156,9 +156,3 @@ protected:
     CTestUniverseView* m_view = nullptr;
 };
 
-inline void ExpectNear(const SFVec3f& a, const SFVec3f& b, double tol = 1e-9)
-{
-    EXPECT_NEAR(a.x, b.x, tol);
-    EXPECT_NEAR(a.y, b.y, tol);
-    EXPECT_NEAR(a.z, b.z, tol);
-}

@@ -3,18 +3,13 @@
 
 #include <cmath>
 
+#include "../support/ExpectNear.h"
+
 #include "engine/core/LocalCoordinateSystem.h"
 #include "engine/math/SFMatrix.h"
 
 namespace {
 constexpr double kTol = 1e-12;
-
-void ExpectNear(const SFVec3f& a, const SFVec3f& b, double tol = 1e-9)
-{
-    EXPECT_NEAR(a.x, b.x, tol);
-    EXPECT_NEAR(a.y, b.y, tol);
-    EXPECT_NEAR(a.z, b.z, tol);
-}
 
 void ExpectOrthonormal(const CLocalCoordinateSystem& cs)
 {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <limits>
 
+#include "../support/ExpectNear.h"
 #include "../support/ScopedEnv.h"
 #include "../support/UniverseFixture.h"
 #include "engine/core/Archive.h"
@@ -50,13 +51,6 @@ bool SamePicture(const CDIB* a, const CDIB* b)
 {
     return a && b && a->GetWidth() == b->GetWidth() && a->GetHeight() == b->GetHeight() &&
            std::memcmp(a->Pixels(), b->Pixels(), size_t(a->GetWidth()) * a->GetHeight() * 4) == 0;
-}
-
-void ExpectNear(const SFVec3f& a, const SFVec3f& b, double tol = 1e-9)
-{
-    EXPECT_NEAR(a.x, b.x, tol);
-    EXPECT_NEAR(a.y, b.y, tol);
-    EXPECT_NEAR(a.z, b.z, tol);
 }
 
 // The running universe as a test can compare it: which orbs, the constants, the camera.
