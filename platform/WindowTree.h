@@ -18,9 +18,9 @@
 //   ReleaseCapture; X11 grabs the pointer by itself while a button is down).
 // - The order of WM_MOUSELEAVE against clicks. Moving between our windows, the window left hears
 //   of it just before the message that moved the mouse (a click included). Leaving the root
-//   (MouseLeft) comes when the system says so: X11 says it as the pointer goes, even in the
-//   middle of a drag; Windows, while it holds the capture, only after the button is let go, so
-//   there the leave follows the button-up.
+//   (MouseLeft) comes when the system says so: SDL says it as the pointer leaves the X window,
+//   which may be in the middle of a drag; Windows, while it holds the capture, only once the
+//   button is let go, so there the leave follows the button-up.
 // - Orphans. A child whose parent goes first keeps its place on the screen and becomes a
 //   top-level window without a surface (it draws nowhere); both hosts drop the surface they
 //   shared with the parent (Windows also loses the system child window with its parent).

@@ -22,12 +22,11 @@
 #include "engine/gl/GlRenderer.h"
 #include "platform/App.h"
 #include "platform/FrameRateMeter.h"
-#include "platform/MessageBox.h"
+#include "platform/Host.h"
 #include "platform/MessageQueue.h"
 #include "platform/WindowTree.h"
 #include "platform/Wnd.h"
 #include "platform/sdl/SdlKeys.h"
-#include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlSignals.h"
 #include "platform/sdl/X11Windows.h"
 
@@ -104,7 +103,7 @@ protected:
 
 class CSdlHost : public IWindowHost {
 public:
-    explicit CSdlHost(const SSdlHostOptions& options) : m_options(options) {}
+    explicit CSdlHost(const SHostOptions& options) : m_options(options) {}
     ~CSdlHost() override;
 
     IWindowBackend* CreateWindow(CWnd* owner, CWnd* parent, uint32_t exStyle, uint32_t style, const RECT& rect,
@@ -151,7 +150,7 @@ private:
     void DestroyGoneWindows();
     void Translate(const SDL_Event& e);
 
-    SSdlHostOptions m_options;
+    SHostOptions m_options;
     bool m_video = false;
     bool m_videoFailed = false;
     Display* m_x = nullptr;  // our own connection, for windows SDL does not watch
@@ -926,16 +925,4 @@ void RemoveGlContextLossHandler(void (*handler)())
     v.erase(std::remove(v.begin(), v.end(), handler), v.end());
 }
 
-CSdlHostInstaller::CSdlHostInstaller(const SSdlHostOptions& options) : m_host(new CSdlHost(options))
-{
-    SetWindowHost(m_host.get());
-    if (options.messageBoxes) InstallSdlMessageBoxes();
-    InstallTermSignals();
-}
-
-CSdlHostInstaller::~CSdlHostInstaller()
-{
-    SetMessageBoxHandler(nullptr);
-    SetWindowHost(nullptr);
-    m_host.reset();
-}
+std::unique_ptr<IWindowHost> CreateSdlHost(const SHostOptions& options) { return std::make_unique<CSdlHost>(options); }
