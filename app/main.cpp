@@ -42,8 +42,6 @@ int main(int argc, char** argv)
     int code = 0;
     {
         CSaverApp app(args, options, lock && lock->AlreadyExists());
-        // Without vsync the universe runs at 60 frames a second unless asked otherwise.
-        app.m_pacer.SetRate(options.pace < 0 ? 60.0 : double(options.pace));
         code = app.InitInstance() ? app.Run() : app.ExitInstance();
     }
     return code;
