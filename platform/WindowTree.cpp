@@ -60,7 +60,12 @@ void CTreeWindow::Present()
 {
     if (!CanShow()) return;
     if (m_parent) {
-        PresentChild();
+        CTreeWindow* top = Top();
+        if (!top->CanShow()) return;
+        CTreeWindow* surface = HasOwnSurface() ? this : top;
+        surface->MakePaneCurrent(0);
+        top->m_owner->PaintOverChildren();
+        surface->ShowPane(0);
         return;
     }
     if (!m_children.empty()) return;
@@ -71,7 +76,6 @@ void CTreeWindow::Present()
 
 void CWindowTree::Add(CTreeWindow* w)
 {
-    w->m_tree = this;
     m_windows.push_back(w);
     if (w->m_parent) w->m_parent->m_children.push_back(w);
 }
@@ -154,4 +158,15 @@ void CWindowTree::InvalidateSubtree(CTreeWindow* w, bool erase)
 {
     w->m_owner->InvalidateRect(nullptr, erase);
     for (CTreeWindow* c : w->m_children) InvalidateSubtree(c, erase);
+}
+
+RECT CWindowTreeHost::GetScreenRect()
+{
+    const std::vector<RECT> monitors = Monitors();
+    if (monitors.empty()) return RECT{0, 0, 640, 480};
+    CPoint mouse;
+    if (GetCursorPos(&mouse))
+        for (const RECT& r : monitors)
+            if (Inside(r, mouse)) return r;
+    return monitors.front();
 }

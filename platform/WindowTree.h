@@ -9,12 +9,13 @@
 //   its window); Windows names the system window that got the message, which in the editing frame
 //   is the universe pane itself (a system child window). Routing starts at that root either way:
 //   a root with no children of ours takes the event itself.
-// - The client origin. Points reach the tree in the root's client coordinates. SDL's are so
-//   already; on Windows a captioned frame's client area starts below its caption, so the host
-//   measures children from the client origin (ClientToScreen), never from the window rectangle.
+// - The client origin. Points reach the tree in the root's client coordinates (SDL's and the
+//   system's lParam are so already), and children are placed and measured in client coordinates
+//   (m_childRect, OffsetInTop), never from window rectangles: on Windows a captioned frame's
+//   window rectangle starts above its client area, by its caption and border.
 // - How capture ends. The tree ends it with the last button let go; the host says whether any
 //   button is still down (SDL: its mouse state; Windows: the MK_ bits of wParam) and makes the
-//   system call when RouteMouse says capture begins or ends (Windows: SetCapture and
+//   system call when PostMouse says capture begins or ends (Windows: SetCapture and
 //   ReleaseCapture; X11 grabs the pointer by itself while a button is down).
 // - The order of WM_MOUSELEAVE against clicks. Moving between our windows, the window left hears
 //   of it just before the message that moved the mouse (a click included). Leaving the root
@@ -32,14 +33,11 @@
 #include "platform/Messages.h"
 #include "platform/Wnd.h"
 
-class CWindowTree;
-
 // One window of ours: a top-level window with a surface of its own, or a child that draws into a
 // rectangle of its parent's (or, on Windows, into a system child window of the frame).
 class CTreeWindow : public IWindowBackend {
 public:
     CWnd* m_owner = nullptr;
-    CWindowTree* m_tree = nullptr;
     CTreeWindow* m_parent = nullptr;
     std::vector<CTreeWindow*> m_children;  // in the order they were made
     // A child: its place in the parent's client coordinates. An orphan: its place on the screen.
@@ -48,6 +46,7 @@ public:
     CTreeWindow* m_capture = nullptr;     // the window that holds the mouse while a button is down
     CTreeWindow* m_mouseOver = nullptr;   // the window of ours the mouse was last over
     int m_paneDrawn = -1;                 // the pane drawn and not yet shown, -1 for none
+    bool m_gone = false;  // the system's window was destroyed by someone else (another program)
 
     CTreeWindow* Top();
     const CTreeWindow* Top() const;
@@ -60,18 +59,22 @@ public:
     // A pane is shown before the next one is drawn: software drawables keep no unshown picture
     // of a window while another is drawn.
     void BeginPane(int pane) override;
-    // A child shows the picture it shares with its top-level window; a window with children is
-    // shown when a child has painted, with everything over it; else the pane drawn last.
+    // A child has painted: its top-level window draws over it and the picture they share (or the
+    // child's own, with a surface of its own) is shown. A window with children is shown only so,
+    // with everything over it; any other window shows the pane drawn last.
     void Present() override;
     void MoveWindow(const RECT& rectInParent) override { m_childRect = rectInParent; }
 
 protected:
     // The system's part of the calls above.
-    virtual bool CanShow() const = 0;  // it has a surface that still exists
     virtual void MakePaneCurrent(int pane) = 0;
-    virtual void ShowPane(int pane) = 0;
-    virtual void PresentChild() = 0;
+    virtual void ShowPane(int pane) = 0;  // with the frame-rate readout over it
     virtual void FocusSystemWindow() = 0;
+    // A child that draws into a system window of its own (Windows' editing frame).
+    virtual bool HasOwnSurface() const { return false; }
+
+private:
+    bool CanShow() const { return !m_gone && NativeWindow(); }
 };
 
 // Where a mouse message went.
@@ -119,5 +122,19 @@ public:
 
 private:
     std::vector<CTreeWindow*> m_windows;
+};
+
+// A window host that keeps its windows in the tree: what both systems' hosts build on.
+class CWindowTreeHost : public IWindowHost {
+public:
+    // The monitor under the mouse (where the user is), else the primary one; 640 x 480 when no
+    // monitor is known.
+    RECT GetScreenRect() override;
+
+protected:
+    // Every monitor's rectangle in screen coordinates, the primary one first.
+    virtual std::vector<RECT> Monitors() = 0;
+
+    CWindowTree m_tree;
 };
 

@@ -58,7 +58,6 @@ public:
     // Its own window, or the one of the top-level window it draws a rectangle of.
     SDL_Window* m_window = nullptr;
     unsigned long m_foreign = 0;  // the X window of another program, 0 for our own
-    bool m_gone = false;          // the X window no longer exists (another program destroyed it)
     RECT m_foreignRect;           // screen rectangle of the foreign window
     bool m_noFocus = false;       // the desktop background: never takes the keyboard focus
     unsigned long m_xid = 0;      // our own window's X id, for its visibility
@@ -94,14 +93,12 @@ public:
     CSdlWindow* TopWindow() { return static_cast<CSdlWindow*>(Top()); }
 
 protected:
-    bool CanShow() const override { return !m_gone && m_window; }
     void MakePaneCurrent(int pane) override;
     void ShowPane(int pane) override;
-    void PresentChild() override;
     void FocusSystemWindow() override;
 };
 
-class CSdlHost : public IWindowHost {
+class CSdlHost : public CWindowTreeHost {
 public:
     explicit CSdlHost(const SHostOptions& options) : m_options(options) {}
     ~CSdlHost() override;
@@ -111,13 +108,10 @@ public:
     bool GetCursorPos(CPoint* point) override;
     void PumpEvents() override;
     void WaitEvents(double seconds) override;
-    RECT GetScreenRect() override;
     bool GetForeignClientRect(unsigned long window, RECT* rect) override;
 
     void MakeCurrent(CSdlWindow* w, int pane = 0);
     void DestroyWindow(CSdlWindow* w);
-    // A child has painted: its parent draws over it and the shared picture is shown.
-    void PresentChild(CSdlWindow* child);
     bool ReadForeignRect(unsigned long xid, RECT* screenRect);
     void DrawReadout(CSdlWindow* w, int pane);
     void DrawableSize(const CSdlWindow* w, int pane, int* width, int* height) const;
@@ -136,8 +130,8 @@ private:
     void MarkFullScreenWindow(SDL_Window* window);
     SDL_Window* CreateDesktopWindow(const RECT& rect, bool shown);
     SDL_Window* CreateFullScreenWindow(const RECT& rect, uint32_t exStyle, bool shown);
-    // Every monitor's rectangle in screen coordinates (RandR's monitors, else SDL's displays).
-    std::vector<RECT> Monitors();
+    // RandR's monitors, else SDL's displays.
+    std::vector<RECT> Monitors() override;
     void AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyle, uint32_t style);
     unsigned long WatchVisibility(SDL_Window* window);
     void TrackVisibility(const XEvent& ev);
@@ -157,7 +151,6 @@ private:
     SDL_GLContext m_context = nullptr;
     CGlRenderer* m_pRenderer = nullptr;
     CGlReadout* m_pReadout = nullptr;
-    CWindowTree m_tree;
     std::map<std::string, SDL_Cursor*> m_cursors;
     int m_inhibitors = 0;
     bool m_xFailed = false;
@@ -205,7 +198,6 @@ void CSdlWindow::FocusSystemWindow()
 
 void CSdlWindow::MakePaneCurrent(int pane) { m_host->MakeCurrent(this, pane); }
 
-void CSdlWindow::PresentChild() { m_host->PresentChild(this); }
 
 void CSdlWindow::GetPaneRect(int pane, RECT* rect) const
 {
@@ -360,6 +352,7 @@ bool CSdlHost::GetForeignClientRect(unsigned long window, RECT* rect)
 std::vector<RECT> CSdlHost::Monitors()
 {
     std::vector<RECT> out;
+    if (!EnsureVideo()) return out;
     auto add = [&out](const RECT& r) {
         // Mirrored outputs show one picture: one rectangle, one window.
         for (const RECT& o : out)
@@ -385,19 +378,6 @@ std::vector<RECT> CSdlHost::Monitors()
         }
     }
     return out;
-}
-
-RECT CSdlHost::GetScreenRect()
-{
-    if (!EnsureVideo()) return RECT{0, 0, 640, 480};
-    const std::vector<RECT> monitors = Monitors();
-    if (monitors.empty()) return RECT{0, 0, 640, 480};
-    // The monitor under the mouse: where the user is; else the primary one.
-    CPoint mouse;
-    if (GetCursorPos(&mouse))
-        for (const RECT& r : monitors)
-            if (mouse.x >= r.left && mouse.x < r.right && mouse.y >= r.top && mouse.y < r.bottom) return r;
-    return monitors.front();
 }
 
 namespace {
@@ -709,16 +689,6 @@ void CSdlHost::MakeCurrent(CSdlWindow* w, int pane)
     int dw = 0, dh = 0;
     DrawableSize(w, pane, &dw, &dh);
     if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh, window);
-}
-
-void CSdlHost::PresentChild(CSdlWindow* child)
-{
-    CSdlWindow* top = child->TopWindow();
-    if (top->m_gone || !top->m_window) return;
-    MakeCurrent(top);
-    top->m_owner->PaintOverChildren();
-    DrawReadout(top, 0);
-    SDL_GL_SwapWindow(top->m_window);
 }
 
 void CSdlHost::DestroyWindow(CSdlWindow* w)

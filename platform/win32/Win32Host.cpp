@@ -50,7 +50,6 @@ public:
     HDC m_dc = nullptr;
     HWND m_foreignParent = nullptr;  // the other program's window we sit in (the preview)
     SIZE m_foreignSize{0, 0};         // its client size when last looked at
-    bool m_gone = false;              // the system destroyed the window (its foreign parent went)
     bool m_destroying = false;        // we destroy it ourselves
     bool m_noFocus = false;           // the desktop background never takes the keyboard
     HCURSOR m_cursor = nullptr;
@@ -78,14 +77,13 @@ public:
     CWin32Window* TopWindow() { return static_cast<CWin32Window*>(Top()); }
 
 protected:
-    bool CanShow() const override { return !m_gone && m_hwnd; }
     void MakePaneCurrent(int pane) override;
     void ShowPane(int pane) override;
-    void PresentChild() override;
+    bool HasOwnSurface() const override { return m_systemChild; }
     void FocusSystemWindow() override;
 };
 
-class CWin32Host : public IWindowHost {
+class CWin32Host : public CWindowTreeHost {
 public:
     explicit CWin32Host(const SHostOptions& options) : m_options(options) {}
     ~CWin32Host() override;
@@ -95,12 +93,10 @@ public:
     bool GetCursorPos(CPoint* point) override;
     void PumpEvents() override;
     void WaitEvents(double seconds) override;
-    RECT GetScreenRect() override;
     bool GetForeignClientRect(unsigned long window, RECT* rect) override;
 
     void MakeCurrent(CWin32Window* w, int pane = 0);
     void DestroyWindow(CWin32Window* w);
-    void PresentChild(CWin32Window* child);
     void DrawReadout(CWin32Window* w, int pane);
     LRESULT Handle(CWin32Window* w, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -109,7 +105,7 @@ private:
     HWND CreateSystemWindow(CWin32Window* w, DWORD exStyle, DWORD style, const RECT& rect, HWND parent);
     bool AttachGl(HWND hwnd, HDC* dc);
     HCURSOR CursorFor(const std::string& image);
-    std::vector<RECT> Monitors() const;
+    std::vector<RECT> Monitors() override;
     void AddMonitorPanes(CWin32Window* w, const RECT& first, DWORD exStyle, DWORD style);
     void RouteInput(CWin32Window* root, UINT message, WPARAM wParam, LPARAM lParam);
     void TrackForeignWindows();
@@ -119,7 +115,6 @@ private:
     CWglContext m_gl;
     CGlRenderer* m_pRenderer = nullptr;
     CGlReadout* m_pReadout = nullptr;
-    CWindowTree m_tree;
     std::map<std::string, HCURSOR> m_cursors;
     int m_inhibitors = 0;
 };
@@ -168,7 +163,6 @@ void CWin32Window::FocusSystemWindow()
 
 void CWin32Window::MakePaneCurrent(int pane) { m_host->MakeCurrent(this, pane); }
 
-void CWin32Window::PresentChild() { m_host->PresentChild(this); }
 
 void CWin32Window::MoveWindow(const RECT& rectInParent)
 {
@@ -192,7 +186,8 @@ void CWin32Window::GetPaneRect(int pane, RECT* rect) const
 void CWin32Window::ShowPane(int pane)
 {
     m_host->DrawReadout(this, pane);
-    if (m_foreignParent) SnapshotPreview(m_hwnd);
+    // The preview's and the frame pane's frames, for tests under Wine (see SnapshotPreview).
+    if (m_foreignParent || m_systemChild) SnapshotPreview(m_hwnd);
     SwapBuffers(PaneDc(pane));
 }
 
@@ -353,22 +348,11 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, SYSTEM_RECT*, LPARAM data)
     return TRUE;
 }
 
-std::vector<RECT> CWin32Host::Monitors() const
+std::vector<RECT> CWin32Host::Monitors()
 {
     std::vector<RECT> out;
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&out));
     return out;
-}
-
-RECT CWin32Host::GetScreenRect()
-{
-    // The monitor under the mouse: where the user is; else the primary one.
-    POINT p{0, 0};
-    ::GetCursorPos(&p);
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    if (GetMonitorInfoW(MonitorFromPoint(p, MONITOR_DEFAULTTOPRIMARY), &info)) return FromSystemRect(info.rcMonitor);
-    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 bool CWin32Host::GetForeignClientRect(unsigned long window, RECT* rect)
@@ -525,25 +509,6 @@ void CWin32Host::MakeCurrent(CWin32Window* w, int pane)
     SYSTEM_RECT r{};
     ::GetClientRect(w->PaneWindow(pane), &r);
     if (m_pRenderer) m_pRenderer->SetDrawableSize(int(r.right), int(r.bottom), w->PaneWindow(pane));
-}
-
-void CWin32Host::PresentChild(CWin32Window* child)
-{
-    CWin32Window* top = child->TopWindow();
-    if (top->m_gone || !top->m_hwnd) return;
-    if (child->m_systemChild) {
-        // The frame's own drawing goes over its pane, as on the shared drawable.
-        MakeCurrent(child);
-        top->m_owner->PaintOverChildren();
-        DrawReadout(child, 0);
-        SnapshotPreview(child->m_hwnd);
-        SwapBuffers(child->m_dc);
-        return;
-    }
-    MakeCurrent(top);
-    top->m_owner->PaintOverChildren();
-    DrawReadout(top, 0);
-    SwapBuffers(top->m_dc);
 }
 
 void CWin32Host::DestroyWindow(CWin32Window* w)

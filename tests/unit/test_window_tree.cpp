@@ -17,6 +17,8 @@ class CFakeWindow : public CTreeWindow {
 public:
     RECT m_screen{0, 0, 0, 0};  // a top-level window's place
     bool m_surface = true;
+    bool m_ownSurface = false;
+    std::string m_name;
     std::vector<std::string>* m_log = nullptr;
 
     void GetWindowRect(RECT* rect) const override
@@ -36,13 +38,20 @@ public:
         *rect = {0, 0, RectWidth(r), RectHeight(r)};
     }
     void Destroy() override {}
+    void* NativeWindow() const override { return m_surface ? const_cast<CFakeWindow*>(this) : nullptr; }
 
 protected:
-    bool CanShow() const override { return m_surface; }
-    void MakePaneCurrent(int pane) override { m_log->push_back("current " + std::to_string(pane)); }
-    void ShowPane(int pane) override { m_log->push_back("show " + std::to_string(pane)); }
-    void PresentChild() override { m_log->push_back("present child"); }
-    void FocusSystemWindow() override { m_log->push_back("focus"); }
+    void MakePaneCurrent(int pane) override { m_log->push_back(m_name + " current " + std::to_string(pane)); }
+    void ShowPane(int pane) override { m_log->push_back(m_name + " show " + std::to_string(pane)); }
+    void FocusSystemWindow() override { m_log->push_back(m_name + " focus"); }
+    bool HasOwnSurface() const override { return m_ownSurface; }
+};
+
+// A window that says when it draws over its children.
+class CPaintingWnd : public CWnd {
+public:
+    std::vector<std::string>* m_log = nullptr;
+    void PaintOverChildren() override { m_log->push_back("paint over children"); }
 };
 
 struct SPosted {
@@ -65,19 +74,22 @@ protected:
     {
         ClearMessageQueue();
         ASSERT_EQ(GetWindowHost(), nullptr);
-        m_top = Make(nullptr, RECT{100, 50, 500, 350});
-        m_pane = Make(m_top, RECT{10, 20, 210, 220});
-        m_inner = Make(m_pane, RECT{50, 50, 100, 100});
+        m_top = Make(nullptr, RECT{100, 50, 500, 350}, "top");
+        m_pane = Make(m_top, RECT{10, 20, 210, 220}, "pane");
+        m_inner = Make(m_pane, RECT{50, 50, 100, 100}, "inner");
     }
     void TearDown() override { ClearMessageQueue(); }
 
-    CFakeWindow* Make(CFakeWindow* parent, const RECT& rect)
+    CFakeWindow* Make(CFakeWindow* parent, const RECT& rect, const std::string& name)
     {
-        m_owners.push_back(std::make_unique<CWnd>());
-        EXPECT_TRUE(m_owners.back()->CreateEx(0, parent ? WS_CHILD : WS_POPUP, rect, nullptr));
+        auto owner = std::make_unique<CPaintingWnd>();
+        owner->m_log = &m_log;
+        EXPECT_TRUE(owner->CreateEx(0, parent ? WS_CHILD : WS_POPUP, rect, nullptr));
+        m_owners.push_back(std::move(owner));
         m_windows.push_back(std::make_unique<CFakeWindow>());
         CFakeWindow* w = m_windows.back().get();
         w->m_owner = m_owners.back().get();
+        w->m_name = name;
         w->m_log = &m_log;
         w->m_parent = parent;
         if (parent) w->m_childRect = rect;
@@ -159,7 +171,7 @@ TEST_F(WindowTree, KeysFollowTheFocusedChildAndNothingPointsAtAWindowThatWent)
     m_inner->SetFocus();
     // The focus is the pane's child within the pane, and the pane's within the top window; the
     // system is asked once, for the top window.
-    EXPECT_EQ(m_log, std::vector<std::string>{"focus"});
+    EXPECT_EQ(m_log, std::vector<std::string>{"top focus"});
     EXPECT_EQ(m_tree.KeyTarget(m_pane), m_inner);
     m_pane->SetFocus();
     m_tree.PostKey(m_top, WM_KEYDOWN, VK_SPACE, 0);
@@ -200,27 +212,36 @@ TEST_F(WindowTree, ChildrenOfAWindowThatWentKeepTheirPlaceOnTheScreen)
 
 TEST_F(WindowTree, PanesShowBeforeTheNextIsDrawnAndChildrenPresentThroughTheirTop)
 {
-    CFakeWindow* saver = Make(nullptr, RECT{0, 0, 640, 480});
+    CFakeWindow* saver = Make(nullptr, RECT{0, 0, 640, 480}, "saver");
     saver->BeginPane(0);
     saver->BeginPane(1);
     saver->Present();
     // A paint that named no pane drew the window itself.
     saver->BeginPaint();
     saver->Present();
-    EXPECT_EQ(m_log, (std::vector<std::string>{"current 0", "show 0", "current 1", "show 1", "current 0", "show 0"}));
+    EXPECT_EQ(m_log, (std::vector<std::string>{"saver current 0", "saver show 0", "saver current 1", "saver show 1",
+                                               "saver current 0", "saver show 0"}));
     m_log.clear();
-    // A window with children waits for them; a child shows through its top window.
+    // A window with children waits for them; a child shows the picture it shares with its top
+    // window, the top window's drawing over it; one with a surface of its own shows that one.
     m_top->Present();
     m_inner->Present();
-    // Nothing shows without a surface.
+    m_pane->m_ownSurface = true;
+    m_pane->Present();
+    EXPECT_EQ(m_log, (std::vector<std::string>{"top current 0", "paint over children", "top show 0", "pane current 0",
+                                               "paint over children", "pane show 0"}));
+    m_log.clear();
+    // Nothing shows without a surface, nor a child whose top window's surface went.
     saver->m_surface = false;
     saver->Present();
-    EXPECT_EQ(m_log, std::vector<std::string>{"present child"});
+    m_top->m_gone = true;
+    m_inner->Present();
+    EXPECT_TRUE(m_log.empty());
 }
 
 TEST_F(WindowTree, InvalidatingAWindowMarksEveryWindowInsideItOnly)
 {
-    CFakeWindow* other = Make(nullptr, RECT{0, 0, 640, 480});
+    CFakeWindow* other = Make(nullptr, RECT{0, 0, 640, 480}, "other");
     for (auto& w : m_owners) w->ValidateRect();
     m_tree.InvalidateSubtree(m_pane, true);
     EXPECT_FALSE(m_top->m_owner->IsInvalidated());
@@ -229,5 +250,41 @@ TEST_F(WindowTree, InvalidatingAWindowMarksEveryWindowInsideItOnly)
     m_tree.InvalidateSubtree(m_top, true);
     EXPECT_TRUE(m_top->m_owner->IsInvalidated());
     EXPECT_FALSE(other->m_owner->IsInvalidated());
+}
+// A host with monitors and a mouse of its choosing.
+class CFakeHost : public CWindowTreeHost {
+public:
+    std::vector<RECT> m_monitors;
+    bool m_mouseKnown = true;
+    CPoint m_mouse;
+
+    IWindowBackend* CreateWindow(CWnd*, CWnd*, uint32_t, uint32_t, const RECT&, long) override { return nullptr; }
+    bool GetCursorPos(CPoint* point) override
+    {
+        *point = m_mouse;
+        return m_mouseKnown;
+    }
+    void PumpEvents() override {}
+    void WaitEvents(double) override {}
+    bool GetForeignClientRect(unsigned long, RECT*) override { return false; }
+
+protected:
+    std::vector<RECT> Monitors() override { return m_monitors; }
+};
+
+TEST(WindowTreeHost, AFullScreenWindowOpensOnTheMonitorUnderTheMouseElseThePrimaryOne)
+{
+    CFakeHost host;
+    RECT r = host.GetScreenRect();
+    EXPECT_EQ(RectWidth(r), 640);
+    EXPECT_EQ(RectHeight(r), 480);
+    host.m_monitors = {RECT{0, 0, 1920, 1080}, RECT{1920, 0, 3200, 1024}};
+    host.m_mouse = CPoint(1920, 1023);
+    EXPECT_EQ(host.GetScreenRect().left, 1920);
+    host.m_mouse = CPoint(3200, 10);  // right of every monitor
+    EXPECT_EQ(host.GetScreenRect().left, 0);
+    host.m_mouse = CPoint(2000, 10);
+    host.m_mouseKnown = false;
+    EXPECT_EQ(host.GetScreenRect().left, 0);
 }
 }  // namespace
