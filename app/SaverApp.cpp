@@ -315,7 +315,7 @@ void CSaverApp::CountFrame()
     else PostQuitMessage(0);
 }
 
-void CSaverApp::LoadUniverse(const std::string* path) { ::LoadUniverse(path, m_pEditingGroups); }
+SLoadOutcome CSaverApp::LoadUniverse(const std::string* path) { return ::LoadUniverse(path, m_pEditingGroups); }
 
 void CSaverApp::RunOptionsDialog()
 {

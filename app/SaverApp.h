@@ -35,7 +35,7 @@ public:
     void RunSetupDialog();
     CDialog* CreateViewDialog(int key) override;
     // The universe-file loader; loaded groups go to m_pEditingGroups in editing mode.
-    void LoadUniverse(const std::string* path) override;
+    SLoadOutcome LoadUniverse(const std::string* path) override;
 
     // Which folder holds sphere.umf, with the message when none does.
     void FindInstallationDirectory();

@@ -146,14 +146,9 @@ void COptionsDlg::OnUniverseChosen()
     if (list.selection < 0 || list.selection >= int(list.items.size())) return;
     const int chosen = list.selection;
     const bool other = chosen == int(list.items.size()) - 1;
-    try {
-        if (!other) {
-            const std::string name = Utf8FromPath(UniverseListFolder() / PathFromUtf8(list.items[size_t(chosen)]));
-            GetUniverseApp()->LoadUniverse(&name);
-        } else {
-            GetUniverseApp()->LoadUniverse(nullptr);
-        }
-    } catch (...) {
+    const std::string name =
+        other ? std::string() : Utf8FromPath(UniverseListFolder() / PathFromUtf8(list.items[size_t(chosen)]));
+    if (GetUniverseApp()->LoadUniverse(other ? nullptr : &name).Failed()) {
         // The loader said what went wrong; the dialog keeps the values it shows, and the list
         // the universe still in use.
         list.selection = FindUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);

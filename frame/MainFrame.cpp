@@ -266,12 +266,8 @@ void CMainFrame::OnFileNew()
 
 void CMainFrame::OnFileOpen(const std::string* path)
 {
-    try {
-        // What shows now is what the file holds.
-        if (LoadUniverse(path, &m_groups)) SetModifiedFlag(false);
-    } catch (...) {
-        // The loader has said what went wrong.
-    }
+    // What shows now is what the file holds; the loader has said what went wrong, if anything.
+    if (LoadUniverse(path, &m_groups).Loaded()) SetModifiedFlag(false);
     UpdateToolBar();
 }
 

@@ -125,12 +125,8 @@ int CUniverseView::OnCreate()
     CMessageHold hold;
     if (!app->m_defaultUniverse.empty()) {
         root = BuildEmptyUniverse();
-        try {
-            if (root) app->LoadUniverse(&app->m_defaultUniverse);
-        } catch (...) {
-            // The loader has said what went wrong; the standard universe stands in.
-            root = nullptr;
-        }
+        // The loader has said what went wrong, if anything; the standard universe stands in then.
+        if (root && !app->LoadUniverse(&app->m_defaultUniverse).Loaded()) root = nullptr;
     }
     if (!root) root = BuildUniverse({app->m_standardOrbCount, -1}, {0, -1});
     if (root) m_scene->AddObject(root);
