@@ -4,13 +4,16 @@
 // (app/linux/CompositionRoot.cpp, app/windows/CompositionRoot.cpp), which main() makes for the
 // program's life.
 //
-// Every slot the layers above call through, and who fills it. The roots fill them in this order
-// and empty them in the reverse one; nothing else installs a host or a painter.
+// Every slot the layers above call through, and who fills it. Each root fills a slot after those
+// it depends on and empties them in the reverse order; nothing else installs a host or a painter
+// (tests/CMakeLists.txt checks it).
 //
 // | slot (setter, header)                        | Linux                                   | Windows                               |
 // |----------------------------------------------|-----------------------------------------|---------------------------------------|
 // | window host (SetWindowHost, Wnd.h)           | CreateSdlHost                           | CreateWin32Host                       |
-// | OpenGL renderer (SetSceneRenderer, engine)   | the window host, with its first context | the window host, with its first context |
+// | OpenGL renderer (SetSceneRenderer, engine)   | the window host, with its first context | the window host, at its first context |
+// | GL context's end (AddGlContextLossHandler)   | the dialog host and the toolbar painter | (none: nothing else draws with GL)    |
+// |                                              | register themselves, for their objects  |                                       |
 // | message boxes (SetMessageBoxHandler)         | InstallSdlMessageBoxes; while a dialog  | InstallWin32MessageBoxes              |
 // |                                              | host lives, its own boxes over them     |                                       |
 // | the end asked from outside                   | InstallTermSignals (SIGTERM, INT, HUP)  | SetConsoleCtrlHandler; WM_ENDSESSION  |
