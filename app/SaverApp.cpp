@@ -46,7 +46,8 @@ CSaverApp::CSaverApp(std::vector<std::string> args, const SOwnOptions& options, 
     // window exists), so nothing is switched here.
     SetUniverseApp(this);
     if (m_options.orbs > 0) m_standardOrbCount = m_options.orbs;
-    if (m_options.pace >= 0) m_pacer.SetRate(m_options.pace);
+    // Without vsync the universe runs at 60 frames a second unless asked otherwise.
+    m_pacer.SetRate(m_options.pace < 0 ? 60.0 : double(m_options.pace));
 }
 
 CSaverApp::~CSaverApp()
@@ -156,7 +157,8 @@ BOOL CSaverApp::InitInstance()
         if (run.hasDivisions) m_spatialMapDivisions = run.divisions;
         g_universeHost.spatialMapDivisions = m_spatialMapDivisions;
         if (run.mode == ERunMode::Background) m_editingMode = false;
-        return StartFullScreen(run.mode == ERunMode::Background ? 1 : 0);
+        return StartFullScreen(run.mode == ERunMode::Background ? CUniverseView::kBackgroundWindow
+                                                                : CUniverseView::kSaverWindow);
     case ERunMode::HackRoot:
     case ERunMode::HackWindow:
         // The root window only when asked for: -root with no window named.
@@ -228,7 +230,7 @@ BOOL CSaverApp::StartPreview(unsigned long window, const std::string& windowText
         return FALSE;
     }
     if (!host) rect = GetScreenRect();
-    auto* view = new CUniverseView(0);
+    auto* view = new CUniverseView(CUniverseView::kSaverWindow);
     m_pOwnedView = view;
     if (!view->Create(0, WS_CHILD | WS_VISIBLE, rect, nullptr, long(window))) {
         std::fprintf(stderr, "nimbula: cannot draw into window %s\n", windowText.c_str());
@@ -270,7 +272,7 @@ BOOL CSaverApp::StartInForeignWindow(unsigned long window, const std::string& wi
     }
     if (!host) rect = GetScreenRect();
     m_mainWindowRect = rect;
-    auto* view = new CUniverseView(0);
+    auto* view = new CUniverseView(CUniverseView::kSaverWindow);
     m_pOwnedView = view;
     m_pMainWnd = view;
     if (!view->Create(0, WS_CHILD | WS_VISIBLE, rect, nullptr, window ? long(window) : -1L)) {
@@ -313,11 +315,12 @@ void CSaverApp::CountFrame()
     else PostQuitMessage(0);
 }
 
-void CSaverApp::LoadUniverse(const std::string* path)
+SLoadOutcome CSaverApp::LoadUniverse(const std::string* path)
 {
-    if (!::LoadUniverse(path, m_pEditingFrame ? &m_pEditingFrame->m_groups : nullptr)) return;
+    const SLoadOutcome outcome = ::LoadUniverse(path, m_pEditingFrame ? &m_pEditingFrame->m_groups : nullptr);
     // What shows now is what the file holds: nothing of the frame's is unsaved.
-    if (m_pEditingFrame) m_pEditingFrame->SetModifiedFlag(false);
+    if (outcome.Loaded() && m_pEditingFrame) m_pEditingFrame->SetModifiedFlag(false);
+    return outcome;
 }
 
 bool CSaverApp::SaveModified() { return !m_pEditingFrame || m_pEditingFrame->SaveModified(); }

@@ -37,7 +37,7 @@ public:
     CDialog* CreateViewDialog(int key) override;
     // The universe-file loader; in editing mode loaded groups go to the frame, whose universe is
     // then the file's.
-    void LoadUniverse(const std::string* path) override;
+    SLoadOutcome LoadUniverse(const std::string* path) override;
     bool SaveModified() override;
 
     // Which folder holds sphere.umf, with the message when none does.

@@ -1,4 +1,4 @@
-// Nimbula's entry point: our own options out, the host layer in, then the application object.
+// Nimbula's entry point: our own options out, the system wired in, then the application object.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/CompositionRoot.h"
 #include "app/SaverApp.h"
 #include "dialogs/StringTable.h"
-#include "platform/Host.h"
 #include "platform/ProgramArguments.h"
 #include "platform/SingleInstance.h"
 
@@ -50,12 +50,10 @@ int main(int argc, char** argv)
     hostOptions.showFps = options.showFps;
     hostOptions.messageBoxes = !hack;
     hostOptions.toolTipText = LoadResourceString;
-    CHostInstaller host(hostOptions);
+    CCompositionRoot root(hostOptions);
     int code = 0;
     {
         CSaverApp app(args, options, lock && lock->AlreadyExists());
-        // Without vsync the universe runs at 60 frames a second unless asked otherwise.
-        app.m_pacer.SetRate(options.pace < 0 ? 60.0 : double(options.pace));
         code = app.InitInstance() ? app.Run() : app.ExitInstance();
     }
     return code;

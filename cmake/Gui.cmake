@@ -11,7 +11,7 @@ target_link_libraries(nimbula_gl PUBLIC nimbula_core PkgConfig::EPOXY)
 
 # ui/ draws the dialogs with Dear ImGui; with platform/sdl/ the only code that includes it.
 file(GLOB NIMBULA_GUI_SOURCES CONFIGURE_DEPENDS platform/sdl/*.cpp platform/x11/*.cpp ui/*.cpp)
-add_executable(nimbula app/main.cpp ${NIMBULA_GUI_SOURCES})
+add_executable(nimbula app/main.cpp app/linux/CompositionRoot.cpp ${NIMBULA_GUI_SOURCES})
 target_link_libraries(nimbula PRIVATE nimbula_core nimbula_gl PkgConfig::SDL2 PkgConfig::EPOXY PkgConfig::X11
                       PkgConfig::IMGUI ${CMAKE_DL_LIBS})
 

@@ -42,7 +42,8 @@ configure_file(${CMAKE_SOURCE_DIR}/res/windows/nimbula.rc.in ${CMAKE_BINARY_DIR}
 set_source_files_properties(${CMAKE_BINARY_DIR}/nimbula.rc PROPERTIES OBJECT_DEPENDS ${NIMBULA_ICO})
 
 file(GLOB NIMBULA_WIN32_HOST_SOURCES CONFIGURE_DEPENDS platform/win32/Win32*.cpp engine/gl/*.cpp)
-add_executable(nimbula WIN32 app/main.cpp ${NIMBULA_WIN32_HOST_SOURCES} ${CMAKE_BINARY_DIR}/nimbula.rc)
+add_executable(nimbula WIN32 app/main.cpp app/windows/CompositionRoot.cpp ${NIMBULA_WIN32_HOST_SOURCES}
+               ${CMAKE_BINARY_DIR}/nimbula.rc)
 # Windows starts screen savers by their .scr name; the same program named .exe opens the editing frame.
 set_target_properties(nimbula PROPERTIES SUFFIX .scr)
 target_link_libraries(nimbula PRIVATE nimbula_core nimbula_glad opengl32 gdi32 user32 shell32 advapi32 comctl32 comdlg32)

@@ -152,13 +152,10 @@ void COptionsDlg::OnUniverseChosen()
     // "Other..." asks for the file; cancelled, the values are reloaded as after any load.
     const bool picked = !other ? (path = Utf8FromPath(UniverseListFolder() / PathFromUtf8(list.items[size_t(chosen)])), true)
                                : AfxFileDialog(UniverseFileDialogOptions(false), &path);
-    try {
-        // Unsaved work is asked about first; Cancel leaves everything as it stands.
-        if (picked && !app->SaveModified()) throw 0;
-        if (picked) app->LoadUniverse(&path);
-    } catch (...) {
-        // The loader said what went wrong; the dialog keeps the values it shows, and the list
-        // the universe still in use.
+    // Unsaved work is asked about first. Cancel there leaves everything as it stands, as a failed
+    // load does (the loader said what went wrong): the dialog keeps the values it shows, and the
+    // list the universe still in use.
+    if (picked && (!app->SaveModified() || app->LoadUniverse(&path).Failed())) {
         list.selection = FindUniverseEntry(list.items, app->m_currentUniverse);
         Invalidate();
         return;

@@ -49,7 +49,7 @@ bool IsMouseMessage(UINT message)
 CMainFrame::CMainFrame() : m_view(0)
 {
     // Constructing the pane registered it as the application's universe window; it is the frame's child.
-    m_view.m_windowMode = 2;
+    m_view.m_windowMode = CUniverseView::kFrameWindow;
     const std::string folder = Utf8FromPath(PathFromUtf8(GetUniverseApp()->m_installDir) / "toolbar");
     for (const SToolCommand& c : kToolCommands) m_toolBar.AddButton(c.id, folder, c.image);
     UpdateToolBar();
@@ -274,12 +274,8 @@ void CMainFrame::OnFileOpen(const std::string* path)
     }
     // Unsaved work is asked about before another universe takes its place.
     if (!SaveModified()) return;
-    try {
-        // What shows now is what the file holds.
-        if (LoadUniverse(path, &m_groups)) SetModifiedFlag(false);
-    } catch (...) {
-        // The loader has said what went wrong.
-    }
+    // What shows now is what the file holds; the loader has said what went wrong, if anything.
+    if (LoadUniverse(path, &m_groups).Loaded()) SetModifiedFlag(false);
     UpdateToolBar();
 }
 

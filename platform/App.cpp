@@ -37,6 +37,13 @@ void AfxWindowDestroyed(CWnd* wnd)
     }
 }
 
+void AfxCloseMainWindow()
+{
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
+    else PostQuitMessage(0);
+}
+
 CWinApp::CWinApp() { g_pApp = this; }
 
 CWinApp::~CWinApp()

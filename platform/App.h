@@ -54,3 +54,6 @@ private:
 CWinApp* AfxGetApp();
 // Called by every window on its way out: the main window's end ends the loop.
 void AfxWindowDestroyed(CWnd* wnd);
+// The end asked from outside the loop (a signal, a console's close, the session's end): the main
+// window closes as its close box would, or the loop ends when there is none.
+void AfxCloseMainWindow();

@@ -441,12 +441,20 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
     if (view) view->InvalidateRect(nullptr, false);
 }
 
-bool LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
+namespace {
+SLoadOutcome ShowFailure(std::vector<std::string> messages)
+{
+    for (const std::string& text : messages) AfxMessageBox(text, MB_OK);
+    return SLoadOutcome::Failure(std::move(messages));
+}
+}
+
+SLoadOutcome LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
 {
     CRedrawAfterLoad redraw;
     std::string chosen;
     if (!path) {
-        if (!AfxFileDialog(UniverseFileDialogOptions(false), &chosen)) return false;
+        if (!AfxFileDialog(UniverseFileDialogOptions(false), &chosen)) return SLoadOutcome::Cancelled();
         path = &chosen;
     }
     const std::string fullPath = ResolveUniversePath(*path);
@@ -458,20 +466,23 @@ bool LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups)
         // The reason first: it is in the log before anything waits for the user.
         std::fprintf(stderr, "%s\n", UniverseFileErrorLine(fullPath, e).c_str());
         std::fflush(stderr);
-        for (const std::string& text : UniverseLoadMessages(e.m_kind)) AfxMessageBox(text, MB_OK);
-        throw 0;
+        return ShowFailure(UniverseLoadMessages(e.m_kind));
+    } catch (const std::exception& e) {
+        // Not the file's fault (memory, the file system): the same answer for the user.
+        std::fprintf(stderr, "%s: %s\n", fullPath.c_str(), e.what());
+        std::fflush(stderr);
+        return ShowFailure({kUniverseFileLoadFailedText});
     }
     try {
         ApplyUniverse(file, groups);
     } catch (...) {
         std::fprintf(stderr, "%s: cannot be put in place of the running universe\n", fullPath.c_str());
         std::fflush(stderr);
-        AfxMessageBox(kUniverseFileLoadFailedText, MB_OK);
-        throw 0;
+        return ShowFailure({kUniverseFileLoadFailedText});
     }
     GetUniverseApp()->m_currentUniverse = fullPath;
     if (CSettingsStore* store = GetUniverseApp()->m_pSettingsStore) store->SetDefaultUniverseFile(fullPath);
-    return true;
+    return SLoadOutcome::Done();
 }
 
 bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path)

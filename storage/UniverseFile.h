@@ -11,6 +11,7 @@
 #include "platform/FileDialog.h"
 #include "storage/OrbGroup.h"
 #include "universe/UniversalConstants.h"
+#include "view/LoadOutcome.h"
 
 class CArchiveReader;
 class CArchiveWriter;
@@ -109,10 +110,9 @@ void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups);
 // Loads a universe file for every caller (start-up, Open, the options dialog's list). A null path
 // asks with the open question. The whole file is read and checked before the running universe is
 // touched: a missing or damaged file shows its messages (with its path and the reason on standard
-// error), leaves the universe as it was and throws 0. A cancelled question returns false with
-// nothing changed. A successful load becomes the default universe in the settings store and
-// returns true.
-bool LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups);
+// error) and leaves the universe as it was. A successful load becomes the default universe in the
+// settings store. Never throws: every end is in the outcome.
+SLoadOutcome LoadUniverse(const std::string* path, std::vector<COrbGroup>* groups);
 
 // The editing frame's Save: asks with the save question when path is null (saving over a file is
 // confirmed there), then writes the running universe. False when cancelled or when the file could

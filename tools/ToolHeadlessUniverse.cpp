@@ -16,14 +16,11 @@ namespace {
 // The application part the view reads: the file to load at creation, the loader, the data folder.
 class CHeadlessApp : public CUniverseApp {
 public:
-    void LoadUniverse(const std::string* path) override
+    SLoadOutcome LoadUniverse(const std::string* path) override
     {
-        try {
-            ::LoadUniverse(path, nullptr);
-        } catch (...) {
-            m_loadFailed = true;
-            throw;
-        }
+        SLoadOutcome outcome = ::LoadUniverse(path, nullptr);
+        if (outcome.Failed()) m_loadFailed = true;
+        return outcome;
     }
     bool m_loadFailed = false;
 };

@@ -184,12 +184,7 @@ int ToolSimulate(int argc, char** argv, std::ostream& out, std::ostream& err)
             err << text << "\n";
             return IDOK;
         });
-        bool loaded = true;
-        try {
-            LoadUniverse(&args.universePath, nullptr);
-        } catch (int) {
-            loaded = false;
-        }
+        const bool loaded = LoadUniverse(&args.universePath, nullptr).Loaded();
         SetMessageBoxHandler(shown);
         if (!loaded) return 1;
     }

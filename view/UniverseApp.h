@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/math/Rect.h"
+#include "view/LoadOutcome.h"
 
 class CUniverseView;
 class CSettingsStore;
@@ -34,9 +35,8 @@ public:
     // The dialog a letter key of the view opens ('A' about, 'H' help, 'S' share, 'V' web support),
     // made ready to run; null when there is none. The view runs it and deletes it.
     virtual CDialog* CreateViewDialog(int key) { return nullptr; }
-    // Loads a universe file (null: asks for one); throws after showing its messages when the file
-    // cannot be loaded. Without a loader (tests, tools) every load fails.
-    virtual void LoadUniverse(const std::string* path) { throw 0; }
+    // Loads a universe file (null: asks for one). Without a loader (tests, tools) every load fails.
+    virtual SLoadOutcome LoadUniverse(const std::string* path) { return SLoadOutcome::Failure({}); }
     // Before a universe the user chose replaces the one on show: asks about unsaved work where
     // there is any (the editing frame). False when the user cancelled.
     virtual bool SaveModified() { return true; }

@@ -45,18 +45,18 @@ bool CUniverseView::Create(uint32_t exStyle, uint32_t style, const RECT& rect, C
 {
     const CUniverseApp* app = GetUniverseApp();
     m_autoRedraw = !app->m_previewMode;
-    if (m_windowMode == 2) {
+    if (m_windowMode == kFrameWindow) {
         const RECT child{0, 0, m_clientSize.cx, m_clientSize.cy};
         return CreateEx(exStyle, style, child, parent, nativeParent);
     }
     // Full-screen saver and background are tool-window popups; only the preview keeps its styles.
-    if (!(m_windowMode == 1 || (m_windowMode == 0 && app->m_previewMode))) {
+    if (!(m_windowMode == kBackgroundWindow || (m_windowMode == kSaverWindow && app->m_previewMode))) {
         exStyle = WS_EX_TOOLWINDOW;
         style = WS_POPUP | WS_VISIBLE;
     }
-    if (m_windowMode == 1) exStyle |= WS_EX_DESKTOP;
+    if (m_windowMode == kBackgroundWindow) exStyle |= WS_EX_DESKTOP;
     // The saver and the background cover every monitor, each showing the whole universe.
-    if (m_windowMode == 1 || !app->m_previewMode) exStyle |= WS_EX_ALLMONITORS;
+    if (m_windowMode == kBackgroundWindow || !app->m_previewMode) exStyle |= WS_EX_ALLMONITORS;
     // The window class's cursor (resource 132) is our own picture in the data folder.
     m_cursorImage = app->m_installDir.empty() ? std::string() : app->m_installDir + "/cursor132.png";
     return CreateEx(exStyle, style, rect, parent, nativeParent);
@@ -125,12 +125,8 @@ int CUniverseView::OnCreate()
     CMessageHold hold;
     if (!app->m_defaultUniverse.empty()) {
         root = BuildEmptyUniverse();
-        try {
-            if (root) app->LoadUniverse(&app->m_defaultUniverse);
-        } catch (...) {
-            // The loader has said what went wrong; the standard universe stands in.
-            root = nullptr;
-        }
+        // The loader has said what went wrong, if anything; the standard universe stands in then.
+        if (root && !app->LoadUniverse(&app->m_defaultUniverse).Loaded()) root = nullptr;
     }
     if (!root) root = BuildUniverse({app->m_standardOrbCount, -1}, {0, -1});
     if (root) m_scene->AddObject(root);

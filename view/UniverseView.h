@@ -31,6 +31,11 @@ public:
         kKeyShift = 0x10, kKeyCtrl = 0x20, kKeyAlt = 0x40,
     };
 
+    // The values of m_windowMode: where the view's window sits.
+    static constexpr int kSaverWindow = 0;       // the saver on every monitor, or its preview
+    static constexpr int kBackgroundWindow = 1;  // the desktop background (b)
+    static constexpr int kFrameWindow = 2;       // the pane of the editing frame
+
     explicit CUniverseView(int windowMode);
     ~CUniverseView() override;
 

@@ -40,7 +40,7 @@ LRESULT CUniverseView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         // The low four bits of a system command are the system's own.
         const WPARAM command = wParam & 0xFFF0;
         // Inside the editing frame Alt+F4 closes the frame, as in any desktop program.
-        if (command == SC_CLOSE && m_windowMode == 2 && GetParent()) {
+        if (command == SC_CLOSE && m_windowMode == kFrameWindow && GetParent()) {
             GetParent()->PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
             return 0;
         }
@@ -130,7 +130,7 @@ LRESULT CUniverseView::OnKey(UINT message, WPARAM key, LPARAM lParam)
         // Alt+Space must not end the saver, nor must the release of a key whose press went
         // elsewhere (Space after Alt was let go first, ESC that closed a dialog): only a press
         // without Alt closes. Inside the editing frame these keys never close the window.
-        if (down && !(lParam & kAltContextBit) && m_windowMode != 2) PostMessage(WM_CLOSE, 0, 0);
+        if (down && !(lParam & kAltContextBit) && m_windowMode != kFrameWindow) PostMessage(WM_CLOSE, 0, 0);
         return CWnd::WindowProc(message, key, lParam);
     default:
         return CWnd::WindowProc(message, key, lParam);

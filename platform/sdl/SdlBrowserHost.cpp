@@ -225,13 +225,4 @@ int CSdlBrowserHost::RunModal(CDialog& dlg)
 }
 }
 
-CSdlBrowserHostInstaller::CSdlBrowserHostInstaller() : m_host(new CSdlBrowserHost)
-{
-    SetDialogHost(m_host.get(), EDialogHost::System);
-}
-
-CSdlBrowserHostInstaller::~CSdlBrowserHostInstaller()
-{
-    SetDialogHost(nullptr, EDialogHost::System);
-    m_host.reset();
-}
+std::unique_ptr<IDialogHost> CreateSdlBrowserHost() { return std::make_unique<CSdlBrowserHost>(); }

@@ -6,12 +6,5 @@
 
 class IDialogHost;
 
-// Installs the host for System dialogs; removes it again when it goes.
-class CSdlBrowserHostInstaller {
-public:
-    CSdlBrowserHostInstaller();
-    ~CSdlBrowserHostInstaller();
-
-private:
-    std::unique_ptr<IDialogHost> m_host;
-};
+// The host for System dialogs.
+std::unique_ptr<IDialogHost> CreateSdlBrowserHost();

@@ -504,13 +504,4 @@ SDL_Window* SdlWindowOf(CWnd* wnd)
     return static_cast<SDL_Window*>(wnd->Backend()->NativeWindow());
 }
 
-CSdlDialogHostInstaller::CSdlDialogHostInstaller(bool messageBoxes) : m_host(new CSdlDialogHost(messageBoxes))
-{
-    SetDialogHost(m_host.get());
-}
-
-CSdlDialogHostInstaller::~CSdlDialogHostInstaller()
-{
-    SetDialogHost(nullptr);
-    m_host.reset();
-}
+std::unique_ptr<IDialogHost> CreateSdlDialogHost(bool messageBoxes) { return std::make_unique<CSdlDialogHost>(messageBoxes); }

@@ -10,13 +10,6 @@ struct SDL_Window;
 // The SDL window of one of our own windows; null for none, or for another program's window.
 SDL_Window* SdlWindowOf(CWnd* wnd);
 
-// Installs the host for dialogs (and, when messageBoxes, for message boxes); removes it again
-// when it goes.
-class CSdlDialogHostInstaller {
-public:
-    explicit CSdlDialogHostInstaller(bool messageBoxes);
-    ~CSdlDialogHostInstaller();
-
-private:
-    std::unique_ptr<IDialogHost> m_host;
-};
+// The host of drawn dialogs; with messageBoxes it also shows the message boxes, over the window
+// they belong to, while it lives (it puts back the handler it found when it goes).
+std::unique_ptr<IDialogHost> CreateSdlDialogHost(bool messageBoxes);

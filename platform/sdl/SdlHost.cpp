@@ -22,11 +22,11 @@
 #include "engine/gl/GlRenderer.h"
 #include "platform/App.h"
 #include "platform/FrameRateMeter.h"
-#include "platform/MessageBox.h"
+#include "platform/Host.h"
 #include "platform/MessageQueue.h"
+#include "platform/WindowTree.h"
 #include "platform/Wnd.h"
 #include "platform/sdl/SdlKeys.h"
-#include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlSignals.h"
 #include "platform/sdl/X11Windows.h"
 
@@ -52,13 +52,12 @@ bool SameRect(const RECT& a, const RECT& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-class CSdlWindow : public IWindowBackend {
+class CSdlWindow : public CTreeWindow {
 public:
     CSdlHost* m_host = nullptr;
-    CWnd* m_owner = nullptr;
+    // Its own window, or the one of the top-level window it draws a rectangle of.
     SDL_Window* m_window = nullptr;
     unsigned long m_foreign = 0;  // the X window of another program, 0 for our own
-    bool m_gone = false;          // the X window no longer exists (another program destroyed it)
     RECT m_foreignRect;           // screen rectangle of the foreign window
     bool m_noFocus = false;       // the desktop background: never takes the keyboard focus
     unsigned long m_xid = 0;      // our own window's X id, for its visibility
@@ -68,28 +67,16 @@ public:
     // manager once it has taken the window.
     bool m_fitPending = false;
     CFrameRateMeter m_rate;       // for the frame-rate readout
-    // A child window shares its parent's SDL window and draws into a rectangle of it.
-    CSdlWindow* m_parent = nullptr;
-    RECT m_childRect{0, 0, 0, 0};       // in the parent's client coordinates
-    CSdlWindow* m_focusChild = nullptr;  // the child that takes the keys of a top-level window
-    CSdlWindow* m_capture = nullptr;     // the child that holds the mouse while a button is down
-    CSdlWindow* m_mouseOver = nullptr;   // the window of ours the mouse was last over
     std::vector<SPane> m_extra;   // the windows on the other monitors, when it covers them all
-    int m_paneDrawn = -1;         // the pane drawn and not yet shown, -1 for none
 
     void GetWindowRect(RECT* rect) const override;
     void GetClientRect(RECT* rect) const override;
-    void SetFocus() override;
-    void BeginPaint() override;
-    void Present() override;
     void Destroy() override;
     void* NativeWindow() const override { return m_window; }
     bool IsForeign() const override { return m_foreign != 0; }
     bool IsHidden() const override;
-    void MoveWindow(const RECT& rectInParent) override { m_childRect = rectInParent; }
     int PaneCount() const override { return 1 + int(m_extra.size()); }
     void GetPaneRect(int pane, RECT* rect) const override;
-    void BeginPane(int pane) override;
 
     SDL_Window* PaneWindow(int pane) const
     {
@@ -99,7 +86,6 @@ public:
     {
         return pane > 0 && pane <= int(m_extra.size()) ? m_extra[size_t(pane - 1)].context : first;
     }
-    void ShowPane(int pane);
     bool OwnsWindow(const SDL_Window* window) const
     {
         if (window == m_window) return true;
@@ -107,11 +93,17 @@ public:
             if (p.window == window) return true;
         return false;
     }
+    CSdlWindow* TopWindow() { return static_cast<CSdlWindow*>(Top()); }
+
+protected:
+    void MakePaneCurrent(int pane) override;
+    void ShowPane(int pane) override;
+    void FocusSystemWindow() override;
 };
 
-class CSdlHost : public IWindowHost {
+class CSdlHost : public CWindowTreeHost {
 public:
-    explicit CSdlHost(const SSdlHostOptions& options) : m_options(options) {}
+    explicit CSdlHost(const SHostOptions& options) : m_options(options) {}
     ~CSdlHost() override;
 
     IWindowBackend* CreateWindow(CWnd* owner, CWnd* parent, uint32_t exStyle, uint32_t style, const RECT& rect,
@@ -119,14 +111,10 @@ public:
     bool GetCursorPos(CPoint* point) override;
     void PumpEvents() override;
     void WaitEvents(double seconds) override;
-    RECT GetScreenRect() override;
     bool GetForeignClientRect(unsigned long window, RECT* rect) override;
 
     void MakeCurrent(CSdlWindow* w, int pane = 0);
     void DestroyWindow(CSdlWindow* w);
-    // A child has painted: its parent draws over it and the shared picture is shown.
-    void PresentChild(CSdlWindow* child);
-    bool HasChildren(const CSdlWindow* w) const;
     bool ReadForeignRect(unsigned long xid, RECT* screenRect);
     void DrawReadout(CSdlWindow* w, int pane);
     void DrawableSize(const CSdlWindow* w, int pane, int* width, int* height) const;
@@ -145,17 +133,13 @@ private:
     void MarkFullScreenWindow(SDL_Window* window);
     SDL_Window* CreateDesktopWindow(const RECT& rect, bool shown);
     SDL_Window* CreateFullScreenWindow(const RECT& rect, uint32_t exStyle, bool shown);
-    // Every monitor's rectangle in screen coordinates (RandR's monitors, else SDL's displays).
-    std::vector<RECT> Monitors();
+    // RandR's monitors, else SDL's displays.
+    std::vector<RECT> Monitors() override;
     void AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyle, uint32_t style);
     unsigned long WatchVisibility(SDL_Window* window);
     void TrackVisibility(const XEvent& ev);
     void TrackScreenPower();
     CSdlWindow* Find(uint32_t windowId) const;
-    // The window of ours under a point of a top-level window (x, y in its client coordinates):
-    // a child when the point lies inside one, else the window itself.
-    CSdlWindow* ChildAt(CSdlWindow* top, int x, int y) const;
-    void RouteInput(CSdlWindow* top, const SDL_Event& e, STranslatedMessage m);
     void TrackXWindows();
     // Our own window destroyed from outside (xdotool windowclose, a window manager): the window
     // object goes as if it had been destroyed, so the last one ends the program.
@@ -163,14 +147,13 @@ private:
     void DestroyGoneWindows();
     void Translate(const SDL_Event& e);
 
-    SSdlHostOptions m_options;
+    SHostOptions m_options;
     bool m_video = false;
     bool m_videoFailed = false;
     Display* m_x = nullptr;  // our own connection, for windows SDL does not watch
     SDL_GLContext m_context = nullptr;
     CGlRenderer* m_pRenderer = nullptr;
     CGlReadout* m_pReadout = nullptr;
-    std::vector<CSdlWindow*> m_windows;
     std::map<std::string, SDL_Cursor*> m_cursors;
     int m_inhibitors = 0;
     bool m_xFailed = false;
@@ -208,20 +191,16 @@ void CSdlWindow::GetClientRect(RECT* rect) const
     *rect = {0, 0, RectWidth(r), RectHeight(r)};
 }
 
-void CSdlWindow::SetFocus()
+void CSdlWindow::FocusSystemWindow()
 {
     // Like the classic call, focus moves only within a program that has it already.
-    if (m_parent) {
-        m_parent->m_focusChild = this;
-        m_parent->SetFocus();
-        return;
-    }
     if (m_foreign || m_noFocus || !m_window) return;
     SDL_Window* focused = SDL_GetKeyboardFocus();
     if (focused && !OwnsWindow(focused)) SDL_SetWindowInputFocus(m_window);
 }
 
-void CSdlWindow::BeginPaint() { m_host->MakeCurrent(this); }
+void CSdlWindow::MakePaneCurrent(int pane) { m_host->MakeCurrent(this, pane); }
+
 
 void CSdlWindow::GetPaneRect(int pane, RECT* rect) const
 {
@@ -235,34 +214,11 @@ void CSdlWindow::GetPaneRect(int pane, RECT* rect) const
     *rect = {x, y, x + w, y + h};
 }
 
-void CSdlWindow::BeginPane(int pane)
-{
-    // A pane is shown before the next one is drawn: GL keeps no unshown picture of a window
-    // while it draws into another (Mesa's software drawables lose it).
-    if (m_paneDrawn >= 0 && m_paneDrawn != pane) ShowPane(m_paneDrawn);
-    m_host->MakeCurrent(this, pane);
-    m_paneDrawn = pane;
-}
-
 void CSdlWindow::ShowPane(int pane)
 {
     // The pane's window is the current one: SDL swaps no other.
     m_host->DrawReadout(this, pane);
     SDL_GL_SwapWindow(PaneWindow(pane));
-}
-
-void CSdlWindow::Present()
-{
-    if (m_gone || !m_window) return;
-    if (m_parent) {
-        m_host->PresentChild(this);
-        return;
-    }
-    // A window with panes is shown when a pane has painted, with everything over it.
-    if (m_host->HasChildren(this)) return;
-    // The pane drawn last; a paint that named no pane drew the window itself.
-    ShowPane(m_paneDrawn >= 0 ? m_paneDrawn : 0);
-    m_paneDrawn = -1;
 }
 
 void CSdlWindow::Destroy() { m_host->DestroyWindow(this); }
@@ -399,6 +355,7 @@ bool CSdlHost::GetForeignClientRect(unsigned long window, RECT* rect)
 std::vector<RECT> CSdlHost::Monitors()
 {
     std::vector<RECT> out;
+    if (!EnsureVideo()) return out;
     auto add = [&out](const RECT& r) {
         // Mirrored outputs show one picture: one rectangle, one window.
         for (const RECT& o : out)
@@ -424,19 +381,6 @@ std::vector<RECT> CSdlHost::Monitors()
         }
     }
     return out;
-}
-
-RECT CSdlHost::GetScreenRect()
-{
-    if (!EnsureVideo()) return RECT{0, 0, 640, 480};
-    const std::vector<RECT> monitors = Monitors();
-    if (monitors.empty()) return RECT{0, 0, 640, 480};
-    // The monitor under the mouse: where the user is; else the primary one.
-    CPoint mouse;
-    if (GetCursorPos(&mouse))
-        for (const RECT& r : monitors)
-            if (mouse.x >= r.left && mouse.x < r.right && mouse.y >= r.top && mouse.y < r.bottom) return r;
-    return monitors.front();
 }
 
 namespace {
@@ -517,7 +461,7 @@ void TrackPaneVisibility(const XEvent& ev, bool* obscured, bool* unmapped)
 
 void CSdlHost::TrackVisibility(const XEvent& ev)
 {
-    for (CSdlWindow* w : m_windows) {
+    for (CSdlWindow* w : m_tree.All<CSdlWindow>()) {
         if (w->m_foreign) continue;
         const bool wasHidden = w->IsHidden();
         if (w->m_xid && w->m_xid == ev.xany.window) TrackPaneVisibility(ev, &w->m_obscured, &w->m_unmapped);
@@ -628,7 +572,7 @@ void CSdlHost::TrackScreenPower()
     const bool wasOff = m_screenOff;
     m_screenOff = X11ScreenOff(m_x);
     if (wasOff && !m_screenOff)
-        for (CSdlWindow* w : m_windows) w->m_owner->InvalidateRect(nullptr, false);
+        for (CSdlWindow* w : m_tree.All<CSdlWindow>()) w->m_owner->InvalidateRect(nullptr, false);
 }
 
 void CSdlHost::DrawReadout(CSdlWindow* w, int pane)
@@ -678,10 +622,11 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
     w->m_owner = owner;
     if (parent && parent->Backend() && !parent->Backend()->IsForeign()) {
         // A pane of one of our windows: no window of its own, a rectangle of the parent's.
-        w->m_parent = static_cast<CSdlWindow*>(parent->Backend());
-        w->m_window = w->m_parent->m_window;
+        auto* p = static_cast<CSdlWindow*>(parent->Backend());
+        w->m_parent = p;
+        w->m_window = p->m_window;
         w->m_childRect = rect;
-        m_windows.push_back(w);
+        m_tree.Add(w);
         return w;
     }
     const int width = int(std::max<long>(1, RectWidth(rect)));
@@ -730,7 +675,7 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
         return nullptr;
     }
     SDL_GL_MakeCurrent(w->m_window, m_context);
-    m_windows.push_back(w);
+    m_tree.Add(w);
     if (!w->m_foreign && (exStyle & WS_EX_ALLMONITORS) && ((exStyle & WS_EX_DESKTOP) || (style & WS_POPUP)))
         AddMonitorPanes(w, rect, exStyle, style);
     if (!w->m_foreign) {
@@ -761,17 +706,14 @@ void CSdlHost::MakeCurrent(CSdlWindow* w, int pane)
     SDL_GL_MakeCurrent(window, w->PaneContext(pane, m_context));
     if (w->m_parent) {
         // The child's rectangle of the shared drawable, in pixels from its bottom left corner.
-        CSdlWindow* top = w->m_parent;
-        while (top->m_parent) top = top->m_parent;
+        CSdlWindow* top = w->TopWindow();
         int dw = 0, dh = 0, ww = 0, wh = 0;
         DrawableSize(top, 0, &dw, &dh);
         SDL_GetWindowSize(top->m_window, &ww, &wh);
         const double sx = ww > 0 ? double(dw) / ww : 1.0, sy = wh > 0 ? double(dh) / wh : 1.0;
-        RECT r;
-        w->GetWindowRect(&r);
-        RECT t;
-        top->GetWindowRect(&t);
-        const int x = int((r.left - t.left) * sx), y = int((r.top - t.top) * sy);
+        const CPoint offset = w->OffsetInTop();
+        const int x = int(offset.x * sx), y = int(offset.y * sy);
+        const RECT& r = w->m_childRect;
         const int cw = std::max(1, int(RectWidth(r) * sx)), ch = std::max(1, int(RectHeight(r) * sy));
         if (m_pRenderer) m_pRenderer->SetDrawableSize(cw, ch, w->m_window, x, dh - y - ch);
         return;
@@ -781,46 +723,17 @@ void CSdlHost::MakeCurrent(CSdlWindow* w, int pane)
     if (m_pRenderer) m_pRenderer->SetDrawableSize(dw, dh, window);
 }
 
-bool CSdlHost::HasChildren(const CSdlWindow* w) const
-{
-    for (const CSdlWindow* c : m_windows)
-        if (c->m_parent == w) return true;
-    return false;
-}
-
-void CSdlHost::PresentChild(CSdlWindow* child)
-{
-    CSdlWindow* top = child->m_parent;
-    while (top->m_parent) top = top->m_parent;
-    if (top->m_gone || !top->m_window) return;
-    MakeCurrent(top);
-    top->m_owner->PaintOverChildren();
-    DrawReadout(top, 0);
-    SDL_GL_SwapWindow(top->m_window);
-}
-
 void CSdlHost::DestroyWindow(CSdlWindow* w)
 {
-    m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), w), m_windows.end());
-    for (CSdlWindow* other : m_windows) {
-        if (other->m_focusChild == w) other->m_focusChild = nullptr;
-        if (other->m_capture == w) other->m_capture = nullptr;
-        if (other->m_mouseOver == w) other->m_mouseOver = nullptr;
-        // A child that outlives its parent keeps its place but draws nowhere.
-        if (other->m_parent == w) {
-            RECT r;
-            other->GetWindowRect(&r);
-            other->m_parent = nullptr;
-            other->m_window = nullptr;
-            other->m_childRect = r;
-        }
-    }
-    if (w->m_parent) {
+    const bool child = w->m_parent != nullptr;
+    // A child that outlives its parent keeps its place but draws nowhere.
+    for (CTreeWindow* orphan : m_tree.Remove(w)) static_cast<CSdlWindow*>(orphan)->m_window = nullptr;
+    if (child) {
         w->m_window = nullptr;
         return;
     }
     if (!w->m_foreign && --m_inhibitors == 0) SDL_EnableScreenSaver();
-    if (m_windows.empty() && m_context) {
+    if (m_tree.Windows().empty() && m_context) {
         // The context goes with the last window; the renderer starts afresh with the next one.
         ContextLost();
         if (m_pRenderer) m_pRenderer->ForgetContext();
@@ -844,43 +757,9 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
 
 CSdlWindow* CSdlHost::Find(uint32_t windowId) const
 {
-    for (CSdlWindow* w : m_windows)
+    for (CSdlWindow* w : m_tree.All<CSdlWindow>())
         if (!w->m_parent && w->m_window && w->OwnsWindow(SDL_GetWindowFromID(windowId))) return w;
     return nullptr;
-}
-
-CSdlWindow* CSdlHost::ChildAt(CSdlWindow* top, int x, int y) const
-{
-    for (CSdlWindow* c : m_windows) {
-        if (c->m_parent != top) continue;
-        const RECT& r = c->m_childRect;
-        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return ChildAt(c, int(x - r.left), int(y - r.top));
-    }
-    return top;
-}
-
-void CSdlHost::RouteInput(CSdlWindow* top, const SDL_Event& e, STranslatedMessage m)
-{
-    CSdlWindow* target = top;
-    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
-        if (top->m_focusChild) target = top->m_focusChild;
-    } else {
-        const int x = e.type == SDL_MOUSEMOTION ? e.motion.x : e.button.x;
-        const int y = e.type == SDL_MOUSEMOTION ? e.motion.y : e.button.y;
-        // A drag that started in a pane stays with it until the last button is let go.
-        target = top->m_capture ? top->m_capture : ChildAt(top, x, y);
-        if (e.type == SDL_MOUSEBUTTONDOWN) top->m_capture = target;
-        if (e.type == SDL_MOUSEBUTTONUP && SDL_GetMouseState(nullptr, nullptr) == 0) top->m_capture = nullptr;
-        // The window the mouse left hears of it (a toolbar lets go of its lit button).
-        if (top->m_mouseOver && top->m_mouseOver != target) top->m_mouseOver->m_owner->PostMessage(WM_MOUSELEAVE);
-        top->m_mouseOver = target;
-        // Client coordinates of the window that takes it.
-        RECT tr, wr;
-        top->GetWindowRect(&tr);
-        target->GetWindowRect(&wr);
-        m.lParam = MakeLParam(int(x - (wr.left - tr.left)), int(y - (wr.top - tr.top)));
-    }
-    target->m_owner->PostMessage(m.message, m.wParam, m.lParam);
 }
 
 bool CSdlHost::GetCursorPos(CPoint* point)
@@ -911,11 +790,11 @@ void CSdlHost::TrackXWindows()
         if (ev.type == VisibilityNotify || ev.type == MapNotify || ev.type == UnmapNotify) TrackVisibility(ev);
         if (ev.type == DestroyNotify) MarkDestroyed(ev.xdestroywindow.window);
         if (ev.type != Expose || ev.xexpose.count != 0) continue;
-        for (CSdlWindow* w : m_windows)
+        for (CSdlWindow* w : m_tree.All<CSdlWindow>())
             if (w->m_foreign == ev.xexpose.window) w->m_owner->InvalidateRect(nullptr, true);
     }
     // SDL reports neither the resizes nor the end of a window it did not make.
-    for (CSdlWindow* w : std::vector<CSdlWindow*>(m_windows)) {
+    for (CSdlWindow* w : m_tree.All<CSdlWindow>()) {
         if (!w->m_foreign || w->m_gone) continue;
         RECT r;
         if (!ReadForeignRect(w->m_foreign, &r)) {
@@ -936,7 +815,7 @@ void CSdlHost::MarkDestroyed(unsigned long xid)
 {
     // SDL says nothing of it; the StructureNotifyMask chosen for visibility brings DestroyNotify.
     // The window of any one monitor gone ends the view on all of them.
-    for (CSdlWindow* w : m_windows) {
+    for (CSdlWindow* w : m_tree.All<CSdlWindow>()) {
         if (w->m_foreign || w->m_parent) continue;
         bool ours = w->m_xid == xid;
         for (const SPane& p : w->m_extra) ours = ours || p.xid == xid;
@@ -947,7 +826,7 @@ void CSdlHost::MarkDestroyed(unsigned long xid)
 void CSdlHost::DestroyGoneWindows()
 {
     std::vector<CWnd*> gone;
-    for (CSdlWindow* w : m_windows)
+    for (CSdlWindow* w : m_tree.All<CSdlWindow>())
         if (w->m_gone && !w->m_foreign && !w->m_parent) gone.push_back(w->m_owner);
     for (CWnd* wnd : gone) {
         // One window's destruction may take another with it (a pane with its frame).
@@ -959,8 +838,7 @@ void CSdlHost::DestroyGoneWindows()
 bool CSdlHost::WindowGone(CSdlWindow* w)
 {
     TrackXWindows();
-    while (w->m_parent) w = w->m_parent;
-    return w->m_gone;
+    return w->TopWindow()->m_gone;
 }
 
 void CSdlHost::Translate(const SDL_Event& e)
@@ -976,11 +854,11 @@ void CSdlHost::Translate(const SDL_Event& e)
             w->m_owner->InvalidateRect(nullptr, false);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
-            w->m_owner->InvalidateRect(nullptr, true);
+            // The panes drawn into it lost their picture too.
+            m_tree.InvalidateSubtree(w, true);
             break;
         case SDL_WINDOWEVENT_LEAVE:
-            if (w->m_mouseOver) w->m_mouseOver->m_owner->PostMessage(WM_MOUSELEAVE);
-            w->m_mouseOver = nullptr;
+            m_tree.MouseLeft(w);
             break;
         case SDL_WINDOWEVENT_MOVED:
             // The window manager placing a new window in its frame: now the frame's size is known.
@@ -1005,24 +883,26 @@ void CSdlHost::Translate(const SDL_Event& e)
     CSdlWindow* w = Find(id);
     // Windows of other programs (previews, XScreenSaver) take no input.
     if (!w || w->m_foreign) return;
-    RouteInput(w, e, m);
+    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
+        m_tree.PostKey(w, m.message, m.wParam, m.lParam);
+        return;
+    }
+    const CPoint point = e.type == SDL_MOUSEMOTION ? CPoint(e.motion.x, e.motion.y) : CPoint(e.button.x, e.button.y);
+    // X11 holds the pointer for the window while a button is down: no capture call of ours.
+    m_tree.PostMouse(w, m.message, m.wParam, point, SDL_GetMouseState(nullptr, nullptr) != 0);
 }
 
 void CSdlHost::PumpEvents()
 {
     // Asked again on every turn until it has ended: a close refused on the way (a save question
     // the signal cancelled) is tried once more, and the question then answers No at once.
-    if (TermRequested()) {
-        CWinApp* app = AfxGetApp();
-        if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
-        else PostQuitMessage(0);
-    }
+    if (TermRequested()) AfxCloseMainWindow();
     if (!m_video) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e);
     TrackXWindows();
     DestroyGoneWindows();
-    if (!m_windows.empty()) TrackScreenPower();
+    if (!m_tree.Windows().empty()) TrackScreenPower();
 }
 
 void CSdlHost::WaitEvents(double seconds)
@@ -1049,16 +929,4 @@ void RemoveGlContextLossHandler(void (*handler)())
     v.erase(std::remove(v.begin(), v.end(), handler), v.end());
 }
 
-CSdlHostInstaller::CSdlHostInstaller(const SSdlHostOptions& options) : m_host(new CSdlHost(options))
-{
-    SetWindowHost(m_host.get());
-    if (options.messageBoxes) InstallSdlMessageBoxes();
-    InstallTermSignals();
-}
-
-CSdlHostInstaller::~CSdlHostInstaller()
-{
-    SetMessageBoxHandler(nullptr);
-    SetWindowHost(nullptr);
-    m_host.reset();
-}
+std::unique_ptr<IWindowHost> CreateSdlHost(const SHostOptions& options) { return std::make_unique<CSdlHost>(options); }

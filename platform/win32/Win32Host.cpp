@@ -21,6 +21,7 @@
 #include "platform/FrameRateMeter.h"
 #include "platform/Host.h"
 #include "platform/MessageQueue.h"
+#include "platform/WindowTree.h"
 #include "platform/Wnd.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"
@@ -42,15 +43,13 @@ struct SPane {
     HDC dc = nullptr;
 };
 
-class CWin32Window : public IWindowBackend {
+class CWin32Window : public CTreeWindow {
 public:
     CWin32Host* m_host = nullptr;
-    CWnd* m_owner = nullptr;
     HWND m_hwnd = nullptr;
     HDC m_dc = nullptr;
     HWND m_foreignParent = nullptr;  // the other program's window we sit in (the preview)
     SIZE m_foreignSize{0, 0};         // its client size when last looked at
-    bool m_gone = false;              // the system destroyed the window (its foreign parent went)
     bool m_destroying = false;        // we destroy it ourselves
     bool m_noFocus = false;           // the desktop background never takes the keyboard
     HCURSOR m_cursor = nullptr;
@@ -58,22 +57,13 @@ public:
     // A child of our own shares its parent's window and draws into a rectangle of it; in a
     // top-level window (the editing frame) it is a system child window with a drawable of its own,
     // so the frame's other children (the toolbar) keep their place beside it.
-    CWin32Window* m_parent = nullptr;
     bool m_systemChild = false;
     bool m_framed = false;  // a desktop window whose children are system windows; no drawable
-    RECT m_childRect{0, 0, 0, 0};         // in the parent's client coordinates
-    CWin32Window* m_focusChild = nullptr;  // the child that takes the keys of a top-level window
-    CWin32Window* m_capture = nullptr;     // the child that holds the mouse while a button is down
-    CWin32Window* m_mouseOver = nullptr;   // the window of ours the mouse was last over
     bool m_trackingLeave = false;
     std::vector<SPane> m_extra;  // the windows on the other monitors
-    int m_paneDrawn = -1;        // the pane drawn and not yet shown, -1 for none
 
     void GetWindowRect(RECT* rect) const override;
     void GetClientRect(RECT* rect) const override;
-    void SetFocus() override;
-    void BeginPaint() override;
-    void Present() override;
     void Destroy() override;
     void* NativeWindow() const override { return m_hwnd; }
     bool IsForeign() const override { return m_foreignParent != nullptr; }
@@ -81,20 +71,19 @@ public:
     void MoveWindow(const RECT& rectInParent) override;
     int PaneCount() const override { return 1 + int(m_extra.size()); }
     void GetPaneRect(int pane, RECT* rect) const override;
-    void BeginPane(int pane) override;
 
     HWND PaneWindow(int pane) const { return pane > 0 && pane <= int(m_extra.size()) ? m_extra[size_t(pane - 1)].hwnd : m_hwnd; }
     HDC PaneDc(int pane) const { return pane > 0 && pane <= int(m_extra.size()) ? m_extra[size_t(pane - 1)].dc : m_dc; }
-    void ShowPane(int pane);
-    CWin32Window* Top()
-    {
-        CWin32Window* t = this;
-        while (t->m_parent) t = t->m_parent;
-        return t;
-    }
+    CWin32Window* TopWindow() { return static_cast<CWin32Window*>(Top()); }
+
+protected:
+    void MakePaneCurrent(int pane) override;
+    void ShowPane(int pane) override;
+    bool HasOwnSurface() const override { return m_systemChild; }
+    void FocusSystemWindow() override;
 };
 
-class CWin32Host : public IWindowHost {
+class CWin32Host : public CWindowTreeHost {
 public:
     explicit CWin32Host(const SHostOptions& options) : m_options(options) {}
     ~CWin32Host() override;
@@ -104,13 +93,10 @@ public:
     bool GetCursorPos(CPoint* point) override;
     void PumpEvents() override;
     void WaitEvents(double seconds) override;
-    RECT GetScreenRect() override;
     bool GetForeignClientRect(unsigned long window, RECT* rect) override;
 
     void MakeCurrent(CWin32Window* w, int pane = 0);
     void DestroyWindow(CWin32Window* w);
-    void PresentChild(CWin32Window* child);
-    bool HasChildren(const CWin32Window* w) const;
     void DrawReadout(CWin32Window* w, int pane);
     LRESULT Handle(CWin32Window* w, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -119,19 +105,16 @@ private:
     HWND CreateSystemWindow(CWin32Window* w, DWORD exStyle, DWORD style, const RECT& rect, HWND parent);
     bool AttachGl(HWND hwnd, HDC* dc);
     HCURSOR CursorFor(const std::string& image);
-    std::vector<RECT> Monitors() const;
+    std::vector<RECT> Monitors() override;
     void AddMonitorPanes(CWin32Window* w, const RECT& first, DWORD exStyle, DWORD style);
-    CWin32Window* ChildAt(CWin32Window* top, int x, int y) const;
-    void RouteInput(CWin32Window* top, UINT message, WPARAM wParam, LPARAM lParam);
+    void RouteInput(CWin32Window* root, UINT message, WPARAM wParam, LPARAM lParam);
     void TrackForeignWindows();
-    void InvalidateTree(CWin32Window* top);
 
     SHostOptions m_options;
     bool m_classRegistered = false;
     CWglContext m_gl;
     CGlRenderer* m_pRenderer = nullptr;
     CGlReadout* m_pReadout = nullptr;
-    std::vector<CWin32Window*> m_windows;
     std::map<std::string, HCURSOR> m_cursors;
     int m_inhibitors = 0;
 };
@@ -169,13 +152,8 @@ void CWin32Window::GetClientRect(RECT* rect) const
     *rect = FromSystemRect(r);
 }
 
-void CWin32Window::SetFocus()
+void CWin32Window::FocusSystemWindow()
 {
-    if (m_parent) {
-        m_parent->m_focusChild = this;
-        m_parent->SetFocus();
-        return;
-    }
     // As the classic call does, focus moves only within a program that has it already.
     if (m_foreignParent || m_noFocus || !m_hwnd || m_gone) return;
     DWORD pid = 0;
@@ -183,7 +161,8 @@ void CWin32Window::SetFocus()
     if (pid == GetCurrentProcessId() && GetFocus() != m_hwnd) ::SetFocus(m_hwnd);
 }
 
-void CWin32Window::BeginPaint() { m_host->MakeCurrent(this); }
+void CWin32Window::MakePaneCurrent(int pane) { m_host->MakeCurrent(this, pane); }
+
 
 void CWin32Window::MoveWindow(const RECT& rectInParent)
 {
@@ -204,32 +183,12 @@ void CWin32Window::GetPaneRect(int pane, RECT* rect) const
     *rect = FromSystemRect(r);
 }
 
-void CWin32Window::BeginPane(int pane)
-{
-    // A pane is shown before the next one is drawn, as the SDL host does: software drawables
-    // keep no unshown picture of a window while another is drawn.
-    if (m_paneDrawn >= 0 && m_paneDrawn != pane) ShowPane(m_paneDrawn);
-    m_host->MakeCurrent(this, pane);
-    m_paneDrawn = pane;
-}
-
 void CWin32Window::ShowPane(int pane)
 {
     m_host->DrawReadout(this, pane);
-    if (m_foreignParent) SnapshotPreview(m_hwnd);
+    // The preview's and the frame pane's frames, for tests under Wine (see SnapshotPreview).
+    if (m_foreignParent || m_systemChild) SnapshotPreview(m_hwnd);
     SwapBuffers(PaneDc(pane));
-}
-
-void CWin32Window::Present()
-{
-    if (m_gone || !m_hwnd) return;
-    if (m_parent) {
-        m_host->PresentChild(this);
-        return;
-    }
-    if (m_host->HasChildren(this)) return;
-    ShowPane(m_paneDrawn >= 0 ? m_paneDrawn : 0);
-    m_paneDrawn = -1;
 }
 
 void CWin32Window::Destroy() { m_host->DestroyWindow(this); }
@@ -389,22 +348,11 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, SYSTEM_RECT*, LPARAM data)
     return TRUE;
 }
 
-std::vector<RECT> CWin32Host::Monitors() const
+std::vector<RECT> CWin32Host::Monitors()
 {
     std::vector<RECT> out;
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&out));
     return out;
-}
-
-RECT CWin32Host::GetScreenRect()
-{
-    // The monitor under the mouse: where the user is; else the primary one.
-    POINT p{0, 0};
-    ::GetCursorPos(&p);
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    if (GetMonitorInfoW(MonitorFromPoint(p, MONITOR_DEFAULTTOPRIMARY), &info)) return FromSystemRect(info.rcMonitor);
-    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 bool CWin32Host::GetForeignClientRect(unsigned long window, RECT* rect)
@@ -432,12 +380,13 @@ IWindowBackend* CWin32Host::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exS
     w->m_host = this;
     w->m_owner = owner;
     if (parent && parent->Backend() && !parent->Backend()->IsForeign()) {
-        w->m_parent = static_cast<CWin32Window*>(parent->Backend());
+        auto* p = static_cast<CWin32Window*>(parent->Backend());
+        w->m_parent = p;
         w->m_childRect = rect;
-        if (w->m_parent->m_framed) {
+        if (p->m_framed) {
             // In the editing frame: a system child window drawing for itself.
             w->m_systemChild = true;
-            w->m_hwnd = CreateSystemWindow(w, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect, w->m_parent->m_hwnd);
+            w->m_hwnd = CreateSystemWindow(w, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect, p->m_hwnd);
             if (!w->m_hwnd || !AttachGl(w->m_hwnd, &w->m_dc)) {
                 if (w->m_hwnd) ::DestroyWindow(w->m_hwnd);
                 delete w;
@@ -446,10 +395,10 @@ IWindowBackend* CWin32Host::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exS
             w->m_cursor = CursorFor(owner->m_cursorImage);
         } else {
             // A pane of one of our windows: no window of its own, a rectangle of the parent's.
-            w->m_hwnd = w->m_parent->m_hwnd;
-            w->m_dc = w->m_parent->m_dc;
+            w->m_hwnd = p->m_hwnd;
+            w->m_dc = p->m_dc;
         }
-        m_windows.push_back(w);
+        m_tree.Add(w);
         return w;
     }
     const bool shown = (style & WS_VISIBLE) != 0;
@@ -490,7 +439,7 @@ IWindowBackend* CWin32Host::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exS
         delete w;
         return nullptr;
     }
-    m_windows.push_back(w);
+    m_tree.Add(w);
     w->m_cursor = CursorFor(owner->m_cursorImage);
     if ((exStyle & WS_EX_ALLMONITORS) && !w->m_foreignParent && ((exStyle & WS_EX_DESKTOP) || (style & WS_POPUP)))
         AddMonitorPanes(w, rect, exStyle, style);
@@ -546,20 +495,15 @@ void CWin32Host::MakeCurrent(CWin32Window* w, int pane)
     if (!m_gl.Exists() || w->m_gone || !w->m_hwnd || !w->PaneDc(pane)) return;
     m_gl.MakeCurrent(w->PaneDc(pane));
     if (w->m_parent && !w->m_systemChild) {
-        // The child's rectangle of the shared drawable, in pixels from its bottom left corner.
-        CWin32Window* top = w->Top();
+        // The child's rectangle of the shared drawable, in pixels from its bottom left corner;
+        // measured in client coordinates, which start below a caption and border.
+        CWin32Window* top = w->TopWindow();
         SYSTEM_RECT client{};
         ::GetClientRect(top->m_hwnd, &client);
-        RECT r, t;
-        w->GetWindowRect(&r);
-        top->GetWindowRect(&t);
-        // The top window's client area starts below its caption and border.
-        POINT origin{0, 0};
-        ClientToScreen(top->m_hwnd, &origin);
-        const int x = int(r.left - origin.x), y = int(r.top - origin.y);
+        const CPoint offset = w->OffsetInTop();
+        const RECT& r = w->m_childRect;
         const int cw = std::max(1, int(RectWidth(r))), ch = std::max(1, int(RectHeight(r)));
-        if (m_pRenderer) m_pRenderer->SetDrawableSize(cw, ch, top->m_hwnd, x, int(client.bottom) - y - ch);
-        (void)t;
+        if (m_pRenderer) m_pRenderer->SetDrawableSize(cw, ch, top->m_hwnd, offset.x, int(client.bottom) - offset.y - ch);
         return;
     }
     SYSTEM_RECT r{};
@@ -567,50 +511,17 @@ void CWin32Host::MakeCurrent(CWin32Window* w, int pane)
     if (m_pRenderer) m_pRenderer->SetDrawableSize(int(r.right), int(r.bottom), w->PaneWindow(pane));
 }
 
-bool CWin32Host::HasChildren(const CWin32Window* w) const
-{
-    for (const CWin32Window* c : m_windows)
-        if (c->m_parent == w) return true;
-    return false;
-}
-
-void CWin32Host::PresentChild(CWin32Window* child)
-{
-    CWin32Window* top = child->Top();
-    if (top->m_gone || !top->m_hwnd) return;
-    if (child->m_systemChild) {
-        // The frame's own drawing goes over its pane, as on the shared drawable.
-        MakeCurrent(child);
-        top->m_owner->PaintOverChildren();
-        DrawReadout(child, 0);
-        SnapshotPreview(child->m_hwnd);
-        SwapBuffers(child->m_dc);
-        return;
-    }
-    MakeCurrent(top);
-    top->m_owner->PaintOverChildren();
-    DrawReadout(top, 0);
-    SwapBuffers(top->m_dc);
-}
-
 void CWin32Host::DestroyWindow(CWin32Window* w)
 {
-    m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), w), m_windows.end());
-    for (CWin32Window* other : m_windows) {
-        if (other->m_focusChild == w) other->m_focusChild = nullptr;
-        if (other->m_capture == w) other->m_capture = nullptr;
-        if (other->m_mouseOver == w) other->m_mouseOver = nullptr;
-        // A child that outlives its parent keeps its place but draws nowhere.
-        if (other->m_parent == w) {
-            RECT r;
-            other->GetWindowRect(&r);
-            other->m_parent = nullptr;
-            other->m_hwnd = nullptr;
-            other->m_dc = nullptr;
-            other->m_childRect = r;
-        }
+    const bool child = w->m_parent != nullptr;
+    // A child that outlives its parent keeps its place but draws nowhere (a system child window
+    // goes with its parent's).
+    for (CTreeWindow* orphan : m_tree.Remove(w)) {
+        auto* o = static_cast<CWin32Window*>(orphan);
+        o->m_hwnd = nullptr;
+        o->m_dc = nullptr;
     }
-    if (w->m_parent) {
+    if (child) {
         if (w->m_systemChild && w->m_hwnd && !w->m_gone) {
             w->m_destroying = true;
             wglMakeCurrent(nullptr, nullptr);
@@ -622,7 +533,7 @@ void CWin32Host::DestroyWindow(CWin32Window* w)
     }
     if (!w->m_foreignParent && w->m_hwnd && --m_inhibitors == 0) SetThreadExecutionState(ES_CONTINUOUS);
     wglMakeCurrent(nullptr, nullptr);
-    if (m_windows.empty()) {
+    if (m_tree.Windows().empty()) {
         // The context goes with the last window; the renderer starts afresh with the next one.
         if (m_pRenderer) m_pRenderer->ForgetContext();
         if (m_pReadout) m_pReadout->ForgetContext();
@@ -636,54 +547,18 @@ void CWin32Host::DestroyWindow(CWin32Window* w)
     w->m_dc = nullptr;
 }
 
-CWin32Window* CWin32Host::ChildAt(CWin32Window* top, int x, int y) const
+void CWin32Host::RouteInput(CWin32Window* root, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    for (CWin32Window* c : m_windows) {
-        if (c->m_parent != top) continue;
-        const RECT& r = c->m_childRect;
-        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return ChildAt(c, int(x - r.left), int(y - r.top));
-    }
-    return top;
-}
-
-void CWin32Host::RouteInput(CWin32Window* top, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    CWin32Window* target = top;
     if (message >= WM_KEYFIRST && message <= WM_KEYLAST) {
-        if (top->m_focusChild) target = top->m_focusChild;
-        target->m_owner->PostMessage(message, wParam, lParam);
+        m_tree.PostKey(root, message, wParam, lParam);
         return;
     }
-    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-    // A drag that started in a pane stays with it until the last button is let go.
-    target = top->m_capture ? top->m_capture : ChildAt(top, x, y);
-    const bool down = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
-    const bool up = message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
-    if (down) {
-        top->m_capture = target;
-        SetCapture(top->m_hwnd);
-    }
-    if (up && (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) {
-        top->m_capture = nullptr;
-        ReleaseCapture();
-    }
-    // The window the mouse left hears of it (a toolbar lets go of its lit button).
-    if (top->m_mouseOver && top->m_mouseOver != target) top->m_mouseOver->m_owner->PostMessage(WM_MOUSELEAVE);
-    top->m_mouseOver = target;
-    RECT tr, wr;
-    top->GetWindowRect(&tr);
-    target->GetWindowRect(&wr);
-    POINT origin{0, 0};
-    ClientToScreen(top->m_hwnd, &origin);
-    const long dx = target == top ? 0 : wr.left - origin.x, dy = target == top ? 0 : wr.top - origin.y;
-    target->m_owner->PostMessage(message, wParam, MakeLParam(int(x - dx), int(y - dy)));
-}
-
-void CWin32Host::InvalidateTree(CWin32Window* top)
-{
-    top->m_owner->InvalidateRect(nullptr, true);
-    for (CWin32Window* c : m_windows)
-        if (c->m_parent && c->Top() == top) c->m_owner->InvalidateRect(nullptr, true);
+    const CPoint point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    const bool buttonsDown = (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
+    const SMouseRoute route = m_tree.PostMouse(root, message, wParam, point, buttonsDown);
+    // The system sends the moves outside the window to the one that holds the capture.
+    if (route.captureBegins) SetCapture(root->m_hwnd);
+    if (route.captureEnds) ReleaseCapture();
 }
 
 LRESULT CWin32Host::Handle(CWin32Window* w, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -693,7 +568,7 @@ LRESULT CWin32Host::Handle(CWin32Window* w, HWND hwnd, UINT message, WPARAM wPar
     case WM_PAINT:
         // The next frame repaints the whole window: the system's request is answered by it.
         ValidateRect(hwnd, nullptr);
-        InvalidateTree(w);
+        m_tree.InvalidateSubtree(w, true);
         return 0;
     case WM_ERASEBKGND:
         // The frame shows the system's face around its controls (a flat toolbar lets it through).
@@ -707,7 +582,7 @@ LRESULT CWin32Host::Handle(CWin32Window* w, HWND hwnd, UINT message, WPARAM wPar
         // A pane's size is the frame's doing: it hears of it when the frame moves it.
         if (first && !w->m_foreignParent && !w->m_systemChild) w->m_owner->PostMessage(WM_SIZE, wParam, lParam);
         if (first && w->m_foreignParent) w->m_owner->PostMessage(WM_SIZE, 0, lParam);
-        InvalidateTree(w);
+        m_tree.InvalidateSubtree(w, true);
         return 0;
     case WM_MOVE:
         if (first) w->m_owner->PostMessage(WM_MOVE, wParam, lParam);
@@ -769,8 +644,7 @@ LRESULT CWin32Host::Handle(CWin32Window* w, HWND hwnd, UINT message, WPARAM wPar
         return 0;
     case WM_MOUSELEAVE:
         w->m_trackingLeave = false;
-        if (w->m_mouseOver) w->m_mouseOver->m_owner->PostMessage(WM_MOUSELEAVE);
-        w->m_mouseOver = nullptr;
+        m_tree.MouseLeft(w);
         return 0;
     default:
         break;
@@ -780,7 +654,7 @@ LRESULT CWin32Host::Handle(CWin32Window* w, HWND hwnd, UINT message, WPARAM wPar
 
 void CWin32Host::TrackForeignWindows()
 {
-    for (CWin32Window* w : std::vector<CWin32Window*>(m_windows)) {
+    for (CWin32Window* w : m_tree.All<CWin32Window>()) {
         if (!w->m_foreignParent || w->m_gone) continue;
         SYSTEM_RECT r{};
         if (!IsWindow(w->m_foreignParent) || !::GetClientRect(w->m_foreignParent, &r)) {
@@ -798,11 +672,7 @@ void CWin32Host::TrackForeignWindows()
 
 void CWin32Host::PumpEvents()
 {
-    if (g_closeRequested.exchange(false)) {
-        CWinApp* app = AfxGetApp();
-        if (app && app->m_pMainWnd && app->m_pMainWnd->IsWindow()) app->m_pMainWnd->PostMessage(WM_CLOSE);
-        else PostQuitMessage(0);
-    }
+    if (g_closeRequested.exchange(false)) AfxCloseMainWindow();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {

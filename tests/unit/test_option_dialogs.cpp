@@ -43,10 +43,10 @@ private:
 // The application's loader over a list of loads it was asked for.
 class CLoadingApp : public CUniverseApp {
 public:
-    void LoadUniverse(const std::string* path) override
+    SLoadOutcome LoadUniverse(const std::string* path) override
     {
         m_loads.push_back(path ? *path : "(asked)");
-        ::LoadUniverse(path, nullptr);
+        return ::LoadUniverse(path, nullptr);
     }
     bool SaveModified() override
     {

@@ -33,7 +33,7 @@ const std::string kFailed = "Could not successfully load file.";
 class CLoaderApp : public CUniverseApp {
 public:
     std::vector<COrbGroup>* m_pGroups = nullptr;
-    void LoadUniverse(const std::string* path) override { ::LoadUniverse(path, m_pGroups); }
+    SLoadOutcome LoadUniverse(const std::string* path) override { return ::LoadUniverse(path, m_pGroups); }
 };
 
 // A picture whose every pixel differs, so a texture read back can be compared byte for byte.
@@ -343,7 +343,10 @@ TEST_F(UniverseFiles, DamagedFilesShowTheirMessagesInOrderAndChangeNothing)
     for (const auto& [path, messages] : files) {
         m_sandbox.m_messages.clear();
         view.m_autoRedraw = false;
-        EXPECT_THROW(LoadUniverse(&path, &m_groups), int) << path;
+        const SLoadOutcome outcome = LoadUniverse(&path, &m_groups);
+        EXPECT_TRUE(outcome.Failed()) << path;
+        // What the outcome says is what the user was shown.
+        EXPECT_EQ(outcome.messages, messages) << path;
         EXPECT_EQ(m_sandbox.m_messages, messages) << path;
         const SUniverseSnapshot after = Snapshot();
         EXPECT_EQ(after.orbs, before.orbs) << path;
@@ -354,13 +357,13 @@ TEST_F(UniverseFiles, DamagedFilesShowTheirMessagesInOrderAndChangeNothing)
     }
     EXPECT_TRUE(m_groups.empty());
     EXPECT_EQ(m_store.GetDefaultUniverseFile(), "before.nmd");
-    LoadUniverse(&good, &m_groups);
+    EXPECT_TRUE(LoadUniverse(&good, &m_groups).Loaded());
     EXPECT_EQ(g_orbs.size(), 2u);
 
     // The preview keeps drawing only when asked, failed load or not.
     m_app.m_previewMode = true;
     view.m_autoRedraw = true;
-    EXPECT_THROW(LoadUniverse(&files.back().first, nullptr), int);
+    EXPECT_TRUE(LoadUniverse(&files.back().first, nullptr).Failed());
     EXPECT_FALSE(view.m_autoRedraw);
 }
 
@@ -537,7 +540,7 @@ TEST_F(UniverseFiles, PathsResolveAgainstTheCurrentDirectoryAndTheQuestionOpensI
 
     // No path: the open question, in the library; cancelling changes nothing.
     View().m_autoRedraw = false;
-    LoadUniverse(nullptr, nullptr);
+    EXPECT_EQ(LoadUniverse(nullptr, nullptr).result, SLoadOutcome::EResult::Cancelled);
     ASSERT_EQ(m_asked.size(), 1u);
     EXPECT_FALSE(m_asked[0].save);
     EXPECT_EQ(m_asked[0].filter, "Nimbula Data (*.nmd)|*.nmd|");

@@ -1,6 +1,6 @@
-// The host layer on Windows: the Win32 window host, the system's dialogs, common dialogs, toolbar
+// Windows' composition root: the Win32 window host, the system's dialogs, common dialogs, toolbar
 // and message boxes, the end asked by a console or the session, and the web support window's host.
-#include "platform/Host.h"
+#include "app/CompositionRoot.h"
 
 #include "platform/Dialog.h"
 #include "platform/NativeToolBar.h"
@@ -24,13 +24,13 @@ BOOL WINAPI OnConsoleControl(DWORD event)
 }
 }
 
-struct CHostInstaller::SParts {
+struct CCompositionRoot::SParts {
     std::unique_ptr<IWindowHost> host;
     std::unique_ptr<IDialogHost> dialogs;
     std::unique_ptr<IDialogHost> browser;
 };
 
-CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_unique<SParts>())
+CCompositionRoot::CCompositionRoot(const SHostOptions& options) : m_parts(std::make_unique<SParts>())
 {
     // Monitor rectangles and window sizes in the screen's own pixels.
     SetProcessDPIAware();
@@ -49,7 +49,7 @@ CHostInstaller::CHostInstaller(const SHostOptions& options) : m_parts(std::make_
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-CHostInstaller::~CHostInstaller()
+CCompositionRoot::~CCompositionRoot()
 {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     SetNativeToolBarMaker(nullptr);
