@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows installer and the portable zip under Wine on a private X server: the zip holds the
 # program, the tool, the data, the README and the licence; the installer (/S, twice) puts the data
-# into Program Files\Nimbula, the saver into the system folder, the data folder into the registry,
-# a Start menu entry and an Add/Remove Programs entry; the Start menu's program opens the editing frame;
-# the saver runs from the system folder with its data found through the registry, and V over it
-# hands the help page to the desktop's browser with the message said once, the saver running on;
+# into Program Files\Nimbula, the saver into the system folder, the data folder into the registry, a
+# Start menu entry and an Add/Remove Programs entry; the Start menu's program opens the editing
+# frame; the saver runs from the system folder with its data found through the registry, and V over
+# it hands the help page to the desktop's browser with the message said once, the saver running on;
 # while it runs, installer and uninstaller refuse; the uninstaller (/S, restarting from a copy of
 # itself as NSIS does) takes everything away and leaves the user's universes and settings.
 # Usage: test_windows_installer.sh MINGW_BUILD_DIR
