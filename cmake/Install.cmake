@@ -44,6 +44,7 @@ install(DIRECTORY ${CMAKE_BINARY_DIR}/res/ DESTINATION ${NIMBULA_DATA_DESTINATIO
 # The licence in the documentation folder (share/doc/nimbula), once as written and once as
 # Debian's machine-readable copyright file, which the package keeps in that same folder.
 file(READ ${CMAKE_SOURCE_DIR}/LICENSE NIMBULA_LICENSE_TEXT)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
 string(FIND "${NIMBULA_LICENSE_TEXT}" "Permission" NIMBULA_LICENSE_START)
 string(SUBSTRING "${NIMBULA_LICENSE_TEXT}" ${NIMBULA_LICENSE_START} -1 NIMBULA_LICENSE_TEXT)
 string(STRIP "${NIMBULA_LICENSE_TEXT}" NIMBULA_LICENSE_TEXT)
