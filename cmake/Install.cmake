@@ -41,6 +41,21 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/res/ DESTINATION ${NIMBULA_DATA_DESTINATIO
         PATTERN nimbula.xml EXCLUDE PATTERN desktop EXCLUDE)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/res/ DESTINATION ${NIMBULA_DATA_DESTINATION})
 
+# The licence in the documentation folder (share/doc/nimbula), once as written and once as
+# Debian's machine-readable copyright file, which the package keeps in that same folder.
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE NIMBULA_LICENSE_TEXT)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
+string(FIND "${NIMBULA_LICENSE_TEXT}" "Permission" NIMBULA_LICENSE_START)
+string(SUBSTRING "${NIMBULA_LICENSE_TEXT}" ${NIMBULA_LICENSE_START} -1 NIMBULA_LICENSE_TEXT)
+string(STRIP "${NIMBULA_LICENSE_TEXT}" NIMBULA_LICENSE_TEXT)
+string(REPLACE "\n\n" "\n.\n" NIMBULA_LICENSE_TEXT "${NIMBULA_LICENSE_TEXT}")
+string(REPLACE "\n" "\n " NIMBULA_LICENSE_TEXT "${NIMBULA_LICENSE_TEXT}")
+file(WRITE ${CMAKE_BINARY_DIR}/copyright
+     "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+     "Upstream-Name: Nimbula\n\n"
+     "Files: *\nCopyright: 2026 the Nimbula developers\nLicense: Expat\n ${NIMBULA_LICENSE_TEXT}\n")
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 if(NOT TARGET nimbula)
   install(FILES ${CMAKE_BINARY_DIR}/man/nimbula-tool.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   return()
@@ -90,6 +105,7 @@ set(CPACK_PACKAGE_DESCRIPTION "Nimbula shows a small universe of orbs that pull 
 collide, pass their speed on and spin about the centre. It runs full screen as a
 screen saver, as the desktop background, and as a hack of XScreenSaver; the arrow
 keys steer the camera and the mouse grabs, throws and strikes orbs.")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_CONTACT "Nimbula developers <nimbula@invalid>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -11,7 +11,8 @@ set(NIMBULA_NSIS_FILES ${CMAKE_BINARY_DIR}/package/files.nsh)
 set(NIMBULA_PACKAGE_COMMANDS
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${NIMBULA_STAGE_ROOT}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${NIMBULA_STAGE}
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:nimbula> $<TARGET_FILE:nimbula-tool> ${CMAKE_SOURCE_DIR}/README.md ${NIMBULA_STAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:nimbula> $<TARGET_FILE:nimbula-tool> ${CMAKE_SOURCE_DIR}/README.md
+            ${CMAKE_SOURCE_DIR}/LICENSE ${NIMBULA_STAGE}
     # The same program named .exe opens the editing frame.
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:nimbula> ${NIMBULA_STAGE}/nimbula.exe
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_BINARY_DIR}/res ${NIMBULA_STAGE}/res

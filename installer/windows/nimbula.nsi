@@ -6,9 +6,9 @@
 ;
 ; makensis -DVERSION=3.0 -DVERSION4=3.0.0.0 -DSTAGE=DIR -DFILES=FILE -DICON=FILE -DOUTFILE=FILE
 ;          nimbula.nsi
-; STAGE holds nimbula.scr, nimbula.exe, nimbula-tool.exe, README.md and res/; FILES (written from
-; STAGE by files.cmake) defines SIZE_KB and the macro DeleteData, which deletes each file of res/
-; and then its folders.
+; STAGE holds nimbula.scr, nimbula.exe, nimbula-tool.exe, README.md, LICENSE and res/; FILES
+; (written from STAGE by files.cmake) defines SIZE_KB and the macro DeleteData, which deletes each
+; file of res/ and then its folders.
 
 Unicode true
 ; The program is 64-bit: so is the installer, which then sees the 64-bit Program Files, system
@@ -87,6 +87,7 @@ Section "Nimbula"
     File "${STAGE}/nimbula.exe"
     File "${STAGE}/nimbula-tool.exe"
     File "${STAGE}/README.md"
+    File "${STAGE}/LICENSE"
     SetOutPath "$INSTDIR\res"
     File /r "${STAGE}/res/*"
 
@@ -138,6 +139,7 @@ Section "Uninstall"
     Delete "$INSTDIR\nimbula.exe"
     Delete "$INSTDIR\nimbula-tool.exe"
     Delete "$INSTDIR\README.md"
+    Delete "$INSTDIR\LICENSE"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
 

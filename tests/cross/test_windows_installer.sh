@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows installer and the portable zip under Wine on a private X server: the zip holds the
-# program, the tool, the data and the README; the installer (/S, twice) puts the data into Program
-# Files\Nimbula, the saver into the system folder, the data folder into the registry, a Start
-# menu entry and an Add/Remove Programs entry; the Start menu's program opens the editing frame;
-# the saver runs from the system folder with its data found through the registry, and V over it
-# hands the help page to the desktop's browser with the message said once, the saver running on;
+# program, the tool, the data, the README and the licence; the installer (/S, twice) puts the data
+# into Program Files\Nimbula, the saver into the system folder, the data folder into the registry, a
+# Start menu entry and an Add/Remove Programs entry; the Start menu's program opens the editing
+# frame; the saver runs from the system folder with its data found through the registry, and V over
+# it hands the help page to the desktop's browser with the message said once, the saver running on;
 # while it runs, installer and uninstaller refuse; the uninstaller (/S, restarting from a copy of
 # itself as NSIS does) takes everything away and leaves the user's universes and settings.
 # Usage: test_windows_installer.sh MINGW_BUILD_DIR
@@ -17,17 +17,18 @@ setup=$(ls "$BUILD"/nimbula-*-setup.exe 2>/dev/null | head -1)
 zip=$(ls "$BUILD"/nimbula-*-windows.zip 2>/dev/null | head -1)
 [ -f "$setup" ] && [ -f "$zip" ] || fail "no installer or zip in $BUILD (scripts/windows makes them)"
 
-# --- The portable zip: one folder with the program, the tool, the README and the whole data folder.
+# --- The portable zip: one folder with the program, the tool, the README, the licence and the whole
+# data folder.
 python3 -m zipfile -l "$zip" | awk 'NR > 1 { print $1 }' | grep -v '/$' | sort >"$WORK/zip.txt"
 (cd "$BUILD/res" && find . -type f | sed 's|^\./|Nimbula/res/|') >"$WORK/want.txt"
-printf 'Nimbula/%s\n' nimbula.scr nimbula.exe nimbula-tool.exe README.md >>"$WORK/want.txt"
+printf 'Nimbula/%s\n' nimbula.scr nimbula.exe nimbula-tool.exe README.md LICENSE >>"$WORK/want.txt"
 sort -o "$WORK/want.txt" "$WORK/want.txt"
 diff "$WORK/want.txt" "$WORK/zip.txt" >"$WORK/zip-diff.log" || fail "the zip's files are not the program's (see zip-diff)"
 mkdir "$WORK/unzipped"
 python3 -m zipfile -e "$zip" "$WORK/unzipped"
 cmp -s "$BIN" "$WORK/unzipped/Nimbula/nimbula.scr" && cmp -s "$BIN" "$WORK/unzipped/Nimbula/nimbula.exe" ||
     fail "the zip's programs are not the build's nimbula.scr"
-pass "the zip holds nimbula.scr, nimbula.exe, nimbula-tool.exe, README.md and the $(grep -c /res/ "$WORK/zip.txt") files of res/"
+pass "the zip holds nimbula.scr, nimbula.exe, nimbula-tool.exe, README.md, LICENSE and the $(grep -c /res/ "$WORK/zip.txt") files of res/"
 
 wine_start "$WORK"
 wine_forget_settings
@@ -51,7 +52,7 @@ shot_lit() { shot "$1" && [ "$(bright_share "$1")" != 0 ]; }
 # Everything the installer puts in place; fails with what is missing.
 installed_ok() {
     local f version
-    for f in nimbula.exe nimbula-tool.exe README.md uninstall.exe; do
+    for f in nimbula.exe nimbula-tool.exe README.md LICENSE uninstall.exe; do
         [ -f "$program/$f" ] || fail "the installer left no $f in Program Files\\Nimbula"
     done
     cmp -s "$BIN" "$system/nimbula.scr" || fail "the system folder holds no copy of the build's nimbula.scr"

@@ -26,7 +26,8 @@ rm "$WORK/install.log"
 # --- the standard layout ---
 for f in bin/nimbula bin/nimbula-tool share/nimbula/sphere.umf share/nimbula/orb.bmp share/nimbula/cursor132.png \
          share/nimbula/nimbula-64.png share/xscreensaver/config/nimbula.xml share/applications/$APP_ID.desktop \
-         share/metainfo/$APP_ID.metainfo.xml share/man/man1/nimbula.1.gz share/man/man1/nimbula-tool.1.gz; do
+         share/metainfo/$APP_ID.metainfo.xml share/man/man1/nimbula.1.gz share/man/man1/nimbula-tool.1.gz \
+         share/doc/nimbula/LICENSE share/doc/nimbula/copyright; do
     [ -s "$PREFIX/$f" ] || fail "the prefix lacks $f"
 done
 for size in 16 32 48 64 128 256; do
@@ -47,7 +48,10 @@ if [ -x "$BUILD/nimbula-web" ]; then
     WEB=libexec/nimbula/nimbula-web
     [ -x "$PREFIX/$WEB" ] || fail "the prefix lacks $WEB, the help window's program"
 fi
-pass "the prefix holds bin, share/nimbula (every file of res/), ${WEB:+$WEB, }the hack link, icons, desktop files and man pages"
+cmp -s "$SRC/LICENSE" "$PREFIX/share/doc/nimbula/LICENSE" || fail "share/doc/nimbula/LICENSE is not the project's"
+grep -qx "License: Expat" "$PREFIX/share/doc/nimbula/copyright" && grep -qx " SOFTWARE." "$PREFIX/share/doc/nimbula/copyright" ||
+    fail "share/doc/nimbula/copyright does not carry the licence"
+pass "the prefix holds bin, share/nimbula (every file of res/), ${WEB:+$WEB, }the hack link, icons, desktop files, man pages and the licence"
 
 # --- desktop files and man pages as the desktop's own tools read them ---
 desktop-file-validate "$PREFIX/share/applications/$APP_ID.desktop" >"$WORK/validate.log" 2>&1 ||
@@ -224,7 +228,7 @@ INSTALLED=1
 dpkg-query -W -f='${Status}' nimbula | grep -q "install ok installed" || fail "apt did not install nimbula"
 for f in /usr/bin/nimbula /usr/bin/nimbula-tool /usr/share/nimbula/sphere.umf /usr/share/xscreensaver/config/nimbula.xml \
          /usr/share/applications/io.github.nimbula.Nimbula.desktop /usr/share/icons/hicolor/48x48/apps/nimbula.png \
-         /usr/share/man/man1/nimbula.1.gz; do
+         /usr/share/man/man1/nimbula.1.gz /usr/share/doc/nimbula/copyright; do
     [ -e "$f" ] || fail "the package did not install $f"
 done
 [ "$(readlink -f /usr/libexec/xscreensaver/nimbula)" = /usr/bin/nimbula ] || fail "no hack link in /usr/libexec/xscreensaver"
