@@ -1,9 +1,9 @@
 // The browser control's portable part: creation in the dialog's system window, and its reports.
 #include "platform/HtmlView.h"
 
-#include <cstdlib>
 #include <fstream>
 
+#include "platform/Diagnostics.h"
 #include "platform/Dialog.h"
 
 bool CHtmlView::Create(const RECT& rect, CDialog* parent, int id)
@@ -42,8 +42,8 @@ void CHtmlView::OnBrowserError(const std::string& why)
 
 void TraceHtmlView(const std::string& line)
 {
-    static const char* path = std::getenv("NIMBULA_WEB_TRACE");
-    if (!path || !*path) return;
+    const std::string& path = Diagnostics().webTrace;
+    if (path.empty()) return;
     std::ofstream out(path, std::ios::app);
     out << line << '\n';
 }

@@ -2,8 +2,8 @@
 #include "platform/MessageBox.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+
+#include "platform/Diagnostics.h"
 
 namespace {
 MessageBoxHandler& Handler()
@@ -12,11 +12,7 @@ MessageBoxHandler& Handler()
     return handler;
 }
 
-bool MessagesToStderr()
-{
-    const char* v = std::getenv("NIMBULA_MESSAGE_BOXES");
-    return v && std::strcmp(v, "stderr") == 0;
-}
+bool MessagesToStderr() { return Diagnostics().messagesToStderr; }
 
 CMessageHold*& ActiveHold()
 {

@@ -19,6 +19,7 @@
 #include "engine/gl/GlCanvas.h"
 #include "platform/App.h"
 #include "platform/Dialog.h"
+#include "platform/Diagnostics.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxDlg.h"
 #include "platform/Wnd.h"
@@ -85,16 +86,16 @@ bool IsDialogKey(WPARAM vk)
     }
 }
 
-// The file named by NIMBULA_LAYOUT_FILE (end-to-end tests) lists the controls of every open
+// The layout file of the end-to-end tests (NIMBULA_LAYOUT_FILE) lists the controls of every open
 // dialog in screen pixels after each redraw, so a test clicks where a button is drawn:
 //   dialog TEMPLATE CAPTION
 //   control ID KIND LEFT TOP RIGHT BOTTOM TEXT
 // The dialog opened last comes last; no dialog line: none is open.
 void WriteLayout(const std::vector<SDrawnDialog>& dialogs, int x, int y)
 {
-    const char* path = std::getenv("NIMBULA_LAYOUT_FILE");
-    if (!path || !*path) return;
-    const std::string temporary = std::string(path) + ".new";
+    const std::string& path = Diagnostics().layoutFile;
+    if (path.empty()) return;
+    const std::string temporary = path + ".new";
     FILE* f = std::fopen(temporary.c_str(), "w");
     if (!f) return;
     auto oneLine = [](std::string s) {
@@ -108,7 +109,7 @@ void WriteLayout(const std::vector<SDrawnDialog>& dialogs, int x, int y)
                          x + int(c.max.x), y + int(c.max.y), oneLine(c.text).c_str());
     }
     std::fclose(f);
-    std::rename(temporary.c_str(), path);
+    std::rename(temporary.c_str(), path.c_str());
 }
 
 class CSdlDialogHost;
@@ -170,7 +171,7 @@ private:
     MessageBoxHandler m_previousBoxes;
     // The layout of the frame being drawn, when a test asks for it.
     std::vector<SDrawnDialog> m_drawn;
-    const bool m_recordLayout = std::getenv("NIMBULA_LAYOUT_FILE") != nullptr;
+    const bool m_recordLayout = !Diagnostics().layoutFile.empty();
 };
 
 int CSdlDialogHost::ShowMessageBox(const std::string& text, unsigned type)

@@ -18,6 +18,7 @@
 #include "engine/gl/GlRenderer.h"
 #include "engine/gl/GlSnapshot.h"
 #include "platform/App.h"
+#include "platform/Diagnostics.h"
 #include "platform/FrameRateMeter.h"
 #include "platform/Host.h"
 #include "platform/MessageQueue.h"
@@ -201,16 +202,16 @@ bool CWin32Window::IsHidden() const
     return IsIconic(m_hwnd) != FALSE;
 }
 
-// With NIMBULA_PREVIEW_SNAPSHOT set, the preview (and the editing frame's pane) writes every frame
+// With the preview snapshot asked for (NIMBULA_PREVIEW_SNAPSHOT), the preview (and the editing frame's pane) writes every frame
 // it shows to that picture file: under Wine a child window's OpenGL never reaches the screen, so
 // tests read the frame from there.
 void SnapshotPreview(HWND hwnd)
 {
-    const char* path = std::getenv("NIMBULA_PREVIEW_SNAPSHOT");
-    if (!path || !*path) return;
+    const std::string& path = Diagnostics().previewSnapshot;
+    if (path.empty()) return;
     SYSTEM_RECT r{};
     ::GetClientRect(hwnd, &r);
-    const std::string partial = std::string(path) + ".part";
+    const std::string partial = path + ".part";
     // Whole pictures only: a reader never sees one half written.
     if (ReadBackBuffer(int(r.right), int(r.bottom)).SavePng(partial))
         MoveFileExW(Widen(partial).c_str(), Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING);
