@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/Dialog.h"
-#include "universe/OptionsConversions.h"
+#include "dialogs/OptionsConversions.h"
 
 class CUniversalConstants;
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <new>
 
-#include "universe/OptionsConversions.h"
+#include "dialogs/OptionsConversions.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
 

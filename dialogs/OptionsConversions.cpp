@@ -1,5 +1,5 @@
 // The slider formulas both ways.
-#include "universe/OptionsConversions.h"
+#include "dialogs/OptionsConversions.h"
 
 #include <cmath>
 
