@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     hostOptions.pace = options.pace;
     hostOptions.showFps = options.showFps;
     hostOptions.messageBoxes = !hack;
-    hostOptions.toolTipText = LoadResourceString;
+    hostOptions.toolTipText = ControlTip;
     CCompositionRoot root(hostOptions);
     int code = 0;
     {

@@ -56,4 +56,29 @@ std::string LoadResourceString(int id)
     return {};
 }
 
-bool HasTooltip(int controlId) { return controlId != -1 && controlId != 0; }
+namespace {
+// Which string each control with a tip shows. The table's ids follow the controls' mostly, but
+// not where two dialogs use one id for different controls: the options dialog's boundary-shape
+// list (1014) shows "Set shape of universe boundary field", not the share box's text of 1014.
+struct STip {
+    int templateId;
+    int controlId;
+    int stringId;
+};
+constexpr int kOptions = 103, kShare = 105;
+const STip kTips[] = {
+    {kOptions, 1000, 1000}, {kOptions, 1001, 1001}, {kOptions, 1002, 1002}, {kOptions, 1003, 1003},
+    {kOptions, 1004, 1004}, {kOptions, 1005, 1005}, {kOptions, 1006, 1006}, {kOptions, 1007, 1007},
+    {kOptions, 1008, 1008}, {kOptions, 1010, 1010}, {kOptions, 1011, 1011}, {kOptions, 1012, 1012},
+    {kOptions, 1013, 1013}, {kOptions, 1014, 1017}, {kOptions, 1015, 1015}, {kOptions, 1016, 1016},
+    {kOptions, 1018, 1018}, {kOptions, 1019, 1019},
+    {kShare, 3, 3}, {kShare, 4, 4}, {kShare, 5, 5}, {kShare, 1014, 1014},
+};
+}
+
+std::string ControlTip(int templateId, int controlId)
+{
+    for (const STip& t : kTips)
+        if (t.templateId == templateId && t.controlId == controlId) return LoadResourceString(t.stringId);
+    return {};
+}

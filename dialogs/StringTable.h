@@ -5,6 +5,7 @@
 
 // The text of string id; empty when the table has no such entry.
 std::string LoadResourceString(int id);
-// The tooltip of a dialog control: the entry whose id is the control's. Controls without an id
-// of their own (-1) have none; an id without an entry has an empty one.
-bool HasTooltip(int controlId);
+// The tip of control controlId in the dialog of template templateId; empty when none is meant
+// for that control (ids shared by controls of different dialogs, or a string of another kind,
+// give no tip where the text would describe something else).
+std::string ControlTip(int templateId, int controlId);

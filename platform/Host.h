@@ -41,7 +41,7 @@ struct SHostOptions {
     bool showFps = false;
     // Messages in the system's boxes; false keeps them on standard error (hosts nobody can click in).
     bool messageBoxes = true;
-    // The tooltip of a dialog control by its id, from the program's string table (a host that
-    // shows tooltips itself asks here; the layers above hand it down).
-    std::string (*toolTipText)(int id) = nullptr;
+    // The tip of a dialog's control, from the program's string table; empty: the control has none
+    // (a host that shows tooltips itself asks here; the layers above hand it down).
+    std::string (*toolTipText)(int templateId, int controlId) = nullptr;
 };

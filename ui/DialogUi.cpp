@@ -361,7 +361,9 @@ ImVec2 Size(const SContext& k, const SDialogControl& c) { return ImVec2(float(c.
 void Tooltip(const SContext& k, const SDialogControl& c)
 {
     // A dialog that has lost the input to a box over it shows no tips.
-    if (!k.canvas.active || !k.dlg.m_toolTips || !HasTooltip(c.id) || !ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) return;
+    if (!k.canvas.active || !k.dlg.m_toolTips || !ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) return;
+    const std::string tip = ControlTip(k.dlg.m_templateId, c.id);
+    if (tip.empty()) return;
     // Nor over a control being worked (text being selected).
     if (ImGui::IsItemActive()) return;
     ImGui::PushFont(TextAreaFont());
@@ -376,7 +378,7 @@ void Tooltip(const SContext& k, const SDialogControl& c)
     else ImGui::SetNextWindowPos(ImVec2(a.x, a.y - gap), ImGuiCond_Always, ImVec2(0.0f, 1.0f));
     ImGui::BeginTooltip();
     ImGui::PushTextWrapPos(ImGui::GetFontSize() * 28.0f);
-    ImGui::TextUnformatted(LoadResourceString(c.id).c_str());
+    ImGui::TextUnformatted(tip.c_str());
     ImGui::PopTextWrapPos();
     ImGui::EndTooltip();
     ImGui::PopStyleColor(3);

@@ -381,7 +381,7 @@ INT_PTR ColorControl(SOpenDialog& d, UINT message, HDC dc, HWND control)
     return INT_PTR(field ? d.fieldBrush : d.faceBrush);
 }
 
-void AddToolTips(SOpenDialog& d, std::string (*text)(int))
+void AddToolTips(SOpenDialog& d, std::string (*text)(int, int))
 {
     CDialog& dlg = *d.dlg;
     if (!dlg.m_toolTips || !text) return;
@@ -390,15 +390,12 @@ void AddToolTips(SOpenDialog& d, std::string (*text)(int))
                              GetModuleHandleW(nullptr), nullptr);
     if (!d.tips) return;
     SendMessageW(d.tips, TTM_SETMAXTIPWIDTH, 0, 400);
-    // Labels without an id show none.
+    // Only the controls a tip is meant for show one.
     d.tipTexts.reserve(dlg.m_controls.size());
-    for (size_t i = 0; i < dlg.m_controls.size() && i < d.controls.size(); ++i) {
-        const int id = dlg.m_controls[i].id;
-        d.tipTexts.push_back(id != -1 && id != 0 ? Widen(text(id)) : std::wstring());
-    }
+    for (size_t i = 0; i < dlg.m_controls.size() && i < d.controls.size(); ++i)
+        d.tipTexts.push_back(Widen(text(dlg.m_templateId, dlg.m_controls[i].id)));
     for (size_t i = 0; i < d.tipTexts.size(); ++i) {
-        const int id = dlg.m_controls[i].id;
-        if (id == -1 || id == 0 || !d.controls[i]) continue;
+        if (d.tipTexts[i].empty() || !d.controls[i]) continue;
         TTTOOLINFOW ti{};
         ti.cbSize = TTTOOLINFOW_V2_SIZE;
         ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

@@ -9,7 +9,7 @@ class IDialogHost;
 
 struct SNativeDialogOptions {
     // The tooltip of a control id (the program's string table); null: no tooltips.
-    std::string (*toolTipText)(int id) = nullptr;
+    std::string (*toolTipText)(int templateId, int controlId) = nullptr;
     // True when the program is asked to end from outside: an open dialog ends as cancelled.
     bool (*endRequested)() = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "dialogs/OptionsDlg.h"
 #include "platform/FileDialog.h"
 #include "dialogs/SetupDlg.h"
+#include "dialogs/StringTable.h"
 #include "storage/UniverseLibrary.h"
 #include "storage/UniverseFile.h"
 #include "universe/Orb.h"
@@ -329,4 +330,19 @@ TEST(FileDialog, ListsFoldersFirstAndAnswersWithAFullPath)
     EXPECT_EQ(2u, asked.size());
     EXPECT_EQ("b.nmd already exists.\nDo you want to replace it?", asked[0]);
     EXPECT_EQ(fs::canonical(dir / "b.nmd").string(), dlg.PathName());
+}
+
+TEST(ControlTips, ATipShowsOnlyOnTheControlItIsMeantFor)
+{
+    // One id, two dialogs: the share box describes the universal string, the options dialog's
+    // boundary-shape list its own shape.
+    EXPECT_EQ("This displays a universal string, which defines all the characteristics of a unique universe",
+              ControlTip(105, 1014));
+    EXPECT_EQ("Set shape of universe boundary field", ControlTip(103, 1014));
+    EXPECT_EQ("How strong is the gravity in the universe ?", ControlTip(103, kOptGravity));
+    // OK is no "Nimbula Screen Saver", a label nothing, and a slider without a text no empty box.
+    EXPECT_EQ("", ControlTip(105, IDOK));
+    EXPECT_EQ("", ControlTip(103, kOptOrbsLabel));
+    EXPECT_EQ("", ControlTip(103, kOptMinimumAngle));
+    EXPECT_EQ("", ControlTip(103, -1));
 }
