@@ -89,6 +89,22 @@ wait_until lacks_colour share2-closed "rgb(0,255,0)" 200 || fail "Escape did not
 saver_runs "the share dialog closed after Set Data"
 pass "S: a friend's string pasted from the clipboard and set with Set Data is the universe's own after"
 
+# --- S once more: Get Data, then 40,000 letters pasted over the selected text with Ctrl+P are
+# refused with the message, and the box keeps the universe's string ---
+python3 -c 'print("A" * 40000, end="")' | xclip -i -selection clipboard
+xdotool key s
+wait_until has_colour share3 "rgb(0,255,0)" 2000 || fail "S did not open the share dialog a third time"
+xdotool key Return                             # Get Data
+xdotool key shift+Tab shift+Tab ctrl+a ctrl+p  # the text area, all of it selected, then pasted over
+too_long() { grep -q "too long for the box" "$WORK/saver.log"; }
+wait_until too_long || fail "a paste longer than the box was not refused with the message"
+xdotool key ctrl+a ctrl+c
+wait_until clipboard_is_string || fail "after the refused paste the box holds '${got:0:40}...' (${#got} letters)"
+xdotool key Escape
+wait_until lacks_colour share3-closed "rgb(0,255,0)" 200 || fail "Escape did not close the share dialog"
+saver_runs "the share dialog closed after the refused paste"
+pass "S: Ctrl+A and Ctrl+P work in the text area; a paste too long for it is refused and the box keeps its text"
+
 # --- A and H: the about box in the system's colours, the help box golden; Escape closes each ---
 xdotool key a
 wait_until has_colour about "rgb(240,240,240)" 10000 || fail "A opened no about box above the saver"
