@@ -311,7 +311,7 @@ void ReadUniverseFile(const std::string& path, SUniverseFile& out)
     umf.Close();
 }
 
-void WriteUniverseFile(const std::string& path, const SUniverseFile& file)
+void WriteUniverseFile(const std::string& path, const SUniverseFile& file, EReadOnlyFiles readOnly)
 {
     // What the loader would refuse is not written either.
     const size_t size = StreamSize(file);
@@ -320,7 +320,7 @@ void WriteUniverseFile(const std::string& path, const SUniverseFile& file)
         throw CQLException(kTooLargeText);
     CUMF umf;
     TakeNextFileID();
-    umf.Create(path);
+    umf.Create(path, readOnly);
     CArchiveWriter& ar = umf.WriteStream();
     ar.Reserve(size);
     WriteUniverseStream(ar, file);
@@ -470,7 +470,9 @@ bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path)
     const CUniverseView* view = GetUniverseApp()->m_pUniverseView;
     std::string reason;
     try {
-        WriteUniverseFile(fullPath, CaptureUniverse(view ? view->m_camera : nullptr, groups));
+        // The save question asked before a read-only file is replaced.
+        WriteUniverseFile(fullPath, CaptureUniverse(view ? view->m_camera : nullptr, groups),
+                          path == &chosen ? EReadOnlyFiles::kReplace : EReadOnlyFiles::kRefuse);
         // The file now holds the universe in use.
         GetUniverseApp()->m_currentUniverse = fullPath;
         return true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/core/Dib.h"
+#include "engine/core/FileIO.h"
 #include "platform/FileDialog.h"
 #include "storage/OrbGroup.h"
 #include "universe/UniversalConstants.h"
@@ -85,9 +86,11 @@ struct SUniverseFile {
 void ReadUniverseStream(CArchiveReader& ar, SUniverseFile& out);
 void WriteUniverseStream(CArchiveWriter& ar, const SUniverseFile& file);
 // Whole files at a full path. Reading throws CUniverseFileError; writing goes to a temporary file
-// beside path that is renamed into place, and throws CQLException when it cannot.
+// beside path that is renamed into place, and throws CQLException when it cannot (a read-only
+// file too, unless readOnly says the user agreed to replace it).
 void ReadUniverseFile(const std::string& path, SUniverseFile& out);
-void WriteUniverseFile(const std::string& path, const SUniverseFile& file);
+void WriteUniverseFile(const std::string& path, const SUniverseFile& file,
+                       EReadOnlyFiles readOnly = EReadOnlyFiles::kRefuse);
 
 // A path as the loader takes it: one starting with '/' as it stands, any other relative to the
 // current directory.
