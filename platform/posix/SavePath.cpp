@@ -136,6 +136,8 @@ CSavePath::CSavePath(const std::string& path)
         m_exists = true;
         return;
     }
+    // The walk ended on "." (perhaps from a link): a folder.
+    throw CQLException("not a file but a folder: " + path);
 }
 
 CSavePath::~CSavePath()

@@ -163,6 +163,10 @@ TEST_F(FileReplace, ReadOnlyFilesLinksToNothingAndWhatIsNoFileAreRefused)
     EXPECT_TRUE(fs::is_fifo(m_dir / "pipe"));
     EXPECT_THROW(Write(m_dir / "real", "x"), CQLException);
     EXPECT_THROW(Write(m_dir / "real/", "x"), CQLException);
+    EXPECT_THROW(Write(m_dir / "real" / ".", "x"), CQLException);
+    fs::create_symlink(".", m_dir / "here");
+    EXPECT_THROW(Write(m_dir / "here", "x"), CQLException);
+    EXPECT_TRUE(fs::is_symlink(m_dir / "here"));
 }
 
 TEST_F(FileReplace, LeftoversOfKilledSavesGoOnTheNextSaveAndNothingElse)
