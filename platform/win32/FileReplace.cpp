@@ -59,7 +59,9 @@ SReplaceTarget FindReplaceTarget(const std::string& path)
         throw CQLException(path + " is a link to " + Utf8FromPath(target) + ", which does not exist: no file is made through a link");
     const DWORD attributes = GetFileAttributesW(target.c_str());
     t.readOnly = t.exists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    t.path = Utf8FromPath(target);
+    // The file's full name, as the save question shows it ("..\\" and the like resolved).
+    const fs::path full = fs::weakly_canonical(target, ec);
+    t.path = Utf8FromPath(ec || full.empty() ? target : full);
     return t;
 }
 
