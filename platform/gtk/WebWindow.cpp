@@ -230,6 +230,21 @@ std::string GuardFolder()
     return folder;
 }
 
+// Connections the browser opens on a page's hint, before and without any request its guard
+// could cancel: a page may hint at any host.
+void TurnOffSpeculativeConnections(WebKitSettings* settings)
+{
+    static const char* const kHints[] = {"LinkPreconnect", "LinkPreconnectEarlyHints", "LinkDNSPrefetch", "LinkPrefetch"};
+    WebKitFeatureList* all = webkit_settings_get_all_features();
+    for (gsize i = 0; i < webkit_feature_list_get_length(all); ++i) {
+        WebKitFeature* feature = webkit_feature_list_get(all, i);
+        for (const char* hint : kHints)
+            if (std::string(webkit_feature_get_identifier(feature)) == hint)
+                webkit_settings_set_feature_enabled(settings, feature, FALSE);
+    }
+    webkit_feature_list_unref(all);
+}
+
 // Made at the first page, with the places the parent allowed; false (the parent told why) when
 // the guard is missing, since without it a page could load from anywhere.
 bool EnsureBrowser()
@@ -258,6 +273,7 @@ bool EnsureBrowser()
     webkit_settings_set_enable_javascript_markup(settings, FALSE);
     // A clicked link's ping= would tell an address of the user's click to a third party.
     g_object_set(settings, "enable-hyperlink-auditing", FALSE, nullptr);
+    TurnOffSpeculativeConnections(settings);
     // Until the first page paints, the browser shows the night of the universe, not a white flash.
     const GdkRGBA night{0.02, 0.027, 0.10, 1.0};
     webkit_web_view_set_background_color(g_web.view, &night);

@@ -200,6 +200,18 @@ python3 -m http.server --bind 127.0.0.1 --directory "$WORK/web" "$port" >"$WORK/
 track $!
 served() { python3 -c "import urllib.request as u; u.urlopen('http://127.0.0.1:$port/page.html', timeout=2)" 2>/dev/null; }
 wait_for "local web server" served
+# A listener that notes every connection, a request or not (a preconnect sends none).
+listen_port=$((port + 1))
+python3 -c "
+import socket, sys
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(('127.0.0.1', $listen_port)); s.listen(8)
+while True:
+    c, a = s.accept(); print('connection', flush=True); c.close()
+" >"$WORK/listener.log" 2>&1 &
+track $!
+listening() { python3 -c "import socket; socket.create_connection(('127.0.0.1', $listen_port), timeout=2)" 2>/dev/null; }
+wait_for "local listener" listening
 : >"$WORK/webserver.log"
 page=$WORK/hostile.html
 cat >"$page" <<EOF
@@ -208,7 +220,9 @@ cat >"$page" <<EOF
   body { margin: 0; font: 20px sans-serif; }
   a { display: block; height: 50px; line-height: 50px; padding-left: 10px; }
 </style><link rel="stylesheet" href="http://127.0.0.1:$port/style.css">
-<link rel="stylesheet" href="file://$WORK/secret.css"></head><body>
+<link rel="stylesheet" href="file://$WORK/secret.css">
+<link rel="preconnect" href="http://127.0.0.1:$listen_port/"><link rel="dns-prefetch" href="http://127.0.0.1:$listen_port/">
+<link rel="prefetch" href="http://127.0.0.1:$listen_port/next.html"></head><body>
 <a href="http://127.0.0.1:$port/page.html" target="_blank" ping="http://127.0.0.1:$port/ping">outside</a>
 <img src="http://127.0.0.1:$port/image.png" width="10" height="10">
 <img src="file://$WORK/secret.png" width="200" height="200">
@@ -238,6 +252,8 @@ click_link 0
 wait_for "the clicked web link in the desktop's browser" opened_in_desktop_browser "http://127.0.0.1:$port/page.html" 1
 grep -q "^app " "$TRACE" && fail "the hostile page reached a command: $(grep "^app " "$TRACE")"
 [ -s "$WORK/webserver.log" ] && fail "the help window fetched from the web: $(cat "$WORK/webserver.log")"
+# The test's own look at the listener made the one connection allowed.
+[ "$(grep -c connection "$WORK/listener.log")" = 1 ] || fail "the help window connected to the web without a request"
 [ "$(count_traced "loaded file://$page")" = 1 ] || fail "the hostile page moved"
 has_web_window || fail "the hostile page closed the window"
 xdotool key Escape
