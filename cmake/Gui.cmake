@@ -30,6 +30,13 @@ if(WEBKIT_FOUND)
   add_executable(nimbula-web ${NIMBULA_WEB_SOURCES})
   target_link_libraries(nimbula-web PRIVATE nimbula_core PkgConfig::WEBKIT PkgConfig::X11)
   add_dependencies(nimbula nimbula-web)
+  # Its guard in the web process, loaded from web-extensions/ beside it: requests from anywhere
+  # but the help pages' places are cancelled there.
+  pkg_check_modules(WEBKIT_EXTENSION REQUIRED IMPORTED_TARGET webkit2gtk-web-extension-4.1)
+  add_library(nimbula-web-requests MODULE platform/gtk/extension/RequestGuard.cpp platform/HelpPlaces.cpp)
+  target_link_libraries(nimbula-web-requests PRIVATE PkgConfig::WEBKIT_EXTENSION)
+  set_target_properties(nimbula-web-requests PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/web-extensions)
+  add_dependencies(nimbula-web nimbula-web-requests)
 else()
   message(WARNING "webkit2gtk-4.1 not found: no web support window (V opens the desktop's browser)")
 endif()

@@ -65,6 +65,7 @@ install(TARGETS nimbula RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The web support window's program (built only where WebKitGTK is).
 if(TARGET nimbula-web)
   install(TARGETS nimbula-web RUNTIME DESTINATION ${NIMBULA_HELPER_DESTINATION})
+  install(TARGETS nimbula-web-requests LIBRARY DESTINATION ${NIMBULA_HELPER_DESTINATION}/web-extensions)
 endif()
 install(FILES ${NIMBULA_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 

@@ -5,6 +5,7 @@
 
 #include "platform/DesktopBrowser.h"
 #include "platform/Dialog.h"
+#include "platform/HelpPlaces.h"
 
 namespace {
 const char kAppPrefix[] = "app:";
@@ -41,18 +42,13 @@ void CBrowserControl::AllowPages(const std::string& page, const std::string& fol
 {
     m_page = page;
     m_folder = folder;
+    // The browser itself cancels whatever a page asks for from elsewhere.
+    if (m_pBrowserApp) m_pBrowserApp->AllowRequests(page, folder);
 }
 
 bool CBrowserControl::IsAllowedPage(const std::string& url) const
 {
-    if (url == "about:blank") return true;
-    if (!m_page.empty() && (url == m_page || url.rfind(m_page + "#", 0) == 0)) return true;
-    if (m_folder.empty() || url.rfind(m_folder, 0) != 0) return false;
-    // The browser resolves "..", but a folder is only a prefix: nothing that could climb out of it.
-    const std::string rest = url.substr(m_folder.size());
-    std::string lower(rest.size(), ' ');
-    std::transform(rest.begin(), rest.end(), lower.begin(), LowerAscii);
-    return lower.find("..") == std::string::npos && lower.find("%2e") == std::string::npos;
+    return url == "about:blank" || IsHelpPage(url, m_page) || IsInHelpFolder(url, m_folder);
 }
 
 void CBrowserControl::OnBeforeNavigate2(const std::string& url, unsigned flags, bool* cancel)

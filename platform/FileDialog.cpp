@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/core/FileIO.h"
+#include "engine/core/QLException.h"
 #include "engine/core/Utf8Path.h"
 #include "platform/MessageBox.h"
 
@@ -201,6 +203,18 @@ fs::path CFileDialog::TypedPath() const
     return p.is_absolute() ? p : m_folder / p;
 }
 
+namespace {
+// "b.nmd already exists."; a read-only file says so, and a link names the file it leads to.
+std::string ReplaceQuestion(const fs::path& typed, const SReplaceTarget& target)
+{
+    const fs::path real = PathFromUtf8(target.path);
+    std::string text;
+    if (target.throughLink) text = Utf8FromPath(typed.filename()) + " is a link to " + target.path + ".\n";
+    text += Utf8FromPath(real.filename()) + (target.readOnly ? " is read-only." : " already exists.");
+    return text + "\nDo you want to replace it?";
+}
+}
+
 void CFileDialog::OnOK()
 {
     const SDialogControl* focus = FocusControl();
@@ -224,10 +238,21 @@ void CFileDialog::OnOK()
             AfxMessageBox(Utf8FromPath(path.parent_path()) + "\nThis folder does not exist.", MB_OK | MB_ICONWARNING);
             return;
         }
-        if (m_options.confirmOverwrite && fs::exists(path, ec) &&
-            AfxMessageBox(Utf8FromPath(path.filename()) + " already exists.\nDo you want to replace it?",
-                          MB_YESNO | MB_ICONWARNING) != IDYES)
+        // The file that will really change, found as the save will find it: a link the save
+        // refuses is refused here, and the question names the file a link leads to.
+        SReplaceTarget target;
+        try {
+            target = FindReplaceTarget(Utf8FromPath(path));
+        } catch (const CQLException& e) {
+            AfxMessageBox(e.What(), MB_OK | MB_ICONWARNING);
             return;
+        }
+        if (m_options.confirmOverwrite && target.exists &&
+            AfxMessageBox(ReplaceQuestion(path, target), MB_YESNO | MB_ICONWARNING) != IDYES)
+            return;
+        m_pathName = target.path;
+        EndDialog(IDOK);
+        return;
     }
     m_pathName = Utf8FromPath(fs::weakly_canonical(path, ec));
     if (m_pathName.empty()) m_pathName = Utf8FromPath(path);

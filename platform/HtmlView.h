@@ -22,6 +22,9 @@ public:
     virtual ~IHtmlViewBackend() = default;
     // Shows the page at the address; an empty address shows an empty page.
     virtual void Navigate(const std::string& url) = 0;
+    // Only these places may be loaded from, by any page (see IsAllowedRequest); a backend whose
+    // browser cannot hold requests back keeps to the navigations it is asked about.
+    virtual void AllowRequests(const std::string& page, const std::string& folder) {}
 };
 
 // The window a System host made for a dialog: it places the controls only the system draws.

@@ -1,19 +1,25 @@
 // The settings store over the settings key: group "APP", entries "UnivFile" and "Nimbula".
 #include "storage/SettingsStore.h"
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 
+#include "engine/core/FileIO.h"
 #include "engine/core/QLException.h"
 #include "engine/core/RegistryKey.h"
 #include "platform/MessageBox.h"
 #include "universe/UniversalConstants.h"
 
 namespace {
+// A read-only settings file is the user's choice: it is left alone, and the message says why.
 void ShowWriteFailure(const CQLException& e)
 {
-    AfxMessageBox("Nimbula could not save its settings in " + CRegistryKey::SettingsPath() + ".\n" + e.What() +
-                      "\nThe settings saved before are unchanged.",
+    const std::string path = CRegistryKey::SettingsPath();
+    std::string reason = WriteFailureReason(path, e);
+    if (!reason.empty()) reason[0] = char(std::toupper(static_cast<unsigned char>(reason[0])));
+    AfxMessageBox("Nimbula could not save its settings in " + path + ".\n" + reason +
+                      ".\nThe settings saved before are unchanged.",
                   MB_OK | MB_ICONWARNING);
 }
 }

@@ -326,7 +326,9 @@ bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path)
     const CUniverseView* view = GetUniverseApp()->m_pUniverseView;
     std::string reason;
     try {
-        WriteUniverseFile(fullPath, CaptureUniverse(view ? view->m_camera : nullptr, groups));
+        // The save question asked before a read-only file is replaced.
+        WriteUniverseFile(fullPath, CaptureUniverse(view ? view->m_camera : nullptr, groups),
+                          path == &chosen ? EReadOnlyFiles::kReplace : EReadOnlyFiles::kRefuse);
         // The file now holds the universe in use.
         GetUniverseApp()->m_currentUniverse = fullPath;
         return true;

@@ -166,7 +166,7 @@ void ReadUniverseFile(const std::string& path, SUniverseFile& out)
     umf.Close();
 }
 
-void WriteUniverseFile(const std::string& path, const SUniverseFile& file)
+void WriteUniverseFile(const std::string& path, const SUniverseFile& file, EReadOnlyFiles readOnly)
 {
     // What the loader would refuse is not written either.
     const size_t size = StreamSize(file);
@@ -175,7 +175,7 @@ void WriteUniverseFile(const std::string& path, const SUniverseFile& file)
         throw CQLException(kUniverseTooLargeText);
     CUMF umf;
     TakeNextFileID();
-    umf.Create(path);
+    umf.Create(path, readOnly);
     CArchiveWriter& ar = umf.WriteStream();
     ar.Reserve(size);
     WriteUniverseStream(ar, file);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/core/Dib.h"
+#include "engine/core/FileIO.h"
 #include "universe/UniversalConstants.h"
 
 class CArchiveReader;
@@ -83,8 +84,10 @@ struct SUniverseFile {
 void ReadUniverseStream(CArchiveReader& ar, SUniverseFile& out);
 void WriteUniverseStream(CArchiveWriter& ar, const SUniverseFile& file);
 // Whole files at a full path. Reading throws CUniverseFileError; writing goes to a temporary file
-// beside path that is renamed into place, and throws CQLException when it cannot.
+// beside path that is renamed into place, and throws CQLException when it cannot (a read-only
+// file too, unless readOnly says the user agreed to replace it).
 void ReadUniverseFile(const std::string& path, SUniverseFile& out);
-void WriteUniverseFile(const std::string& path, const SUniverseFile& file);
+void WriteUniverseFile(const std::string& path, const SUniverseFile& file,
+                       EReadOnlyFiles readOnly = EReadOnlyFiles::kRefuse);
 // What a save says when the universe is larger than a file may be.
 constexpr const char* kUniverseTooLargeText = "The universe is too large for a universe file.";

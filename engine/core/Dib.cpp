@@ -160,12 +160,19 @@ CDIB CDIB::FromMemory(const uint8_t* data, size_t size)
     return dib;
 }
 
+std::vector<uint8_t> CDIB::EncodePng() const
+{
+    std::vector<uint8_t> bytes;
+    if (IsEmpty() ||
+        !stbi_write_png_to_func(AppendToVector, &bytes, m_width, m_height, 4, m_pixels.data(), m_width * 4))
+        return {};
+    return bytes;
+}
+
 bool CDIB::SavePng(const std::string& path) const
 {
-    if (IsEmpty()) return false;
-    std::vector<uint8_t> bytes;
-    if (!stbi_write_png_to_func(AppendToVector, &bytes, m_width, m_height, 4, m_pixels.data(), m_width * 4))
-        return false;
+    const std::vector<uint8_t> bytes = EncodePng();
+    if (bytes.empty()) return false;
     try {
         WriteFileReplacing(path, bytes.data(), bytes.size());
     } catch (const CQLException&) {

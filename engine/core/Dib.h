@@ -26,6 +26,8 @@ public:
     // Decodes a BMP or PNG image held in memory; throws CQLException when it cannot.
     static CDIB FromMemory(const uint8_t* data, size_t size);
     bool SavePng(const std::string& path) const;
+    // The picture as a PNG file's bytes; empty for an empty picture or when encoding fails.
+    std::vector<uint8_t> EncodePng() const;
     bool SaveBmp(const std::string& path) const;
 
     int GetWidth() const { return m_width; }

@@ -1,6 +1,8 @@
 // Bounded whole-file reads, the links and temporary names of replace-by-rename writes.
 #include "engine/core/FileIO.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -71,6 +73,18 @@ TempSuffixSource SetTempSuffixSource(TempSuffixSource source)
 
 std::string NextTempSuffix() { return g_tempSuffixSource(); }
 
+bool IsTempFileName(const std::string& fileName)
+{
+    constexpr size_t kDigits = 16;
+    const size_t dot = fileName.size() - std::min(fileName.size(), kDigits + 4);
+    // A name of its own before the suffix: ".tmp..." alone was never one of ours.
+    if (dot == 0 || fileName.compare(dot, 4, ".tmp") != 0) return false;
+    for (size_t i = dot + 4; i < fileName.size(); ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(fileName[i])) || std::isupper(static_cast<unsigned char>(fileName[i])))
+            return false;
+    return true;
+}
+
 fs::path FollowLinks(const fs::path& path)
 {
     fs::path p = path;
@@ -94,6 +108,15 @@ std::string FileFailureLine(const std::string& path, const std::string& failure)
     else if (!path.empty() && reason.size() > prefix.size() && reason.compare(0, prefix.size(), prefix) == 0)
         reason.erase(0, prefix.size());
     return path + ": " + (reason.empty() ? "cannot be read" : reason);
+}
+
+std::string WriteFailureReason(const std::string& path, const CQLException& failure)
+{
+    const std::string reason = FileFailureLine(path, failure.What()).substr(path.size() + 2);
+    if (!failure.Code()) return reason;
+    // "file cannot be written" says no more than the line it stands in.
+    if (reason.rfind("file cannot be ", 0) == 0) return failure.Code().message();
+    return reason + ": " + failure.Code().message();
 }
 
 fs::path XdgBaseFolder(const char* variable, const char* belowHome)

@@ -49,13 +49,14 @@ void CUMF::Open(const std::string& path, uintmax_t maxSize)
     m_open = true;
 }
 
-void CUMF::Create(const std::string& path)
+void CUMF::Create(const std::string& path, EReadOnlyFiles readOnly)
 {
     const fs::path target = PathFromUtf8(path);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) throw CQLException("model file folder does not exist: " + Utf8FromPath(dir));
     m_path = path;
+    m_readOnly = readOnly;
     m_writing = true;
     m_open = true;
     m_pos = 0;
@@ -103,7 +104,7 @@ void CUMF::Close()
     std::swap(out, m_out);
     if (!writing) return;
 
-    WriteFileReplacing(m_path, out.Bytes().data(), out.Bytes().size());
+    WriteFileReplacing(m_path, out.Bytes().data(), out.Bytes().size(), m_readOnly);
 }
 
 void CUMF::Read(void* out, size_t size)

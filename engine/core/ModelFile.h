@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/Archive.h"
+#include "engine/core/FileIO.h"
 
 class CPersistantObject;
 
@@ -19,8 +20,9 @@ public:
     ~CUMF();
     // Reads the whole file (at most maxSize bytes) and checks its header; throws CQLException when it cannot.
     void Open(const std::string& path, uintmax_t maxSize = kMaxModelFileSize);
-    // Starts a new file to be written by StoreObject and Close.
-    void Create(const std::string& path);
+    // Starts a new file to be written by StoreObject and Close; a read-only file is replaced
+    // only when readOnly says so (the user was asked).
+    void Create(const std::string& path, EReadOnlyFiles readOnly = EReadOnlyFiles::kRefuse);
     // The next object of an opened file, adopted by the default catalog; null at the end.
     // A damaged object throws CQLException.
     CPersistantObject* LoadObject();
@@ -42,6 +44,7 @@ private:
     std::string m_path;
     bool m_writing = false;
     bool m_open = false;
+    EReadOnlyFiles m_readOnly = EReadOnlyFiles::kRefuse;
     std::vector<uint8_t> m_bytes;  // the file read by Open
     size_t m_pos = 0;
     CArchiveWriter m_out;          // the file made by Create

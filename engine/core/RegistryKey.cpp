@@ -153,15 +153,28 @@ std::string SettingsText(const json& doc)
     return text + (doc.empty() ? "}\n" : "\n}\n");
 }
 
+// A damaged file goes to settings.damaged (the one kept before, when a file, gives way); where
+// something else stands there, under the first free settings.damaged.N. It is never lost: a file
+// that cannot be kept aside is not written over.
 void SetAside(const fs::path& path)
 {
-    std::error_code ec;
     fs::path aside = path;
     aside += ".damaged";
-    fs::rename(path, aside, ec);
+    std::error_code ec;
+    for (int n = 2; n <= 100; ++n) {
+        const fs::file_status status = fs::symlink_status(aside, ec);
+        if (!fs::exists(status) || fs::is_regular_file(status) || fs::is_symlink(status)) break;
+        aside = path;
+        aside += ".damaged." + std::to_string(n);
+    }
+    std::error_code why;
+    fs::rename(path, aside, why);
+    if (why && fs::exists(fs::symlink_status(path, ec)))
+        throw CQLException("the damaged settings file cannot be kept aside as " + Utf8FromPath(aside), why);
 }
 
-// Read, change one entry, write back whole; a damaged file is kept aside rather than lost.
+// Read, change one entry, write back whole; a damaged file is kept aside rather than lost, and a
+// read-only one is left as it is.
 void PutEntry(const std::string& group, const std::string& name, json value)
 {
     SSettings s = ReadSettings();
@@ -169,6 +182,14 @@ void PutEntry(const std::string& group, const std::string& name, json value)
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     if (ec) throw CQLException("cannot create the settings folder " + Utf8FromPath(path.parent_path()));
+    bool readOnly = false;
+    try {
+        readOnly = FindReplaceTarget(Utf8FromPath(path)).readOnly;
+    } catch (const CQLException&) {
+        // A folder or the like in the settings file's place is damage, set aside below.
+        if (!s.damaged) throw;
+    }
+    if (readOnly) throw CQLException("file is read-only: " + Utf8FromPath(path));
     if (s.damaged) SetAside(path);
     std::string text;
     try {

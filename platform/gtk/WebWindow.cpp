@@ -18,14 +18,26 @@
 #include "platform/x11/X11Focus.h"
 
 namespace {
+// A navigation that waits for the parent's answer. A link for a new window is asked about as
+// the click it is, and shown here if the answer is yes.
+struct SPending {
+    WebKitPolicyDecision* decision = nullptr;
+    std::string uri;
+    bool newWindow = false;
+};
+
 struct SWebWindow {
     CLineChannel channel;
     GtkWidget* window = nullptr;
     WebKitWebView* view = nullptr;
     WebKitWebContext* context = nullptr;
     unsigned long owner = 0;  // the saver's X window, which this one stays above
-    std::map<unsigned long, WebKitPolicyDecision*> pending;
+    std::map<unsigned long, SPending> pending;
     unsigned long nextDecision = 0;
+    // The browser's margins, from "browser"; it is made at the first page, once its places are known.
+    int margins[4] = {};
+    bool browserAsked = false;
+    std::string allowedPage, allowedFolder;
     bool pageStarted = false;  // a load got going: the web process ran
     bool shown = false;
 };
@@ -89,37 +101,36 @@ std::string UriOf(WebKitNavigationAction* action)
     return uri ? uri : "";
 }
 
-gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer)
+// Asks the parent about a navigation, a click or the page's own move: with scripts off, only a
+// refresh or redirect moves a page by itself.
+void AskParent(WebKitPolicyDecision* decision, bool newWindow)
+{
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(reinterpret_cast<WebKitNavigationPolicyDecision*>(decision));
+    const std::string uri = UriOf(action);
+    // An address longer than a line may be is no page of ours.
+    if (uri.size() > kMaxChannelLine - 64) {
+        webkit_policy_decision_ignore(decision);
+        return;
+    }
+    const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
+    const bool byUser = webkit_navigation_action_is_user_gesture(action) ||
+                        kind == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED || kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;
+    const unsigned long id = ++g_web.nextDecision;
+    g_web.pending[id] = SPending{static_cast<WebKitPolicyDecision*>(g_object_ref(decision)), uri, newWindow};
+    Say("navigate " + std::to_string(id) + (byUser ? " user " : " page ") + uri);
+}
+
+gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer)
 {
     switch (type) {
-    case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION: {
-        WebKitNavigationAction* action =
-            webkit_navigation_policy_decision_get_navigation_action(reinterpret_cast<WebKitNavigationPolicyDecision*>(decision));
-        const std::string uri = UriOf(action);
-        // An address longer than a line may be is no page of ours.
-        if (uri.size() > kMaxChannelLine - 64) {
-            webkit_policy_decision_ignore(decision);
-            return TRUE;
-        }
-        // The parent answers before anything loads, knowing whether the user asked for it: with
-        // scripts off, only a refresh or redirect moves a page by itself.
-        const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
-        const bool byUser = webkit_navigation_action_is_user_gesture(action) ||
-                            kind == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED || kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;
-        const unsigned long id = ++g_web.nextDecision;
-        g_web.pending[id] = static_cast<WebKitPolicyDecision*>(g_object_ref(decision));
-        Say("navigate " + std::to_string(id) + (byUser ? " user " : " page ") + uri);
+    case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION:
+        AskParent(decision, false);
         return TRUE;
-    }
-    case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION: {
-        // One window only: a link for a new window is asked about, and shown, here.
-        WebKitNavigationAction* action =
-            webkit_navigation_policy_decision_get_navigation_action(reinterpret_cast<WebKitNavigationPolicyDecision*>(decision));
-        const std::string uri = UriOf(action);
-        webkit_policy_decision_ignore(decision);
-        if (uri.size() <= kMaxChannelLine - 64) webkit_web_view_load_uri(view, uri.c_str());
+    case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
+        // One window only: a link for a new window is a click like any other, shown here.
+        AskParent(decision, true);
         return TRUE;
-    }
     case WEBKIT_POLICY_DECISION_TYPE_RESPONSE:
         // Nothing is downloaded: what the browser cannot show stays where it is.
         if (!webkit_response_policy_decision_is_mime_type_supported(reinterpret_cast<WebKitResponsePolicyDecision*>(decision))) {
@@ -130,6 +141,18 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
     default:
         return FALSE;
     }
+}
+
+// The web process's guard cancelled a request: the parent hears of it (its trace shows it).
+gboolean OnUserMessage(WebKitWebView*, WebKitUserMessage* message, gpointer)
+{
+    if (std::string(webkit_user_message_get_name(message)) != "blocked") return FALSE;
+    GVariant* parameters = webkit_user_message_get_parameters(message);
+    if (parameters && g_variant_is_of_type(parameters, G_VARIANT_TYPE_STRING)) {
+        const std::string uri = g_variant_get_string(parameters, nullptr);
+        if (uri.size() <= kMaxChannelLine - 64) Say("blocked " + uri);
+    }
+    return TRUE;
 }
 
 void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer)
@@ -197,9 +220,54 @@ void MakeWindow(const std::vector<std::string>& f)
 void MakeBrowser(const std::vector<std::string>& f)
 {
     // browser LEFT TOP RIGHT BOTTOM: the margins the browser keeps to the window's edges.
-    if (!g_web.window || g_web.view || f.size() < 5) return;
+    if (!g_web.window || g_web.browserAsked || f.size() < 5) return;
+    g_web.browserAsked = true;
+    for (int i = 0; i < 4; ++i) g_web.margins[i] = std::atoi(f[size_t(i) + 1].c_str());
+}
+
+// The folder of the web process's guard: web-extensions/ beside this program.
+std::string GuardFolder()
+{
+    gchar* self = g_file_read_link("/proc/self/exe", nullptr);
+    if (!self) return {};
+    gchar* dir = g_path_get_dirname(self);
+    const std::string folder = std::string(dir) + "/web-extensions";
+    g_free(dir);
+    g_free(self);
+    return folder;
+}
+
+// Connections the browser opens on a page's hint, before and without any request its guard
+// could cancel: a page may hint at any host.
+void TurnOffSpeculativeConnections(WebKitSettings* settings)
+{
+    static const char* const kHints[] = {"LinkPreconnect", "LinkPreconnectEarlyHints", "LinkDNSPrefetch", "LinkPrefetch"};
+    WebKitFeatureList* all = webkit_settings_get_all_features();
+    for (gsize i = 0; i < webkit_feature_list_get_length(all); ++i) {
+        WebKitFeature* feature = webkit_feature_list_get(all, i);
+        for (const char* hint : kHints)
+            if (std::string(webkit_feature_get_identifier(feature)) == hint)
+                webkit_settings_set_feature_enabled(settings, feature, FALSE);
+    }
+    webkit_feature_list_unref(all);
+}
+
+// Made at the first page, with the places the parent allowed; false (the parent told why) when
+// the guard is missing, since without it a page could load from anywhere.
+bool EnsureBrowser()
+{
+    if (g_web.view) return true;
+    if (!g_web.window || !g_web.browserAsked) return false;
+    const std::string guards = GuardFolder();
+    if (!g_file_test((guards + "/nimbula-web-requests.so").c_str(), G_FILE_TEST_IS_REGULAR)) {
+        Say("failed the browser's request guard is missing (" + guards + "/nimbula-web-requests.so)");
+        return false;
+    }
     // No cookies, cache or storage left in the user's home by a screen saver's help window.
     WebKitWebContext* context = webkit_web_context_new_ephemeral();
+    webkit_web_context_set_web_extensions_directory(context, guards.c_str());
+    webkit_web_context_set_web_extensions_initialization_user_data(
+        context, g_variant_new("(ss)", g_web.allowedPage.c_str(), g_web.allowedFolder.c_str()));
     // A few pages read one after another: nothing worth keeping in a memory cache.
     webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
     // WebKit leaves its web process sandbox off unless asked: pages, online ones too, run in it.
@@ -210,42 +278,27 @@ void MakeBrowser(const std::vector<std::string>& f)
     WebKitSettings* settings = webkit_web_view_get_settings(g_web.view);
     webkit_settings_set_enable_javascript(settings, FALSE);
     webkit_settings_set_enable_javascript_markup(settings, FALSE);
+    // A clicked link's ping= would tell an address of the user's click to a third party.
+    g_object_set(settings, "enable-hyperlink-auditing", FALSE, nullptr);
+    TurnOffSpeculativeConnections(settings);
     // Until the first page paints, the browser shows the night of the universe, not a white flash.
     const GdkRGBA night{0.02, 0.027, 0.10, 1.0};
     webkit_web_view_set_background_color(g_web.view, &night);
     // Help pages are documents: drawn without GL compositing, the first picture takes a quarter
     // less work where GL is a software renderer, and the saver keeps the GPU to itself.
-    webkit_settings_set_hardware_acceleration_policy(webkit_web_view_get_settings(g_web.view),
-                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     GtkWidget* widget = GTK_WIDGET(g_web.view);
-    gtk_widget_set_margin_start(widget, std::atoi(f[1].c_str()));
-    gtk_widget_set_margin_top(widget, std::atoi(f[2].c_str()));
-    gtk_widget_set_margin_end(widget, std::atoi(f[3].c_str()));
-    gtk_widget_set_margin_bottom(widget, std::atoi(f[4].c_str()));
+    gtk_widget_set_margin_start(widget, g_web.margins[0]);
+    gtk_widget_set_margin_top(widget, g_web.margins[1]);
+    gtk_widget_set_margin_end(widget, g_web.margins[2]);
+    gtk_widget_set_margin_bottom(widget, g_web.margins[3]);
     g_signal_connect(widget, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
     g_signal_connect(widget, "load-changed", G_CALLBACK(OnLoadChanged), nullptr);
     g_signal_connect(widget, "web-process-terminated", G_CALLBACK(OnWebProcessTerminated), nullptr);
+    g_signal_connect(widget, "user-message-received", G_CALLBACK(OnUserMessage), nullptr);
     gtk_container_add(GTK_CONTAINER(g_web.window), widget);
-}
-
-bool IsWebAddress(const std::string& url)
-{
-    return g_ascii_strncasecmp(url.c_str(), "http:", 5) == 0 || g_ascii_strncasecmp(url.c_str(), "https:", 6) == 0;
-}
-
-// A local help page reaches nothing outside: every web request goes to a proxy that is not there
-// (port 9 on this machine, discard, which takes no connection), so an image, a style sheet or a
-// frame from the web never loads. A help page the settings name on the web keeps the network.
-void KeepOffline(bool offline)
-{
-    WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(g_web.context);
-    if (!offline) {
-        webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
-        return;
-    }
-    WebKitNetworkProxySettings* nowhere = webkit_network_proxy_settings_new("http://127.0.0.1:9", nullptr);
-    webkit_website_data_manager_set_network_proxy_settings(data, WEBKIT_NETWORK_PROXY_MODE_CUSTOM, nowhere);
-    webkit_network_proxy_settings_free(nowhere);
+    gtk_widget_show(widget);
+    return true;
 }
 
 void Decide(const std::vector<std::string>& f)
@@ -254,10 +307,13 @@ void Decide(const std::vector<std::string>& f)
     if (f.size() < 3) return;
     const auto it = g_web.pending.find(std::strtoul(f[1].c_str(), nullptr, 10));
     if (it == g_web.pending.end()) return;
-    if (f[2] == "use") webkit_policy_decision_use(it->second);
-    else webkit_policy_decision_ignore(it->second);
-    g_object_unref(it->second);
+    const SPending asked = it->second;
     g_web.pending.erase(it);
+    // A new window's page, allowed, opens in this one.
+    if (f[2] == "use" && !asked.newWindow) webkit_policy_decision_use(asked.decision);
+    else webkit_policy_decision_ignore(asked.decision);
+    if (f[2] == "use" && asked.newWindow && g_web.view) webkit_web_view_load_uri(g_web.view, asked.uri.c_str());
+    g_object_unref(asked.decision);
 }
 
 void Handle(const std::string& line)
@@ -270,9 +326,12 @@ void Handle(const std::string& line)
         gtk_window_set_default_icon_from_file(f[1].c_str(), nullptr);
     } else if (f[0] == "browser") {
         MakeBrowser(SplitLine(line, 5));
-    } else if (f[0] == "load" && g_web.view) {
+    } else if (f[0] == "allow-page" && f.size() == 2) {
+        g_web.allowedPage = f[1];
+    } else if (f[0] == "allow-folder" && f.size() == 2) {
+        g_web.allowedFolder = f[1];
+    } else if (f[0] == "load" && EnsureBrowser()) {
         const std::string url = f.size() == 2 && !f[1].empty() ? f[1] : "about:blank";
-        KeepOffline(!IsWebAddress(url));
         webkit_web_view_load_uri(g_web.view, url.c_str());
     } else if (f[0] == "decide") {
         Decide(SplitLine(line, 3));
@@ -328,9 +387,9 @@ int main(int argc, char** argv)
     g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", TRUE, nullptr);
     g_unix_fd_add(fd, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), OnChannel, nullptr);
     gtk_main();
-    for (auto& [id, decision] : g_web.pending) {
-        webkit_policy_decision_ignore(decision);
-        g_object_unref(decision);
+    for (auto& [id, asked] : g_web.pending) {
+        webkit_policy_decision_ignore(asked.decision);
+        g_object_unref(asked.decision);
     }
     if (g_web.window) gtk_widget_destroy(g_web.window);
     return 0;

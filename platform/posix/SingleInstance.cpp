@@ -1,9 +1,11 @@
 // The single-instance lock on POSIX: flock on a file, released by the kernel when the process ends.
 // The file lies in a folder of this user's own and is opened without following links, so another
-// user can neither hold the lock nor make us create a file elsewhere.
+// user can neither hold the lock nor make us create a file elsewhere; where another user took
+// the folder's name first, the lock goes to the user's cache folder.
 #include "platform/SingleInstance.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -11,6 +13,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "engine/core/FileIO.h"
 
 namespace fs = std::filesystem;
 
@@ -35,12 +39,38 @@ fs::path CSingleInstanceLock::LockPath(const std::string& name)
     return tmp / ("nimbula-" + std::to_string(::geteuid())) / (name + ".lock");
 }
 
+fs::path CSingleInstanceLock::FallbackLockPath(const std::string& name)
+{
+    return XdgBaseFolder("XDG_CACHE_HOME", ".cache") / "nimbula" / (name + ".lock");
+}
+
+namespace {
+// The lock's folder, made when missing (0700, so another user can neither hold the lock nor
+// plant anything in it); false when it is someone else's or open to others.
+bool MakeOwnFolder(const fs::path& dir, bool withParents)
+{
+    std::error_code ec;
+    if (withParents) fs::create_directories(dir.parent_path(), ec);
+    ::mkdir(dir.c_str(), 0700);
+    return IsOwnFolder(dir);
+}
+}
+
 CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
 {
-    const fs::path path = LockPath(name);
-    // The user's own folder is made when missing; one that someone else made is not used.
-    ::mkdir(path.parent_path().c_str(), 0700);
-    if (!IsOwnFolder(path.parent_path())) return;
+    fs::path path = LockPath(name);
+    if (!MakeOwnFolder(path.parent_path(), false)) {
+        // Someone else made the folder first: the lock goes where no other user reaches.
+        const fs::path taken = path.parent_path();
+        path = FallbackLockPath(name);
+        if (!MakeOwnFolder(path.parent_path(), true)) return;
+        struct stat st = {};
+        const bool others = ::lstat(taken.c_str(), &st) == 0 && st.st_uid != ::geteuid();
+        const std::string why = others ? "belongs to another user (uid " + std::to_string(st.st_uid) + ")"
+                                       : "is not a folder closed to other users";
+        std::fprintf(stderr, "nimbula: %s %s; the single-copy lock is kept in %s instead\n", taken.c_str(),
+                     why.c_str(), path.parent_path().c_str());
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     // A lock we cannot make does not keep the user from running the program.
     if (fd < 0) return;

@@ -42,6 +42,7 @@ class CHelperBrowser : public IHtmlViewBackend {
 public:
     CHelperBrowser(CHelperWindow* window, CHtmlView* view) : m_window(window), m_view(view) {}
     void Navigate(const std::string& url) override;
+    void AllowRequests(const std::string& page, const std::string& folder) override;
 
     CHelperWindow* m_window;
     CHtmlView* m_view;
@@ -71,6 +72,13 @@ private:
 };
 
 void CHelperBrowser::Navigate(const std::string& url) { m_window->Send("load " + url); }
+
+void CHelperBrowser::AllowRequests(const std::string& page, const std::string& folder)
+{
+    // Before the first page: the browser is made with them.
+    if (!page.empty()) m_window->Send("allow-page " + page);
+    if (!folder.empty()) m_window->Send("allow-folder " + folder);
+}
 
 void CHelperWindow::Open(const CDialog& dlg, unsigned long owner)
 {
@@ -137,6 +145,9 @@ void CHelperWindow::Serve(CDialog& dlg)
             const std::string url = SplitLine(line, 2)[1];
             TraceHtmlView("loaded " + url);
             if (view) view->OnDocumentComplete(url);
+        } else if (f[0] == "blocked" && f.size() >= 2) {
+            // A request the browser's guard cancelled: the page asked for something from elsewhere.
+            TraceHtmlView("blocked " + SplitLine(line, 2)[1]);
         } else if (f[0] == "shown") {
             TraceHtmlView("shown");
         } else if (f[0] == "cancel") {

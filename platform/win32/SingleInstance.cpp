@@ -17,6 +17,9 @@ std::filesystem::path CSingleInstanceLock::LockPath(const std::string& name)
     return dir / (name + ".lock");
 }
 
+// The mutex needs no folder, so nobody can take one from us.
+std::filesystem::path CSingleInstanceLock::FallbackLockPath(const std::string& name) { return LockPath(name); }
+
 CSingleInstanceLock::CSingleInstanceLock(const std::string& name)
 {
     HANDLE h = CreateMutexW(nullptr, FALSE, Widen(name).c_str());

@@ -90,8 +90,12 @@ cp "$PREFIX/share/nimbula/universes/Galaxy.nmd" "$WORK/galaxy-without-extension"
 for f in "$PREFIX"/share/nimbula/universes/*.nmd "$WORK/galaxy-without-extension"; do
     [ "$(mime filetype "$f")" = application/x-nimbula-universe ] || fail "xdg-mime query filetype $f: $(mime filetype "$f")"
 done
-# The model file shares the container but holds no universe.
+# The model file shares the container but holds no universe; a container version the loader
+# refuses is none either.
 [ "$(mime filetype "$PREFIX/share/nimbula/sphere.umf")" != application/x-nimbula-universe ] || fail "sphere.umf passes for a universe"
+{ printf 'NUMF\x09\x00\x00\x00'; tail -c +9 "$WORK/galaxy-without-extension"; } >"$WORK/container-version-9"
+[ "$(mime filetype "$WORK/container-version-9")" != application/x-nimbula-universe ] ||
+    fail "a container of version 9 passes for a universe"
 [ "$(mime default application/x-nimbula-universe)" = "$APP_ID.desktop" ] || fail "the type does not open with $APP_ID.desktop"
 pass "xdg-mime knows every sample (by name and, without one, by its header) as application/x-nimbula-universe, opened by $APP_ID.desktop"
 

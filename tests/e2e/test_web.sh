@@ -149,7 +149,7 @@ cat >"$page" <<'EOF'
 <a href="APP:Test-Upper">APP:Test-Upper</a>
 <a href="ap:x" target="f">ap:x</a>
 <a href="app" target="f">app</a>
-<a href="app:about">app:about</a>
+<a href="app:about" target="_blank">app:about</a>
 <iframe name="f" src="about:blank"></iframe>
 </body></html>
 EOF
@@ -179,7 +179,8 @@ grep -q "^follow .*[Aa][Pp][Pp]:" "$TRACE" && fail "an app: link was followed"
 has_web_window || fail "an app: link closed the window"
 kill -0 "$PID" || fail "the saver ended"
 
-# --- app:about: the window closes and the about box opens over the universe ---
+# --- app:about, a link for a new window: a click all the same; the window closes and the about
+# box opens over the universe ---
 step "app:about"
 click_link 4
 wait_for "app:about at OnAppCmd" traced "app about"
@@ -199,6 +200,18 @@ python3 -m http.server --bind 127.0.0.1 --directory "$WORK/web" "$port" >"$WORK/
 track $!
 served() { python3 -c "import urllib.request as u; u.urlopen('http://127.0.0.1:$port/page.html', timeout=2)" 2>/dev/null; }
 wait_for "local web server" served
+# A listener that notes every connection, a request or not (a preconnect sends none).
+listen_port=$((port + 1))
+python3 -c "
+import socket, sys
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(('127.0.0.1', $listen_port)); s.listen(8)
+while True:
+    c, a = s.accept(); print('connection', flush=True); c.close()
+" >"$WORK/listener.log" 2>&1 &
+track $!
+listening() { python3 -c "import socket; socket.create_connection(('127.0.0.1', $listen_port), timeout=2)" 2>/dev/null; }
+wait_for "local listener" listening
 : >"$WORK/webserver.log"
 page=$WORK/hostile.html
 cat >"$page" <<EOF
@@ -206,16 +219,32 @@ cat >"$page" <<EOF
 <html><head><meta charset="utf-8"><meta http-equiv="refresh" content="1;url=app:options"><style>
   body { margin: 0; font: 20px sans-serif; }
   a { display: block; height: 50px; line-height: 50px; padding-left: 10px; }
-</style><link rel="stylesheet" href="http://127.0.0.1:$port/style.css"></head><body>
-<a href="http://127.0.0.1:$port/page.html">outside</a>
+</style><link rel="stylesheet" href="http://127.0.0.1:$port/style.css">
+<link rel="stylesheet" href="file://$WORK/secret.css">
+<link rel="preconnect" href="http://127.0.0.1:$listen_port/"><link rel="dns-prefetch" href="http://127.0.0.1:$listen_port/">
+<link rel="prefetch" href="http://127.0.0.1:$listen_port/next.html"></head><body>
+<a href="http://127.0.0.1:$port/page.html" target="_blank" ping="http://127.0.0.1:$port/ping">outside</a>
 <img src="http://127.0.0.1:$port/image.png" width="10" height="10">
+<img src="file://$WORK/secret.png" width="200" height="200">
+<iframe src="file://$WORK/secret.html" width="200" height="100"></iframe>
 <script>location.href = "app:share"; fetch("http://127.0.0.1:$port/fetch");</script>
 </body></html>
 EOF
+# Other local files it names: a lime style sheet, a magenta picture, a page in a frame.
+echo "body { background: rgb(0,255,0) !important; }" >"$WORK/secret.css"
+convert -size 200x200 xc:"rgb(255,0,255)" "$WORK/secret.png"
+echo '<body style="background: rgb(0,255,0)">secret</body>' >"$WORK/secret.html"
 printf '{"Nimbula": {"HelpPage": "file://%s"}}\n' "$page" >"$XDG_CONFIG_HOME/nimbula/settings"
 start
 xdotool key v
 wait_for "the hostile page loaded" traced "loaded file://$page"
+wait_for "the other local style sheet blocked" traced "blocked file://$WORK/secret.css"
+wait_for "the other local picture blocked" traced "blocked file://$WORK/secret.png"
+wait_for "the web picture blocked" traced "blocked http://127.0.0.1:$port/image.png"
+traced "follow file://$WORK/secret.html" && fail "the frame's other local page was followed"
+wait_for "hostile page on the screen" colour_shown "rgb(0,0,238)" 10
+colour_shown "rgb(0,255,0)" 1 && fail "a local style sheet or page from outside the help folder was shown"
+colour_shown "rgb(255,0,255)" 1 && fail "a local picture from outside the help folder was shown"
 wait_for "the page's own move to app:options refused" traced "refused app options (not clicked)"
 wait_for "web support window" has_web_window
 eval "$(xdotool getwindowgeometry --shell "$(web_window)")"
@@ -223,12 +252,14 @@ click_link 0
 wait_for "the clicked web link in the desktop's browser" opened_in_desktop_browser "http://127.0.0.1:$port/page.html" 1
 grep -q "^app " "$TRACE" && fail "the hostile page reached a command: $(grep "^app " "$TRACE")"
 [ -s "$WORK/webserver.log" ] && fail "the help window fetched from the web: $(cat "$WORK/webserver.log")"
+# The test's own look at the listener made the one connection allowed.
+[ "$(grep -c connection "$WORK/listener.log")" = 1 ] || fail "the help window connected to the web without a request"
 [ "$(count_traced "loaded file://$page")" = 1 ] || fail "the hostile page moved"
 has_web_window || fail "the hostile page closed the window"
 xdotool key Escape
 wait_for "web support window closed" no_web_window
 stop
-pass "a page's script and refresh reach no command, its web link goes to the desktop's browser, nothing is fetched"
+pass "a page's script and refresh reach no command, its web link (for a new window, with a ping) goes to the desktop's browser, nothing is fetched from the web or read from other local files"
 
 # --- Where a private mount namespace can hide files: what happens without a working browser ---
 step "without a working browser"

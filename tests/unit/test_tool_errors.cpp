@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -14,6 +16,7 @@
 #define WEXITSTATUS(status) (status)
 #else
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include "app/CommandLine.h"
@@ -125,6 +128,32 @@ TEST(ToolErrors, TheProgramsStandardOutputIsChecked)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), kToolOutputError);
 }
+
+#ifndef _WIN32
+// A picture on a full disk: the system's reason, and no file left behind. The full disk is a
+// tiny memory disk mounted where only this test sees it (root, in a mount namespace of its own).
+TEST(ToolErrors, APictureOnAFullDiskSaysWhy)
+{
+    const char* tool = std::getenv("NIMBULA_TOOL");
+    const std::filesystem::path disk = std::filesystem::temp_directory_path() / ("nimbula_full_" + std::to_string(::getpid()));
+    std::filesystem::create_directory(disk);
+    const std::string d = disk.string();
+    const std::string program = tool ? tool : "";
+    const std::string cmd = "unshare -m sh -c '\"" + program + "\" --help | grep -q \"  render \" || exit 98; " +
+                            "mount -t tmpfs -o size=64k tmpfs \"" + d + "\" 2>/dev/null || exit 99; \"" + program +
+                            "\" render --size 1024x1024 --output \"" + d + "/out.png\" 2>\"" + d + ".said\"; echo $? >>\"" +
+                            d + ".said\"; ls -A \"" + d + "\" >>\"" + d + ".said\"' 2>/dev/null";
+    const int status = tool && *tool && ::geteuid() == 0 ? std::system(cmd.c_str()) : -1;
+    std::filesystem::remove(disk);
+    const std::filesystem::path saidPath = std::filesystem::path(d + ".said");
+    std::ifstream in(saidPath);
+    const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(saidPath);
+    if (status != 0 || said.empty())
+        GTEST_SKIP() << "no NIMBULA_TOOL with pictures, or no memory disk to fill (needs root)";
+    EXPECT_EQ("render: cannot write " + d + "/out.png: No space left on device\n74\n", said);
+}
+#endif
 
 TEST(ToolErrors, ArgumentErrorsNameTheWrongWord)
 {

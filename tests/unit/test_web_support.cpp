@@ -16,6 +16,7 @@
 #include "dialogs/WebSupportDlg.h"
 #include "platform/BrowserProcess.h"
 #include "platform/DesktopBrowser.h"
+#include "platform/HelpPlaces.h"
 #include "platform/LineChannel.h"
 #include "platform/MessageBox.h"
 #include "view/UniverseApp.h"
@@ -33,6 +34,7 @@ public:
     }
     std::string LastError() const override { return "no browser"; }
     void Navigate(const std::string& url) override { m_loads.push_back(url); }
+    void AllowRequests(const std::string& page, const std::string& folder) override { m_places = {page, folder}; }
     // A click on a link: true when the browser may follow it.
     bool Click(const std::string& url) { return Go(url, kNavigateByUser); }
     // The page moving by itself (a refresh or redirect): true when the browser may follow it.
@@ -47,6 +49,7 @@ public:
     CHtmlView* m_view = nullptr;
     RECT m_rect;
     std::vector<std::string> m_loads;
+    std::vector<std::string> m_places;  // what the browser may load from
     bool m_closed = false;
 };
 
@@ -167,6 +170,7 @@ TEST_F(WebSupport, AppLinksReachOnAppCmdWebLinksTheDesktopOnlyHelpPagesAreShown)
     dlg.m_helpFolder = "file:///opt/help/";
     std::vector<bool> followed;
     host.m_user = [&](CDialog&, CFakeBrowserWindow& w) {
+        EXPECT_EQ((std::vector<std::string>{"file:///opt/help/index.html", "file:///opt/help/"}), w.m_places);
         for (const char* url : {"app:test-lower", "APP:Upper/Case", "ap:x", "file:///opt/help/keys.html#mouse",
                                 "HTTPS://example.org/app:x", "file:///etc/passwd", "file:///opt/help/../../etc/passwd",
                                 "file:///opt/help/%2E%2E/x", "data:text/html,hi", "about:blank"})
@@ -255,6 +259,29 @@ TEST_F(WebSupport, TheProgramsLinksCloseTheWindowThenRunTheirCommand)
     EXPECT_TRUE(host.m_stillOpen);
     EXPECT_EQ(4u, app.m_ran.size());
     SetUniverseApp(nullptr);
+}
+
+// What a page may load, pictures and style sheets as much as pages: the help folder, the page,
+// and a page on the web's own origin, never another local file or another site.
+TEST(WebSupportRequests, OnlyTheHelpPlacesAndAWebPagesOwnOriginLoad)
+{
+    const std::string folder = "file:///opt/help/";
+    for (const char* url : {"file:///opt/help/help.css", "file:///opt/help/pics/orb.png", "file:///home/u/page.html",
+                            "file:///home/u/page.html#top"})
+        EXPECT_TRUE(IsAllowedRequest(url, "file:///home/u/page.html", folder)) << url;
+    for (const char* url : {"file:///home/u/secret.png", "file:///opt/help/../secret.png", "file:///opt/help/%2e%2e/x",
+                            "http://127.0.0.1:9/image.png", "https://example.org/", "data:text/css,x", "file:///opt/helpx/a",
+                            "file:///home/u/page.html.png"})
+        EXPECT_FALSE(IsAllowedRequest(url, "file:///home/u/page.html", folder)) << url;
+    const std::string web = "https://help.example.org/nimbula/index.html";
+    EXPECT_TRUE(IsAllowedRequest("HTTPS://Help.Example.org/style.css", web, folder));
+    EXPECT_TRUE(IsAllowedRequest("file:///opt/help/help.css", web, folder));
+    for (const char* url : {"http://help.example.org/style.css", "https://help.example.org:8443/x",
+                            "https://help.example.org.evil.net/x", "https://help.example.org@evil.net/x",
+                            "file:///home/u/secret.png"})
+        EXPECT_FALSE(IsAllowedRequest(url, web, folder)) << url;
+    EXPECT_EQ("", WebOrigin("https://user@help.example.org/"));
+    EXPECT_EQ("http://h:80/", WebOrigin("http://h:80?q"));
 }
 
 TEST(WebSupportAddress, FileAddressesEscapeEverythingButThePlainBytes)

@@ -7,9 +7,12 @@
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "engine/core/Dib.h"
+#include "engine/core/FileIO.h"
+#include "engine/core/QLException.h"
 #include "engine/core/Renderer.h"
 #include "engine/gl/GlOffscreen.h"
 #include "engine/gl/GlRenderer.h"
@@ -137,11 +140,21 @@ bool DrawPicture(CHeadlessUniverse& universe, int width, int height, CDIB& pictu
     return true;
 }
 
-// Writes the picture whole (a temporary file renamed into place) or not at all.
+// Writes the picture whole (a temporary file renamed into place) or not at all; a read-only
+// file, or a link another user planted in a shared folder, is refused with the reason.
 int SavePicture(const CDIB& picture, const std::string& output, std::ostream& err, const char* command)
 {
-    if (picture.SavePng(output)) return 0;
-    err << command << ": cannot write " << output << "\n";
+    const std::vector<uint8_t> bytes = picture.EncodePng();
+    if (bytes.empty()) {
+        err << command << ": cannot write " << output << ": the picture cannot be encoded as PNG\n";
+        return kToolOutputError;
+    }
+    try {
+        WriteFileReplacing(output, bytes.data(), bytes.size());
+        return 0;
+    } catch (const CQLException& e) {
+        err << command << ": cannot write " << output << ": " << WriteFailureReason(output, e) << "\n";
+    }
     return kToolOutputError;
 }
 
