@@ -125,6 +125,18 @@ closed
 [ "$(cat "$settings" 2>/dev/null || true)" = "$before" ] || fail "a click on the gravity list loaded a universe"
 pass "options: Escape closes a dropped-down list alone, and the dialog opens again with its lists up"
 
+# --- a drag on a dialog's face does not move it (the options dialog has no caption to move it by) ---
+xdotool key o
+wait_until dialog_on_top 103 || fail "O opened no options dialog"
+ok_before=$(control_at OK)
+read -r lx ly < <(awk '$1 == "control" && $8 == "Universe" { print $4 - 4, $5 - 4 }' "$LAYOUT")
+xdotool mousemove "$lx" "$ly" mousedown 1 mousemove $((lx + 100)) $((ly + 200)) mousemove $((lx + 200)) $((ly + 300)) mouseup 1
+sleep 1
+[ "$(control_at OK)" = "$ok_before" ] || fail "a drag on the options dialog's face moved it (OK at $(control_at OK), was $ok_before)"
+xdotool key Escape
+closed
+pass "a drag on a dialog's face leaves it where it opened"
+
 # --- unsaved work: the close question's Cancel, Yes with the save cancelled, then No ---
 toolbar new
 xdotool key alt+F4
