@@ -12,7 +12,7 @@
 #include "dialogs/HelpDlg.h"
 #include "dialogs/OptionsDlg.h"
 #include "dialogs/WebSupportDlg.h"
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 #include "engine/core/Services.h"
 #include "engine/core/Utf8Path.h"
 #include "frame/MainFrame.h"

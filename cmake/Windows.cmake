@@ -41,7 +41,13 @@ endforeach()
 configure_file(${CMAKE_SOURCE_DIR}/res/windows/nimbula.rc.in ${CMAKE_BINARY_DIR}/nimbula.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/nimbula.rc PROPERTIES OBJECT_DEPENDS ${NIMBULA_ICO})
 
-file(GLOB NIMBULA_WIN32_HOST_SOURCES CONFIGURE_DEPENDS platform/win32/Win32*.cpp engine/gl/*.cpp)
+# The program's own system code: the window host with its GL context, message boxes, the system's
+# common dialogs and toolbar, the browser host; and the renderer.
+file(GLOB NIMBULA_GL_SOURCES CONFIGURE_DEPENDS engine/gl/*.cpp)
+set(NIMBULA_WIN32_HOST_SOURCES
+  platform/win32/Win32BrowserHost.cpp platform/win32/Win32CommonDialogs.cpp platform/win32/Win32Gl.cpp
+  platform/win32/Win32Host.cpp platform/win32/Win32MessageBox.cpp platform/win32/Win32ToolBar.cpp
+  ${NIMBULA_GL_SOURCES})
 add_executable(nimbula WIN32 app/main.cpp app/windows/CompositionRoot.cpp ${NIMBULA_WIN32_HOST_SOURCES}
                ${CMAKE_BINARY_DIR}/nimbula.rc)
 # Windows starts screen savers by their .scr name; the same program named .exe opens the editing frame.

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 #include "engine/core/Utf8Path.h"
 #include "platform/DesktopBrowser.h"
 #include "platform/MessageBox.h"

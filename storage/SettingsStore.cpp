@@ -7,7 +7,7 @@
 
 #include "engine/core/FileIO.h"
 #include "engine/core/QLException.h"
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 #include "platform/MessageBox.h"
 #include "universe/UniversalConstants.h"
 

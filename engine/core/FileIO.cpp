@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -117,15 +116,4 @@ std::string WriteFailureReason(const std::string& path, const CQLException& fail
     // "file cannot be written" says no more than the line it stands in.
     if (reason.rfind("file cannot be ", 0) == 0) return failure.Code().message();
     return reason + ": " + failure.Code().message();
-}
-
-fs::path XdgBaseFolder(const char* variable, const char* belowHome)
-{
-    // Relative values are to be ignored, as the XDG base-directory rules say.
-    const char* xdg = std::getenv(variable);
-    const char* home = std::getenv("HOME");
-    if (xdg && *xdg && fs::path(xdg).is_absolute()) return xdg;
-    if (home && *home) return fs::path(home) / belowHome;
-    std::error_code ec;
-    return fs::current_path(ec) / belowHome;
 }

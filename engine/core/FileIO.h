@@ -60,7 +60,3 @@ std::filesystem::path FollowLinks(const std::filesystem::path& path);
 using TempSuffixSource = std::string (*)();
 TempSuffixSource SetTempSuffixSource(TempSuffixSource source);
 std::string NextTempSuffix();
-
-// A base folder of the XDG rules: $variable when it holds an absolute path, else $HOME/belowHome,
-// else belowHome in the current directory.
-std::filesystem::path XdgBaseFolder(const char* variable, const char* belowHome);

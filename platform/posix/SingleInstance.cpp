@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "engine/core/FileIO.h"
+#include "platform/UserFolders.h"
 
 namespace fs = std::filesystem;
 

@@ -1,7 +1,7 @@
 // Settings kept in the Windows registry: the product's configuration under Software\<group> of
 // HKEY_LOCAL_MACHINE (written by the installer), then of HKEY_CURRENT_USER; the application's
 // cookie groups under HKEY_CURRENT_USER\Software\Nimbula\<group>.
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 
 #include "engine/core/QLException.h"
 #include "platform/win32/Utf8.h"

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "engine/core/QLException.h"
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"
 #include "universe/UniversalConstants.h"

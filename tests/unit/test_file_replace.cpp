@@ -15,7 +15,7 @@
 
 #include "engine/core/FileIO.h"
 #include "engine/core/QLException.h"
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"

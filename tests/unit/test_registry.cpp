@@ -8,7 +8,7 @@
 #include <windows.h>
 
 #include "engine/core/QLException.h"
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 
 namespace {
 constexpr const char* kGroup = "UnitTestGroup";

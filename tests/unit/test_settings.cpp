@@ -9,7 +9,7 @@
 
 #include "engine/core/QLException.h"
 #include "dialogs/WebSupportDlg.h"
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"
 #include "universe/UniversalConstants.h"

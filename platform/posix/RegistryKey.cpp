@@ -1,5 +1,5 @@
 // Settings file: a JSON object of groups, each an object of named string entries.
-#include "engine/core/RegistryKey.h"
+#include "platform/RegistryKey.h"
 
 #include <filesystem>
 
@@ -8,6 +8,7 @@
 #include "engine/core/FileIO.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Utf8Path.h"
+#include "platform/UserFolders.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
