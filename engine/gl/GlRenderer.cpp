@@ -17,6 +17,7 @@
 #include "engine/core/QLException.h"
 #include "engine/core/Scene.h"
 #include "engine/core/Shaders.h"
+#include "engine/core/SphereCuts.h"
 
 namespace {
 const char* kVertexShader = R"(
@@ -258,38 +259,24 @@ std::vector<uint8_t> OctahedralPicture(const CDIB& source, int size)
 }
 
 // Notes on each orb the orbs that cut into it (their centres closer than the radii together), at
-// most kCutsPerOrb each: a sweep along x over the orbs sorted by it. Orbs that cut in by less than
-// a pixel (most orbs resting in a clump touch so) change no pixel by more than rounding: the
-// test is left out for them.
-void FindCuts(std::vector<SOrbRef>& orbs, std::vector<size_t>& byX)
+// most kCutsPerOrb each, the first in x order. Orbs that cut in by less than a pixel (most orbs
+// resting in a clump touch so) change no pixel by more than rounding: the test is left out for them.
+void FindCuts(std::vector<SOrbRef>& orbs, std::vector<SCutSphere>& spheres, std::vector<int32_t>& cutters,
+              SSphereCutScratch& scratch)
 {
-    byX.resize(orbs.size());
-    double widest = 0.0;
+    spheres.resize(orbs.size());
+    for (size_t i = 0; i < orbs.size(); ++i) spheres[i] = {orbs[i].position, orbs[i].radius, orbs[i].pixel};
+    FindSphereCuts(spheres, kCutsPerOrb, cutters, scratch);
     for (size_t i = 0; i < orbs.size(); ++i) {
-        byX[i] = i;
-        widest = std::max(widest, orbs[i].radius);
-    }
-    std::sort(byX.begin(), byX.end(), [&](size_t a, size_t b) { return orbs[a].position.x < orbs[b].position.x; });
-    auto note = [](SOrbRef& on, const SOrbRef& by) {
-        if (on.cuts == kCutsPerOrb) return;
-        float* c = on.cut[on.cuts++];
-        c[0] = float(by.position.x);
-        c[1] = float(by.position.y);
-        c[2] = float(by.position.z);
-        c[3] = float(by.radius);
-    };
-    for (size_t i = 0; i < byX.size(); ++i) {
-        SOrbRef& a = orbs[byX[i]];
-        for (size_t j = i + 1; j < byX.size(); ++j) {
-            SOrbRef& b = orbs[byX[j]];
-            if (b.position.x - a.position.x >= a.radius + widest) break;
-            const double reach = a.radius + b.radius;
-            const SFVec3f d = b.position - a.position;
-            const double within = reach - std::max(a.pixel, b.pixel);
-            if (within > 0.0 && d.DotProduct(d) < within * within) {
-                note(a, b);
-                note(b, a);
-            }
+        SOrbRef& on = orbs[i];
+        for (int k = 0; k < kCutsPerOrb; ++k) {
+            const int32_t by = cutters[i * kCutsPerOrb + size_t(k)];
+            if (by < 0) break;
+            float* c = on.cut[on.cuts++];
+            c[0] = float(orbs[size_t(by)].position.x);
+            c[1] = float(orbs[size_t(by)].position.y);
+            c[2] = float(orbs[size_t(by)].position.z);
+            c[3] = float(orbs[size_t(by)].radius);
         }
     }
 }
@@ -395,7 +382,9 @@ struct CGlRenderer::SState {
     std::map<const C2DTextureShader*, STexture> textures;
     std::vector<float> data;
     std::vector<SOrbRef> order;
-    std::vector<size_t> byX;
+    std::vector<SCutSphere> spheres;
+    std::vector<int32_t> cutters;
+    SSphereCutScratch cutScratch;
     uint64_t frame = 0;
     int drawableWidth = 0, drawableHeight = 0;
     int originX = 0, originY = 0;  // where the frame sits inside the drawable
@@ -618,7 +607,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         const bool point = FitsAsPoint(eye, radius, proj, vw, vh, s.largestPoint);
         s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel, point});
     }
-    FindCuts(s.order, s.byX);
+    FindCuts(s.order, s.spheres, s.cutters, s.cutScratch);
     std::sort(s.order.begin(), s.order.end(), [](const SOrbRef& a, const SOrbRef& b) {
         if (a.texture != b.texture) return std::less<>()(a.texture, b.texture);
         if ((a.cuts > 0) != (b.cuts > 0)) return b.cuts > 0;
