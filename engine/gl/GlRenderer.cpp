@@ -16,6 +16,7 @@
 #include "engine/core/Geometry.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Scene.h"
+#include "engine/core/ScreenOcclusion.h"
 #include "engine/core/Shaders.h"
 #include "engine/core/SphereCuts.h"
 
@@ -281,6 +282,22 @@ void FindCuts(std::vector<SOrbRef>& orbs, std::vector<SCutSphere>& spheres, std:
     }
 }
 
+// Orbs that nearer orbs hide whole change no pixel: they are neither uploaded nor drawn. An orb cut
+// into covers for others too: where it is cut away its cutter's surface shows, nearer along that
+// ray and so of a smaller key (or cut away itself, for one nearer still), never an orb behind it.
+// A nearer orb's depth must be smaller by more than the depth buffer's step in this frame's slice
+// and the shader's float rounding of the keys.
+void LeaveOutHidden(std::vector<SOrbRef>& order, std::vector<SScreenDisc>& discs, int width, int height, double keyHigh,
+                    double span, std::vector<uint8_t>& hidden, SOcclusionScratch& scratch)
+{
+    const double margin = std::max(span, 0.0) * std::ldexp(1.0, -14) + keyHigh * 1e-5;
+    FindHiddenDiscs(discs, width, height, margin, hidden, scratch);
+    size_t kept = 0;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (!hidden[i]) order[kept++] = order[i];
+    order.resize(kept);
+}
+
 // Whether an orb may be drawn as a point: the square around its outline (as the vertex shader
 // works it out) lies inside the frame with room to spare, since a point whose centre leaves the
 // frame is dropped whole, and is no larger than the largest point the context draws.
@@ -383,6 +400,9 @@ struct CGlRenderer::SState {
     std::vector<float> data;
     std::vector<SOrbRef> order;
     std::vector<SCutSphere> spheres;
+    std::vector<SScreenDisc> discs;  // one per entry of order, until the hidden orbs leave it
+    std::vector<uint8_t> hidden;
+    SOcclusionScratch occlusion;
     std::vector<int32_t> cutters;
     SSphereCutScratch cutScratch;
     uint64_t frame = 0;
@@ -586,6 +606,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     // tangent length, the order the depth test resolves) so that nearer orbs hide farther ones'
     // pixels before those are shaded.
     s.order.clear();
+    s.discs.clear();
     double keyLow = HUGE_VAL, keyHigh = 0.0;
     for (size_t i = 0; i < items.size(); ++i) {
         const CShape* shape = items[i].shape;
@@ -605,9 +626,12 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         keyHigh = std::max(keyHigh, key);
         const double pixel = 2.0 * std::sqrt(eye2) / (proj[5] * std::max(vh, 1));
         const bool point = FitsAsPoint(eye, radius, proj, vw, vh, s.largestPoint);
+        SScreenDisc& disc = s.discs.emplace_back();
+        disc.key = OrbDisc(eye, radius, proj, vw, vh, disc) ? key : NAN;
         s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel, point});
     }
     FindCuts(s.order, s.spheres, s.cutters, s.cutScratch);
+    LeaveOutHidden(s.order, s.discs, vw, vh, keyHigh, keyHigh - keyLow, s.hidden, s.occlusion);
     std::sort(s.order.begin(), s.order.end(), [](const SOrbRef& a, const SOrbRef& b) {
         if (a.texture != b.texture) return std::less<>()(a.texture, b.texture);
         if ((a.cuts > 0) != (b.cuts > 0)) return b.cuts > 0;
