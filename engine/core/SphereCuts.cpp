@@ -54,7 +54,7 @@ void Offer(int32_t* ranks, int limit, int32_t rank)
 }
 
 void FindSphereCuts(const std::vector<SCutSphere>& spheres, int limit, std::vector<int32_t>& cutters,
-                    SSphereCutScratch& s)
+                    SSphereCutScratch& s, const std::vector<uint8_t>* leftOut)
 {
     const size_t n = spheres.size();
     cutters.assign(n * size_t(std::max(limit, 0)), -1);
@@ -140,13 +140,18 @@ void FindSphereCuts(const std::vector<SCutSphere>& spheres, int limit, std::vect
     // are the same in any order.
     std::vector<int32_t>& best = s.best;
     best.assign(s.slots.size() * size_t(limit), -1);
+    // With spheres left out, a pair in one class is looked for from the sphere that wants it (both
+    // ways when both do), and a pair across classes only if one of the two wants it.
+    auto wants = [&](int32_t index) { return !leftOut || !(*leftOut)[size_t(index)]; };
     for (size_t p = 0; p < s.slots.size(); ++p) {
         const SCutSphere& A = s.slots[p].sphere;
         const int32_t a = s.slots[p].index, levelA = s.slots[p].level;
+        const bool wantsA = wants(a);
         int examined = 0;
         for (size_t l = size_t(levelA); l < levels && examined < kCutCandidateBudget; ++l) {
-            const double h = step(l), reach = A.radius + s.levelReach[l];
             const bool own = l == size_t(levelA);
+            if (own && !wantsA) continue;
+            const double h = step(l), reach = A.radius + s.levelReach[l];
             int64_t lo[3], hi[3];
             const double c[3] = {A.centre.x, A.centre.y, A.centre.z};
             for (int axis = 0; axis < 3; ++axis) {
@@ -161,15 +166,18 @@ void FindSphereCuts(const std::vector<SCutSphere>& spheres, int limit, std::vect
                         const auto first = s.slots.begin() + cell, end = s.slots.begin() + s.cellEnd[size_t(cell)];
                         // A cell lists its spheres by ascending index: in the sphere's own class the
                         // ones after it start past a binary search.
-                        auto k = !own ? first : std::upper_bound(first, end, a, [](int32_t v, const auto& slot) {
+                        auto k = !own || leftOut ? first : std::upper_bound(first, end, a, [](int32_t v, const auto& slot) {
                             return v < slot.index;
                         });
                         for (; k != end; ++k) {
                             const SSphereCutScratch::SSlot& b = *k;
+                            if (own && b.index == a) continue;
+                            const bool wantsB = !own && wants(b.index);
+                            if (!wantsA && !wantsB) continue;
                             if (++examined > kCutCandidateBudget) break;
                             if (!Cut(A, b.sphere)) continue;
-                            Offer(&best[p * size_t(limit)], limit, b.rank);
-                            Offer(&best[size_t(k - s.slots.begin()) * size_t(limit)], limit, s.slots[p].rank);
+                            if (wantsA) Offer(&best[p * size_t(limit)], limit, b.rank);
+                            if (wantsB || (own && !leftOut)) Offer(&best[size_t(k - s.slots.begin()) * size_t(limit)], limit, s.slots[p].rank);
                         }
                     }
         }

@@ -37,5 +37,6 @@ struct SSphereCutScratch {
 // (centres closer than the radii together less the larger pixel), the ones first in x order
 // first, -1 after the last. Spheres with a non-finite centre or radius, or a negative radius, cut
 // nothing. O(n log n) for any input: the pairs are found in a grid per size class of sphere.
+// Spheres with leftOut[i] set (orbs that are not drawn) may cut others but get no list of their own.
 void FindSphereCuts(const std::vector<SCutSphere>& spheres, int limit, std::vector<int32_t>& cutters,
-                    SSphereCutScratch& scratch);
+                    SSphereCutScratch& scratch, const std::vector<uint8_t>* leftOut = nullptr);

@@ -263,11 +263,11 @@ std::vector<uint8_t> OctahedralPicture(const CDIB& source, int size)
 // most kCutsPerOrb each, the first in x order. Orbs that cut in by less than a pixel (most orbs
 // resting in a clump touch so) change no pixel by more than rounding: the test is left out for them.
 void FindCuts(std::vector<SOrbRef>& orbs, std::vector<SCutSphere>& spheres, std::vector<int32_t>& cutters,
-              SSphereCutScratch& scratch)
+              SSphereCutScratch& scratch, const std::vector<uint8_t>& hidden)
 {
     spheres.resize(orbs.size());
     for (size_t i = 0; i < orbs.size(); ++i) spheres[i] = {orbs[i].position, orbs[i].radius, orbs[i].pixel};
-    FindSphereCuts(spheres, kCutsPerOrb, cutters, scratch);
+    FindSphereCuts(spheres, kCutsPerOrb, cutters, scratch, &hidden);
     for (size_t i = 0; i < orbs.size(); ++i) {
         SOrbRef& on = orbs[i];
         for (int k = 0; k < kCutsPerOrb; ++k) {
@@ -287,11 +287,15 @@ void FindCuts(std::vector<SOrbRef>& orbs, std::vector<SCutSphere>& spheres, std:
 // ray and so of a smaller key (or cut away itself, for one nearer still), never an orb behind it.
 // A nearer orb's depth must be smaller by more than the depth buffer's step in this frame's slice
 // and the shader's float rounding of the keys.
-void LeaveOutHidden(std::vector<SOrbRef>& order, std::vector<SScreenDisc>& discs, int width, int height, double keyHigh,
-                    double span, std::vector<uint8_t>& hidden, SOcclusionScratch& scratch)
+void FindHidden(std::vector<SScreenDisc>& discs, int width, int height, double keyHigh, double span,
+                std::vector<uint8_t>& hidden, SOcclusionScratch& scratch)
 {
     const double margin = std::max(span, 0.0) * std::ldexp(1.0, -14) + keyHigh * 1e-5;
     FindHiddenDiscs(discs, width, height, margin, hidden, scratch);
+}
+
+void LeaveOutHidden(std::vector<SOrbRef>& order, const std::vector<uint8_t>& hidden)
+{
     size_t kept = 0;
     for (size_t i = 0; i < order.size(); ++i)
         if (!hidden[i]) order[kept++] = order[i];
@@ -630,8 +634,10 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         disc.key = OrbDisc(eye, radius, proj, vw, vh, disc) ? key : NAN;
         s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel, point});
     }
-    FindCuts(s.order, s.spheres, s.cutters, s.cutScratch);
-    LeaveOutHidden(s.order, s.discs, vw, vh, keyHigh, keyHigh - keyLow, s.hidden, s.occlusion);
+    // The hidden orbs first: they need no cuts of their own, though they may cut visible ones.
+    FindHidden(s.discs, vw, vh, keyHigh, keyHigh - keyLow, s.hidden, s.occlusion);
+    FindCuts(s.order, s.spheres, s.cutters, s.cutScratch, s.hidden);
+    LeaveOutHidden(s.order, s.hidden);
     std::sort(s.order.begin(), s.order.end(), [](const SOrbRef& a, const SOrbRef& b) {
         if (a.texture != b.texture) return std::less<>()(a.texture, b.texture);
         if ((a.cuts > 0) != (b.cuts > 0)) return b.cuts > 0;

@@ -70,6 +70,15 @@ TEST(SphereCuts, SameCuttersAsTheSweepInEveryCrowd)
         const std::vector<int32_t> want = Sweep(cases[k]), got = Grid(cases[k]);
         EXPECT_EQ(got, want) << "case " << k;
         EXPECT_GT(std::count_if(want.begin(), want.end(), [](int32_t v) { return v >= 0; }), 0) << "case " << k;
+        // Spheres left out (hidden orbs) still cut the others, and get no list of their own.
+        std::vector<uint8_t> leftOut(cases[k].size());
+        for (size_t i = 0; i < leftOut.size(); ++i) leftOut[i] = i % 3 == 1;
+        std::vector<int32_t> some, expected = want;
+        for (size_t i = 0; i < leftOut.size(); ++i)
+            if (leftOut[i]) std::fill_n(expected.begin() + long(i * kLimit), kLimit, -1);
+        SSphereCutScratch scratch;
+        FindSphereCuts(cases[k], kLimit, some, scratch, &leftOut);
+        EXPECT_EQ(some, expected) << "case " << k;
     }
     // Buffers reused from a larger call give the same answer.
     SSphereCutScratch scratch;
