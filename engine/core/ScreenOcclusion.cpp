@@ -1,5 +1,5 @@
-// Hidden orbs: nearest first, each orb is tested against the tiles nearer orbs cover whole, then
-// covers the tiles its own inner square holds.
+// Orbs on the screen: hidden orbs (nearest first, each tested against the tiles nearer orbs cover
+// whole, then covering the tiles its own inner square holds), outlines and points.
 #include "engine/core/ScreenOcclusion.h"
 
 #include <algorithm>
@@ -84,4 +84,29 @@ bool OrbDisc(const double eye[3], double radius, const double proj[16], int widt
     out.inner = std::max(0.0, minor / std::sqrt(2.0) - kInnerRoom);
     if (!std::isfinite(out.inner)) out.inner = 0.0;
     return true;
+}
+
+// Whether an orb may be drawn as a point: the square around its outline (as the vertex shader
+// works it out) lies inside the frame with room to spare, since a point whose centre leaves the
+// frame is dropped whole, and is no larger than the largest point the context draws.
+bool FitsAsPoint(const double eye[3], double radius, const double proj[16], int width, int height, double largest)
+{
+    constexpr double kSlack = 4.0;  // pixels: float rounding in the shader and its one-pixel margin
+    const double depth = -eye[2];
+    if (depth <= radius * 1.01) return false;
+    const double focal[2] = {proj[0], proj[5]}, extent[2] = {double(width), double(height)};
+    double middle[2], size = 0.0;
+    for (int axis = 0; axis < 2; ++axis) {
+        const double centre = eye[axis] / depth;
+        const double spread = radius / std::sqrt(eye[axis] * eye[axis] + depth * depth - radius * radius);
+        // Near a quarter turn from the line of sight the outline's far tangent runs off to infinity.
+        if (std::abs(centre * spread) > 0.5) return false;
+        const double low = focal[axis] * (centre - spread) / (1.0 + centre * spread);
+        const double high = focal[axis] * (centre + spread) / (1.0 - centre * spread);
+        middle[axis] = (low + high + 2.0) * 0.25 * extent[axis];
+        size = std::max(size, (high - low) * 0.5 * extent[axis]);
+    }
+    const double half = size * 0.5 + kSlack;
+    return size + 2.0 * kSlack <= largest && middle[0] - half >= 0.0 && middle[0] + half <= extent[0] &&
+           middle[1] - half >= 0.0 && middle[1] + half <= extent[1];
 }

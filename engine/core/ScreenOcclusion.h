@@ -1,4 +1,4 @@
-// Orbs that nearer orbs hide whole, found on a coarse grid of screen tiles before anything is drawn.
+// Orbs on the screen: their outlines, whether one may be a point, and those that nearer orbs hide whole.
 #pragma once
 
 #include <cstdint>
@@ -30,3 +30,7 @@ void FindHiddenDiscs(const std::vector<SScreenDisc>& discs, int width, int heigh
 // projection proj (row-major) in a frame of width x height pixels; key left alone. False where the
 // orb reaches the eye or spreads near a quarter turn: it is then drawn and covers nothing.
 bool OrbDisc(const double eye[3], double radius, const double proj[16], int width, int height, SScreenDisc& out);
+
+// Whether the orb may be drawn as one point: the square around its outline (as the orb shader
+// works it out) lies inside the frame with room to spare, and is no larger than largest pixels.
+bool FitsAsPoint(const double eye[3], double radius, const double proj[16], int width, int height, double largest);
