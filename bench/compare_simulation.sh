@@ -4,7 +4,9 @@
 # builds over several populations, frame counts, constant sets and the sample universes, and
 # compares the dumps byte for byte.
 # Usage: bench/compare_simulation.sh OLD_NIMBULA_TOOL NEW_NIMBULA_TOOL [quick]
-# (quick: fewer frames). Prints one line per case; exits 1 if any dump differs.
+# (quick: fewer frames). Prints one line per case; exits 1 if any dump differs. The crowds (10,000
+# and 100,000 orbs, and 100,000 orbs all at the centre, as a big bang leaves them) run a few frames
+# only: their dumps are large.
 set -euo pipefail
 
 OLD=$1
@@ -65,6 +67,24 @@ for set in defaults stormy packed pushed wild; do
         compare "$set, $orbs orbs, $frames frames" --orbs "$orbs" --frames "$frames" --constants "${SETS[$set]}"
     done
 done
+# A universe file of N orbs all at the centre, no groups, default constants: crowd_file N FILE.
+# The container's header and the default camera, then the count, the positions and the string.
+crowd_file() {
+    local n=$1
+    {
+        printf '\x4e\x55\x4d\x46\x01\x00\x00\x00\x02\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xe0\x85\x40\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xf0\xbf\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xf0\xbf\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xf0\x3f\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xf0\x3f\x00\x00\x00\x00\x00\x00\xf0\x3f\x00\x00\x00\x00\x00\x00\xf0\x3f\x00\x00\x00\x00'
+        printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((n & 255)) $((n >> 8 & 255)) $((n >> 16 & 255)) $((n >> 24 & 255)))"
+        head -c $((n * 24)) /dev/zero
+        printf '\xc4\x02\x00\x00'
+        "$NEW" defaults | tr -d '\n'
+    } >"$2"
+}
+crowd_file 100000 "$WORK/bang.nmd"
+"$NEW" info "$WORK/bang.nmd" | grep -qx 'orbs 100000' || { echo "the crowd file does not load"; exit 1; }
+for case in 10000:$(scale 100) 100000:$(scale 20); do
+    compare "defaults, ${case%:*} orbs, ${case#*:} frames" --orbs "${case%:*}" --frames "${case#*:}"
+done
+compare "big bang, 100000 orbs at the centre, $(scale 20) frames" --universe "$WORK/bang.nmd" --frames "$(scale 20)"
 for universe in "$ROOT"/res/universes/*.nmd; do
     compare "$(basename "$universe"), $(scale 2000) frames" --universe "$universe" --frames "$(scale 2000)"
 done

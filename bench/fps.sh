@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Frames per second of the real program under Xvfb (--pace 0: no pacing), and the time to the first frame,
 # for the generated universe and for the largest sample universe loaded at start-up. Then what an orb
-# costs at 1920x1080: 250 and 1,000 orbs against the 1-orb floor (clear, draw, present) and the time
-# each orb adds to a frame, the share of a core the saver takes at its usual 60 frames per second
-# with 250 orbs, and the 250-orb simulation frame against the plain reference
-# (bench_reference_simulation), all in one run.
+# costs at 1920x1080: 250, 1,000, 10,000 and 100,000 orbs (the crowds over a quarter and a
+# twentieth of the frames) against the 1-orb floor (clear, draw, present) and the time each orb
+# adds to a frame, the share of a core the saver takes at its usual 60 frames per second with 250
+# orbs, and the 250-orb simulation frame against the plain reference (bench_reference_simulation),
+# all in one run.
 # Usage: bench/fps.sh [BUILD_DIR] [FRAMES] [RUNS]. Prints tables; each figure is the best of RUNS.
 # With NIMBULA_WINDOWS_BUILD=DIR (scripts/windows' output) the Windows nimbula.scr runs too, under
 # Wine on the same X server, with 100 and 250 orbs: what Wine costs against the Linux rows.
@@ -53,11 +54,11 @@ export NIMBULA_MESSAGE_BOXES=stderr XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR
 mkdir -p "$XDG_CONFIG_HOME/nimbula" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-# Best frames per second of RUNS runs of the saver with N orbs: best_fps N.
+# Best frames per second of RUNS runs of the saver with N orbs: best_fps N [FRAMES].
 best_fps() {
     local best=0 fps
     for _ in $(seq "$RUNS"); do
-        fps=$("$BIN" /s --orbs "$1" --pace 0 --frames "$FRAMES" 2>&1 | grep '^frames:' | sed 's/.*fps: //')
+        fps=$("$BIN" /s --orbs "$1" --pace 0 --frames "${2:-$FRAMES}" 2>&1 | grep '^frames:' | sed 's/.*fps: //')
         best=$(awk -v a="$fps" -v b="$best" 'BEGIN { print (a > b) ? a : b }')
     done
     echo "$best"
@@ -66,8 +67,14 @@ best_fps() {
 if [ "$4" = "--orbs" ]; then
     floor=$(best_fps 1)
     echo "| 1 orb (the floor) | $floor fps | 1 |"
-    for orbs in 250 1000; do
-        fps=$(best_fps "$orbs")
+    for orbs in 250 1000 10000 100000; do
+        # The crowds run fewer frames: a run of 100,000 orbs takes seconds a frame.
+        case $orbs in
+            10000) frames=$(( (FRAMES + 3) / 4 )) ;;
+            100000) frames=$(( FRAMES / 20 > 10 ? FRAMES / 20 : 10 )) ;;
+            *) frames=$FRAMES ;;
+        esac
+        fps=$(best_fps "$orbs" "$frames")
         # What one orb adds to a frame: the time over the floor's, shared out.
         echo "| $orbs orbs | $fps fps, $(awk -v a="$fps" -v b="$floor" -v n="$orbs" 'BEGIN { printf "%.1f", (1000 / a - 1000 / b) * 1000 / n }') µs per orb | $(awk -v a="$fps" -v b="$floor" 'BEGIN { printf "%.2f", a / b }') |"
     done

@@ -77,7 +77,10 @@ struct SFramePair {
     COrb* orb[2] = {};  // null for a lane that keeps its frame, or holds no orb
 };
 
-// One per orb, and one per two orbs; reused from frame to frame.
+// Orbs moved and turned together; an even number, so only the last batch may hold a lone orb.
+constexpr size_t kRollBatch = 1024;
+
+// One per orb of a batch, and one per two; reused from frame to frame.
 std::vector<SRoll> g_rolls;
 std::vector<SFramePair> g_framePairs;
 
@@ -175,17 +178,22 @@ void MoveOrbs()
     if (g_universeHost.timeStopped || !g_pConstants) return;
     double top = 0.0;
     // Motion first, every orb in order (it draws random numbers), orientation afterwards: no orb's
-    // motion reads an orientation, and the orientations, free of each other, then overlap.
-    g_rolls.resize(g_orbs.size());
-    for (size_t i = 0; i < g_orbs.size(); ++i) {
-        COrb* orb = g_orbs[i];
-        if (orbmath::NeedsRestart(orb->m_velocity)) orb->m_velocity = RandomVector(0.01);
-        MoveOrb(*orb, g_rolls[i]);
-        const double speed2 = orb->m_velocity.Magnitude();
-        if (speed2 > top) top = speed2;
+    // motion reads an orientation, and the orientations, free of each other, then overlap. Done a
+    // batch of orbs at a time, so what the orientation passes keep stays in the cache and a crowd
+    // needs no buffers the size of the crowd; the order of the draws is the same.
+    g_rolls.resize(std::min(g_orbs.size(), kRollBatch));
+    for (size_t first = 0; first < g_orbs.size(); first += kRollBatch) {
+        const size_t count = std::min(kRollBatch, g_orbs.size() - first);
+        for (size_t i = 0; i < count; ++i) {
+            COrb* orb = g_orbs[first + i];
+            if (orbmath::NeedsRestart(orb->m_velocity)) orb->m_velocity = RandomVector(0.01);
+            MoveOrb(*orb, g_rolls[i]);
+            const double speed2 = orb->m_velocity.Magnitude();
+            if (speed2 > top) top = speed2;
+        }
+        for (size_t i = 0; i < count; ++i) PrepareRoll(g_rolls[i]);
+        Orient(g_rolls.data(), count, g_framePairs);
     }
-    for (SRoll& r : g_rolls) PrepareRoll(r);
-    Orient(g_rolls.data(), g_rolls.size(), g_framePairs);
     g_pConstants->m_topSpeed = std::sqrt(top);
 }
 

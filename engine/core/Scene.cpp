@@ -165,23 +165,36 @@ CShape* CScene::TerminalHit(int index, short& part, SFVec3f& point, SFVec3f& nor
 void CScene::CollectDrawItems(std::vector<SDrawItem>& out) const
 {
     out.clear();
-    // Depth-first walk of the frame tree, carrying the terminal matrix down.
-    struct Frame { const CCyberspaceObject* obj; SFMatrix parent; };
-    std::vector<Frame> stack;
-    for (auto it = m_objects.rbegin(); it != m_objects.rend(); ++it) {
-        const CCyberspaceObject* o = *it;
-        stack.push_back({o, o->m_pParent ? o->m_pParent->ComputeTerminalMatrix() : SFMatrix()});
-    }
-    while (!stack.empty()) {
-        Frame f = stack.back();
-        stack.pop_back();
-        const SFMatrix world = f.parent * f.obj->LocalMatrix();
-        if (f.obj->Kind() == kKindShape) {
-            auto* shape = const_cast<CShape*>(static_cast<const CShape*>(f.obj));
-            if (shape->m_pGeometry) out.push_back({shape, world});
+    // Depth-first walk of the frame tree, carrying the terminal matrix down. The path from the
+    // top object to the one visited is all that is kept: a root with 100,000 children would
+    // otherwise stack a matrix for each of them every frame.
+    struct SLevel {
+        const CCyberspaceObject* obj;
+        SFMatrix world;
+        size_t next;  // the child to visit next
+    };
+    std::vector<SLevel> path;
+    auto visit = [&](const CCyberspaceObject* obj, const SFMatrix& parent) {
+        SLevel level{obj, parent * obj->LocalMatrix(), 0};
+        if (obj->Kind() == kKindShape) {
+            auto* shape = const_cast<CShape*>(static_cast<const CShape*>(obj));
+            if (shape->m_pGeometry) out.push_back({shape, level.world});
         }
-        const auto& kids = f.obj->Children();
-        for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back({*it, world});
+        path.push_back(level);
+    };
+    for (const CCyberspaceObject* o : m_objects) {
+        visit(o, o->m_pParent ? o->m_pParent->ComputeTerminalMatrix() : SFMatrix());
+        while (!path.empty()) {
+            SLevel& top = path.back();
+            const auto& kids = top.obj->Children();
+            if (top.next == kids.size()) {
+                path.pop_back();
+                continue;
+            }
+            const CCyberspaceObject* kid = kids[top.next++];
+            const SFMatrix world = top.world;  // the push below may move top
+            visit(kid, world);
+        }
     }
 }
 

@@ -16,7 +16,9 @@
 #include "engine/core/Geometry.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Scene.h"
+#include "engine/core/ScreenOcclusion.h"
 #include "engine/core/Shaders.h"
+#include "engine/core/SphereCuts.h"
 
 namespace {
 const char* kVertexShader = R"(
@@ -258,65 +260,46 @@ std::vector<uint8_t> OctahedralPicture(const CDIB& source, int size)
 }
 
 // Notes on each orb the orbs that cut into it (their centres closer than the radii together), at
-// most kCutsPerOrb each: a sweep along x over the orbs sorted by it. Orbs that cut in by less than
-// a pixel (most orbs resting in a clump touch so) change no pixel by more than rounding: the
-// test is left out for them.
-void FindCuts(std::vector<SOrbRef>& orbs, std::vector<size_t>& byX)
+// most kCutsPerOrb each, the first in x order. Orbs that cut in by less than a pixel (most orbs
+// resting in a clump touch so) change no pixel by more than rounding: the test is left out for them.
+void FindCuts(std::vector<SOrbRef>& orbs, std::vector<SCutSphere>& spheres, std::vector<int32_t>& cutters,
+              SSphereCutScratch& scratch, const std::vector<uint8_t>& hidden)
 {
-    byX.resize(orbs.size());
-    double widest = 0.0;
+    spheres.resize(orbs.size());
+    for (size_t i = 0; i < orbs.size(); ++i) spheres[i] = {orbs[i].position, orbs[i].radius, orbs[i].pixel};
+    FindSphereCuts(spheres, kCutsPerOrb, cutters, scratch, &hidden);
     for (size_t i = 0; i < orbs.size(); ++i) {
-        byX[i] = i;
-        widest = std::max(widest, orbs[i].radius);
-    }
-    std::sort(byX.begin(), byX.end(), [&](size_t a, size_t b) { return orbs[a].position.x < orbs[b].position.x; });
-    auto note = [](SOrbRef& on, const SOrbRef& by) {
-        if (on.cuts == kCutsPerOrb) return;
-        float* c = on.cut[on.cuts++];
-        c[0] = float(by.position.x);
-        c[1] = float(by.position.y);
-        c[2] = float(by.position.z);
-        c[3] = float(by.radius);
-    };
-    for (size_t i = 0; i < byX.size(); ++i) {
-        SOrbRef& a = orbs[byX[i]];
-        for (size_t j = i + 1; j < byX.size(); ++j) {
-            SOrbRef& b = orbs[byX[j]];
-            if (b.position.x - a.position.x >= a.radius + widest) break;
-            const double reach = a.radius + b.radius;
-            const SFVec3f d = b.position - a.position;
-            const double within = reach - std::max(a.pixel, b.pixel);
-            if (within > 0.0 && d.DotProduct(d) < within * within) {
-                note(a, b);
-                note(b, a);
-            }
+        SOrbRef& on = orbs[i];
+        for (int k = 0; k < kCutsPerOrb; ++k) {
+            const int32_t by = cutters[i * kCutsPerOrb + size_t(k)];
+            if (by < 0) break;
+            float* c = on.cut[on.cuts++];
+            c[0] = float(orbs[size_t(by)].position.x);
+            c[1] = float(orbs[size_t(by)].position.y);
+            c[2] = float(orbs[size_t(by)].position.z);
+            c[3] = float(orbs[size_t(by)].radius);
         }
     }
 }
 
-// Whether an orb may be drawn as a point: the square around its outline (as the vertex shader
-// works it out) lies inside the frame with room to spare, since a point whose centre leaves the
-// frame is dropped whole, and is no larger than the largest point the context draws.
-bool FitsAsPoint(const double eye[3], double radius, const double proj[16], int width, int height, double largest)
+// Orbs that nearer orbs hide whole change no pixel: they are neither uploaded nor drawn. An orb cut
+// into covers for others too: where it is cut away its cutter's surface shows, nearer along that
+// ray and so of a smaller key (or cut away itself, for one nearer still), never an orb behind it.
+// A nearer orb's depth must be smaller by more than the depth buffer's step in this frame's slice
+// and the shader's float rounding of the keys.
+void FindHidden(std::vector<SScreenDisc>& discs, int width, int height, double keyHigh, double span,
+                std::vector<uint8_t>& hidden, SOcclusionScratch& scratch)
 {
-    constexpr double kSlack = 4.0;  // pixels: float rounding in the shader and its one-pixel margin
-    const double depth = -eye[2];
-    if (depth <= radius * 1.01) return false;
-    const double focal[2] = {proj[0], proj[5]}, extent[2] = {double(width), double(height)};
-    double middle[2], size = 0.0;
-    for (int axis = 0; axis < 2; ++axis) {
-        const double centre = eye[axis] / depth;
-        const double spread = radius / std::sqrt(eye[axis] * eye[axis] + depth * depth - radius * radius);
-        // Near a quarter turn from the line of sight the outline's far tangent runs off to infinity.
-        if (std::abs(centre * spread) > 0.5) return false;
-        const double low = focal[axis] * (centre - spread) / (1.0 + centre * spread);
-        const double high = focal[axis] * (centre + spread) / (1.0 - centre * spread);
-        middle[axis] = (low + high + 2.0) * 0.25 * extent[axis];
-        size = std::max(size, (high - low) * 0.5 * extent[axis]);
-    }
-    const double half = size * 0.5 + kSlack;
-    return size + 2.0 * kSlack <= largest && middle[0] - half >= 0.0 && middle[0] + half <= extent[0] &&
-           middle[1] - half >= 0.0 && middle[1] + half <= extent[1];
+    const double margin = std::max(span, 0.0) * std::ldexp(1.0, -14) + keyHigh * 1e-5;
+    FindHiddenDiscs(discs, width, height, margin, hidden, scratch);
+}
+
+void LeaveOutHidden(std::vector<SOrbRef>& order, const std::vector<uint8_t>& hidden)
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (!hidden[i]) order[kept++] = order[i];
+    order.resize(kept);
 }
 
 void ToFloatMatrix(const double in[16], float out[16])
@@ -395,7 +378,12 @@ struct CGlRenderer::SState {
     std::map<const C2DTextureShader*, STexture> textures;
     std::vector<float> data;
     std::vector<SOrbRef> order;
-    std::vector<size_t> byX;
+    std::vector<SCutSphere> spheres;
+    std::vector<SScreenDisc> discs;  // one per entry of order, until the hidden orbs leave it
+    std::vector<uint8_t> hidden;
+    SOcclusionScratch occlusion;
+    std::vector<int32_t> cutters;
+    SSphereCutScratch cutScratch;
     uint64_t frame = 0;
     int drawableWidth = 0, drawableHeight = 0;
     int originX = 0, originY = 0;  // where the frame sits inside the drawable
@@ -597,6 +585,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     // tangent length, the order the depth test resolves) so that nearer orbs hide farther ones'
     // pixels before those are shaded.
     s.order.clear();
+    s.discs.clear();
     double keyLow = HUGE_VAL, keyHigh = 0.0;
     for (size_t i = 0; i < items.size(); ++i) {
         const CShape* shape = items[i].shape;
@@ -616,9 +605,14 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         keyHigh = std::max(keyHigh, key);
         const double pixel = 2.0 * std::sqrt(eye2) / (proj[5] * std::max(vh, 1));
         const bool point = FitsAsPoint(eye, radius, proj, vw, vh, s.largestPoint);
+        SScreenDisc& disc = s.discs.emplace_back();
+        disc.key = OrbDisc(eye, radius, proj, vw, vh, disc) ? key : NAN;
         s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel, point});
     }
-    FindCuts(s.order, s.byX);
+    // The hidden orbs first: they need no cuts of their own, though they may cut visible ones.
+    FindHidden(s.discs, vw, vh, keyHigh, keyHigh - keyLow, s.hidden, s.occlusion);
+    FindCuts(s.order, s.spheres, s.cutters, s.cutScratch, s.hidden);
+    LeaveOutHidden(s.order, s.hidden);
     std::sort(s.order.begin(), s.order.end(), [](const SOrbRef& a, const SOrbRef& b) {
         if (a.texture != b.texture) return std::less<>()(a.texture, b.texture);
         if ((a.cuts > 0) != (b.cuts > 0)) return b.cuts > 0;
