@@ -28,6 +28,8 @@ fi
 WL=$WORK/wayland
 mkdir -p "$WL/app" "$WL/run" "$WL/home"
 cp "$BIN" "$BUILD/nimbula-web" "$WL/app/" 2>/dev/null || cp "$BIN" "$WL/app/"
+# The help window's guard in the browser's web process, found beside nimbula-web.
+[ -d "$BUILD/web-extensions" ] && cp -r "$BUILD/web-extensions" "$WL/app/"
 cp -r "$BUILD/res" "$WL/app/res"
 cat >"$WL/sway.cfg" <<EOF
 output HEADLESS-1 resolution 1280x720
