@@ -20,15 +20,6 @@ void OverwriteUp(CLocalCoordinateSystem* cs, const SFVec3f& u)
     cs->m_up = u;
     if (!cs->m_orientationLocked) cs->Reorthagonalize();
 }
-
-// Unit length unless the length is exactly 0 or 1, which are used as they are.
-SFVec3f UnitOrSelf(const SFVec3f& v)
-{
-    const double len = v.Length();
-    if (len == 0.0 || len == 1.0) return v;
-    return v * (1.0 / len);
-}
-
 }  // namespace
 
 void CUniverseView::ApplyCameraKeys(CLocalCoordinateSystem* cs)
@@ -86,7 +77,7 @@ void CUniverseView::TurnCamera(CLocalCoordinateSystem* cs, uint8_t axis, double 
         const SFMatrix r = SFRotation(axis == 0 ? cs->m_up : cs->m_side, angle).Transform();
         const SFVec3f turned = r * d;
         m_cameraOffset = turned;
-        const SFVec3f look = UnitOrSelf(SFVec3f::kZero - (m_followCentre + turned));
+        const SFVec3f look = (SFVec3f::kZero - (m_followCentre + turned)).Normalized();
         cs->SetViewVector(cs->ToParentDirection(look));
     } else if (ctrl && axis == 0) {
         // Alt+Ctrl roll: the up vector leads and the view is rebuilt from it.
@@ -126,7 +117,7 @@ void CUniverseView::FollowHookedOrb()
     m_followCentre = p;
     if (m_firstFollowFrame) {
         m_cameraOffset = SFVec3f::kZero;
-        m_followView = -UnitOrSelf(p);
+        m_followView = -p.Normalized();
         m_firstFollowFrame = false;
     }
     if (!m_camera) return;

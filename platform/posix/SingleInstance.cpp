@@ -16,6 +16,7 @@
 
 #include "engine/core/FileIO.h"
 #include "platform/UserFolders.h"
+#include "platform/posix/LockPath.h"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +30,7 @@ bool IsOwnFolder(const fs::path& dir)
 }
 }
 
-fs::path CSingleInstanceLock::LockPath(const std::string& name)
+fs::path LockPath(const std::string& name)
 {
     std::error_code ec;
     if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run && fs::is_directory(run, ec))
@@ -40,7 +41,7 @@ fs::path CSingleInstanceLock::LockPath(const std::string& name)
     return tmp / ("nimbula-" + std::to_string(::geteuid())) / (name + ".lock");
 }
 
-fs::path CSingleInstanceLock::FallbackLockPath(const std::string& name)
+fs::path FallbackLockPath(const std::string& name)
 {
     return XdgBaseFolder("XDG_CACHE_HOME", ".cache") / "nimbula" / (name + ".lock");
 }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/SingleInstance.h"
+#include "platform/posix/LockPath.h"
 #include "support/ScopedEnv.h"
 
 namespace fs = std::filesystem;
@@ -19,7 +20,7 @@ TEST(SingleInstance, WithoutARuntimeFolderTheLockLivesInAFolderOfTheUsersOwn)
     CTempFolder temp("nimbula_lock_");
     const CScopedEnv run("XDG_RUNTIME_DIR", nullptr);
     const CScopedEnv tmp("TMPDIR", temp.Path().c_str());
-    const fs::path path = CSingleInstanceLock::LockPath("NimbulaTest");
+    const fs::path path = LockPath("NimbulaTest");
     const fs::path folder = path.parent_path();
     EXPECT_EQ(folder.parent_path(), temp.Path());
     EXPECT_EQ(folder.filename().string().rfind("nimbula-", 0), 0u) << folder;
@@ -46,7 +47,7 @@ TEST(SingleInstance, WithoutARuntimeFolderTheLockLivesInAFolderOfTheUsersOwn)
     fs::remove(path);
     fs::permissions(folder, fs::perms::all);
     const CScopedEnv cache("XDG_CACHE_HOME", (temp.Path() / "cache").c_str());
-    const fs::path fallback = CSingleInstanceLock::FallbackLockPath("NimbulaTest");
+    const fs::path fallback = FallbackLockPath("NimbulaTest");
     EXPECT_EQ(temp.Path() / "cache" / "nimbula" / "NimbulaTest.lock", fallback);
     CSingleInstanceLock lock("NimbulaTest");
     EXPECT_TRUE(lock.Held());
