@@ -25,7 +25,7 @@
 #include "storage/UniverseFile.h"
 #include "storage/UniverseLibrary.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 #include "view/UniverseView.h"
 
 CUniverseView* g_pFullScreenView = nullptr;
@@ -44,7 +44,7 @@ CSaverApp::CSaverApp(std::vector<std::string> args, const SOwnOptions& options, 
 {
     // The system's own screen saving is held off per window by the host layer (while a universe
     // window exists), so nothing is switched here.
-    SetUniverseApp(this);
+    SetAppServices(this);
     if (m_options.orbs > 0) m_standardOrbCount = m_options.orbs;
     // Without vsync the universe runs at 60 frames a second unless asked otherwise.
     m_pacer.SetRate(m_options.pace < 0 ? 60.0 : double(m_options.pace));
@@ -76,7 +76,7 @@ CSaverApp::~CSaverApp()
             UnbindMathServices(m_hInstance);
         }
     }
-    SetUniverseApp(nullptr);
+    SetAppServices(nullptr);
 }
 
 void CSaverApp::FindInstallationDirectory()
@@ -136,7 +136,7 @@ BOOL CSaverApp::InitInstance()
     m_settingsStore.Load(*g_pConstants);
 
     FindInstallationDirectory();
-    g_universeHost.installDir = m_installDir;
+    g_universeContext.installDir = m_installDir;
     SetWindowIconImage(Utf8FromPath(PathFromUtf8(m_installDir) / kIconFile));
 
     // An explicit --orbs asks for the standard universe of that many orbs, not the default one.
@@ -155,7 +155,7 @@ BOOL CSaverApp::InitInstance()
     case ERunMode::ScreenSaver:
     case ERunMode::Background:
         if (run.hasDivisions) m_spatialMapDivisions = run.divisions;
-        g_universeHost.spatialMapDivisions = m_spatialMapDivisions;
+        g_universeContext.spatialMapDivisions = m_spatialMapDivisions;
         if (run.mode == ERunMode::Background) m_editingMode = false;
         return StartFullScreen(run.mode == ERunMode::Background ? CUniverseView::kBackgroundWindow
                                                                 : CUniverseView::kSaverWindow);

@@ -8,7 +8,7 @@
 #include "platform/App.h"
 #include "storage/OrbGroup.h"
 #include "storage/SettingsStore.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 
 class CMainFrame;
 class CUniversalConstants;
@@ -20,7 +20,7 @@ constexpr long kEditingFrameHeight = 720;
 
 constexpr const char* kMutexName = "{3F7A9C21-58D4-4e1b-8C6F-0B2D47E9A513}";
 
-class CSaverApp : public CWinApp, public CUniverseApp {
+class CSaverApp : public CWinApp, public CAppServices {
 public:
     // args: the argument vector with our own options already taken out. alreadyRunning: the
     // single-instance lock found another copy.

@@ -7,7 +7,7 @@
 #include "frame/MainFrame.h"
 #include "platform/FileDialog.h"
 #include "support/UniverseFixture.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 
 namespace fs = std::filesystem;
 
@@ -17,7 +17,7 @@ class CBenchFrame {
 public:
     CBenchFrame()
     {
-        SetUniverseApp(&m_app);
+        SetAppServices(&m_app);
         m_app.m_editingMode = true;
         m_app.m_installDir = UniverseResourceDir();
         m_frame.LoadFrame(RECT{0, 0, 1280, 720});
@@ -31,10 +31,10 @@ public:
     ~CBenchFrame()
     {
         m_frame.DestroyWindow();
-        SetUniverseApp(nullptr);
+        SetAppServices(nullptr);
     }
     CUniverseSandbox m_sandbox;
-    CUniverseApp m_app;
+    CAppServices m_app;
     CMainFrame m_frame;
 };
 

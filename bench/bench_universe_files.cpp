@@ -6,7 +6,7 @@
 
 #include "storage/UniverseFile.h"
 #include "support/UniverseFixture.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 
 namespace fs = std::filesystem;
 
@@ -82,7 +82,7 @@ static void BM_SaveLargestSample(benchmark::State& state)
 {
     SLoadTarget target;
     // Loaded in editing mode, so the sample's groups are there to save.
-    CUniverseApp* app = GetUniverseApp();
+    CAppServices* app = GetAppServices();
     app->m_editingMode = true;
     std::vector<COrbGroup> groups;
     const std::string path = LargestSampleUniverse();

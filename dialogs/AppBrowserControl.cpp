@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/Dialog.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 #include "view/UniverseView.h"
 
 namespace {
@@ -40,7 +40,7 @@ void CAppBrowserControl::PostNcDestroy()
     const int key = m_pendingKey;
     m_pendingKey = 0;
     if (!key) return;
-    CUniverseApp* app = GetUniverseApp();
+    CAppServices* app = GetAppServices();
     if (key == 'O') {
         app->RunOptionsDialog();
         return;

@@ -7,7 +7,7 @@
 #include "storage/UniverseLibrary.h"
 #include "universe/OrbScene.h"
 #include "universe/UniversalConstants.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 #include "view/UniverseView.h"
 
 namespace {
@@ -109,7 +109,7 @@ BOOL COptionsDlg::OnInitDialog()
     EnableColorCoding();
     // The list, empty until it takes the focus, shows the universe in use.
     SDialogControl& list = *GetDlgItem(kOptUniverses);
-    list.selection = ShowUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);
+    list.selection = ShowUniverseEntry(list.items, GetAppServices()->m_currentUniverse);
     return TRUE;
 }
 
@@ -131,7 +131,7 @@ BOOL COptionsDlg::OnCommand(int id, int code)
     if (id == kOptUniverses && code == CBN_SETFOCUS) {
         SDialogControl& list = *GetDlgItem(kOptUniverses);
         FillUniverseList(list.items);
-        list.selection = FindUniverseEntry(list.items, GetUniverseApp()->m_currentUniverse);
+        list.selection = FindUniverseEntry(list.items, GetAppServices()->m_currentUniverse);
         return TRUE;
     }
     if (id == kOptUniverses && code == CBN_SELCHANGE) {
@@ -147,7 +147,7 @@ void COptionsDlg::OnUniverseChosen()
     if (list.selection < 0 || list.selection >= int(list.items.size())) return;
     const int chosen = list.selection;
     const bool other = chosen == int(list.items.size()) - 1;
-    CUniverseApp* app = GetUniverseApp();
+    CAppServices* app = GetAppServices();
     std::string path;
     // "Other..." asks for the file; cancelled, the values are reloaded as after any load.
     const bool picked = !other ? (path = Utf8FromPath(UniverseListFolder() / PathFromUtf8(list.items[size_t(chosen)])), true)
@@ -174,6 +174,6 @@ void ApplyOptions(const COptionsDlg& dlg, CUniversalConstants& constants)
 {
     const int n = ApplyControls(dlg.m_values, constants, &dlg.m_given);
     if (dlg.m_values.orbs == dlg.m_given.orbs || n == constants.m_orbCount) return;
-    if (GetUniverseApp()->m_pUniverseView) SetOrbCount(n);
+    if (GetAppServices()->m_pUniverseView) SetOrbCount(n);
     else constants.m_orbCount = n;
 }

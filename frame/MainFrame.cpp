@@ -12,8 +12,8 @@
 #include "universe/Orb.h"
 #include "universe/OrbScene.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
-#include "view/UniverseApp.h"
+#include "universe/UniverseContext.h"
+#include "view/AppServices.h"
 
 namespace {
 struct SToolCommand {
@@ -35,7 +35,7 @@ int RunFrameDialog(CUniverseView& view, CDialog& dlg)
     g_openDialog = &dlg;
     const int result = dlg.DoModal();
     g_openDialog = nullptr;
-    view.m_autoRedraw = !GetUniverseApp()->m_previewMode;
+    view.m_autoRedraw = !GetAppServices()->m_previewMode;
     return result;
 }
 
@@ -50,7 +50,7 @@ CMainFrame::CMainFrame() : m_view(0)
 {
     // Constructing the pane registered it as the application's universe window; it is the frame's child.
     m_view.m_windowMode = CUniverseView::kFrameWindow;
-    const std::string folder = Utf8FromPath(PathFromUtf8(GetUniverseApp()->m_installDir) / "toolbar");
+    const std::string folder = Utf8FromPath(PathFromUtf8(GetAppServices()->m_installDir) / "toolbar");
     for (const SToolCommand& c : kToolCommands) m_toolBar.AddButton(c.id, folder, c.image);
     UpdateToolBar();
     m_minTrackWidth = m_toolBar.Scaled(int(kMinWidth));
@@ -207,7 +207,7 @@ void CMainFrame::UpdateToolBar()
 {
     for (SToolButton& b : m_toolBar.m_buttons) {
         b.enabled = IsCommandEnabled(b.id);
-        b.checked = b.id == ID_STOP_START_TIME && g_universeHost.timeStopped;
+        b.checked = b.id == ID_STOP_START_TIME && g_universeContext.timeStopped;
         if (m_nativeToolBar) m_nativeToolBar->SetState(b.id, b.enabled, b.checked);
     }
 }
@@ -240,7 +240,7 @@ void CMainFrame::OnFileNew()
 {
     DeleteAllOrbs();
     // The universe built here is no file's.
-    GetUniverseApp()->m_currentUniverse.clear();
+    GetAppServices()->m_currentUniverse.clear();
     // Loaded files may have added groups beyond what one universe can hold: New stops at the limit.
     int room = kMaxOrbs;
     for (COrbGroup& group : m_groups) {
@@ -376,9 +376,9 @@ void CMainFrame::SetGroup(int n, COrbGroupDlg& dlg)
 
 void CMainFrame::OnStopStartTime()
 {
-    g_universeHost.timeStopped = !g_universeHost.timeStopped;
+    g_universeContext.timeStopped = !g_universeContext.timeStopped;
     // Where the user left the orbs is where they start from now on.
-    if (!g_universeHost.timeStopped) {
+    if (!g_universeContext.timeStopped) {
         RecordStartPositions();
         SetModifiedFlag();
     }

@@ -26,7 +26,7 @@
 // |   SetColorDialogHandler)                     |   by the drawn-dialog host)             |   system's common dialogs)            |
 // | system dialogs (SetDialogHost(..., System))  | CreateSdlBrowserHost (nimbula-web)      | CreateWin32BrowserHost                |
 //
-// Filled by the program itself, not by a root: the universe application (SetUniverseApp, by
+// Filled by the program itself, not by a root: the universe application (SetAppServices, by
 // CSaverApp), the window icon (SetWindowIconImage, by CSaverApp) and the desktop's browser
 // (SetDesktopBrowserHandler, left at the system's default; tests replace it).
 #pragma once

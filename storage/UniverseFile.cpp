@@ -19,8 +19,8 @@
 #include "storage/UniverseLibrary.h"
 #include "universe/Orb.h"
 #include "universe/OrbScene.h"
-#include "universe/UniverseHost.h"
-#include "view/UniverseApp.h"
+#include "universe/UniverseContext.h"
+#include "view/AppServices.h"
 #include "view/UniverseView.h"
 
 namespace fs = std::filesystem;
@@ -128,11 +128,11 @@ class CRedrawAfterLoad {
 public:
     CRedrawAfterLoad()
     {
-        if (CUniverseView* view = GetUniverseApp()->m_pUniverseView) view->m_autoRedraw = false;
+        if (CUniverseView* view = GetAppServices()->m_pUniverseView) view->m_autoRedraw = false;
     }
     ~CRedrawAfterLoad()
     {
-        const CUniverseApp* app = GetUniverseApp();
+        const CAppServices* app = GetAppServices();
         if (CUniverseView* view = app->m_pUniverseView) {
             view->InvalidateRect(nullptr, false);
             view->m_autoRedraw = !app->m_previewMode;
@@ -177,7 +177,7 @@ SFileDialogOptions UniverseFileDialogOptions(bool save)
     o.confirmOverwrite = save;
     // Save As offers the file of the universe in use, in its folder (the dialog selects the
     // name, so typing another replaces it).
-    const fs::path current = PathFromUtf8(GetUniverseApp()->m_currentUniverse);
+    const fs::path current = PathFromUtf8(GetAppServices()->m_currentUniverse);
     if (save && !current.empty() && fs::is_directory(current.parent_path(), ec)) {
         o.initialDir = Utf8FromPath(current.parent_path());
         o.initialName = Utf8FromPath(current.filename());
@@ -211,7 +211,7 @@ SUniverseFile CaptureUniverse(const CLocalCoordinateSystem* camera, const std::v
     }
     f.m_hasGroups = true;
     // While time stands still the user arranges the orbs: what shows is what is kept.
-    const bool shown = g_universeHost.timeStopped;
+    const bool shown = g_universeContext.timeStopped;
     // Orbs a group has been given but New has not made yet start where New would put them,
     // drawn from a sequence of the save's own so the running universe replays unchanged.
     uint32_t places = 1;
@@ -235,10 +235,10 @@ SUniverseFile CaptureUniverse(const CLocalCoordinateSystem* camera, const std::v
 
 void ApplyUniverse(SUniverseFile& file, std::vector<COrbGroup>* groups)
 {
-    CScene* scene = g_universeHost.scene;
+    CScene* scene = g_universeContext.scene;
     // Refused before anything changes: without the scene's object table no orb can be added.
     if (!scene || !scene->HasSpatialMap() || !g_pOrbRoot) throw CQLException("there is no universe to load into");
-    const CUniverseApp* app = GetUniverseApp();
+    const CAppServices* app = GetAppServices();
     CUniverseView* view = app->m_pUniverseView;
 
     DeleteAllOrbs();
@@ -310,8 +310,8 @@ SLoadOutcome LoadUniverse(const std::string* path, std::vector<COrbGroup>* group
         std::fflush(stderr);
         return ShowFailure({kUniverseFileLoadFailedText});
     }
-    GetUniverseApp()->m_currentUniverse = fullPath;
-    if (CSettingsStore* store = GetUniverseApp()->m_pSettingsStore) store->SetDefaultUniverseFile(fullPath);
+    GetAppServices()->m_currentUniverse = fullPath;
+    if (CSettingsStore* store = GetAppServices()->m_pSettingsStore) store->SetDefaultUniverseFile(fullPath);
     return SLoadOutcome::Done();
 }
 
@@ -323,14 +323,14 @@ bool SaveUniverse(const std::vector<COrbGroup>& groups, const std::string* path)
         path = &chosen;
     }
     const std::string fullPath = ResolveUniversePath(*path);
-    const CUniverseView* view = GetUniverseApp()->m_pUniverseView;
+    const CUniverseView* view = GetAppServices()->m_pUniverseView;
     std::string reason;
     try {
         // The save question asked before a read-only file is replaced.
         WriteUniverseFile(fullPath, CaptureUniverse(view ? view->m_camera : nullptr, groups),
                           path == &chosen ? EReadOnlyFiles::kReplace : EReadOnlyFiles::kRefuse);
         // The file now holds the universe in use.
-        GetUniverseApp()->m_currentUniverse = fullPath;
+        GetAppServices()->m_currentUniverse = fullPath;
         return true;
     } catch (const CQLException& e) {
         reason = SaveFailureReason(fullPath, e);

@@ -8,13 +8,13 @@
 #include "tools/ToolCommands.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
-#include "view/UniverseApp.h"
+#include "universe/UniverseContext.h"
+#include "view/AppServices.h"
 #include "view/UniverseView.h"
 
 namespace {
 // The application part the view reads: the file to load at creation, the loader, the data folder.
-class CHeadlessApp : public CUniverseApp {
+class CHeadlessApp : public CAppServices {
 public:
     SLoadOutcome LoadUniverse(const std::string* path) override
     {
@@ -28,11 +28,11 @@ public:
 
 class CHeadlessUniverse::CState {
 public:
-    CState() : m_savedConstants(g_pConstants), m_savedHost(g_universeHost), m_savedApp(GetUniverseApp())
+    CState() : m_savedConstants(g_pConstants), m_savedHost(g_universeContext), m_savedApp(GetAppServices())
     {
         g_pConstants = &m_constants;
-        g_universeHost = SUniverseHost();
-        SetUniverseApp(&m_app);
+        g_universeContext = SUniverseContext();
+        SetAppServices(&m_app);
         // A fresh process: the universe replays from the generator's first number.
         ResetRand();
     }
@@ -41,8 +41,8 @@ public:
         // The view's window takes the orbs, the scene and the object catalog with it.
         m_view.reset();
         if (m_handlerInstalled) SetMessageBoxHandler(m_savedHandler);
-        SetUniverseApp(m_savedApp);
-        g_universeHost = m_savedHost;
+        SetAppServices(m_savedApp);
+        g_universeContext = m_savedHost;
         g_pConstants = m_savedConstants;
     }
 
@@ -54,8 +54,8 @@ public:
 
 private:
     CUniversalConstants* m_savedConstants;
-    SUniverseHost m_savedHost;
-    CUniverseApp* m_savedApp;
+    SUniverseContext m_savedHost;
+    CAppServices* m_savedApp;
 };
 
 CHeadlessUniverse::CHeadlessUniverse() : m_state(new CState) {}
@@ -91,7 +91,7 @@ bool CHeadlessUniverse::Build(const SHeadlessUniverseOptions& options, int width
             return false;
         }
     }
-    g_universeHost.installDir = app.m_installDir;
+    g_universeContext.installDir = app.m_installDir;
     // The loader's messages are this command's errors, never a box.
     s.m_savedHandler = SetMessageBoxHandler([&err, prefix](const std::string& text, unsigned) {
         err << prefix << text << "\n";

@@ -25,7 +25,7 @@
 #include "universe/OrbScene.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 
 namespace fs = std::filesystem;
 
@@ -113,18 +113,18 @@ void PrintOrbs(std::ostream& out)
 // Installs a fresh constants block and host for one run and puts the caller's back afterwards.
 class CSimulationRun {
 public:
-    CSimulationRun() : m_savedConstants(g_pConstants), m_savedHost(g_universeHost)
+    CSimulationRun() : m_savedConstants(g_pConstants), m_savedHost(g_universeContext)
     {
         g_pConstants = &m_constants;
-        g_universeHost = SUniverseHost();
-        g_universeHost.scene = &m_scene;
-        g_universeHost.installDir = FindToolDataDir();
+        g_universeContext = SUniverseContext();
+        g_universeContext.scene = &m_scene;
+        g_universeContext.installDir = FindToolDataDir();
         ResetRand();
     }
     ~CSimulationRun()
     {
         DestroyAllOrbs();
-        g_universeHost = m_savedHost;
+        g_universeContext = m_savedHost;
         g_pConstants = m_savedConstants;
     }
     CUniversalConstants& Constants() { return m_constants; }
@@ -134,7 +134,7 @@ private:
     CUniversalConstants m_constants;
     CScene m_scene;
     CUniversalConstants* m_savedConstants;
-    SUniverseHost m_savedHost;
+    SUniverseContext m_savedHost;
 };
 }
 

@@ -12,7 +12,7 @@
 #include "universe/OrbMath.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 
 namespace {
 constexpr double kContactDistance2 = 900.0;  // 30², the orb diameter
@@ -150,7 +150,7 @@ uint64_t LastPairTests() { return g_lastPairTests; }
 void CollideOrbs()
 {
     g_lastPairTests = 0;
-    CScene* scene = g_universeHost.scene;
+    CScene* scene = g_universeContext.scene;
     if (!scene || !scene->HasSpatialMap() || !g_pConstants) return;
     const int cells = scene->UpdateSpatialMapElements();
     const CUniversalConstants& k = *g_pConstants;

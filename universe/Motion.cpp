@@ -10,7 +10,7 @@
 #include "universe/OrbMath.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 
 namespace {
 constexpr double kSphereRadiusSquared = 90000.0;
@@ -175,7 +175,7 @@ void Orient(const SRoll* rolls, size_t count, std::vector<SFramePair>& pairs)
 
 void MoveOrbs()
 {
-    if (g_universeHost.timeStopped || !g_pConstants) return;
+    if (g_universeContext.timeStopped || !g_pConstants) return;
     double top = 0.0;
     // Motion first, every orb in order (it draws random numbers), orientation afterwards: no orb's
     // motion reads an orientation, and the orientations, free of each other, then overlap. Done a

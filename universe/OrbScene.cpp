@@ -8,14 +8,14 @@
 #include "universe/Orb.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 
 namespace {
 const SFVec4f kWhite{1.0, 1.0, 1.0, 1.0};
 
 void NotifyOrbsDestroyed()
 {
-    if (g_universeHost.onOrbsDestroyed) g_universeHost.onOrbsDestroyed(g_universeHost.ctx);
+    if (g_universeContext.onOrbsDestroyed) g_universeContext.onOrbsDestroyed(g_universeContext.ctx);
 }
 
 void SyncOrbCount() { g_pConstants->m_orbCount = int32_t(g_orbs.size()); }
@@ -44,7 +44,7 @@ void FreeEveryOrb()
 
 void ClearObjectTable()
 {
-    if (CScene* scene = g_universeHost.scene) scene->ClearSpatialElements();
+    if (CScene* scene = g_universeContext.scene) scene->ClearSpatialElements();
 }
 
 // Shared start of both builds. A second build in the same run starts from an empty universe
@@ -54,8 +54,8 @@ CShape* PrepareBuild()
     if (!g_orbs.empty()) DeleteAllOrbs();
     if (!LoadSphereModel()) return nullptr;
     if (!g_pOrbRoot) g_pOrbRoot = new COrbShape;
-    if (CScene* scene = g_universeHost.scene) {
-        scene->CreateSpatialMap(g_universeHost.spatialMapDivisions, 600.0, {600.0, 600.0, 600.0},
+    if (CScene* scene = g_universeContext.scene) {
+        scene->CreateSpatialMap(g_universeContext.spatialMapDivisions, 600.0, {600.0, 600.0, 600.0},
                                 {-300.0, -300.0, -300.0});
         scene->ClearSpatialElements();
     }
@@ -96,7 +96,7 @@ CShape* BuildUniverse(const std::vector<int>& counts, const std::vector<int>& te
 
 void AddOrb(COrb* orb)
 {
-    CScene* scene = g_universeHost.scene;
+    CScene* scene = g_universeContext.scene;
     // Refuse before touching anything, so a failed add leaves the universe as it was.
     if (!scene || !scene->HasSpatialMap() || !g_pOrbRoot)
         throw CQLException("AddOrb: the scene has no object table");
@@ -121,7 +121,7 @@ void SetOrbCount(int n)
             g_orbs.pop_back();
             FreeOrb(orb);
         }
-        if (CScene* scene = g_universeHost.scene) scene->ShrinkSpatialElements(n);
+        if (CScene* scene = g_universeContext.scene) scene->ShrinkSpatialElements(n);
     }
     SyncOrbCount();
 }

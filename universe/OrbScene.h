@@ -11,7 +11,7 @@ class COrb;
 constexpr int kMaxOrbs = 100000;
 
 // Writes the box, loads the "sphere2" prototype and appends the built-in texture to g_groupTextures.
-// A missing model file ends the process through g_universeHost.fatalExit; returns false only when
+// A missing model file ends the process through g_universeContext.fatalExit; returns false only when
 // that function returns (tests).
 bool LoadSphereModel();
 // Sphere model, root and spatial map, no orbs; returns the root (null when the model failed).

@@ -12,7 +12,7 @@
 #include "universe/Orb.h"
 #include "universe/OrbScene.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 
 namespace {
 const char* const kModelMissingText =
@@ -20,7 +20,7 @@ const char* const kModelMissingText =
 
 std::string InstallPath(const char* file)
 {
-    return Utf8FromPath(PathFromUtf8(g_universeHost.installDir) / file);
+    return Utf8FromPath(PathFromUtf8(g_universeContext.installDir) / file);
 }
 
 // The message boxes keep their fixed texts; standard error says which file is at fault and why.
@@ -128,7 +128,7 @@ bool LoadSphereModel()
     if (!prototype) {
         ReportFileFault(path, damage.empty() ? "it holds no orb model named \"sphere2\"" : damage);
         AfxMessageBox(kModelMissingText, MB_OK);
-        g_universeHost.fatalExit(-1);
+        g_universeContext.fatalExit(-1);
         return false;
     }
     g_pSphereModel = prototype;

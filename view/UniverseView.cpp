@@ -7,15 +7,15 @@
 #include "universe/Motion.h"
 #include "universe/OrbScene.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
-#include "view/UniverseApp.h"
+#include "universe/UniverseContext.h"
+#include "view/AppServices.h"
 
 RECT g_windowRect;
 void* g_openDialog = nullptr;
 
 namespace {
-CUniverseApp g_defaultApp;
-CUniverseApp* g_pUniverseApp = nullptr;
+CAppServices g_defaultApp;
+CAppServices* g_pAppServices = nullptr;
 
 const SFVec4f kSceneColor{0.0, 0.0, 0.1, 1.0};
 const SFVec3f kLightAmbient{0.5, 0.5, 0.5};
@@ -25,25 +25,25 @@ const SFVec3f kLightSpecular{1.0, 1.0, 1.0};
 void ForgetOrbsOfView(void* ctx) { static_cast<CUniverseView*>(ctx)->ForgetOrbs(); }
 }
 
-CUniverseApp* GetUniverseApp() { return g_pUniverseApp ? g_pUniverseApp : &g_defaultApp; }
-void SetUniverseApp(CUniverseApp* app) { g_pUniverseApp = app; }
+CAppServices* GetAppServices() { return g_pAppServices ? g_pAppServices : &g_defaultApp; }
+void SetAppServices(CAppServices* app) { g_pAppServices = app; }
 
 CUniverseView::CUniverseView(int windowMode) : m_windowMode(windowMode)
 {
     if (g_pConstants) m_followCentre = g_pConstants->m_cameraPosition;
-    GetUniverseApp()->m_pUniverseView = this;
+    GetAppServices()->m_pUniverseView = this;
 }
 
 CUniverseView::~CUniverseView()
 {
     // A view deleted while its window still exists frees the scene and orbs first.
     if (IsWindow()) DestroyWindow();
-    if (GetUniverseApp()->m_pUniverseView == this) GetUniverseApp()->m_pUniverseView = nullptr;
+    if (GetAppServices()->m_pUniverseView == this) GetAppServices()->m_pUniverseView = nullptr;
 }
 
 bool CUniverseView::Create(uint32_t exStyle, uint32_t style, const RECT& rect, CWnd* parent, long nativeParent)
 {
-    const CUniverseApp* app = GetUniverseApp();
+    const CAppServices* app = GetAppServices();
     m_autoRedraw = !app->m_previewMode;
     if (m_windowMode == kFrameWindow) {
         const RECT child{0, 0, m_clientSize.cx, m_clientSize.cy};
@@ -64,7 +64,7 @@ bool CUniverseView::Create(uint32_t exStyle, uint32_t style, const RECT& rect, C
 
 bool CUniverseView::CreateFullScreen(CWnd* parent)
 {
-    return Create(WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, GetUniverseApp()->m_mainWindowRect, parent);
+    return Create(WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, GetAppServices()->m_mainWindowRect, parent);
 }
 
 LRESULT CUniverseView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -89,7 +89,7 @@ LRESULT CUniverseView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 int CUniverseView::OnCreate()
 {
-    CUniverseApp* app = GetUniverseApp();
+    CAppServices* app = GetAppServices();
     m_scene = new CUniverseScene;
     m_scene->KillContext();
 
@@ -113,10 +113,10 @@ int CUniverseView::OnCreate()
         m_scene->m_light.SetAbsoluteUp(g_pConstants->m_lightUp);
     }
 
-    g_universeHost.scene = m_scene;
-    g_universeHost.spatialMapDivisions = app->m_spatialMapDivisions;
-    g_universeHost.onOrbsDestroyed = ForgetOrbsOfView;
-    g_universeHost.ctx = this;
+    g_universeContext.scene = m_scene;
+    g_universeContext.spatialMapDivisions = app->m_spatialMapDivisions;
+    g_universeContext.onOrbsDestroyed = ForgetOrbsOfView;
+    g_universeContext.ctx = this;
 
     // The loader places the camera of the file it reads.
     m_camera = &m_scene->m_camera;
@@ -158,7 +158,7 @@ void CUniverseView::DrawFrame()
     if (m_dragOrb) PlaceDraggedOrb();
     DrawPanes();
     if (m_scene->m_hitCount > 0) ProcessHits();
-    if (m_autoRedraw && !GetUniverseApp()->m_editingMode) InvalidateRect(nullptr, false);
+    if (m_autoRedraw && !GetAppServices()->m_editingMode) InvalidateRect(nullptr, false);
 }
 
 int CUniverseView::PaneUnderCursor() const
@@ -218,10 +218,10 @@ void CUniverseView::PostNcDestroy()
     CPersistantObject::BindDefaultCatalog(nullptr);
 
     // The scene goes with its window; nothing else holds it.
-    if (g_universeHost.scene == m_scene) g_universeHost.scene = nullptr;
-    if (g_universeHost.ctx == this) {
-        g_universeHost.onOrbsDestroyed = nullptr;
-        g_universeHost.ctx = nullptr;
+    if (g_universeContext.scene == m_scene) g_universeContext.scene = nullptr;
+    if (g_universeContext.ctx == this) {
+        g_universeContext.onOrbsDestroyed = nullptr;
+        g_universeContext.ctx = nullptr;
     }
     delete m_scene;
     m_scene = nullptr;

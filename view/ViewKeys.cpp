@@ -3,8 +3,8 @@
 
 #include "platform/Dialog.h"
 #include "universe/Orb.h"
-#include "universe/UniverseHost.h"
-#include "view/UniverseApp.h"
+#include "universe/UniverseContext.h"
+#include "view/AppServices.h"
 #include "universe/Random.h"
 
 namespace {
@@ -144,7 +144,7 @@ void CUniverseView::RunViewDialog(UINT message, WPARAM key)
         m_dialogKey = 0;
         return;
     }
-    CUniverseApp* app = GetUniverseApp();
+    CAppServices* app = GetAppServices();
     m_autoRedraw = false;
     if (key == 'O') {
         // The options dialog registers itself and applies its values on OK.
@@ -177,7 +177,7 @@ void CUniverseView::ScaleVelocities(double factor)
 
 void CUniverseView::BigBang()
 {
-    if (g_universeHost.timeStopped) ++m_arrangements;
+    if (g_universeContext.timeStopped) ++m_arrangements;
     for (COrb* orb : g_orbs) {
         orb->m_position = SFVec3f::kZero;
         if (orb->m_pShape) orb->m_pShape->PlaceAt(SFVec3f::kZero);

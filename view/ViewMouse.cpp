@@ -6,7 +6,7 @@
 
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 
 namespace {
 
@@ -153,7 +153,7 @@ void CUniverseView::ReleaseAndThrow()
         orb->m_velocity = m_throwVector * ThrowFactor();
         orb->m_position = m_dragPoint;
     }
-    if (g_universeHost.timeStopped) ++m_arrangements;
+    if (g_universeContext.timeStopped) ++m_arrangements;
     m_dragOrb = nullptr;
 }
 

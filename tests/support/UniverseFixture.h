@@ -14,7 +14,7 @@
 #include "universe/OrbScene.h"
 #include "universe/Random.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 
 // The res/ folder with sphere.umf and orb.bmp: NIMBULA_DIR when set, else the source tree's copy.
 inline std::string UniverseResourceDir()
@@ -38,15 +38,15 @@ inline std::string LargestSampleUniverse()
 class CUniverseSandbox {
 public:
     CUniverseSandbox()
-        : m_savedConstants(g_pConstants), m_savedHost(g_universeHost)
+        : m_savedConstants(g_pConstants), m_savedHost(g_universeContext)
     {
         g_pConstants = &m_constants;
-        g_universeHost = SUniverseHost();
-        g_universeHost.scene = &m_scene;
-        g_universeHost.installDir = UniverseResourceDir();
-        g_universeHost.fatalExit = [](int code) { s_exitCode = code; };
-        g_universeHost.onOrbsDestroyed = [](void* ctx) { ++static_cast<CUniverseSandbox*>(ctx)->m_destroyNotices; };
-        g_universeHost.ctx = this;
+        g_universeContext = SUniverseContext();
+        g_universeContext.scene = &m_scene;
+        g_universeContext.installDir = UniverseResourceDir();
+        g_universeContext.fatalExit = [](int code) { s_exitCode = code; };
+        g_universeContext.onOrbsDestroyed = [](void* ctx) { ++static_cast<CUniverseSandbox*>(ctx)->m_destroyNotices; };
+        g_universeContext.ctx = this;
         s_exitCode = 0;
         m_savedHandler = SetMessageBoxHandler([this](const std::string& text, unsigned) {
             m_messages.push_back(text);
@@ -58,7 +58,7 @@ public:
     {
         DestroyAllOrbs();
         SetMessageBoxHandler(m_savedHandler);
-        g_universeHost = m_savedHost;
+        g_universeContext = m_savedHost;
         g_pConstants = m_savedConstants;
     }
     CUniverseSandbox(const CUniverseSandbox&) = delete;
@@ -99,6 +99,6 @@ public:
 
 private:
     CUniversalConstants* m_savedConstants;
-    SUniverseHost m_savedHost;
+    SUniverseContext m_savedHost;
     MessageBoxHandler m_savedHandler;
 };

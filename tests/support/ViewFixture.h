@@ -11,7 +11,7 @@
 #include "platform/Wnd.h"
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 #include "view/UniverseView.h"
 
 // The view under test. Creation makes a bare scene instead of loading a universe, and a paint runs
@@ -46,10 +46,10 @@ public:
     void Frame()
     {
         GetWindowRect(&g_windowRect);
-        const bool held = g_universeHost.timeStopped;
-        g_universeHost.timeStopped = true;
+        const bool held = g_universeContext.timeStopped;
+        g_universeContext.timeStopped = true;
         DrawFrame();
-        g_universeHost.timeStopped = held;
+        g_universeContext.timeStopped = held;
     }
 
     int m_paints = 0;

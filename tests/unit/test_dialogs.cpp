@@ -15,7 +15,7 @@
 #include "dialogs/ShareDlg.h"
 #include "tests/support/ViewFixture.h"
 #include "universe/UniversalConstants.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 
 namespace {
 // Collects every message the program shows.
@@ -333,7 +333,7 @@ TEST_F(ShareDialog, DamagedStringsSayWhyAndLeaveTheBlock)
 
 // The view's dialog keys.
 namespace {
-class CDialogApp : public CUniverseApp {
+class CDialogApp : public CAppServices {
 public:
     CDialog* CreateViewDialog(int key) override
     {
@@ -352,7 +352,7 @@ class ViewDialogs : public ViewFixture {
 protected:
     void SetUp() override
     {
-        SetUniverseApp(&m_app);
+        SetAppServices(&m_app);
         SetDialogHost(&m_host, EDialogHost::System);
         ViewFixture::SetUp();
     }
@@ -360,7 +360,7 @@ protected:
     {
         ViewFixture::TearDown();
         SetDialogHost(nullptr, EDialogHost::System);
-        SetUniverseApp(nullptr);
+        SetAppServices(nullptr);
     }
     CDialogApp m_app;
     CScriptedHost m_host;

@@ -17,7 +17,7 @@
 #include "platform/ColorDialog.h"
 #include "platform/NativeToolBar.h"
 #include "storage/UniverseFile.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 
 namespace fs = std::filesystem;
 
@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         ClearMessageQueue();
-        SetUniverseApp(&m_app);
+        SetAppServices(&m_app);
         m_app.m_editingMode = true;
         m_app.m_standardOrbCount = 5;
         m_app.m_installDir = UniverseResourceDir();
@@ -57,9 +57,9 @@ protected:
     void TearDown() override
     {
         delete m_frame;
-        g_universeHost.timeStopped = false;
+        g_universeContext.timeStopped = false;
         SetFileDialogHandler(m_oldFiles);
-        SetUniverseApp(nullptr);
+        SetAppServices(nullptr);
         ClearMessageQueue();
     }
 
@@ -108,7 +108,7 @@ protected:
     CTempFolder m_temp{"nimbula-frame"};
     CScopedDataHome m_data{m_temp.Path() / "data"};
     CUniverseSandbox m_sandbox;
-    CUniverseApp m_app;
+    CAppServices m_app;
     CScriptedDialogs m_dialogs;
     CMainFrame* m_frame = nullptr;
     std::string m_answer;
@@ -344,7 +344,7 @@ TEST_F(Frame, MoveToStartReturnsOrbsToWhereTheyWereDraggedWhileTimeStood)
     g_pConstants->m_throwForce = 0.0;
 
     m_frame->OnCommand(ID_STOP_START_TIME);
-    ASSERT_TRUE(g_universeHost.timeStopped);
+    ASSERT_TRUE(g_universeContext.timeStopped);
     EXPECT_TRUE(m_frame->m_toolBar.Find(ID_STOP_START_TIME)->checked);
     const SFVec3f still = g_orbs[0]->m_position;
     CUniverseSandbox::Frame();
@@ -359,7 +359,7 @@ TEST_F(Frame, MoveToStartReturnsOrbsToWhereTheyWereDraggedWhileTimeStood)
         view.ReleaseAndThrow();
     }
     m_frame->OnCommand(ID_STOP_START_TIME);
-    ASSERT_FALSE(g_universeHost.timeStopped);
+    ASSERT_FALSE(g_universeContext.timeStopped);
     for (int k = 0; k < 30; ++k) CUniverseSandbox::Frame();
     EXPECT_NE(g_orbs[2]->m_position, places[0]);
 

@@ -199,7 +199,7 @@ TEST_F(Motion, BrokenVelocitiesRestartAndTimeStopHoldsEverything)
     MoveOrbs();
     EXPECT_GT(still->m_velocity.Length(), 1e-9);
 
-    g_universeHost.timeStopped = true;
+    g_universeContext.timeStopped = true;
     const SFVec3f p = a->m_position;
     m_constants.m_topSpeed = 7;
     MoveOrbs();

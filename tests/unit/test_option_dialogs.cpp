@@ -15,7 +15,7 @@
 #include "storage/UniverseFile.h"
 #include "universe/Orb.h"
 #include "universe/UniversalConstants.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 #include "view/UniverseView.h"
 
 namespace fs = std::filesystem;
@@ -42,7 +42,7 @@ private:
 };
 
 // The application's loader over a list of loads it was asked for.
-class CLoadingApp : public CUniverseApp {
+class CLoadingApp : public CAppServices {
 public:
     SLoadOutcome LoadUniverse(const std::string* path) override
     {
@@ -65,11 +65,11 @@ protected:
     {
         m_saved = g_pConstants;
         g_pConstants = &m_block;
-        SetUniverseApp(&m_app);
+        SetAppServices(&m_app);
     }
     void TearDown() override
     {
-        SetUniverseApp(nullptr);
+        SetAppServices(nullptr);
         g_pConstants = m_saved;
         g_openDialog = nullptr;
     }

@@ -128,13 +128,13 @@ TEST_F(OrbScene, AddOrbTakesTheColourAndNeedsAnObjectTable)
     EXPECT_EQ(orb->m_pMaterial->m_specular, SFVec4f(1, 1, 1, 1));
 
     CScene bare;  // no spatial map
-    g_universeHost.scene = &bare;
+    g_universeContext.scene = &bare;
     auto* refused = new COrb(nullptr);
     EXPECT_THROW(AddOrb(refused), CQLException);
     EXPECT_EQ(g_orbs.size(), 1u);
     EXPECT_EQ(m_constants.m_orbCount, 1);
     delete refused;
-    g_universeHost.scene = &m_scene;
+    g_universeContext.scene = &m_scene;
     ExpectConsistent(m_scene);
 }
 
@@ -187,7 +187,7 @@ TEST_F(OrbScene, GroupTexturesOutliveTheirOrbs)
 
 TEST_F(OrbScene, MissingModelFileEndsTheProgram)
 {
-    g_universeHost.installDir = TempDir("missing").string();
+    g_universeContext.installDir = TempDir("missing").string();
     EXPECT_EQ(Build(5), nullptr);
     EXPECT_EQ(s_exitCode, -1);
     ASSERT_EQ(m_messages.size(), 1u);
@@ -197,7 +197,7 @@ TEST_F(OrbScene, MissingModelFileEndsTheProgram)
     // A file that is not a model file counts as missing too.
     const fs::path dir = TempDir("garbage");
     std::ofstream(dir / "sphere.umf") << "not a model";
-    g_universeHost.installDir = dir.string();
+    g_universeContext.installDir = dir.string();
     s_exitCode = 0;
     EXPECT_EQ(Build(5), nullptr);
     EXPECT_EQ(s_exitCode, -1);
@@ -215,7 +215,7 @@ TEST_F(OrbScene, ModelFileWithoutTheSphereEndsWithTheSameMessage)
         umf.StoreObject(other);
         umf.Close();
     }
-    g_universeHost.installDir = dir.string();
+    g_universeContext.installDir = dir.string();
     CPersistantObject::DefaultCatalog()->PurgeObjectMaps(false);  // forget earlier tests' spheres
     EXPECT_EQ(Build(5), nullptr);
     EXPECT_EQ(s_exitCode, -1);
@@ -228,7 +228,7 @@ TEST_F(OrbScene, MissingTextureFallsBackToAPlainOne)
 {
     const fs::path dir = TempDir("notexture");
     fs::copy_file(fs::path(UniverseResourceDir()) / "sphere.umf", dir / "sphere.umf");
-    g_universeHost.installDir = dir.string();
+    g_universeContext.installDir = dir.string();
     ASSERT_NE(Build(3), nullptr);
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_NE(m_messages[0].find("orb.bmp"), std::string::npos);

@@ -19,7 +19,7 @@
 #include "storage/UniverseFile.h"
 #include "storage/UniverseLibrary.h"
 #include "universe/Random.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 #include "view/UniverseView.h"
 
 namespace fs = std::filesystem;
@@ -30,7 +30,7 @@ const std::string kOld = "This is an old Nimbula file and cannot be read by this
 const std::string kFailed = "Could not successfully load file.";
 
 // The application as the program has it: loads go through the universe-file loader.
-class CLoaderApp : public CUniverseApp {
+class CLoaderApp : public CAppServices {
 public:
     std::vector<COrbGroup>* m_pGroups = nullptr;
     SLoadOutcome LoadUniverse(const std::string* path) override { return ::LoadUniverse(path, m_pGroups); }
@@ -67,7 +67,7 @@ protected:
         m_config.emplace("XDG_CONFIG_HOME", (m_temp.Path() / "config").string().c_str());
         m_data.emplace(m_temp.Path() / "data");
         fs::create_directories(UniverseLibraryFolder());
-        SetUniverseApp(&m_app);
+        SetAppServices(&m_app);
         m_app.m_pSettingsStore = &m_store;
         m_app.m_standardOrbCount = 7;
         m_app.m_mainWindowRect = RECT{0, 0, 320, 200};
@@ -83,7 +83,7 @@ protected:
     {
         delete m_view;
         SetFileDialogHandler(m_oldDialog);
-        SetUniverseApp(nullptr);
+        SetAppServices(nullptr);
     }
 
     // The universe window, created as the program creates it (its scene holds the orbs).
@@ -147,7 +147,7 @@ protected:
         SUniverseSnapshot s;
         s.orbs = g_orbs;
         s.constants.assign(g_pConstants->Bytes(), g_pConstants->Bytes() + CUniversalConstants::kSize);
-        if (const CUniverseView* v = GetUniverseApp()->m_pUniverseView) s.camera = v->m_camera->GetAbsolutePosition();
+        if (const CUniverseView* v = GetAppServices()->m_pUniverseView) s.camera = v->m_camera->GetAbsolutePosition();
         return s;
     }
 
@@ -569,7 +569,7 @@ TEST_F(UniverseFiles, TheWindowStartsWithTheDefaultUniverseOrFallsBackToTheStand
     std::vector<size_t> orbsBehind;
     const MessageBoxHandler collect = SetMessageBoxHandler([&](const std::string& text, unsigned) {
         m_sandbox.m_messages.push_back(text);
-        orbsBehind.push_back(g_universeHost.scene && !g_universeHost.scene->Objects().empty() ? g_orbs.size() : 0);
+        orbsBehind.push_back(g_universeContext.scene && !g_universeContext.scene->Objects().empty() ? g_orbs.size() : 0);
         return IDOK;
     });
     ::testing::internal::CaptureStderr();

@@ -5,7 +5,7 @@
 #include "app/SaverApp.h"
 #include "engine/core/Services.h"
 #include "platform/MessageQueue.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 #include "view/UniverseView.h"
 
 namespace {
@@ -39,14 +39,14 @@ protected:
     {
         ClearMessageQueue();
         SetSceneRenderer(&m_renderer);
-        SetUniverseApp(&m_app);
+        SetAppServices(&m_app);
         m_app.m_standardOrbCount = 12;
         m_app.m_mainWindowRect = RECT{0, 0, 320, 200};
     }
     void TearDown() override
     {
         delete m_view;
-        SetUniverseApp(nullptr);
+        SetAppServices(nullptr);
         SetSceneRenderer(nullptr);
         ClearMessageQueue();
     }
@@ -58,7 +58,7 @@ protected:
 
     CUniverseSandbox m_sandbox;
     CCountingRenderer m_renderer;
-    CUniverseApp m_app;
+    CAppServices m_app;
     CUniverseView* m_view = nullptr;
 };
 }
@@ -80,7 +80,7 @@ TEST_F(UniverseFrame, CreationSetsUpSceneCameraLightAndUniverse)
     EXPECT_EQ(s.m_camera.GetAbsolutePosition(), g_pConstants->m_cameraPosition);
     EXPECT_EQ(s.m_color, SFVec4f(0, 0, 0.1, 1));
     EXPECT_EQ(view->m_camera, &view->m_scene->m_camera);
-    EXPECT_EQ(g_universeHost.scene, view->m_scene);
+    EXPECT_EQ(g_universeContext.scene, view->m_scene);
     EXPECT_EQ(g_orbs.size(), 12u);
     // The saver's window is a tool-window popup whatever it was asked for.
     EXPECT_EQ(view->m_style, WS_POPUP | WS_VISIBLE);
@@ -197,13 +197,13 @@ TEST_F(UniverseFrame, DestructionFreesOrbsAndScene)
     EXPECT_FALSE(view->IsWindow());
     EXPECT_TRUE(g_orbs.empty());
     EXPECT_EQ(view->m_scene, nullptr);
-    EXPECT_EQ(g_universeHost.scene, nullptr);
+    EXPECT_EQ(g_universeContext.scene, nullptr);
 }
 
 TEST_F(UniverseFrame, EditingIdleAsksForEveryFrame)
 {
     // The application's idle handler drives the view inside the editing frame.
-    SetUniverseApp(nullptr);
+    SetAppServices(nullptr);
     CSaverApp app({"nimbula.scr"}, SOwnOptions(), false);
     app.m_standardOrbCount = 3;
     app.m_editingMode = true;

@@ -19,7 +19,7 @@
 #include "platform/HelpPlaces.h"
 #include "platform/LineChannel.h"
 #include "platform/MessageBox.h"
-#include "view/UniverseApp.h"
+#include "view/AppServices.h"
 #include "view/UniverseView.h"
 
 namespace {
@@ -116,7 +116,7 @@ private:
 };
 
 // The program's side: what the help page's commands open.
-class CCommandApp : public CUniverseApp {
+class CCommandApp : public CAppServices {
 public:
     void RunOptionsDialog() override { m_ran.push_back("options" + std::string(m_window && !m_window->m_closed ? " (window open)" : "")); }
     CDialog* CreateViewDialog(int key) override
@@ -234,7 +234,7 @@ TEST_F(WebSupport, ABrowserThatCannotRunSaysWhyAndHandsThePageToTheDesktop)
 TEST_F(WebSupport, TheProgramsLinksCloseTheWindowThenRunTheirCommand)
 {
     CCommandApp app;
-    SetUniverseApp(&app);
+    SetAppServices(&app);
     CFakeSystemHost host;
     const auto run = [&](const char* link) {
         CWebSupportDlg dlg{std::make_unique<CAppBrowserControl>()};
@@ -258,7 +258,7 @@ TEST_F(WebSupport, TheProgramsLinksCloseTheWindowThenRunTheirCommand)
     EXPECT_EQ(IDCANCEL, run("app:format-disk"));
     EXPECT_TRUE(host.m_stillOpen);
     EXPECT_EQ(4u, app.m_ran.size());
-    SetUniverseApp(nullptr);
+    SetAppServices(nullptr);
 }
 
 // What a page may load, pictures and style sheets as much as pages: the help folder, the page,

@@ -9,7 +9,7 @@ class CScene;
 using FatalExitFn = void (*)(int code);
 [[noreturn]] void DefaultFatalExit(int code);
 
-struct SUniverseHost {
+struct SUniverseContext {
     // The universe window's scene: its spatial map is the orbs' object table.
     CScene* scene = nullptr;
     short spatialMapDivisions = 23;
@@ -23,4 +23,4 @@ struct SUniverseHost {
     FatalExitFn fatalExit = DefaultFatalExit;
 };
 
-extern SUniverseHost g_universeHost;
+extern SUniverseContext g_universeContext;

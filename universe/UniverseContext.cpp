@@ -1,8 +1,8 @@
 // The one host record and the default way to end the process.
-#include "universe/UniverseHost.h"
+#include "universe/UniverseContext.h"
 
 #include <cstdlib>
 
-SUniverseHost g_universeHost;
+SUniverseContext g_universeContext;
 
 void DefaultFatalExit(int code) { std::exit(code); }

@@ -1,4 +1,5 @@
-// The part of the application object that the universe window reads; app/ fills it in.
+// What the universe window and the dialogs ask of the application (not the application itself:
+// app/'s CSaverApp provides it), reached through GetAppServices().
 #pragma once
 
 #include <string>
@@ -10,9 +11,9 @@ class CUniverseView;
 class CSettingsStore;
 class CDialog;
 
-class CUniverseApp {
+class CAppServices {
 public:
-    virtual ~CUniverseApp() = default;
+    virtual ~CAppServices() = default;
 
     std::string m_installDir;
     // The universe loaded when a window is created; empty means the standard one.
@@ -43,5 +44,5 @@ public:
 };
 
 // The running application; a plain default object when none registered (tests, tools).
-CUniverseApp* GetUniverseApp();
-void SetUniverseApp(CUniverseApp* app);
+CAppServices* GetAppServices();
+void SetAppServices(CAppServices* app);
