@@ -28,7 +28,7 @@
 #include "platform/Wnd.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
-#include "platform/sdl/X11Windows.h"
+#include "platform/x11/X11Windows.h"
 
 namespace {
 // A foreign window may vanish at any time; its X errors must not end the process.

@@ -1,5 +1,5 @@
 // X11 requests SDL does not make: focus, the input hint, the screen's power state, display names.
-#include "platform/sdl/X11Windows.h"
+#include "platform/x11/X11Windows.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
