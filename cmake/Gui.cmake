@@ -26,8 +26,9 @@ target_link_libraries(nimbula-tool PRIVATE nimbula_gl ${CMAKE_DL_LIBS})
 # starts it when V is pressed, and runs without it (or without WebKitGTK) all the same.
 pkg_check_modules(WEBKIT IMPORTED_TARGET webkit2gtk-4.1)
 if(WEBKIT_FOUND)
-  file(GLOB NIMBULA_WEB_SOURCES CONFIGURE_DEPENDS platform/gtk/*.cpp platform/x11/*.cpp)
-  add_executable(nimbula-web ${NIMBULA_WEB_SOURCES})
+  # Of platform/x11/ it needs only the focus request; the rest serves the saver's SDL host.
+  file(GLOB NIMBULA_WEB_SOURCES CONFIGURE_DEPENDS platform/gtk/*.cpp)
+  add_executable(nimbula-web ${NIMBULA_WEB_SOURCES} platform/x11/X11Focus.cpp)
   target_link_libraries(nimbula-web PRIVATE nimbula_core PkgConfig::WEBKIT PkgConfig::X11)
   add_dependencies(nimbula nimbula-web)
   # Its guard in the web process, loaded from web-extensions/ beside it: requests from anywhere

@@ -45,7 +45,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/nimbula.rc PROPERTIES OBJECT_DEP
 # common dialogs and toolbar, the browser host; and the renderer.
 file(GLOB NIMBULA_GL_SOURCES CONFIGURE_DEPENDS engine/gl/*.cpp)
 set(NIMBULA_WIN32_HOST_SOURCES
-  platform/win32/Win32BrowserHost.cpp platform/win32/Win32CommonDialogs.cpp platform/win32/Win32Gl.cpp
+  platform/win32/Win32BrowserHost.cpp platform/win32/Win32CommonDialogs.cpp platform/win32/Win32Cursor.cpp platform/win32/Win32Gl.cpp
   platform/win32/Win32Host.cpp platform/win32/Win32MessageBox.cpp platform/win32/Win32ToolBar.cpp
   ${NIMBULA_GL_SOURCES})
 add_executable(nimbula WIN32 app/main.cpp app/windows/CompositionRoot.cpp ${NIMBULA_WIN32_HOST_SOURCES}

@@ -14,7 +14,7 @@
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlSignals.h"
-#include "platform/sdl/X11Windows.h"
+#include "platform/sdl/SdlX11Windows.h"
 #include "ui/DialogUi.h"
 #include "ui/MainFrameUi.h"
 

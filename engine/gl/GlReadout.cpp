@@ -142,7 +142,7 @@ CGlReadout::CGlReadout() : m_state(new SState) {}
 
 CGlReadout::~CGlReadout() = default;
 
-void CGlReadout::ForgetContext()
+void CGlReadout::AbandonContext()
 {
     const bool failed = m_state->failed;
     *m_state = SState();

@@ -13,7 +13,7 @@ public:
     // without a glyph are left blank. Leaves depth untouched.
     void Draw(const std::string& text, int width, int height);
     // The GL context is gone: forget every GPU name without deleting it.
-    void ForgetContext();
+    void AbandonContext();
 
 private:
     struct SState;

@@ -508,7 +508,7 @@ void CGlRenderer::SetDrawableSize(int width, int height, const void* target, int
     m_state->drawableHeight = height;
 }
 
-void CGlRenderer::ForgetContext() { m_state->Forget(); }
+void CGlRenderer::AbandonContext() { m_state->Forget(); }
 
 void CGlRenderer::KillContext()
 {

@@ -18,8 +18,9 @@ public:
     // the same one may keep its depth buffer (null: never). x and y place the frame inside the
     // drawable, in pixels from its bottom left corner (a pane below a toolbar).
     void SetDrawableSize(int width, int height, const void* target = nullptr, int x = 0, int y = 0);
-    // The GL context is gone: forget every GPU name without deleting it.
-    void ForgetContext();
+    // The GL context is gone already (KillContext is for a context that still exists and only
+    // needs its objects made anew): forget every GPU name without deleting it.
+    void AbandonContext();
 
 private:
     struct SState;

@@ -23,7 +23,7 @@
 #include "platform/Wnd.h"
 #include "platform/sdl/SdlDialogHost.h"
 #include "platform/sdl/SdlSignals.h"
-#include "platform/sdl/X11Windows.h"
+#include "platform/sdl/SdlX11Windows.h"
 
 namespace {
 // How long the loop sleeps between looks at signals when nothing happens.

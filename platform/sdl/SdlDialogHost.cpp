@@ -27,7 +27,7 @@
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
-#include "platform/sdl/X11Windows.h"
+#include "platform/sdl/SdlX11Windows.h"
 
 namespace {
 // How long the loop sleeps between looks at signals when nothing happens.

@@ -3,21 +3,15 @@
 #include "platform/sdl/SdlHost.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "engine/core/Dib.h"
 #include "engine/gl/GlReadout.h"
 #include "engine/gl/GlRenderer.h"
 #include "platform/App.h"
@@ -28,12 +22,13 @@
 #include "platform/Wnd.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
-#include "platform/sdl/X11Windows.h"
+#include "platform/sdl/SdlWindows.h"
+#include "platform/sdl/SdlX11Windows.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Monitors.h"
+#include "platform/x11/X11Windows.h"
 
 namespace {
-// A foreign window may vanish at any time; its X errors must not end the process.
-int OnXError(Display*, XErrorEvent*) { return 0; }
-
 class CSdlHost;
 
 // The window on a further monitor of a view that covers every monitor.
@@ -43,8 +38,7 @@ struct SPane {
     // windows in turn makes Mesa's software drawables reallocate their buffers at every switch.
     SDL_GLContext context = nullptr;
     unsigned long xid = 0;  // its X id, for its visibility
-    bool obscured = false;
-    bool unmapped = false;
+    SX11Visibility visibility;
 };
 
 bool SameRect(const RECT& a, const RECT& b)
@@ -61,8 +55,7 @@ public:
     RECT m_foreignRect;           // screen rectangle of the foreign window
     bool m_noFocus = false;       // the desktop background: never takes the keyboard focus
     unsigned long m_xid = 0;      // our own window's X id, for its visibility
-    bool m_obscured = false;      // fully covered by other windows
-    bool m_unmapped = false;      // not on the screen (minimised, withdrawn)
+    SX11Visibility m_visibility;
     // A desktop window not yet fitted into the work area: its frame's size comes from the window
     // manager once it has taken the window.
     bool m_fitPending = false;
@@ -125,19 +118,13 @@ public:
 
 private:
     bool EnsureVideo();
-    bool EnsureX();
     bool EnsureContext(SDL_Window* window);
     void ApplyCursor(const std::string& image);
-    void ApplyIcon(SDL_Window* window);
-    void MarkDesktopWindow(SDL_Window* window);
-    void MarkFullScreenWindow(SDL_Window* window);
-    SDL_Window* CreateDesktopWindow(const RECT& rect, bool shown);
-    SDL_Window* CreateFullScreenWindow(const RECT& rect, uint32_t exStyle, bool shown);
     // RandR's monitors, else SDL's displays.
     std::vector<RECT> Monitors() override;
     void AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyle, uint32_t style);
     unsigned long WatchVisibility(SDL_Window* window);
-    void TrackVisibility(const XEvent& ev);
+    void TrackVisibility(const SX11Notice& notice);
     void TrackScreenPower();
     CSdlWindow* Find(uint32_t windowId) const;
     void TrackXWindows();
@@ -150,13 +137,12 @@ private:
     SHostOptions m_options;
     bool m_video = false;
     bool m_videoFailed = false;
-    Display* m_x = nullptr;  // our own connection, for windows SDL does not watch
+    CX11Connection m_x;  // our own connection, for windows SDL does not watch
     SDL_GLContext m_context = nullptr;
     CGlRenderer* m_pRenderer = nullptr;
     CGlReadout* m_pReadout = nullptr;
     std::map<std::string, SDL_Cursor*> m_cursors;
     int m_inhibitors = 0;
-    bool m_xFailed = false;
     bool m_screenOff = false;
     uint64_t m_nextPowerCheck = 0;
 };
@@ -228,9 +214,9 @@ bool CSdlWindow::IsHidden() const
     if (m_parent) return m_parent->IsHidden();
     if (!m_foreign && m_host->ScreenOff()) return true;
     // On every monitor it is hidden only when every monitor's window is.
-    if (!m_obscured && !m_unmapped) return false;
+    if (!m_visibility.Hidden()) return false;
     for (const SPane& p : m_extra)
-        if (!p.obscured && !p.unmapped) return false;
+        if (!p.visibility.Hidden()) return false;
     return true;
 }
 
@@ -246,14 +232,14 @@ CSdlHost::~CSdlHost()
     for (auto& [path, cursor] : m_cursors) SDL_FreeCursor(cursor);
     if (m_context) {
         ContextLost();
-        if (m_pRenderer) m_pRenderer->ForgetContext();
-        if (m_pReadout) m_pReadout->ForgetContext();
+        if (m_pRenderer) m_pRenderer->AbandonContext();
+        if (m_pReadout) m_pReadout->AbandonContext();
         SDL_GL_DeleteContext(m_context);
     }
     if (GetSceneRenderer() == m_pRenderer) SetSceneRenderer(nullptr);
     delete m_pRenderer;
     delete m_pReadout;
-    if (m_x) XCloseDisplay(m_x);
+    m_x.Close();
     if (m_video) {
         SDL_EnableScreenSaver();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -273,7 +259,7 @@ bool CSdlHost::EnsureVideo()
     // SDL puts back at its quit the handler it found at its start, and only then closes its
     // connections, which reads errors still pending on them (a wake-up sent to a window that has
     // just gone): the handler it finds must be ours, or Xlib's default ends a clean exit with 1.
-    XSetErrorHandler(OnXError);
+    IgnoreX11Errors();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "nimbula: cannot open the display %s: %s\n", DisplayName().c_str(), SDL_GetError());
         return false;
@@ -290,28 +276,13 @@ bool CSdlHost::EnsureVideo()
     // SDL's start put in a handler of its own (it resets screen modes on any error, then calls
     // ours). Nothing later replaces ours: GL contexts, windows made from foreign ones and SDL's
     // quit each put back the handler they found.
-    XSetErrorHandler(OnXError);
+    IgnoreX11Errors();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     return true;
-}
-
-bool CSdlHost::EnsureX()
-{
-    if (m_x) return true;
-    if (m_xFailed) return false;
-    // This connection may come before SDL's (a foreign window looked at first).
-    XSetErrorHandler(OnXError);
-    m_x = XOpenDisplay(nullptr);
-    if (!m_x) {
-        // Said once: every later look at a window would only fail the same way.
-        std::fprintf(stderr, "nimbula: cannot open the display %s\n", DisplayName().c_str());
-        m_xFailed = true;
-    }
-    return m_x != nullptr;
 }
 
 bool CSdlHost::EnsureContext(SDL_Window* window)
@@ -332,20 +303,13 @@ bool CSdlHost::EnsureContext(SDL_Window* window)
 
 bool CSdlHost::ReadForeignRect(unsigned long xid, RECT* screenRect)
 {
-    if (!EnsureX()) return false;
-    XWindowAttributes a;
-    if (!XGetWindowAttributes(m_x, Window(xid), &a)) return false;
-    int x = 0, y = 0;
-    Window child;
-    XTranslateCoordinates(m_x, Window(xid), a.root, 0, 0, &x, &y, &child);
-    *screenRect = {x, y, x + a.width, y + a.height};
-    return true;
+    return m_x.Open() && m_x.ReadWindowRect(xid, screenRect);
 }
 
 bool CSdlHost::GetForeignClientRect(unsigned long window, RECT* rect)
 {
-    if (!EnsureX()) return false;
-    const unsigned long xid = window ? window : DefaultRootWindow(m_x);
+    if (!m_x.Open()) return false;
+    const unsigned long xid = window ? window : m_x.Root();
     RECT r;
     if (!ReadForeignRect(xid, &r)) return false;
     *rect = {0, 0, RectWidth(r), RectHeight(r)};
@@ -362,18 +326,9 @@ std::vector<RECT> CSdlHost::Monitors()
             if (SameRect(o, r)) return;
         out.push_back(r);
     };
-    // RandR's monitors are what desktops lay out: monitors split or joined by xrandr --setmonitor
-    // too, which SDL's displays (one per output) do not show. The primary one comes first.
-    int major = 0, minor = 0;
-    if (EnsureX() && XRRQueryVersion(m_x, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
-        int n = 0;
-        XRRMonitorInfo* monitors = XRRGetMonitors(m_x, DefaultRootWindow(m_x), True, &n);
-        for (int pass = 0; pass < 2 && monitors; ++pass)
-            for (int i = 0; i < n; ++i)
-                if (bool(monitors[i].primary) == (pass == 0) && monitors[i].width > 0 && monitors[i].height > 0)
-                    add({monitors[i].x, monitors[i].y, monitors[i].x + monitors[i].width, monitors[i].y + monitors[i].height});
-        if (monitors) XRRFreeMonitors(monitors);
-    }
+    // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not.
+    if (m_x.Open())
+        for (const RECT& r : X11Monitors(m_x.Get())) add(r);
     if (out.empty() && EnsureVideo()) {
         for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
             SDL_Rect b;
@@ -383,148 +338,25 @@ std::vector<RECT> CSdlHost::Monitors()
     return out;
 }
 
-namespace {
-// Sets the window's _NET_WM_STATE list (and, when desktop is given, its workspace) on X11.
-void SetWindowStates(SDL_Window* window, std::initializer_list<const char*> names, const unsigned long* desktop)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    Display* d = info.info.x11.display;
-    const Window w = info.info.x11.window;
-    if (desktop)
-        XChangeProperty(d, w, XInternAtom(d, "_NET_WM_DESKTOP", False), XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(desktop), 1);
-    std::vector<Atom> states;
-    for (const char* name : names) states.push_back(XInternAtom(d, name, False));
-    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(states.data()), int(states.size()));
-    XFlush(d);
-}
-}
-
-void CSdlHost::MarkDesktopWindow(SDL_Window* window)
-{
-    // On every workspace, below every other window.
-    const unsigned long all = 0xFFFFFFFFul;
-    SetWindowStates(window,
-                    {"_NET_WM_STATE_BELOW", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR",
-                     "_NET_WM_STATE_SKIP_PAGER"},
-                    &all);
-    RefuseFocus(window);
-}
-
-void CSdlHost::MarkFullScreenWindow(SDL_Window* window)
-{
-    SetWindowStates(window,
-                    {"_NET_WM_STATE_FULLSCREEN", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
-                     "_NET_WM_STATE_SKIP_PAGER"},
-                    nullptr);
-}
-
-void CSdlHost::ApplyIcon(SDL_Window* window)
-{
-    if (WindowIconImage().empty()) return;
-    try {
-        CDIB dib(WindowIconImage());
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(dib.Pixels(), dib.GetWidth(), dib.GetHeight(), 32,
-                                                            dib.GetWidth() * 4, SDL_PIXELFORMAT_RGBA32);
-        if (s) {
-            SDL_SetWindowIcon(window, s);
-            SDL_FreeSurface(s);
-        }
-    } catch (...) {
-        // A missing icon leaves the desktop's default one.
-    }
-}
-
 unsigned long CSdlHost::WatchVisibility(SDL_Window* window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!EnsureX() || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
-    const unsigned long xid = info.info.x11.window;
+    if (!m_x.Open()) return 0;
+    const unsigned long xid = X11WindowId(window);
     // On our own connection: SDL keeps its event mask to itself and passes no visibility on.
-    XSelectInput(m_x, Window(xid), VisibilityChangeMask | StructureNotifyMask);
-    XFlush(m_x);
+    if (xid) m_x.WatchVisibility(xid);
     return xid;
 }
 
-namespace {
-void TrackPaneVisibility(const XEvent& ev, bool* obscured, bool* unmapped)
-{
-    if (ev.type == VisibilityNotify) *obscured = ev.xvisibility.state == VisibilityFullyObscured;
-    else if (ev.type == UnmapNotify) *unmapped = true;
-    else if (ev.type == MapNotify) *unmapped = false;
-}
-}
-
-void CSdlHost::TrackVisibility(const XEvent& ev)
+void CSdlHost::TrackVisibility(const SX11Notice& notice)
 {
     for (CSdlWindow* w : m_tree.All<CSdlWindow>()) {
         if (w->m_foreign) continue;
         const bool wasHidden = w->IsHidden();
-        if (w->m_xid && w->m_xid == ev.xany.window) TrackPaneVisibility(ev, &w->m_obscured, &w->m_unmapped);
-        for (SPane& p : w->m_extra)
-            if (p.xid && p.xid == ev.xany.window) TrackPaneVisibility(ev, &p.obscured, &p.unmapped);
+        w->m_visibility.Take(notice, w->m_xid);
+        for (SPane& p : w->m_extra) p.visibility.Take(notice, p.xid);
         // Shown again: the picture it had is stale.
         if (wasHidden && !w->IsHidden()) w->m_owner->InvalidateRect(nullptr, false);
     }
-}
-
-namespace {
-// The window with its frame inside the part of its monitor that panels leave free (the work area
-// the window manager gives): a frame asked for at the monitor's size would lose its bottom under
-// the title bar. False while the window has no frame yet (or no window manager gives one).
-bool FitInWorkArea(SDL_Window* window)
-{
-    SDL_Rect area;
-    const int display = SDL_GetWindowDisplayIndex(window);
-    if (display < 0 || SDL_GetDisplayUsableBounds(display, &area) != 0) return false;
-    int top = 0, left = 0, bottom = 0, right = 0;
-    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
-    const bool framed = top || left || bottom || right;
-    int x = 0, y = 0, w = 0, h = 0, minW = 0, minH = 0;
-    SDL_GetWindowPosition(window, &x, &y);
-    SDL_GetWindowSize(window, &w, &h);
-    SDL_GetWindowMinimumSize(window, &minW, &minH);
-    const int fitW = std::max(1, std::min(w, area.w - left - right));
-    const int fitH = std::max(1, std::min(h, area.h - top - bottom));
-    // A minimum larger than the screen's room gives way: the whole frame in view comes first.
-    if (minW > fitW || minH > fitH) SDL_SetWindowMinimumSize(window, std::min(minW, fitW), std::min(minH, fitH));
-    if (fitW != w || fitH != h) SDL_SetWindowSize(window, fitW, fitH);
-    const int fx = std::clamp(x, area.x + left, std::max(area.x + left, area.x + area.w - right - fitW));
-    const int fy = std::clamp(y, area.y + top, std::max(area.y + top, area.y + area.h - bottom - fitH));
-    if (fx != x || fy != y) SDL_SetWindowPosition(window, fx, fy);
-    return framed;
-}
-}
-
-SDL_Window* CSdlHost::CreateDesktopWindow(const RECT& rect, bool shown)
-{
-    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DESKTOP");
-    SDL_Window* window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), int(std::max<long>(1, RectWidth(rect))),
-                                          int(std::max<long>(1, RectHeight(rect))),
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_HIDDEN);
-    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_NORMAL");
-    if (!window) return nullptr;
-    MarkDesktopWindow(window);
-    if (shown) SDL_ShowWindow(window);
-    return window;
-}
-
-SDL_Window* CSdlHost::CreateFullScreenWindow(const RECT& rect, uint32_t exStyle, bool shown)
-{
-    // A borderless window over the monitor that says it is full screen before it is mapped:
-    // SDL's own full-screen switch waits for a window manager that may not exist.
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-    if (exStyle & WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR;
-    SDL_Window* window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), int(std::max<long>(1, RectWidth(rect))),
-                                          int(std::max<long>(1, RectHeight(rect))), flags);
-    if (!window) return nullptr;
-    MarkFullScreenWindow(window);
-    if (shown) SDL_ShowWindow(window);
-    return window;
 }
 
 void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyle, uint32_t style)
@@ -533,7 +365,7 @@ void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyl
     for (const RECT& monitor : Monitors()) {
         if (SameRect(monitor, first)) continue;
         SDL_Window* window = (exStyle & WS_EX_DESKTOP) ? CreateDesktopWindow(monitor, shown)
-                                                       : CreateFullScreenWindow(monitor, exStyle, shown);
+                                                       : CreateFullScreenWindow(monitor, (exStyle & WS_EX_TOOLWINDOW) != 0, shown);
         if (!window) {
             std::fprintf(stderr, "nimbula: no window for the monitor at %ld,%ld: %s\n", long(monitor.left),
                          long(monitor.top), SDL_GetError());
@@ -553,7 +385,7 @@ void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyl
         }
         // One wait for the display's refresh per frame: the first monitor's window keeps it.
         SDL_GL_SetSwapInterval(0);
-        ApplyIcon(window);
+        ApplyWindowIcon(window);
         pane.xid = WatchVisibility(window);
         w->m_extra.push_back(pane);
     }
@@ -567,10 +399,10 @@ void CSdlHost::TrackScreenPower()
 {
     // Asked once a second: a round trip to the server is cheap, a screen that is off is not.
     const uint64_t now = SDL_GetTicks64();
-    if (!m_x || now < m_nextPowerCheck) return;
+    if (!m_x.IsOpen() || now < m_nextPowerCheck) return;
     m_nextPowerCheck = now + 1000;
     const bool wasOff = m_screenOff;
-    m_screenOff = X11ScreenOff(m_x);
+    m_screenOff = X11ScreenOff(m_x.Get());
     if (wasOff && !m_screenOff)
         for (CSdlWindow* w : m_tree.All<CSdlWindow>()) w->m_owner->InvalidateRect(nullptr, false);
 }
@@ -591,25 +423,7 @@ void CSdlHost::ApplyCursor(const std::string& image)
 {
     if (image.empty()) return;
     auto it = m_cursors.find(image);
-    if (it == m_cursors.end()) {
-        SDL_Cursor* cursor = nullptr;
-        try {
-            CDIB dib(image);
-            // The sight keeps its size on the screen of a scaled desktop.
-            const float scale = DisplayScale(nullptr);
-            if (scale > 1.0f) dib.FPRescale(int(dib.GetWidth() * scale + 0.5f), int(dib.GetHeight() * scale + 0.5f));
-            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(dib.Pixels(), dib.GetWidth(), dib.GetHeight(), 32,
-                                                                dib.GetWidth() * 4, SDL_PIXELFORMAT_RGBA32);
-            if (s) {
-                // The sight's centre is the hot spot.
-                cursor = SDL_CreateColorCursor(s, dib.GetWidth() / 2, dib.GetHeight() / 2);
-                SDL_FreeSurface(s);
-            }
-        } catch (...) {
-            // A missing cursor picture leaves the system's arrow.
-        }
-        it = m_cursors.emplace(image, cursor).first;
-    }
+    if (it == m_cursors.end()) it = m_cursors.emplace(image, CreateCursorFromPicture(image)).first;
     if (it->second) SDL_SetCursor(it->second);
 }
 
@@ -634,25 +448,24 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
     const Uint32 shown = (style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
 
     if (nativeParent != 0) {
-        if (!EnsureX()) {
+        if (!m_x.Open()) {
             delete w;
             return nullptr;
         }
-        w->m_foreign = nativeParent == -1 ? DefaultRootWindow(m_x) : (unsigned long)nativeParent;
+        w->m_foreign = nativeParent == -1 ? m_x.Root() : (unsigned long)nativeParent;
         if (!ReadForeignRect(w->m_foreign, &w->m_foreignRect)) {
             delete w;
             return nullptr;
         }
         // SDL passes on no exposure of a window it did not make: watch for them on our connection.
-        XSelectInput(m_x, Window(w->m_foreign), ExposureMask);
-        XFlush(m_x);
+        m_x.WatchExposures(w->m_foreign);
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
         w->m_window = SDL_CreateWindowFrom(reinterpret_cast<void*>(uintptr_t(w->m_foreign)));
     } else if (exStyle & WS_EX_DESKTOP) {
         w->m_window = CreateDesktopWindow(rect, shown == SDL_WINDOW_SHOWN);
         w->m_noFocus = true;
     } else if (style & WS_POPUP) {
-        w->m_window = CreateFullScreenWindow(rect, exStyle, shown == SDL_WINDOW_SHOWN);
+        w->m_window = CreateFullScreenWindow(rect, (exStyle & WS_EX_TOOLWINDOW) != 0, shown == SDL_WINDOW_SHOWN);
         if (w->m_window && shown == SDL_WINDOW_SHOWN) ActivateWindow(w->m_window);
     } else {
         w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
@@ -679,7 +492,7 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
     if (!w->m_foreign && (exStyle & WS_EX_ALLMONITORS) && ((exStyle & WS_EX_DESKTOP) || (style & WS_POPUP)))
         AddMonitorPanes(w, rect, exStyle, style);
     if (!w->m_foreign) {
-        ApplyIcon(w->m_window);
+        ApplyWindowIcon(w->m_window);
         w->m_xid = WatchVisibility(w->m_window);
         ApplyCursor(owner->m_cursorImage);
         // Our own window keeps the system's screen saver and blanking away while it exists.
@@ -736,8 +549,8 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
     if (m_tree.Windows().empty() && m_context) {
         // The context goes with the last window; the renderer starts afresh with the next one.
         ContextLost();
-        if (m_pRenderer) m_pRenderer->ForgetContext();
-        if (m_pReadout) m_pReadout->ForgetContext();
+        if (m_pRenderer) m_pRenderer->AbandonContext();
+        if (m_pReadout) m_pReadout->AbandonContext();
         SDL_GL_MakeCurrent(nullptr, nullptr);
         SDL_GL_DeleteContext(m_context);
         m_context = nullptr;
@@ -752,7 +565,7 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
     if (w->m_gone && !w->m_foreign) X11ExpectDestroyedWindow(w->m_window);
     if (w->m_window) SDL_DestroyWindow(w->m_window);
     w->m_window = nullptr;
-    if (m_x) XSync(m_x, False);
+    m_x.Sync();
 }
 
 CSdlWindow* CSdlHost::Find(uint32_t windowId) const
@@ -767,15 +580,7 @@ bool CSdlHost::GetCursorPos(CPoint* point)
     if (!m_video) return false;
     // SDL refreshes its global mouse state only on raw input events, which pointer moves made
     // with XTEST (and some real ones while a button is held) never send: ask the X server.
-    if (EnsureX()) {
-        Window root = 0, child = 0;
-        int rx = 0, ry = 0, wx = 0, wy = 0;
-        unsigned int mask = 0;
-        if (XQueryPointer(m_x, DefaultRootWindow(m_x), &root, &child, &rx, &ry, &wx, &wy, &mask)) {
-            *point = CPoint(rx, ry);
-            return true;
-        }
-    }
+    if (m_x.Open() && m_x.PointerPosition(point)) return true;
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     *point = CPoint(x, y);
@@ -784,14 +589,12 @@ bool CSdlHost::GetCursorPos(CPoint* point)
 
 void CSdlHost::TrackXWindows()
 {
-    while (m_x && XPending(m_x)) {
-        XEvent ev;
-        XNextEvent(m_x, &ev);
-        if (ev.type == VisibilityNotify || ev.type == MapNotify || ev.type == UnmapNotify) TrackVisibility(ev);
-        if (ev.type == DestroyNotify) MarkDestroyed(ev.xdestroywindow.window);
-        if (ev.type != Expose || ev.xexpose.count != 0) continue;
-        for (CSdlWindow* w : m_tree.All<CSdlWindow>())
-            if (w->m_foreign == ev.xexpose.window) w->m_owner->InvalidateRect(nullptr, true);
+    for (const SX11Notice& n : m_x.TakeNotices()) {
+        if (n.kind == SX11Notice::kDestroyed) MarkDestroyed(n.window);
+        else if (n.kind != SX11Notice::kExposed) TrackVisibility(n);
+        else
+            for (CSdlWindow* w : m_tree.All<CSdlWindow>())
+                if (w->m_foreign == n.window) w->m_owner->InvalidateRect(nullptr, true);
     }
     // SDL reports neither the resizes nor the end of a window it did not make.
     for (CSdlWindow* w : m_tree.All<CSdlWindow>()) {

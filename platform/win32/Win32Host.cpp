@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Dib.h"
 #include "engine/gl/GlReadout.h"
 #include "engine/gl/GlRenderer.h"
 #include "engine/gl/GlSnapshot.h"
@@ -25,6 +24,7 @@
 #include "platform/WindowTree.h"
 #include "platform/Wnd.h"
 #include "platform/win32/Utf8.h"
+#include "platform/win32/Win32Cursor.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Gl.h"
 
@@ -230,48 +230,12 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return g_pHost->Handle(w, hwnd, message, wParam, lParam);
 }
 
-// A color cursor from a picture, its hot spot in the middle (the sight).
-HCURSOR CreateCursorFromImage(const CDIB& dib)
-{
-    const int w = dib.GetWidth(), h = dib.GetHeight();
-    BITMAPV5HEADER bi{};
-    bi.bV5Size = sizeof(bi);
-    bi.bV5Width = w;
-    bi.bV5Height = -h;  // top-down rows, as the picture holds them
-    bi.bV5Planes = 1;
-    bi.bV5BitCount = 32;
-    bi.bV5Compression = BI_BITFIELDS;
-    bi.bV5RedMask = 0x00FF0000;
-    bi.bV5GreenMask = 0x0000FF00;
-    bi.bV5BlueMask = 0x000000FF;
-    bi.bV5AlphaMask = 0xFF000000;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
-    ReleaseDC(nullptr, screen);
-    if (!color) return nullptr;
-    const uint8_t* src = dib.Pixels();
-    auto* dst = static_cast<uint8_t*>(bits);
-    for (int i = 0; i < w * h; ++i) {
-        dst[4 * i + 0] = src[4 * i + 2];
-        dst[4 * i + 1] = src[4 * i + 1];
-        dst[4 * i + 2] = src[4 * i + 0];
-        dst[4 * i + 3] = src[4 * i + 3];
-    }
-    HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
-    ICONINFO info{FALSE, DWORD(w / 2), DWORD(h / 2), mask, color};
-    HCURSOR cursor = CreateIconIndirect(&info);
-    DeleteObject(mask);
-    DeleteObject(color);
-    return cursor;
-}
-
 CWin32Host::~CWin32Host()
 {
     for (auto& [path, cursor] : m_cursors)
         if (cursor) DestroyCursor(cursor);
-    if (m_pRenderer) m_pRenderer->ForgetContext();
-    if (m_pReadout) m_pReadout->ForgetContext();
+    if (m_pRenderer) m_pRenderer->AbandonContext();
+    if (m_pReadout) m_pReadout->AbandonContext();
     m_gl.Destroy();
     if (GetSceneRenderer() == m_pRenderer) SetSceneRenderer(nullptr);
     delete m_pRenderer;
@@ -326,12 +290,7 @@ HCURSOR CWin32Host::CursorFor(const std::string& image)
     if (image.empty()) return nullptr;
     auto it = m_cursors.find(image);
     if (it != m_cursors.end()) return it->second;
-    HCURSOR cursor = nullptr;
-    try {
-        cursor = CreateCursorFromImage(CDIB(image));
-    } catch (...) {
-        // A missing cursor picture leaves the system's arrow.
-    }
+    HCURSOR cursor = CreateCursorFromPicture(image);
     m_cursors.emplace(image, cursor);
     return cursor;
 }
@@ -536,8 +495,8 @@ void CWin32Host::DestroyWindow(CWin32Window* w)
     wglMakeCurrent(nullptr, nullptr);
     if (m_tree.Windows().empty()) {
         // The context goes with the last window; the renderer starts afresh with the next one.
-        if (m_pRenderer) m_pRenderer->ForgetContext();
-        if (m_pReadout) m_pReadout->ForgetContext();
+        if (m_pRenderer) m_pRenderer->AbandonContext();
+        if (m_pReadout) m_pReadout->AbandonContext();
         m_gl.Destroy();
     }
     w->m_destroying = true;

@@ -1,28 +1,13 @@
-// X11 requests SDL does not make: focus, the input hint, the screen's power state, display names.
-#include "platform/sdl/X11Windows.h"
+// X11 requests SDL does not make: the input hint, a window's end, the screen's power state, the
+// desktop's scale, display names.
+#include "platform/x11/X11Windows.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/dpms.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#include "platform/x11/X11Focus.h"
-
-namespace {
-bool X11Handles(SDL_Window* window, Display** display, Window* xid)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-    *display = info.info.x11.display;
-    *xid = info.info.x11.window;
-    return true;
-}
-}
 
 std::string DisplayName()
 {
@@ -31,11 +16,8 @@ std::string DisplayName()
 }
 
 // The input hint off, and no WM_TAKE_FOCUS: SDL answers that one by taking the focus itself.
-void RefuseFocus(SDL_Window* window)
+void RefuseX11Focus(Display* d, Window w)
 {
-    Display* d = nullptr;
-    Window w = 0;
-    if (!X11Handles(window, &d, &w)) return;
     if (XWMHints* hints = XGetWMHints(d, w)) {
         hints->flags |= InputHint;
         hints->input = False;
@@ -55,39 +37,14 @@ void RefuseFocus(SDL_Window* window)
     XFlush(d);
 }
 
-// A saver the user started must answer the keys at once.
-void ActivateWindow(SDL_Window* window)
+void ExpectDestroyedX11Window(Display* d, Window w)
 {
-    Display* d = nullptr;
-    Window w = 0;
-    if (X11Handles(window, &d, &w)) ActivateX11Window(d, w);
-}
-
-unsigned long X11WindowId(SDL_Window* window)
-{
-    Display* d = nullptr;
-    Window w = 0;
-    return window && X11Handles(window, &d, &w) ? w : 0;
-}
-
-void X11ExpectDestroyedWindow(SDL_Window* window)
-{
-    Display* d = nullptr;
-    Window w = 0;
-    if (!window || !X11Handles(window, &d, &w)) return;
     XEvent ev{};
     ev.xunmap.type = UnmapNotify;
     ev.xunmap.display = d;
     ev.xunmap.event = w;
     ev.xunmap.window = w;
     XPutBackEvent(d, &ev);
-}
-
-int X11ConnectionFd(SDL_Window* window)
-{
-    Display* d = nullptr;
-    Window w = 0;
-    return window && X11Handles(window, &d, &w) ? ConnectionNumber(d) : -1;
 }
 
 bool X11ScreenOff(Display* display)
@@ -99,17 +56,12 @@ bool X11ScreenOff(Display* display)
     return DPMSInfo(display, &level, &enabled) && enabled && level != DPMSModeOn;
 }
 
-float DisplayScale(SDL_Window* window)
+float X11DisplayScale(Display* display)
 {
     float scale = 1.0f;
     if (const char* given = std::getenv("NIMBULA_SCALE"); given && *given) {
         scale = std::strtof(given, nullptr);
     } else {
-        SDL_SysWMinfo info;
-        SDL_VERSION(&info.version);
-        Display* display = nullptr;
-        if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
-            display = info.info.x11.display;
         // Without a window of ours yet, a connection of its own reads the same resources.
         Display* own = display ? nullptr : XOpenDisplay(nullptr);
         if (!display) display = own;

@@ -1,0 +1,99 @@
+// SDL's top-level windows of each kind and their pictures.
+#include "platform/sdl/SdlWindows.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "engine/core/Dib.h"
+#include "platform/Wnd.h"
+#include "platform/sdl/SdlX11Windows.h"
+
+namespace {
+SDL_Surface* SurfaceOf(CDIB& dib)
+{
+    return SDL_CreateRGBSurfaceWithFormatFrom(dib.Pixels(), dib.GetWidth(), dib.GetHeight(), 32, dib.GetWidth() * 4,
+                                              SDL_PIXELFORMAT_RGBA32);
+}
+}
+
+SDL_Window* CreateDesktopWindow(const RECT& rect, bool shown)
+{
+    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    SDL_Window* window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), int(std::max<long>(1, RectWidth(rect))),
+                                          int(std::max<long>(1, RectHeight(rect))),
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_HIDDEN);
+    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_NORMAL");
+    if (!window) return nullptr;
+    MarkDesktopWindow(window);
+    if (shown) SDL_ShowWindow(window);
+    return window;
+}
+
+SDL_Window* CreateFullScreenWindow(const RECT& rect, bool skipTaskbar, bool shown)
+{
+    // SDL's own full-screen switch waits for a window manager that may not exist.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+    if (skipTaskbar) flags |= SDL_WINDOW_SKIP_TASKBAR;
+    SDL_Window* window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), int(std::max<long>(1, RectWidth(rect))),
+                                          int(std::max<long>(1, RectHeight(rect))), flags);
+    if (!window) return nullptr;
+    MarkFullScreenWindow(window);
+    if (shown) SDL_ShowWindow(window);
+    return window;
+}
+
+bool FitInWorkArea(SDL_Window* window)
+{
+    SDL_Rect area;
+    const int display = SDL_GetWindowDisplayIndex(window);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &area) != 0) return false;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+    const bool framed = top || left || bottom || right;
+    int x = 0, y = 0, w = 0, h = 0, minW = 0, minH = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &w, &h);
+    SDL_GetWindowMinimumSize(window, &minW, &minH);
+    const int fitW = std::max(1, std::min(w, area.w - left - right));
+    const int fitH = std::max(1, std::min(h, area.h - top - bottom));
+    // A minimum larger than the screen's room gives way: the whole frame in view comes first.
+    if (minW > fitW || minH > fitH) SDL_SetWindowMinimumSize(window, std::min(minW, fitW), std::min(minH, fitH));
+    if (fitW != w || fitH != h) SDL_SetWindowSize(window, fitW, fitH);
+    const int fx = std::clamp(x, area.x + left, std::max(area.x + left, area.x + area.w - right - fitW));
+    const int fy = std::clamp(y, area.y + top, std::max(area.y + top, area.y + area.h - bottom - fitH));
+    if (fx != x || fy != y) SDL_SetWindowPosition(window, fx, fy);
+    return framed;
+}
+
+void ApplyWindowIcon(SDL_Window* window)
+{
+    if (WindowIconImage().empty()) return;
+    try {
+        CDIB dib(WindowIconImage());
+        if (SDL_Surface* s = SurfaceOf(dib)) {
+            SDL_SetWindowIcon(window, s);
+            SDL_FreeSurface(s);
+        }
+    } catch (...) {
+        // A missing icon leaves the desktop's default one.
+    }
+}
+
+SDL_Cursor* CreateCursorFromPicture(const std::string& image)
+{
+    SDL_Cursor* cursor = nullptr;
+    try {
+        CDIB dib(image);
+        // The sight keeps its size on the screen of a scaled desktop.
+        const float scale = DisplayScale(nullptr);
+        if (scale > 1.0f) dib.FPRescale(int(dib.GetWidth() * scale + 0.5f), int(dib.GetHeight() * scale + 0.5f));
+        if (SDL_Surface* s = SurfaceOf(dib)) {
+            cursor = SDL_CreateColorCursor(s, dib.GetWidth() / 2, dib.GetHeight() / 2);
+            SDL_FreeSurface(s);
+        }
+    } catch (...) {
+        // A missing cursor picture leaves the system's arrow.
+    }
+    return cursor;
+}

@@ -1,0 +1,82 @@
+// The X11 side of SDL's windows: their X ids and connection, handed to the Xlib work of
+// platform/x11/.
+#include "platform/sdl/SdlX11Windows.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include "platform/x11/X11Focus.h"
+#include "platform/x11/X11WindowStates.h"
+#include "platform/x11/X11Windows.h"
+
+namespace {
+bool X11Handles(SDL_Window* window, Display** display, Window* xid)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    *display = info.info.x11.display;
+    *xid = info.info.x11.window;
+    return true;
+}
+}
+
+void RefuseFocus(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (X11Handles(window, &d, &w)) RefuseX11Focus(d, w);
+}
+
+// A saver the user started must answer the keys at once.
+void ActivateWindow(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (X11Handles(window, &d, &w)) ActivateX11Window(d, w);
+}
+
+unsigned long X11WindowId(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    return window && X11Handles(window, &d, &w) ? w : 0;
+}
+
+void X11ExpectDestroyedWindow(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (window && X11Handles(window, &d, &w)) ExpectDestroyedX11Window(d, w);
+}
+
+int X11ConnectionFd(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    return window && X11Handles(window, &d, &w) ? ConnectionNumber(d) : -1;
+}
+
+float DisplayScale(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (!window || !X11Handles(window, &d, &w)) d = nullptr;
+    return X11DisplayScale(d);
+}
+
+void MarkDesktopWindow(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (!X11Handles(window, &d, &w)) return;
+    MarkX11DesktopWindow(d, w);
+    RefuseX11Focus(d, w);
+}
+
+void MarkFullScreenWindow(SDL_Window* window)
+{
+    Display* d = nullptr;
+    Window w = 0;
+    if (X11Handles(window, &d, &w)) MarkX11FullScreenWindow(d, w);
+}
