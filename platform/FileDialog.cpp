@@ -8,6 +8,7 @@
 #include "engine/core/QLException.h"
 #include "engine/core/Utf8Path.h"
 #include "platform/MessageBox.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 

@@ -22,6 +22,7 @@
 #include "universe/UniverseContext.h"
 #include "view/AppServices.h"
 #include "view/UniverseView.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 

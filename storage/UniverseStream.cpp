@@ -12,6 +12,7 @@
 #include "engine/core/PersistantObject.h"
 #include "engine/core/QLException.h"
 #include "universe/OrbScene.h"
+#include "platform/FileReplace.h"
 
 int g_nextFileID = 0;
 
@@ -175,7 +176,7 @@ void WriteUniverseFile(const std::string& path, const SUniverseFile& file, ERead
         throw CQLException(kUniverseTooLargeText);
     CUMF umf;
     TakeNextFileID();
-    umf.Create(path, readOnly);
+    umf.Create(path, ReplacingWriter(readOnly));
     CArchiveWriter& ar = umf.WriteStream();
     ar.Reserve(size);
     WriteUniverseStream(ar, file);

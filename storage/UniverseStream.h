@@ -11,6 +11,7 @@
 #include "engine/core/Dib.h"
 #include "engine/core/FileIO.h"
 #include "universe/UniversalConstants.h"
+#include "platform/FileReplace.h"
 
 class CArchiveReader;
 class CArchiveWriter;

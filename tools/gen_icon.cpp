@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/core/Dib.h"
+#include "platform/FileReplace.h"
 
 namespace {
 struct SOrb {
@@ -75,7 +76,7 @@ bool WriteIcon(const std::string& path, int size)
             auto channel = [&](int k) { return sum[3] > 0 ? uint32_t(std::lround(255.0 * sum[k] / sum[3])) : 0u; };
             dib.SetPixel(px, py, channel(0) | channel(1) << 8 | channel(2) << 16 | uint32_t(std::lround(255.0 * a)) << 24);
         }
-    return dib.SavePng(path);
+    return dib.SavePng(path, ReplacingWriter());
 }
 }
 

@@ -7,6 +7,7 @@
 #include "engine/core/ModelFile.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Shape.h"
+#include "platform/FileReplace.h"
 
 namespace {
 // 40 x 20 quads: round silhouettes at any orb size on screen, about 1,500 triangles.
@@ -62,7 +63,7 @@ int main(int argc, char** argv)
         shape.m_pGeometry = geometry;
 
         CUMF umf;
-        umf.Create(argv[1]);
+        umf.Create(argv[1], ReplacingWriter());
         umf.StoreObject(shape);
         umf.Close();
     } catch (const CQLException& e) {

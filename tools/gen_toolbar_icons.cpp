@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/core/Dib.h"
+#include "platform/FileReplace.h"
 
 namespace {
 constexpr int kSize = 32;
@@ -259,7 +260,9 @@ int main(int argc, char** argv)
     pictures.push_back({"about", BadgePicture(kInfo, {0.20, 0.60, 0.55, 1})});
     for (const auto& [name, picture] : pictures) {
         const CDIB dib = Render(picture);
-        if (!dib.SavePng(folder + "/" + name + ".png") || !Greyed(dib).SavePng(folder + "/" + name + "-disabled.png")) {
+        const FileWriter write = ReplacingWriter();
+        if (!dib.SavePng(folder + "/" + name + ".png", write) ||
+            !Greyed(dib).SavePng(folder + "/" + name + "-disabled.png", write)) {
             std::fprintf(stderr, "gen_toolbar_icons: cannot write %s/%s.png\n", folder.c_str(), name.c_str());
             return 1;
         }

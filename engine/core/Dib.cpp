@@ -169,30 +169,30 @@ std::vector<uint8_t> CDIB::EncodePng() const
     return bytes;
 }
 
-bool CDIB::SavePng(const std::string& path) const
+std::vector<uint8_t> CDIB::EncodeBmp() const
 {
-    const std::vector<uint8_t> bytes = EncodePng();
-    if (bytes.empty()) return false;
-    try {
-        WriteFileReplacing(path, bytes.data(), bytes.size());
-    } catch (const CQLException&) {
-        return false;
-    }
-    return true;
+    std::vector<uint8_t> bytes;
+    if (IsEmpty() || !stbi_write_bmp_to_func(AppendToVector, &bytes, m_width, m_height, 4, m_pixels.data()))
+        return {};
+    return bytes;
 }
 
-bool CDIB::SaveBmp(const std::string& path) const
+namespace {
+bool Save(const std::string& path, const std::vector<uint8_t>& bytes, const FileWriter& write)
 {
-    if (IsEmpty()) return false;
-    std::vector<uint8_t> bytes;
-    if (!stbi_write_bmp_to_func(AppendToVector, &bytes, m_width, m_height, 4, m_pixels.data())) return false;
+    if (bytes.empty()) return false;
     try {
-        WriteFileReplacing(path, bytes.data(), bytes.size());
+        write(path, bytes);
     } catch (const CQLException&) {
         return false;
     }
     return true;
 }
+}
+
+bool CDIB::SavePng(const std::string& path, const FileWriter& write) const { return Save(path, EncodePng(), write); }
+
+bool CDIB::SaveBmp(const std::string& path, const FileWriter& write) const { return Save(path, EncodeBmp(), write); }
 
 uint32_t CDIB::GetPixel(int x, int y) const
 {

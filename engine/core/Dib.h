@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/FileIO.h"
+
 class CArchiveReader;
 class CArchiveWriter;
 
@@ -25,10 +27,12 @@ public:
 
     // Decodes a BMP or PNG image held in memory; throws CQLException when it cannot.
     static CDIB FromMemory(const uint8_t* data, size_t size);
-    bool SavePng(const std::string& path) const;
-    // The picture as a PNG file's bytes; empty for an empty picture or when encoding fails.
+    // The picture as a PNG or BMP file's bytes; empty for an empty picture or when encoding fails.
     std::vector<uint8_t> EncodePng() const;
-    bool SaveBmp(const std::string& path) const;
+    std::vector<uint8_t> EncodeBmp() const;
+    // Encodes and hands the bytes to write; false when either fails.
+    bool SavePng(const std::string& path, const FileWriter& write) const;
+    bool SaveBmp(const std::string& path, const FileWriter& write) const;
 
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }

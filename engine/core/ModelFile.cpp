@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "engine/core/Archive.h"
 #include "engine/core/FileIO.h"
@@ -49,14 +50,14 @@ void CUMF::Open(const std::string& path, uintmax_t maxSize)
     m_open = true;
 }
 
-void CUMF::Create(const std::string& path, EReadOnlyFiles readOnly)
+void CUMF::Create(const std::string& path, FileWriter write)
 {
     const fs::path target = PathFromUtf8(path);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) throw CQLException("model file folder does not exist: " + Utf8FromPath(dir));
     m_path = path;
-    m_readOnly = readOnly;
+    m_write = std::move(write);
     m_writing = true;
     m_open = true;
     m_pos = 0;
@@ -102,9 +103,11 @@ void CUMF::Close()
     m_bytes = std::vector<uint8_t>();
     CArchiveWriter out;
     std::swap(out, m_out);
+    FileWriter write;
+    std::swap(write, m_write);
     if (!writing) return;
-
-    WriteFileReplacing(m_path, out.Bytes().data(), out.Bytes().size(), m_readOnly);
+    if (!write) throw CQLException("model file has no writer: " + m_path);
+    write(m_path, out.Bytes());
 }
 
 void CUMF::Read(void* out, size_t size)

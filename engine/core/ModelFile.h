@@ -20,14 +20,14 @@ public:
     ~CUMF();
     // Reads the whole file (at most maxSize bytes) and checks its header; throws CQLException when it cannot.
     void Open(const std::string& path, uintmax_t maxSize = kMaxModelFileSize);
-    // Starts a new file to be written by StoreObject and Close; a read-only file is replaced
-    // only when readOnly says so (the user was asked).
-    void Create(const std::string& path, EReadOnlyFiles readOnly = EReadOnlyFiles::kRefuse);
+    // Starts a new file to be written by StoreObject and Close; Close hands the finished bytes
+    // to write (which says whether a read-only file may be replaced, and how).
+    void Create(const std::string& path, FileWriter write);
     // The next object of an opened file, adopted by the default catalog; null at the end.
     // A damaged object throws CQLException.
     CPersistantObject* LoadObject();
     void StoreObject(const CPersistantObject& object);
-    // Finishes a created file (written to a temporary name and renamed into place).
+    // Finishes a created file: its bytes go to the writer Create was given.
     void Close();
 
     // The raw stream after the header, for files that carry a stream of their own instead of
@@ -44,7 +44,7 @@ private:
     std::string m_path;
     bool m_writing = false;
     bool m_open = false;
-    EReadOnlyFiles m_readOnly = EReadOnlyFiles::kRefuse;
+    FileWriter m_write;
     std::vector<uint8_t> m_bytes;  // the file read by Open
     size_t m_pos = 0;
     CArchiveWriter m_out;          // the file made by Create

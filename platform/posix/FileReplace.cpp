@@ -1,7 +1,7 @@
 // Replace-by-rename writes on POSIX: an exclusive temporary file beside the target, the old
 // file's permissions and owner, then a rename (or, for a file with other hard links, a rewrite).
 // Everything happens relative to the target's folder as CSavePath opened it.
-#include "engine/core/FileIO.h"
+#include "platform/FileReplace.h"
 
 #include <cerrno>
 #include <ctime>
@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/core/FileIO.h"
 #include "engine/core/QLException.h"
 #include "platform/posix/SavePath.h"
 

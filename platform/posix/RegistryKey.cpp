@@ -9,6 +9,7 @@
 #include "engine/core/QLException.h"
 #include "engine/core/Utf8Path.h"
 #include "platform/UserFolders.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include "platform/FileReplace.h"
 
 class CSavePath {
 public:

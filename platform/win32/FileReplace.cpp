@@ -1,11 +1,12 @@
 // Replace-by-rename writes on Windows: an exclusive temporary file beside the target, then
 // ReplaceFileW, which keeps the old file's security and attributes (MoveFileExW for a new file).
-#include "engine/core/FileIO.h"
+#include "platform/FileReplace.h"
 
 #include <string>
 
 #include <windows.h>
 
+#include "engine/core/FileIO.h"
 #include "engine/core/QLException.h"
 #include "engine/core/Utf8Path.h"
 

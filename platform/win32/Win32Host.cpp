@@ -27,6 +27,7 @@
 #include "platform/win32/Win32Cursor.h"
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Gl.h"
+#include "platform/FileReplace.h"
 
 namespace {
 constexpr wchar_t kClassName[] = L"NimbulaUniverse";
@@ -213,7 +214,7 @@ void SnapshotPreview(HWND hwnd)
     ::GetClientRect(hwnd, &r);
     const std::string partial = path + ".part";
     // Whole pictures only: a reader never sees one half written.
-    if (ReadBackBuffer(int(r.right), int(r.bottom)).SavePng(partial))
+    if (ReadBackBuffer(int(r.right), int(r.bottom)).SavePng(partial, ReplacingWriter()))
         MoveFileExW(Widen(partial).c_str(), Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 

@@ -18,6 +18,7 @@
 #include "platform/NativeToolBar.h"
 #include "storage/UniverseFile.h"
 #include "view/AppServices.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 
@@ -101,7 +102,7 @@ protected:
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) dib.SetPixel(x, y, 0x80000000u | uint32_t((x * 7) & 255) | uint32_t(y & 255) << 8);
         const std::string path = (m_temp.Path() / name).string();
-        EXPECT_TRUE(dib.SaveBmp(path));
+        EXPECT_TRUE(dib.SaveBmp(path, ReplacingWriter()));
         return path;
     }
 

@@ -14,6 +14,7 @@
 #include "engine/core/QLException.h"
 #include "engine/core/Shape.h"
 #include "support/ScopedEnv.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 
@@ -112,7 +113,7 @@ TEST_F(EngineFiles, ModelFileRoundTripOfShapeWithGeometry)
     loose.MutableMesh() = shape->m_pGeometry->MutableMesh();
     {
         CUMF umf;
-        umf.Create(Path("model.umf"));
+        umf.Create(Path("model.umf"), ReplacingWriter());
         umf.StoreObject(*shape);
         umf.StoreObject(loose);
         umf.Close();
@@ -148,13 +149,13 @@ TEST_F(EngineFiles, ModelFileWriteIsAtomic)
     WriteFile(path, {'o', 'l', 'd'});
     {
         CUMF umf;
-        umf.Create(path);
+        umf.Create(path, ReplacingWriter());
         std::unique_ptr<CShape> shape(MakeShape("a"));
         umf.StoreObject(*shape);
         // Dropped without Close: the old file must be untouched.
     }
     EXPECT_EQ((std::vector<uint8_t>{'o', 'l', 'd'}), ReadFile(path));
-    EXPECT_THROW(CUMF().Create(Path("no/such/folder/model.umf")), CQLException);
+    EXPECT_THROW(CUMF().Create(Path("no/such/folder/model.umf"), ReplacingWriter()), CQLException);
 
     CUMF umf;
     EXPECT_THROW(umf.LoadObject(), CQLException);  // neither opened nor created
@@ -167,7 +168,7 @@ TEST_F(EngineFiles, ModelFileCarriesARawStreamAfterItsHeader)
     const std::string path = Path("raw.umf");
     {
         CUMF umf;
-        umf.Create(path);
+        umf.Create(path, ReplacingWriter());
         umf.Write("abc", 3);
         umf.WriteStream().WriteI32(-770);
         EXPECT_THROW(umf.ReadStream(), CQLException);  // nothing to read while writing
@@ -218,7 +219,7 @@ TEST_F(EngineFiles, DamagedModelFilesThrowAndAdoptNothing)
     const std::string good = Path("good.umf");
     {
         CUMF umf;
-        umf.Create(good);
+        umf.Create(good, ReplacingWriter());
         std::unique_ptr<CShape> shape(MakeShape("s"));
         umf.StoreObject(*shape);
         umf.Close();
@@ -292,17 +293,17 @@ void ExpectRefused(const std::vector<uint8_t>& bytes, const char* what)
 TEST_F(EngineFiles, ImageRoundTripsThroughPngBmpAndStream)
 {
     const CDIB png = RandomImage(37, 23, 1, false);
-    ASSERT_TRUE(png.SavePng(Path("a.png")));
+    ASSERT_TRUE(png.SavePng(Path("a.png"), ReplacingWriter()));
     EXPECT_TRUE(SamePixels(png, CDIB(Path("a.png"))));
     const std::vector<uint8_t> bytes = ReadFile(Path("a.png"));
     EXPECT_TRUE(SamePixels(png, CDIB::FromMemory(bytes.data(), bytes.size())));
 
     const CDIB bmp = RandomImage(19, 31, 2, true);
-    ASSERT_TRUE(bmp.SaveBmp(Path("a.bmp")));
+    ASSERT_TRUE(bmp.SaveBmp(Path("a.bmp"), ReplacingWriter()));
     EXPECT_TRUE(SamePixels(bmp, CDIB(Path("a.bmp"))));
 
-    EXPECT_FALSE(CDIB().SavePng(Path("empty.png")));
-    EXPECT_FALSE(png.SavePng(Path("no/such/folder/a.png")));
+    EXPECT_FALSE(CDIB().SavePng(Path("empty.png"), ReplacingWriter()));
+    EXPECT_FALSE(png.SavePng(Path("no/such/folder/a.png"), ReplacingWriter()));
     EXPECT_THROW(CDIB(Path("missing.png")), CQLException);
 
     CArchiveWriter w;
@@ -356,8 +357,8 @@ TEST_F(EngineFiles, DamagedImageFilesThrow)
     ExpectRefused(noise, "noise");
 
     const CDIB dib = RandomImage(16, 9, 4, true);
-    ASSERT_TRUE(dib.SavePng(Path("a.png")));
-    ASSERT_TRUE(dib.SaveBmp(Path("a.bmp")));
+    ASSERT_TRUE(dib.SavePng(Path("a.png"), ReplacingWriter()));
+    ASSERT_TRUE(dib.SaveBmp(Path("a.bmp"), ReplacingWriter()));
     for (const char* name : {"a.png", "a.bmp"}) {
         const std::vector<uint8_t> file = ReadFile(Path(name));
         // Every cut file is refused rather than decoded with missing pixels (a PNG may lose its

@@ -20,6 +20,7 @@
 #include "platform/MessageBox.h"
 #include "storage/SettingsStore.h"
 #include "support/ScopedEnv.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 

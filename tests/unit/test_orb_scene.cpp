@@ -9,6 +9,7 @@
 #include "engine/core/QLException.h"
 #include "support/ScopedEnv.h"
 #include "support/UniverseFixture.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 
@@ -211,7 +212,7 @@ TEST_F(OrbScene, ModelFileWithoutTheSphereEndsWithTheSameMessage)
         CShape other;
         other.m_name = "cube";
         CUMF umf;
-        umf.Create((dir / "sphere.umf").string());
+        umf.Create((dir / "sphere.umf").string(), ReplacingWriter());
         umf.StoreObject(other);
         umf.Close();
     }

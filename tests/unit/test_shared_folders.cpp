@@ -25,6 +25,7 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "support/ScopedEnv.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 

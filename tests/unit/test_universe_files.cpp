@@ -21,6 +21,7 @@
 #include "universe/Random.h"
 #include "view/AppServices.h"
 #include "view/UniverseView.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 
@@ -137,7 +138,7 @@ protected:
     static void WriteStream(const std::string& path, const std::vector<uint8_t>& stream)
     {
         CUMF umf;
-        umf.Create(path);
+        umf.Create(path, ReplacingWriter());
         umf.Write(stream.data(), stream.size());
         umf.Close();
     }

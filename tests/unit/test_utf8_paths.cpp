@@ -10,6 +10,7 @@
 #include "engine/core/QLException.h"
 #include "storage/UniverseFile.h"
 #include "storage/UniverseLibrary.h"
+#include "platform/FileReplace.h"
 
 namespace fs = std::filesystem;
 
@@ -53,7 +54,7 @@ TEST(Utf8Paths, UniverseAndTextureNamedBeyondAsciiAreWrittenListedAndReadBack)
     CDIB picture(3, 2);
     picture.SetPixel(2, 1, 0xff336699u);
     const std::string texturePath = folderText + "/" + Utf8(kSubFolder) + "/" + Utf8(kTexture);
-    ASSERT_TRUE(picture.SavePng(texturePath));
+    ASSERT_TRUE(picture.SavePng(texturePath, ReplacingWriter()));
     EXPECT_TRUE(fs::is_regular_file(folder / kSubFolder / kTexture));
     std::unique_ptr<CDIB> loaded;
     ASSERT_NO_THROW(loaded = std::make_unique<CDIB>(texturePath));

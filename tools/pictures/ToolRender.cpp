@@ -19,6 +19,7 @@
 #include "platform/egl/EglContext.h"
 #include "tools/ToolHeadlessUniverse.h"
 #include "tools/pictures/ToolPictures.h"
+#include "platform/FileReplace.h"
 
 namespace {
 struct SPictureArgs {
