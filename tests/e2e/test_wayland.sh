@@ -137,6 +137,10 @@ frame_at_scale() {
     as_user SDL_VIDEODRIVER=wayland NIMBULA_LAYOUT_FILE="$layout" "$WL/app/nimbula" >"$WORK/$name.log" 2>&1 &
     local frame=$!
     track "$frame"
+    wait_until eval 'ps -o pid= --ppid "$frame" >/dev/null' || true
+    # The program itself too (setpriv and env give way to it in a child of that shell), so that a
+    # failure leaves no frame behind.
+    track "$(ps -o pid= --ppid "$frame" | head -1)"
     wait_until shows '"app_id": "nimbula"' || fail "scale $scale: the frame showed no window"
     local want rows right
     want=$(awk -v s="$scale" 'BEGIN { printf "%d", 44 * s - 1 }')
