@@ -343,7 +343,8 @@ std::vector<RECT> CSdlHost::Monitors()
         out.push_back(r);
     };
     // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not.
-    if (m_x.Open())
+    // Natively on Wayland an X server at hand is XWayland's, in the compositor's units.
+    if (!OnWayland() && m_x.Open())
         for (const RECT& r : X11Monitors(m_x.Get())) add(r);
     if (out.empty() && EnsureVideo()) {
         for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i)
@@ -599,7 +600,7 @@ bool CSdlHost::GetCursorPos(CPoint* point)
     if (!m_video) return false;
     // SDL refreshes its global mouse state only on raw input events, which pointer moves made
     // with XTEST (and some real ones while a button is held) never send: ask the X server.
-    if (m_x.Open() && m_x.PointerPosition(point)) return true;
+    if (!OnWayland() && m_x.Open() && m_x.PointerPosition(point)) return true;
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     // Without X (Wayland) SDL knows the pointer only within the window it is over, in its units.
