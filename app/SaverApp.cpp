@@ -188,12 +188,13 @@ BOOL CSaverApp::StartEditingFrame(const std::string& universeFile)
     // A file handed over opens with the frame's own Open once the frame stands, over the standard
     // universe: a file that cannot be loaded leaves that one, not the last default.
     if (!universeFile.empty()) m_defaultUniverse.clear();
+    // A desktop window of 1280 x 720 in the middle of the display, or the display where it is smaller.
+    // Asked first: the display, once open, gives the toolbar its scale.
+    const RECT screen = GetScreenRect();
     auto* frame = new CMainFrame;
     // Groups of a default universe loaded while the pane is made belong to the frame too.
     m_pEditingFrame = frame;
     m_pMainWnd = frame;
-    // A desktop window of 1280 x 720 in the middle of the display, or the display where it is smaller.
-    const RECT screen = GetScreenRect();
     // Its size follows the desktop's scale, as the toolbar and the dialogs in it do.
     const float scale = ToolBarScale();
     const long w = std::min<long>(long(float(kEditingFrameWidth) * scale), RectWidth(screen));

@@ -137,6 +137,12 @@ int CMainFrame::OnCreate()
 void CMainFrame::RecalcLayout()
 {
     if (!m_view.IsWindow()) return;
+    // A frame moved to an output of another scale (Wayland) lays its bar out at that one.
+    if (m_toolBar.m_scale != ToolBarScale() && !m_nativeToolBar) {
+        m_toolBar.m_scale = ToolBarScale();
+        m_minTrackWidth = m_toolBar.Scaled(int(kMinWidth));
+        m_minTrackHeight = m_toolBar.Scaled(int(kMinHeight));
+    }
     RECT client;
     GetClientRect(&client);
     m_toolBar.SetClientSize(client.right, client.bottom);

@@ -10,7 +10,8 @@
 #include "platform/Messages.h"
 #include "platform/NativeToolBar.h"
 
-// The desktop's scale for the bars made from now on (the host sets it; 1 without a display).
+// The desktop's scale for the bars made from now on (the root sets it once the host has a display, and
+// again when the frame comes to an output of another scale: its bar follows; 1 without a display).
 void SetToolBarScale(float scale);
 float ToolBarScale();
 

@@ -35,6 +35,7 @@ struct SPainterState {
     std::map<std::string, unsigned> textures;  // picture file -> texture, 0 when it cannot be read
     int tipButton = -1;
     double tipSince = 0.0;
+    float fontScale = 0.0f;  // the scale the tips' letters were made at
 };
 SPainterState g_state;
 
@@ -42,6 +43,17 @@ double Seconds()
 {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The tips' letters at a scale (the context's current).
+void LoadTipFont(float scale)
+{
+    ImGuiIO& io = ImGui::GetIO();
+    io.Fonts->Clear();
+    std::error_code ec;
+    ImFont* font = std::filesystem::is_regular_file(kTipFont, ec) ? io.Fonts->AddFontFromFileTTF(kTipFont, 13.0f * scale) : nullptr;
+    if (!font) io.Fonts->AddFontDefault();
+    g_state.fontScale = scale;
 }
 
 // Runs f with the toolbar's context current, and puts back whatever context was current before.
@@ -55,10 +67,7 @@ void WithOwnContext(F f)
         ImGuiIO& io = ImGui::GetIO();
         io.IniFilename = nullptr;
         io.LogFilename = nullptr;
-        std::error_code ec;
-        ImFont* font = std::filesystem::is_regular_file(kTipFont, ec) ? io.Fonts->AddFontFromFileTTF(kTipFont, 13.0f * ToolBarScale())
-                                                                      : nullptr;
-        if (!font) io.Fonts->AddFontDefault();
+        LoadTipFont(ToolBarScale());
     }
     ImGui::SetCurrentContext(g_state.context);
     f();
@@ -192,6 +201,14 @@ void PaintToolBar(const CToolBar& bar, int width, int height)
 {
     if (width <= 0 || height <= 0) return;
     WithOwnContext([&] {
+        // A frame come to an output of another scale: its tips' letters at that one.
+        if (bar.m_scale != g_state.fontScale) {
+            LoadTipFont(bar.m_scale);
+            if (g_state.glReady) {
+                ImGui_ImplOpenGL3_DestroyFontsTexture();
+                ImGui_ImplOpenGL3_CreateFontsTexture();
+            }
+        }
         if (!g_state.glReady) {
             ImGui_ImplOpenGL3_Init("#version 330");
             g_state.glReady = true;

@@ -14,7 +14,6 @@
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlSignals.h"
-#include "platform/sdl/SdlX11Windows.h"
 #include "ui/DialogUi.h"
 #include "ui/MainFrameUi.h"
 
@@ -29,6 +28,9 @@ CCompositionRoot::CCompositionRoot(const SHostOptions& options) : m_parts(std::m
 {
     m_parts->host = CreateSdlHost(options);
     SetWindowHost(m_parts->host.get());
+    // The toolbar takes the display's scale once the host has a display (natively on Wayland its
+    // output's, which only the display can tell).
+    SetDisplayScaleListener(SetToolBarScale);
     if (options.messageBoxes) InstallSdlMessageBoxes();
     InstallTermSignals();
     // ui/ draws the dialogs the host shows.
@@ -38,7 +40,6 @@ CCompositionRoot::CCompositionRoot(const SHostOptions& options) : m_parts(std::m
     m_parts->toolBar = std::make_unique<CToolBarPainterInstaller>();
     m_parts->browser = CreateSdlBrowserHost();
     SetDialogHost(m_parts->browser.get(), EDialogHost::System);
-    SetToolBarScale(DisplayScale(nullptr));
 }
 
 CCompositionRoot::~CCompositionRoot()
@@ -51,6 +52,7 @@ CCompositionRoot::~CCompositionRoot()
     m_parts->dialogs.reset();
     SetDialogPainter(nullptr);
     SetMessageBoxHandler(nullptr);
+    SetDisplayScaleListener(nullptr);
     SetWindowHost(nullptr);
     m_parts->host.reset();
 }

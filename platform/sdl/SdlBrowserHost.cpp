@@ -23,6 +23,7 @@
 #include "platform/Wnd.h"
 #include "platform/sdl/SdlDialogHost.h"
 #include "platform/sdl/SdlSignals.h"
+#include "platform/sdl/SdlWindows.h"
 #include "platform/sdl/SdlX11Windows.h"
 
 namespace {
@@ -83,8 +84,10 @@ void CHelperBrowser::AllowRequests(const std::string& page, const std::string& f
 void CHelperWindow::Open(const CDialog& dlg, unsigned long owner)
 {
     // GTK takes the program's scale: whole steps as its window scale, the rest for its fonts.
-    // Its window's places and sizes are then in those steps.
-    const float scale = DisplayScale(nullptr);
+    // Its window's places and sizes are then in those steps. Natively on Wayland the compositor
+    // scales GTK's window itself (through XWayland too), and places count in its units.
+    const bool compositor = OnWayland();
+    const float scale = compositor ? 1.0f : DisplayScale(nullptr);
     const int steps = std::max(1, int(scale));
     char fonts[32];
     std::snprintf(fonts, sizeof fonts, "GDK_DPI_SCALE=%.3f", double(scale) / steps);
@@ -99,7 +102,7 @@ void CHelperWindow::Open(const CDialog& dlg, unsigned long owner)
     }
     m_templateWidth = PixelsX(dlg.m_cx);
     m_templateHeight = PixelsY(dlg.m_cy);
-    RECT screen = GetScreenRect();
+    RECT screen = compositor ? WindowUnitsOf(GetScreenRect()) : GetScreenRect();
     screen = RECT{screen.left / steps, screen.top / steps, screen.right / steps, screen.bottom / steps};
     const long w = std::min(m_templateWidth, long(RectWidth(screen) * kMostOfScreen));
     const long h = std::min(m_templateHeight, long(RectHeight(screen) * kMostOfScreen));

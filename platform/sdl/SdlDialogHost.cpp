@@ -10,6 +10,7 @@
 #include <backends/imgui_impl_sdl.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -27,6 +28,7 @@
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
+#include "platform/sdl/SdlWindows.h"
 #include "platform/sdl/SdlX11Windows.h"
 
 namespace {
@@ -147,6 +149,9 @@ private:
     void Frame(bool render);
     // True when something happened that the picture must show.
     bool HandleEvent(const SDL_Event& e);
+    // ImGui's SDL backend counts in window units; the dialogs are laid out in pixels, as the window
+    // under them is (on Wayland at scale 2 twice as many), with fonts drawn at that size.
+    void InPixels();
     // Closes any list dropped down; true when one was.
     static bool CloseLists();
     // A dialog over one in a window of its own gets the room it needs: the window grows (within
@@ -268,17 +273,33 @@ bool CSdlDialogHost::Open(CDialog& dlg)
 SDL_Rect CSdlDialogHost::GrowOwnWindowFor(const CDialog& dlg)
 {
     if (!m_ownWindow || !m_window) return SDL_Rect{};
-    const ImVec2 needed = g_pPainter->pixelSize(dlg);
+    // SDL's window calls count in window units: the pixels wanted, the screen's too, as those.
+    const SPixelRatio ratio = PixelRatioOf(m_window);
+    const ImVec2 pixels = g_pPainter->pixelSize(dlg);
+    const ImVec2 needed(float(pixels.x / ratio.x), float(pixels.y / ratio.y));
     SDL_Rect was{};
     SDL_GetWindowPosition(m_window, &was.x, &was.y);
     SDL_GetWindowSize(m_window, &was.w, &was.h);
-    const RECT screen = GetScreenRect();
+    const RECT screen = UnitsOf(GetScreenRect(), ratio);
     const int w = int(std::min(std::max(long(was.w), long(needed.x)), RectWidth(screen)));
     const int h = int(std::min(std::max(long(was.h), long(needed.y)), RectHeight(screen)));
     if (w <= was.w && h <= was.h) return SDL_Rect{};
     SDL_SetWindowSize(m_window, w, h);
     SDL_SetWindowPosition(m_window, int(screen.left + (RectWidth(screen) - w) / 2), int(screen.top + (RectHeight(screen) - h) / 2));
     return was;
+}
+
+void CSdlDialogHost::InPixels()
+{
+    const SPixelRatio ratio = PixelRatioOf(m_window);
+    if (ratio.IsOne()) return;
+    ImGuiIO& io = ImGui::GetIO();
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_window, &w, &h);
+    io.DisplaySize = ImVec2(float(w), float(h));
+    io.DisplayFramebufferScale = ImVec2(1.0f, 1.0f);
+    if (io.MousePos.x > -FLT_MAX && io.MousePos.y > -FLT_MAX)
+        io.MousePos = ImVec2(float(io.MousePos.x * ratio.x), float(io.MousePos.y * ratio.y));
 }
 
 void CSdlDialogHost::ReleaseGl()
@@ -322,6 +343,7 @@ void CSdlDialogHost::Frame(bool render)
     }
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    InPixels();
     // The backend reads the pointer from SDL's global state, which pointer moves made while a
     // button is held (and every move made through XTEST) leave behind: the events say where it is.
     // Its buttons, too, are SDL's state of now, in which a press and its release still queued
@@ -413,7 +435,9 @@ bool CSdlDialogHost::HandleEvent(const SDL_Event& e)
         if (e.type == SDL_MOUSEMOTION ? e.motion.windowID == SDL_GetWindowID(m_window)
                                       : e.button.windowID == SDL_GetWindowID(m_window)) {
             const bool motion = e.type == SDL_MOUSEMOTION;
-            m_mouse = ImVec2(float(motion ? e.motion.x : e.button.x), float(motion ? e.motion.y : e.button.y));
+            const CPoint at = PixelsOf(CPoint(motion ? e.motion.x : e.button.x, motion ? e.motion.y : e.button.y),
+                                       PixelRatioOf(m_window));
+            m_mouse = ImVec2(float(at.x), float(at.y));
             m_mouseKnown = true;
             // ImGui's buttons 0, 1, 2 are SDL's left, right, middle.
             const int bit = e.type == SDL_MOUSEMOTION ? -1

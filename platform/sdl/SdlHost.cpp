@@ -1,5 +1,6 @@
 // The SDL2 host: native and foreign X11 windows sharing one OpenGL context, child windows of our
-// own inside them, events, signals.
+// own inside them, events, signals. Everything it hands upwards is in pixels; SDL's window units
+// (the compositor's on Wayland) stay here.
 #include "platform/sdl/SdlHost.h"
 
 #include <SDL.h>
@@ -60,6 +61,7 @@ public:
     // manager once it has taken the window.
     bool m_fitPending = false;
     CFrameRateMeter m_rate;       // for the frame-rate readout
+    float m_scale = 0.0f;         // the display scale last told for it (Wayland: its output's)
     std::vector<SPane> m_extra;   // the windows on the other monitors, when it covers them all
 
     void GetWindowRect(RECT* rect) const override;
@@ -111,6 +113,8 @@ public:
     bool ReadForeignRect(unsigned long xid, RECT* screenRect);
     void DrawReadout(CSdlWindow* w, int pane);
     void DrawableSize(const CSdlWindow* w, int pane, int* width, int* height) const;
+    // Tells the listener the scale of w's output when it differs from the one last told.
+    void TellScale(CSdlWindow* w);
     bool ScreenOff() const { return m_screenOff; }
     // Reads what the X server said about the windows (exposures, visibility, their end) and
     // whether the window drawn into for w, or for its top-level parent, is gone.
@@ -167,7 +171,7 @@ void CSdlWindow::GetWindowRect(RECT* rect) const
     int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(m_window, &x, &y);
     SDL_GetWindowSize(m_window, &w, &h);
-    *rect = {x, y, x + w, y + h};
+    *rect = PixelsOf(RECT{x, y, x + w, y + h}, PixelRatioOf(m_window));
 }
 
 void CSdlWindow::GetClientRect(RECT* rect) const
@@ -194,10 +198,11 @@ void CSdlWindow::GetPaneRect(int pane, RECT* rect) const
         GetWindowRect(rect);
         return;
     }
+    SDL_Window* window = m_extra[size_t(pane - 1)].window;
     int x = 0, y = 0, w = 0, h = 0;
-    SDL_GetWindowPosition(m_extra[size_t(pane - 1)].window, &x, &y);
-    SDL_GetWindowSize(m_extra[size_t(pane - 1)].window, &w, &h);
-    *rect = {x, y, x + w, y + h};
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &w, &h);
+    *rect = PixelsOf(RECT{x, y, x + w, y + h}, PixelRatioOf(window));
 }
 
 void CSdlWindow::ShowPane(int pane)
@@ -221,6 +226,7 @@ bool CSdlWindow::IsHidden() const
 }
 
 std::vector<void (*)()> g_contextLossHandlers;
+void (*g_scaleListener)(float scale) = nullptr;
 
 void ContextLost()
 {
@@ -282,7 +288,17 @@ bool CSdlHost::EnsureVideo()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    if (g_scaleListener) g_scaleListener(DisplayScale(nullptr));
     return true;
+}
+
+void CSdlHost::TellScale(CSdlWindow* w)
+{
+    if (w->m_foreign || !OnWayland()) return;
+    const float scale = DisplayScale(w->m_window);
+    if (scale == w->m_scale) return;
+    w->m_scale = scale;
+    if (g_scaleListener) g_scaleListener(scale);
 }
 
 bool CSdlHost::EnsureContext(SDL_Window* window)
@@ -327,13 +343,12 @@ std::vector<RECT> CSdlHost::Monitors()
         out.push_back(r);
     };
     // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not.
-    if (m_x.Open())
+    // Natively on Wayland an X server at hand is XWayland's, in the compositor's units.
+    if (!OnWayland() && m_x.Open())
         for (const RECT& r : X11Monitors(m_x.Get())) add(r);
     if (out.empty() && EnsureVideo()) {
-        for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
-            SDL_Rect b;
-            if (SDL_GetDisplayBounds(i, &b) == 0) add({b.x, b.y, b.x + b.w, b.y + b.h});
-        }
+        for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i)
+            if (const RECT r = DisplayPixelRect(i); RectWidth(r) > 0) add(r);
     }
     return out;
 }
@@ -364,8 +379,9 @@ void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyl
     const bool shown = (style & WS_VISIBLE) != 0;
     for (const RECT& monitor : Monitors()) {
         if (SameRect(monitor, first)) continue;
-        SDL_Window* window = (exStyle & WS_EX_DESKTOP) ? CreateDesktopWindow(monitor, shown)
-                                                       : CreateFullScreenWindow(monitor, (exStyle & WS_EX_TOOLWINDOW) != 0, shown);
+        const RECT units = WindowUnitsOf(monitor);
+        SDL_Window* window = (exStyle & WS_EX_DESKTOP) ? CreateDesktopWindow(units, shown)
+                                                       : CreateFullScreenWindow(units, (exStyle & WS_EX_TOOLWINDOW) != 0, shown);
         if (!window) {
             std::fprintf(stderr, "nimbula: no window for the monitor at %ld,%ld: %s\n", long(monitor.left),
                          long(monitor.top), SDL_GetError());
@@ -443,8 +459,11 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
         m_tree.Add(w);
         return w;
     }
-    const int width = int(std::max<long>(1, RectWidth(rect)));
-    const int height = int(std::max<long>(1, RectHeight(rect)));
+    // SDL places and sizes in window units; the size in pixels is set again below once the window
+    // knows its output's scale.
+    const RECT units = WindowUnitsOf(rect);
+    const int width = int(std::max<long>(1, RectWidth(units)));
+    const int height = int(std::max<long>(1, RectHeight(units)));
     const Uint32 shown = (style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
 
     if (nativeParent != 0) {
@@ -462,16 +481,19 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
         w->m_window = SDL_CreateWindowFrom(reinterpret_cast<void*>(uintptr_t(w->m_foreign)));
     } else if (exStyle & WS_EX_DESKTOP) {
-        w->m_window = CreateDesktopWindow(rect, shown == SDL_WINDOW_SHOWN);
+        w->m_window = CreateDesktopWindow(units, shown == SDL_WINDOW_SHOWN);
         w->m_noFocus = true;
     } else if (style & WS_POPUP) {
-        w->m_window = CreateFullScreenWindow(rect, (exStyle & WS_EX_TOOLWINDOW) != 0, shown == SDL_WINDOW_SHOWN);
+        w->m_window = CreateFullScreenWindow(units, (exStyle & WS_EX_TOOLWINDOW) != 0, shown == SDL_WINDOW_SHOWN);
         if (w->m_window && shown == SDL_WINDOW_SHOWN) ActivateWindow(w->m_window);
     } else {
-        w->m_window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), width, height,
+        w->m_window = SDL_CreateWindow("Nimbula", int(units.left), int(units.top), width, height,
                                        SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | shown);
+        const SPixelRatio ratio = PixelRatioOf(w->m_window);
+        if (w->m_window && RectWidth(PixelsOf(units, ratio)) != RectWidth(rect))
+            SDL_SetWindowSize(w->m_window, UnitsOf(RectWidth(rect), ratio.x), UnitsOf(RectHeight(rect), ratio.y));
         if (w->m_window && owner->m_minTrackWidth > 0 && owner->m_minTrackHeight > 0)
-            SDL_SetWindowMinimumSize(w->m_window, int(owner->m_minTrackWidth), int(owner->m_minTrackHeight));
+            SDL_SetWindowMinimumSize(w->m_window, UnitsOf(owner->m_minTrackWidth, ratio.x), UnitsOf(owner->m_minTrackHeight, ratio.y));
         w->m_fitPending = w->m_window && shown == SDL_WINDOW_SHOWN && !FitInWorkArea(w->m_window);
         // An ordinary window (the editing frame) takes the focus when it opens, as a program the
         // user just started should.
@@ -518,17 +540,15 @@ void CSdlHost::MakeCurrent(CSdlWindow* w, int pane)
     SDL_Window* window = w->PaneWindow(pane);
     SDL_GL_MakeCurrent(window, w->PaneContext(pane, m_context));
     if (w->m_parent) {
-        // The child's rectangle of the shared drawable, in pixels from its bottom left corner.
+        // The child's rectangle of the shared drawable (in its pixels, as every rectangle above
+        // the host is), from its bottom left corner.
         CSdlWindow* top = w->TopWindow();
-        int dw = 0, dh = 0, ww = 0, wh = 0;
+        int dw = 0, dh = 0;
         DrawableSize(top, 0, &dw, &dh);
-        SDL_GetWindowSize(top->m_window, &ww, &wh);
-        const double sx = ww > 0 ? double(dw) / ww : 1.0, sy = wh > 0 ? double(dh) / wh : 1.0;
         const CPoint offset = w->OffsetInTop();
-        const int x = int(offset.x * sx), y = int(offset.y * sy);
         const RECT& r = w->m_childRect;
-        const int cw = std::max(1, int(RectWidth(r) * sx)), ch = std::max(1, int(RectHeight(r) * sy));
-        if (m_pRenderer) m_pRenderer->SetDrawableSize(cw, ch, w->m_window, x, dh - y - ch);
+        const int cw = std::max(1, int(RectWidth(r))), ch = std::max(1, int(RectHeight(r)));
+        if (m_pRenderer) m_pRenderer->SetDrawableSize(cw, ch, w->m_window, offset.x, dh - offset.y - ch);
         return;
     }
     int dw = 0, dh = 0;
@@ -580,10 +600,11 @@ bool CSdlHost::GetCursorPos(CPoint* point)
     if (!m_video) return false;
     // SDL refreshes its global mouse state only on raw input events, which pointer moves made
     // with XTEST (and some real ones while a button is held) never send: ask the X server.
-    if (m_x.Open() && m_x.PointerPosition(point)) return true;
+    if (!OnWayland() && m_x.Open() && m_x.PointerPosition(point)) return true;
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    *point = CPoint(x, y);
+    // Without X (Wayland) SDL knows the pointer only within the window it is over, in its units.
+    *point = PixelsOf(CPoint(x, y), PixelRatioOf(SDL_GetMouseFocus()));
     return true;
 }
 
@@ -653,7 +674,13 @@ void CSdlHost::Translate(const SDL_Event& e)
         const bool first = SDL_GetWindowID(w->m_window) == e.window.windowID;
         switch (e.window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            if (!w->m_foreign && first) w->m_owner->PostMessage(WM_SIZE, 0, MakeLParam(e.window.data1, e.window.data2));
+            if (!w->m_foreign && first) {
+                // In pixels: on Wayland a move to an output of another scale changes them alone.
+                TellScale(w);
+                int pw = 0, ph = 0;
+                DrawableSize(w, 0, &pw, &ph);
+                w->m_owner->PostMessage(WM_SIZE, 0, MakeLParam(pw, ph));
+            }
             w->m_owner->InvalidateRect(nullptr, false);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
@@ -666,7 +693,10 @@ void CSdlHost::Translate(const SDL_Event& e)
         case SDL_WINDOWEVENT_MOVED:
             // The window manager placing a new window in its frame: now the frame's size is known.
             if (first && w->m_fitPending) w->m_fitPending = !FitInWorkArea(w->m_window);
-            if (first) w->m_owner->PostMessage(WM_MOVE, 0, MakeLParam(e.window.data1, e.window.data2));
+            if (first) {
+                const CPoint at = PixelsOf(CPoint(e.window.data1, e.window.data2), PixelRatioOf(w->m_window));
+                w->m_owner->PostMessage(WM_MOVE, 0, MakeLParam(at.x, at.y));
+            }
             break;
         case SDL_WINDOWEVENT_CLOSE:
             // The window manager's close goes the way of the system menu's Close.
@@ -690,7 +720,8 @@ void CSdlHost::Translate(const SDL_Event& e)
         m_tree.PostKey(w, m.message, m.wParam, m.lParam);
         return;
     }
-    const CPoint point = e.type == SDL_MOUSEMOTION ? CPoint(e.motion.x, e.motion.y) : CPoint(e.button.x, e.button.y);
+    const CPoint units = e.type == SDL_MOUSEMOTION ? CPoint(e.motion.x, e.motion.y) : CPoint(e.button.x, e.button.y);
+    const CPoint point = PixelsOf(units, PixelRatioOf(SDL_GetWindowFromID(id)));
     // X11 holds the pointer for the window while a button is down: no capture call of ours.
     m_tree.PostMouse(w, m.message, m.wParam, point, SDL_GetMouseState(nullptr, nullptr) != 0);
 }
@@ -725,6 +756,8 @@ bool SdlWindowGone(CWnd* wnd)
 }
 
 void AddGlContextLossHandler(void (*handler)()) { g_contextLossHandlers.push_back(handler); }
+
+void SetDisplayScaleListener(void (*listener)(float scale)) { g_scaleListener = listener; }
 
 void RemoveGlContextLossHandler(void (*handler)())
 {

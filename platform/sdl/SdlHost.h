@@ -17,3 +17,7 @@ bool SdlWindowGone(CWnd* wnd);
 // so that others drawing with it (dialogs, the toolbar) can free what they made.
 void AddGlContextLossHandler(void (*handler)());
 void RemoveGlContextLossHandler(void (*handler)());
+
+// Told the display's scale once the host has a display, and natively on Wayland a window's when
+// it comes to an output of another scale; the root hands it to the toolbar.
+void SetDisplayScaleListener(void (*listener)(float scale));

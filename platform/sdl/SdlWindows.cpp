@@ -4,6 +4,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "engine/core/Dib.h"
 #include "platform/Wnd.h"
@@ -85,8 +87,9 @@ SDL_Cursor* CreateCursorFromPicture(const std::string& image)
     SDL_Cursor* cursor = nullptr;
     try {
         CDIB dib(image);
-        // The sight keeps its size on the screen of a scaled desktop.
-        const float scale = DisplayScale(nullptr);
+        // The sight keeps its size on the screen of a scaled desktop. A Wayland compositor scales
+        // SDL's cursor pictures itself (SDL hands them over at scale 1).
+        const float scale = OnWayland() ? 1.0f : DisplayScale(nullptr);
         if (scale > 1.0f) dib.FPRescale(int(dib.GetWidth() * scale + 0.5f), int(dib.GetHeight() * scale + 0.5f));
         if (SDL_Surface* s = SurfaceOf(dib)) {
             cursor = SDL_CreateColorCursor(s, dib.GetWidth() / 2, dib.GetHeight() / 2);
@@ -96,4 +99,70 @@ SDL_Cursor* CreateCursorFromPicture(const std::string& image)
         // A missing cursor picture leaves the system's arrow.
     }
     return cursor;
+}
+
+bool OnWayland()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "wayland") == 0;
+}
+
+SPixelRatio PixelRatioOf(SDL_Window* window)
+{
+    if (!window) return SPixelRatio{};
+    int w = 0, h = 0, dw = 0, dh = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    SDL_GL_GetDrawableSize(window, &dw, &dh);
+    return PixelRatioOf(w, h, dw, dh);
+}
+
+namespace {
+// SDL lists a Wayland output's modes largest first, its own size in pixels among them, and gives
+// its bounds in the compositor's units.
+double DisplayRatio(int display)
+{
+    SDL_Rect bounds;
+    SDL_DisplayMode mode;
+    if (!OnWayland() || SDL_GetDisplayBounds(display, &bounds) != 0 || SDL_GetDisplayMode(display, 0, &mode) != 0)
+        return 1.0;
+    return std::max(1.0, PixelRatioOf(bounds.w, bounds.h, mode.w, mode.h).x);
+}
+}
+
+double DisplaysPixelRatio()
+{
+    double ratio = 1.0;
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) ratio = std::max(ratio, DisplayRatio(i));
+    return ratio;
+}
+
+RECT DisplayPixelRect(int display)
+{
+    SDL_Rect b{};
+    if (SDL_GetDisplayBounds(display, &b) != 0) return RECT{};
+    const double r = DisplayRatio(display);
+    return PixelsOf(RECT{b.x, b.y, b.x + b.w, b.y + b.h}, SPixelRatio{r, r});
+}
+
+float CompositorScale(SDL_Window* window)
+{
+    float scale = 1.0f;
+    if (const char* given = std::getenv("NIMBULA_SCALE"); given && *given) scale = std::strtof(given, nullptr);
+    else scale = float(window ? PixelRatioOf(window).x : DisplaysPixelRatio());
+    if (!(scale >= 1.0f)) scale = 1.0f;
+    return scale > 4.0f ? 4.0f : scale;
+}
+
+RECT WindowUnitsOf(const RECT& pixels)
+{
+    if (!OnWayland()) return pixels;
+    double r = DisplaysPixelRatio();
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+        const RECT d = DisplayPixelRect(i);
+        if (pixels.left >= d.left && pixels.left < d.right && pixels.top >= d.top && pixels.top < d.bottom) {
+            r = DisplayRatio(i);
+            break;
+        }
+    }
+    return UnitsOf(pixels, SPixelRatio{r, r});
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/math/Rect.h"
+#include "platform/PixelRatio.h"
 
 struct SDL_Cursor;
 struct SDL_Window;
@@ -23,3 +24,18 @@ void ApplyWindowIcon(SDL_Window* window);
 // A colour cursor from a picture, its hot spot in the middle (the sight), scaled with the
 // desktop; null when the picture cannot be read.
 SDL_Cursor* CreateCursorFromPicture(const std::string& image);
+// SDL draws on a Wayland compositor itself (not through XWayland).
+bool OnWayland();
+// A window's pixels per window unit: the compositor's scale of the output it is on (fractional
+// where the compositor offers it), 1 on X11.
+SPixelRatio PixelRatioOf(SDL_Window* window);
+// The largest scale among the displays: the one SDL gives a new window before it knows its output.
+double DisplaysPixelRatio();
+// A display's rectangle in pixels: its bounds in units times its own scale.
+RECT DisplayPixelRect(int display);
+// The scale for sizes in pixels natively on Wayland: the window's ratio (without a window the
+// displays'), or NIMBULA_SCALE when given; kept within 1..4.
+float CompositorScale(SDL_Window* window);
+// A rectangle in pixels as window units for a new window: by the scale of the display it starts
+// on (the displays' largest where none holds its corner); unchanged on X11.
+RECT WindowUnitsOf(const RECT& pixels);

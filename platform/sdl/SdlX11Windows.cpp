@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include "platform/sdl/SdlWindows.h"
 #include "platform/x11/X11Focus.h"
 #include "platform/x11/X11WindowStates.h"
 #include "platform/x11/X11Windows.h"
@@ -59,6 +60,8 @@ int X11ConnectionFd(SDL_Window* window)
 
 float DisplayScale(SDL_Window* window)
 {
+    // Natively on Wayland the compositor says, for the output the window is on.
+    if (OnWayland()) return CompositorScale(window);
     Display* d = nullptr;
     Window w = 0;
     if (!window || !X11Handles(window, &d, &w)) d = nullptr;

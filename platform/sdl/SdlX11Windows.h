@@ -15,7 +15,8 @@ int X11ConnectionFd(SDL_Window* window);
 // Before SDL destroys a window that someone else has destroyed already (see
 // ExpectDestroyedX11Window).
 void X11ExpectDestroyedWindow(SDL_Window* window);
-// The desktop's scale for sizes in pixels (see X11DisplayScale); window may be null.
+// The desktop's scale for sizes in pixels (see X11DisplayScale; natively on Wayland
+// CompositorScale); window may be null.
 float DisplayScale(SDL_Window* window);
 // The window-manager states of the desktop background and of a full-screen saver window.
 void MarkDesktopWindow(SDL_Window* window);

@@ -118,4 +118,74 @@ kill -0 "$SAVER" 2>/dev/null || fail "the saver ended with the help window"
 escape_ends "$SAVER" || fail "Escape did not end the saver after the help window"
 [ "$RC" = 0 ] || fail "the saver ended with $RC after the help window"
 pass "V opens the help window in the Wayland session, Escape closes it; a second saver ends at once"
+# --- the editing frame natively at scales 1, 1.5 and 2: laid out in the output's pixels ---------
+# The toolbar is 44 units thick (a 38-unit button between margins of 3): 44 x scale pixels of the
+# screen from its top-left corner, across the whole width. A (the about box) opens a dialog whose
+# controls are drawn where the layout file says they are, its OK button scale times the height
+# it has at scale 1. The frame at scale 2 is kept as frame-scale2.png.
+# The rows of the bar's face from the top of column x of screenshot NAME (at a fractional scale
+# the output's first row may blend the bar's edge).
+bar_rows() {
+    convert "$WORK/$1.png" -crop "1x400+$2+0" +repage txt:- |
+        awk 'NR > 1 { face = $0 ~ /#F0F0F0/; if (face && !gap) n++; else if (n > 0 || NR > 3) gap = 1 } END { print n + 0 }'
+}
+# The colour at x,y of screenshot NAME.
+pixel() { convert "$WORK/$1.png" -alpha off -format "%[pixel:p{$2,$3}]" info:; }
+frame_at_scale() {
+    local scale=$1 name=frame-scale${1/./_} layout=$WL/home/layout-${1/./_}
+    as_user swaymsg output HEADLESS-1 scale "$scale" >/dev/null
+    as_user SDL_VIDEODRIVER=wayland NIMBULA_LAYOUT_FILE="$layout" "$WL/app/nimbula" >"$WORK/$name.log" 2>&1 &
+    local frame=$!
+    track "$frame"
+    wait_until eval 'ps -o pid= --ppid "$frame" >/dev/null' || true
+    # The program itself too (setpriv and env give way to it in a child of that shell), so that a
+    # failure leaves no frame behind.
+    track "$(ps -o pid= --ppid "$frame" | head -1)"
+    wait_until shows '"app_id": "nimbula"' || fail "scale $scale: the frame showed no window"
+    local want rows right
+    want=$(awk -v s="$scale" 'BEGIN { printf "%d", 44 * s - 1 }')
+    bar_ok() {
+        grab "$name" || return 1
+        rows=$(bar_rows "$name" 1)
+        right=$(bar_rows "$name" 1270)
+        [ "$rows" -ge $((want - 2)) ] && [ "$rows" -le $((want + 2)) ] && [ "$right" -ge $((want - 2)) ]
+    }
+    wait_until bar_ok || fail "scale $scale: the toolbar is $rows rows thick at the left, $right at the right, not $want"
+    # The about box: its OK button (control 1) where the layout file puts it, drawn there.
+    has_dialog() { grep -q '^control 1 ' "$layout" 2>/dev/null; }
+    for _ in $(seq 5); do
+        key a
+        wait_until -t 10 has_dialog && break
+    done
+    has_dialog || fail "scale $scale: A opened no dialog in the frame"
+    local l t r b
+    read -r l t r b < <(awk '$1 == "control" && $2 == 1 { print $4, $5, $6, $7 }' "$layout")
+    OK_HEIGHT[$scale]=$((b - t))
+    [ "$l" -ge 0 ] && [ "$t" -ge 0 ] && [ "$r" -le 1280 ] && [ "$b" -le 720 ] ||
+        fail "scale $scale: OK at $l,$t-$r,$b lies outside the 1280 x 720 output"
+    local x=$((l + (r - l) / 8)) y=$(((t + b) / 2))
+    button_drawn() {
+        grab "$name-about" || return 1
+        case "$(pixel "$name-about" "$x" "$y")" in
+            "srgb(225,225,225)"|"srgb(229,241,251)"|"srgb(204,228,247)") ;;
+            *) return 1 ;;
+        esac
+    }
+    wait_until button_drawn || fail "scale $scale: at $x,$y, inside OK as laid out, the screen shows $(pixel "$name-about" "$x" "$y")"
+    pass "scale $scale: toolbar $rows rows thick at the top left; the about box's OK is drawn at $l,$t-$r,$b"
+    # Closed as the compositor closes a window (a title bar's close box).
+    key Escape
+    as_user swaymsg '[app_id="nimbula"] kill' >/dev/null
+    wait_exit "$frame" || fail "scale $scale: the frame did not close"
+    [ "$RC" = 0 ] || fail "scale $scale: the frame ended with $RC"
+}
+declare -A OK_HEIGHT
+as_user swaymsg 'for_window [app_id="nimbula"] border none' >/dev/null
+for scale in 1 1.5 2; do frame_at_scale "$scale"; done
+for scale in 1.5 2; do
+    awk -v h="${OK_HEIGHT[$scale]}" -v one="${OK_HEIGHT[1]}" -v s="$scale" 'BEGIN { exit !(h >= 0.9 * s * one && h <= 1.1 * s * one) }' ||
+        fail "the OK button is ${OK_HEIGHT[$scale]} pixels tall at scale $scale, ${OK_HEIGHT[1]} at scale 1"
+done
+pass "the about box's OK is ${OK_HEIGHT[1]}, ${OK_HEIGHT[1.5]} and ${OK_HEIGHT[2]} pixels tall at scales 1, 1.5 and 2"
+as_user swaymsg output HEADLESS-1 scale 1 >/dev/null
 echo "test_wayland: ok"
