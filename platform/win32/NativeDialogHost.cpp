@@ -18,6 +18,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Wnd.h"
 #include "platform/win32/DialogTemplate.h"
+#include "platform/win32/NativeDialogLook.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"
 
@@ -189,6 +190,7 @@ void WriteControls(SOpenDialog& d)
                 SendMessageW(h, TBM_SETRANGEMAX, TRUE, c.rangeMax);
             }
             if (SendMessageW(h, TBM_GETPOS, 0, 0) != c.value) SendMessageW(h, TBM_SETPOS, TRUE, c.value);
+            ShowSliderValue(h);
             break;
         case EControl::ComboBox:
         case EControl::ListBox:
@@ -530,8 +532,10 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_VSCROLL: {
         // A slider moved: its position is the data's at once.
         const int i = IndexOf(*d, reinterpret_cast<HWND>(lParam));
-        if (i >= 0 && d->dlg->m_controls[size_t(i)].kind == EControl::Slider)
+        if (i >= 0 && d->dlg->m_controls[size_t(i)].kind == EControl::Slider) {
             d->dlg->m_controls[size_t(i)].value = int(SendMessageW(d->controls[size_t(i)], TBM_GETPOS, 0, 0));
+            ShowSliderValue(d->controls[size_t(i)]);
+        }
         return TRUE;
     }
     case WM_CLOSE:
@@ -647,6 +651,7 @@ BOOL CNativeDialogHost::OnInit(SOpenDialog& d)
         }
         if (c.kind == EControl::DefPushButton) SendMessageW(d.hwnd, DM_SETDEFID, WPARAM(c.id), 0);
     }
+    DecorateControls(d.hwnd, d.controls, dlg, d.scheme);
     AddToolTips(d, m_options.toolTipText);
     dlg.OnInitDialog();
     if (dlg.IsEnded()) {
