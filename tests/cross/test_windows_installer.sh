@@ -192,6 +192,19 @@ entries=$(timeout 30 "$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentV
 [ "$entries" = 1 ] || fail "Add/Remove Programs holds $entries entries for Nimbula"
 pass "installed into C:\\Other\\Nimbula: the earlier folder in Program Files is gone, one Add/Remove entry names the new folder (${TOOK} ms)"
 
+# An uninstaller left in a folder that the registry no longer names (by an older installer) takes
+# its own folder's files and leaves the registered installation whole.
+mkdir -p "$drive/Stale/Nimbula"
+cp "$program/uninstall.exe" "$program/README.md" "$drive/Stale/Nimbula/"
+printf '@"C:\\Stale\\Nimbula\\uninstall.exe" /S _?=C:\\Stale\\Nimbula\r\n' >"$WORK/stale.bat"
+RC=0
+timeout "$E2E_TIMEOUT" "$WINE" cmd /c "$(winpath "$WORK/stale.bat")" >"$WORK/uninstall-stale.log" 2>&1 || RC=$?
+[ "$RC" = 0 ] || fail "the stale uninstaller ended with status $RC"
+[ -e "$drive/Stale/Nimbula/README.md" ] && fail "the stale uninstaller left its own folder's files"
+installed_ok
+rm -r "$drive/Stale"
+pass "an uninstaller in a folder the registry no longer names takes its own files and leaves the installation in C:\\Other\\Nimbula whole"
+
 # --- The uninstaller restarts from a copy of itself and returns at once: the Wine server, no longer
 # kept running, ends once that copy has ended. C:\Other, which the installation made, goes too.
 wine_stop
