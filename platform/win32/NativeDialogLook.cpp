@@ -81,6 +81,12 @@ bool HasFallback(const std::vector<SLabelRun>& runs)
 LRESULT CALLBACK LabelHook(HWND h, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
     if (message == WM_NCDESTROY) RemoveWindowSubclass(h, LabelHook, kLabelHookId);
+    if (message == WM_SETTEXT) {
+        // The system's label draws a new text at once, past WM_PAINT: drawn again here after it.
+        const LRESULT result = DefSubclassProc(h, message, wParam, lParam);
+        InvalidateRect(h, nullptr, TRUE);
+        return result;
+    }
     if (message != WM_PAINT) return DefSubclassProc(h, message, wParam, lParam);
     const std::wstring text = TextOf(h);
     HFONT face = FontOf(h);
