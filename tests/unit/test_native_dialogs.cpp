@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ios>
 #include <string>
 
 #include "platform/Dialog.h"
+#include "platform/DialogLook.h"
 #include "platform/win32/DialogTemplate.h"
 #include "platform/win32/NativeDialogHost.h"
 #include "platform/win32/NativeDialogLook.h"
@@ -406,6 +408,71 @@ TEST_F(NativeDialogHost, ControlsAndDataKeepInStepBothWays)
     EXPECT_EQ(2, dlg.m_choice);
     EXPECT_EQ(17, dlg.m_position);
     EXPECT_FALSE(IsWindow(s.dialog));
+}
+
+namespace {
+enum : int { kGroupId = 30, kFieldId = 31 };
+// Laid out as the help box: a group's frame, a read-only field and OK, in the help box's golden scheme.
+class CGoldenDlg : public CDialog {
+public:
+    CGoldenDlg() : CDialog(104, "Golden frames", 200, 120, EDialogFrame::Border)
+    {
+        AddControl(EControl::GroupBox, kGroupId, "Keys", 7, 4, 186, 80);
+        AddControl(EControl::Edit, kFieldId, "", 7, 92, 120, 14, kMultiline | kReadOnly);
+        AddControl(EControl::DefPushButton, IDOK, "OK", 140, 92, 50, 14);
+    }
+};
+
+// The colours at the left edge's middle of the dialog, its group and its field, as drawn.
+struct SEdges {
+    COLORREF dialog = CLR_INVALID, group = CLR_INVALID, field = CLR_INVALID;
+};
+SEdges g_edges;
+
+COLORREF LeftEdge(HWND h)
+{
+    if (!h) return CLR_INVALID;
+    SYSTEM_RECT r{};
+    GetWindowRect(h, &r);
+    HDC dc = GetWindowDC(h);
+    const COLORREF c = GetPixel(dc, 0, (r.bottom - r.top) / 2);
+    ReleaseDC(h, dc);
+    return c;
+}
+
+void CALLBACK LookAtTheEdges(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dlg = FindWindowW(nullptr, L"Golden frames");
+    if (!dlg) return;
+    KillTimer(nullptr, timer);
+    RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    g_edges.dialog = LeftEdge(dlg);
+    g_edges.group = LeftEdge(GetDlgItem(dlg, kGroupId));
+    g_edges.field = LeftEdge(GetDlgItem(dlg, kFieldId));
+    SendMessageW(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+}
+
+// Within a few steps of each channel: the colour, not merely some other light.
+bool Near(COLORREF a, COLORREF b)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > 8) return false;
+    return a != CLR_INVALID;
+}
+}
+
+TEST_F(NativeDialogHost, TheGoldenSchemesFramesAreGoldenNotTheSystemsGrey)
+{
+    CGoldenDlg dlg;
+    g_edges = SEdges();
+    SetTimer(nullptr, 0, 50, LookAtTheEdges);
+    ASSERT_EQ(IDOK, dlg.DoModal());
+    const SDialogScheme scheme = DialogSchemeOf(104);
+    const COLORREF border = RGB(135, 111, 15);  // the scheme's gold over its black, 55 to 45
+    ASSERT_TRUE(scheme.dark);
+    EXPECT_TRUE(Near(border, g_edges.dialog)) << std::hex << g_edges.dialog;
+    EXPECT_TRUE(Near(border, g_edges.group)) << std::hex << g_edges.group;
+    EXPECT_TRUE(Near(border, g_edges.field)) << std::hex << g_edges.field;
 }
 
 TEST_F(NativeDialogHost, EscapeCancelsAndReturnPressesTheDefaultButton)
