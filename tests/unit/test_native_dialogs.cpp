@@ -442,8 +442,9 @@ COLORREF LeftEdge(HWND h)
 
 void CALLBACK LookAtTheEdges(HWND, UINT, UINT_PTR timer, DWORD)
 {
+    // Once the dialog shows: before, nothing of it is drawn.
     HWND dlg = FindWindowW(nullptr, L"Golden frames");
-    if (!dlg) return;
+    if (!dlg || !IsWindowVisible(dlg)) return;
     KillTimer(nullptr, timer);
     RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     g_edges.dialog = LeftEdge(dlg);
