@@ -555,6 +555,12 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         }
         RepaintOwner(*d);
         return TRUE;
+    case WM_NOTIFY: {
+        const auto& cd = *reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
+        if (cd.hdr.code != NM_CUSTOMDRAW || !d->scheme.dark) return FALSE;
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, DrawSliderPart(cd, d->scheme));
+        return TRUE;
+    }
     case WM_DRAWITEM: {
         const auto& di = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (di.CtlType == ODT_BUTTON) DrawButton(*d, di);

@@ -8,7 +8,7 @@
 #include <commctrl.h>
 
 namespace {
-constexpr UINT_PTR kLabelHookId = 0x4E4C, kGroupHookId = 0x4E47, kEdgeHookId = 0x4E46;
+constexpr UINT_PTR kLabelHookId = 0x4E4C, kGroupHookId = 0x4E47, kEdgeHookId = 0x4E46, kComboHookId = 0x4E43;
 // The plain face fills in a display face's missing signs a little smaller, as on the drawn dialogs.
 constexpr int kFallbackPercent = 85;
 const wchar_t kPlainFace[] = L"MS Shell Dlg";
@@ -144,6 +144,18 @@ LRESULT CALLBACK GroupHook(HWND h, UINT message, WPARAM wParam, LPARAM lParam, U
     return 0;
 }
 
+// Two rings from the outside of r in: the border colour, then the field's.
+void PaintEdge(HDC dc, SYSTEM_RECT r, DWORD_PTR colors, bool inner)
+{
+    const uint64_t both = colors;
+    HBRUSH outer = CreateSolidBrush(COLORREF(both & 0xFFFFFF)), field = CreateSolidBrush(COLORREF(both >> 32));
+    FrameRect(dc, &r, outer);
+    InflateRect(&r, -1, -1);
+    if (inner) FrameRect(dc, &r, field);
+    DeleteObject(outer);
+    DeleteObject(field);
+}
+
 // A sunken field of a dark scheme (an edit box, a list): its edge in the scheme's border colour
 // around a ring of the field's own, not the system's grey and white; the dialog's own thin border
 // in the border colour alone.
@@ -157,13 +169,22 @@ LRESULT CALLBACK EdgeHook(HWND h, UINT message, WPARAM wParam, LPARAM lParam, UI
     SYSTEM_RECT r{};
     GetWindowRect(h, &r);
     OffsetRect(&r, -r.left, -r.top);
-    const uint64_t both = colors;
-    HBRUSH outer = CreateSolidBrush(COLORREF(both & 0xFFFFFF)), inner = CreateSolidBrush(COLORREF(both >> 32));
-    FrameRect(dc, &r, outer);
-    InflateRect(&r, -1, -1);
-    if (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) FrameRect(dc, &r, inner);
-    DeleteObject(outer);
-    DeleteObject(inner);
+    PaintEdge(dc, r, colors, (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0);
+    ReleaseDC(h, dc);
+    return result;
+}
+
+// A drop-down list of a dark scheme: the system draws its sunken edge inside it, grey and white;
+// the scheme's edge goes over it.
+LRESULT CALLBACK ComboHook(HWND h, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR colors)
+{
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(h, ComboHook, kComboHookId);
+    const LRESULT result = DefSubclassProc(h, message, wParam, lParam);
+    if (message != WM_PAINT) return result;
+    HDC dc = GetDC(h);
+    SYSTEM_RECT r{};
+    GetClientRect(h, &r);
+    PaintEdge(dc, r, colors, true);
     ReleaseDC(h, dc);
     return result;
 }
@@ -271,6 +292,9 @@ void DecorateControls(HWND dialog, const std::vector<HWND>& controls, const CDia
         case EControl::GroupBox:
             if (scheme.dark) SetWindowSubclass(h, GroupHook, kGroupHookId, DWORD_PTR(border));
             break;
+        case EControl::ComboBox:
+            if (scheme.dark) SetWindowSubclass(h, ComboHook, kComboHookId, edge);
+            break;
         default:
             if (scheme.dark && (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
                 SetWindowSubclass(h, EdgeHook, kEdgeHookId, edge);
@@ -289,4 +313,33 @@ void ShowSliderValue(HWND slider)
     if (TextOf(value) != text) SetWindowTextW(value, text.c_str());
     const BOOL enabled = IsWindowEnabled(slider);
     if ((IsWindowEnabled(value) != FALSE) != (enabled != FALSE)) EnableWindow(value, enabled);
+}
+
+LRESULT DrawSliderPart(const NMCUSTOMDRAW& cd, const SDialogScheme& scheme)
+{
+    if (cd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (cd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    HWND slider = cd.hdr.hwndFrom;
+    const bool enabled = IsWindowEnabled(slider) != FALSE;
+    SYSTEM_RECT thumb{};
+    SendMessageW(slider, TBM_GETTHUMBRECT, 0, LPARAM(&thumb));
+    if (cd.dwItemSpec == TBCD_CHANNEL) {
+        SYSTEM_RECT track{cd.rc.left, thumb.top, cd.rc.right, thumb.bottom};
+        HBRUSH field = CreateSolidBrush(DialogRgb(14, 14, 14)), edge = CreateSolidBrush(Mix(scheme.face, scheme.text, 55));
+        FillRect(cd.hdc, &track, field);
+        FrameRect(cd.hdc, &track, edge);
+        DeleteObject(field);
+        DeleteObject(edge);
+        return CDRF_SKIPDEFAULT;
+    }
+    if (cd.dwItemSpec == TBCD_THUMB) {
+        SYSTEM_RECT grab = thumb;
+        InflateRect(&grab, 0, -2);
+        HBRUSH fill = CreateSolidBrush(enabled ? scheme.text : Mix(scheme.face, scheme.text, 35));
+        FillRect(cd.hdc, &grab, fill);
+        DeleteObject(fill);
+        if (cd.uItemState & CDIS_FOCUS) DrawFocusRect(cd.hdc, &thumb);
+        return CDRF_SKIPDEFAULT;
+    }
+    return CDRF_DODEFAULT;
 }

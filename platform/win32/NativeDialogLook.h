@@ -9,6 +9,8 @@
 #include "platform/DialogLook.h"
 #include "platform/win32/Win32.h"
 
+#include <commctrl.h>
+
 // A stretch of a label in one face: the dialog's own, or the plain face for signs it lacks.
 struct SLabelRun {
     std::wstring text;
@@ -26,3 +28,7 @@ void DecorateControls(HWND dialog, const std::vector<HWND>& controls, const CDia
 
 // The slider's label shows its position (and is greyed with it).
 void ShowSliderValue(HWND slider);
+
+// A slider of a dark scheme drawn by parts (its custom draw notification): the track a field as
+// high as the thumb, the thumb in the scheme's colour. Gives the notification's answer.
+LRESULT DrawSliderPart(const NMCUSTOMDRAW& cd, const SDialogScheme& scheme);
