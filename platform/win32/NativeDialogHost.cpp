@@ -291,23 +291,17 @@ void OnControlCommand(SOpenDialog& d, int id, int code, HWND from)
     }
 }
 
-COLORREF Mix(COLORREF a, COLORREF b, int percentB)
-{
-    auto ch = [&](int shift) { return ((int((a >> shift) & 255) * (100 - percentB) + int((b >> shift) & 255) * percentB) / 100) & 255; };
-    return COLORREF(ch(0) | ch(8) << 8 | ch(16) << 16);
-}
-
 // A push button of a dark scheme: black, its letters and border in the scheme's colour.
 void DrawButton(const SOpenDialog& d, const DRAWITEMSTRUCT& di)
 {
     const SDialogControl* c = d.dlg->GetDlgItem(int(di.CtlID));
     const COLORREF text = d.scheme.text;
     const bool pressed = (di.itemState & ODS_SELECTED) != 0, disabled = (di.itemState & ODS_DISABLED) != 0;
-    HBRUSH fill = CreateSolidBrush(pressed ? Mix(DialogRgb(24, 24, 24), text, 40) : DialogRgb(24, 24, 24));
+    HBRUSH fill = CreateSolidBrush(pressed ? MixColors(DialogRgb(24, 24, 24), text, 40) : DialogRgb(24, 24, 24));
     FillRect(di.hDC, &di.rcItem, fill);
     DeleteObject(fill);
     const bool isDefault = c && c->kind == EControl::DefPushButton;
-    HPEN pen = CreatePen(PS_SOLID, isDefault ? 2 : 1, Mix(DialogRgb(0, 0, 0), text, disabled ? 35 : 70));
+    HPEN pen = CreatePen(PS_SOLID, isDefault ? 2 : 1, MixColors(DialogRgb(0, 0, 0), text, disabled ? 35 : 70));
     HGDIOBJ oldPen = SelectObject(di.hDC, pen);
     HGDIOBJ oldBrush = SelectObject(di.hDC, GetStockObject(NULL_BRUSH));
     Rectangle(di.hDC, di.rcItem.left, di.rcItem.top, di.rcItem.right, di.rcItem.bottom);
@@ -315,7 +309,7 @@ void DrawButton(const SOpenDialog& d, const DRAWITEMSTRUCT& di)
     SelectObject(di.hDC, oldPen);
     DeleteObject(pen);
     SetBkMode(di.hDC, TRANSPARENT);
-    SetTextColor(di.hDC, disabled ? Mix(DialogRgb(0, 0, 0), text, 35) : text);
+    SetTextColor(di.hDC, disabled ? MixColors(DialogRgb(0, 0, 0), text, 35) : text);
     const std::wstring label = WindowText(di.hwndItem);
     SYSTEM_RECT r = di.rcItem;
     DrawTextW(di.hDC, label.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -355,7 +349,7 @@ void DrawFrame(const SOpenDialog& d, const DRAWITEMSTRUCT& di)
         StretchDIBits(di.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, p.width, p.height, bgra.data(),
                       &bi, DIB_RGB_COLORS, SRCCOPY);
     }
-    HBRUSH border = CreateSolidBrush(d.scheme.dark ? Mix(d.scheme.face, d.scheme.text, 55) : DialogRgb(122, 122, 122));
+    HBRUSH border = CreateSolidBrush(d.scheme.dark ? MixColors(d.scheme.face, d.scheme.text, 55) : DialogRgb(122, 122, 122));
     FrameRect(di.hDC, &r, border);
     DeleteObject(border);
 }
@@ -380,7 +374,7 @@ INT_PTR ColorControl(SOpenDialog& d, UINT message, HDC dc, HWND control)
     if (!d.scheme.dark) return FALSE;
     const bool field = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
     const bool enabled = !control || IsWindowEnabled(control);
-    SetTextColor(dc, enabled ? d.scheme.text : Mix(d.scheme.face, d.scheme.text, 35));
+    SetTextColor(dc, enabled ? d.scheme.text : MixColors(d.scheme.face, d.scheme.text, 35));
     SetBkColor(dc, field ? DialogRgb(14, 14, 14) : d.scheme.face);
     return INT_PTR(field ? d.fieldBrush : d.faceBrush);
 }

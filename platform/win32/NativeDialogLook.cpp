@@ -20,12 +20,6 @@ std::wstring TextOf(HWND h)
     return s;
 }
 
-COLORREF Mix(COLORREF a, COLORREF b, int percentB)
-{
-    auto ch = [&](int shift) { return ((int((a >> shift) & 255) * (100 - percentB) + int((b >> shift) & 255) * percentB) / 100) & 255; };
-    return COLORREF(ch(0) | ch(8) << 8 | ch(16) << 16);
-}
-
 HFONT FontOf(HWND h) { return reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)); }
 
 // The plain face at the share of the dialog face's height the drawn dialogs give it.
@@ -116,6 +110,13 @@ LRESULT CALLBACK LabelHook(HWND h, UINT message, WPARAM wParam, LPARAM lParam, U
 LRESULT CALLBACK GroupHook(HWND h, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR border)
 {
     if (message == WM_NCDESTROY) RemoveWindowSubclass(h, GroupHook, kGroupHookId);
+    if (message == WM_SETTEXT || message == WM_ENABLE) {
+        // The system's button paints these changes at once: drawn again here after it (its
+        // inside belongs to the controls in it, so nothing is erased).
+        const LRESULT result = DefSubclassProc(h, message, wParam, lParam);
+        InvalidateRect(h, nullptr, FALSE);
+        return result;
+    }
     if (message != WM_PAINT) return DefSubclassProc(h, message, wParam, lParam);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
@@ -257,6 +258,12 @@ void FitLabel(HWND dialog, HWND label, const std::vector<HWND>& controls)
 }
 }
 
+COLORREF MixColors(COLORREF a, COLORREF b, int percentB)
+{
+    auto ch = [&](int shift) { return ((int((a >> shift) & 255) * (100 - percentB) + int((b >> shift) & 255) * percentB) / 100) & 255; };
+    return COLORREF(ch(0) | ch(8) << 8 | ch(16) << 16);
+}
+
 std::vector<SLabelRun> LabelRuns(HDC dc, const std::wstring& text)
 {
     std::vector<SLabelRun> runs;
@@ -273,7 +280,7 @@ std::vector<SLabelRun> LabelRuns(HDC dc, const std::wstring& text)
 
 void DecorateControls(HWND dialog, const std::vector<HWND>& controls, const CDialog& dlg, const SDialogScheme& scheme)
 {
-    const COLORREF border = Mix(scheme.face, scheme.text, 55), field = DialogRgb(14, 14, 14);
+    const COLORREF border = MixColors(scheme.face, scheme.text, 55), field = DialogRgb(14, 14, 14);
     static_assert(sizeof(DWORD_PTR) >= 8, "both colours in the subclass's data");
     const DWORD_PTR edge = DWORD_PTR(border) | DWORD_PTR(field) << 32;
     if (scheme.dark && (GetWindowLongPtrW(dialog, GWL_STYLE) & WS_CAPTION) == WS_BORDER) {
@@ -325,7 +332,7 @@ LRESULT DrawSliderPart(const NMCUSTOMDRAW& cd, const SDialogScheme& scheme)
     SendMessageW(slider, TBM_GETTHUMBRECT, 0, LPARAM(&thumb));
     if (cd.dwItemSpec == TBCD_CHANNEL) {
         SYSTEM_RECT track{cd.rc.left, thumb.top, cd.rc.right, thumb.bottom};
-        HBRUSH field = CreateSolidBrush(DialogRgb(14, 14, 14)), edge = CreateSolidBrush(Mix(scheme.face, scheme.text, 55));
+        HBRUSH field = CreateSolidBrush(DialogRgb(14, 14, 14)), edge = CreateSolidBrush(MixColors(scheme.face, scheme.text, 55));
         FillRect(cd.hdc, &track, field);
         FrameRect(cd.hdc, &track, edge);
         DeleteObject(field);
@@ -335,7 +342,7 @@ LRESULT DrawSliderPart(const NMCUSTOMDRAW& cd, const SDialogScheme& scheme)
     if (cd.dwItemSpec == TBCD_THUMB) {
         SYSTEM_RECT grab = thumb;
         InflateRect(&grab, 0, -2);
-        HBRUSH fill = CreateSolidBrush(enabled ? scheme.text : Mix(scheme.face, scheme.text, 35));
+        HBRUSH fill = CreateSolidBrush(enabled ? scheme.text : MixColors(scheme.face, scheme.text, 35));
         FillRect(cd.hdc, &grab, fill);
         DeleteObject(fill);
         if (cd.uItemState & CDIS_FOCUS) DrawFocusRect(cd.hdc, &thumb);

@@ -11,6 +11,9 @@
 
 #include <commctrl.h>
 
+// a, with percentB of b mixed in (a dark scheme's border and greyed letters from its face and text).
+COLORREF MixColors(COLORREF a, COLORREF b, int percentB);
+
 // A stretch of a label in one face: the dialog's own, or the plain face for signs it lacks.
 struct SLabelRun {
     std::wstring text;
