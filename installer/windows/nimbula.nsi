@@ -2,7 +2,8 @@
 ; Puts the data and the editing frame's program into Program Files\Nimbula, the screen saver into
 ; the system folder (where the Screen Saver settings list it), the data folder into the registry
 ; value the program reads, a Start menu entry and an Add/Remove Programs entry; its uninstaller
-; takes all of that away again and leaves the user's own universes and settings alone.
+; takes all of that away again (with the folders the installation made) and leaves the user's own
+; universes and settings alone. An earlier installation goes first, wherever it was.
 ;
 ; makensis -DVERSION=3.0 -DVERSION4=3.0.0.0 -DSTAGE=DIR -DFILES=FILE -DICON=FILE -DOUTFILE=FILE
 ;          nimbula.nsi
@@ -17,6 +18,7 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
+!include FileFunc.nsh
 !include LogicLib.nsh
 !include MUI2.nsh
 !include x64.nsh
@@ -70,6 +72,20 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PRODUCT}"
     ${EndIf}
 !macroend
 
+; Removes FOLDER and then, each only while empty, the folders above it up to COUNT folders in all
+; (the ones the installation made: it records how many did not exist yet).
+!macro RemoveMadeFolders FOLDER COUNT
+    StrCpy $R8 "${FOLDER}"
+    StrCpy $R9 "${COUNT}"
+    RMDir "$R8"
+    ${While} $R9 > 1
+        ${GetParent} $R8 $R8
+        ${IfThen} $R8 == "" ${|} ${Break} ${|}
+        RMDir "$R8"
+        IntOp $R9 $R9 - 1
+    ${EndWhile}
+!macroend
+
 Function .onInit
     ; The 64-bit view is the installer's own; said once more so that no include changes it.
     SetRegView 64
@@ -78,10 +94,38 @@ FunctionEnd
 
 Section "Nimbula"
     SetShellVarContext all
-    ; An earlier installation goes first (in place, and waited for), so that no file it had and
-    ; this one lacks stays behind; the user's own files stay as with any uninstallation.
-    IfFileExists "$INSTDIR\uninstall.exe" 0 +2
-        ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
+    ; An earlier installation goes first, wherever the registry says it is (this folder or
+    ; another the user chose before), in place and waited for: no file it had and this one lacks
+    ; stays behind, and no second copy with its own uninstaller. The user's own files stay as
+    ; with any uninstallation.
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${IfThen} $0 == "" ${|} StrCpy $0 $INSTDIR ${|}
+    ${If} ${FileExists} "$0\uninstall.exe"
+        ClearErrors
+        ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "MadeFolders"
+        ${IfThen} ${Errors} ${|} StrCpy $1 1 ${|}
+        ExecWait '"$0\uninstall.exe" /S _?=$0' $2
+        ${If} $2 <> 0
+            MessageBox MB_OK|MB_ICONSTOP "The earlier installation in $0 could not be removed (status $2)." /SD IDOK
+            Abort
+        ${EndIf}
+        ; Run in place, the uninstaller cannot delete itself: its folder goes here.
+        Delete "$0\uninstall.exe"
+        !insertmacro RemoveMadeFolders "$0" $1
+    ${EndIf}
+
+    ; How many folders this installation makes: its own and those above it that do not exist yet.
+    StrCpy $0 $INSTDIR
+    StrCpy $1 0
+    ${Do}
+        ${If} $0 == ""
+        ${OrIf} ${FileExists} "$0\*.*"
+            ${ExitDo}
+        ${EndIf}
+        IntOp $1 $1 + 1
+        ${GetParent} $0 $0
+    ${Loop}
+
     SetOutPath "$INSTDIR"
     ; The same program named .exe opens the editing frame: the Start menu's entry.
     File "${STAGE}/nimbula.exe"
@@ -115,6 +159,7 @@ Section "Nimbula"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "MadeFolders" $1
     ; Add/Remove Programs shows the size in KiB.
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE_KB}
 SectionEnd
@@ -126,22 +171,35 @@ FunctionEnd
 
 ; Only what the installer put there goes: the user's universes (in their own folders) and settings
 ; (HKEY_CURRENT_USER\Software\Nimbula) stay, and so does anything else found in the folders.
+; An uninstaller left in a folder that the registry no longer names (another installation has
+; replaced it) takes only its own folder's files: the rest is the other installation's.
 Section "Uninstall"
     SetShellVarContext all
-    ${DisableX64FSRedirection}
-    Delete "$SYSDIR\nimbula.scr"
-    ${EnableX64FSRedirection}
-
-    Delete "${MENU_FOLDER}\Nimbula.lnk"
-    RMDir "${MENU_FOLDER}"
-
     !insertmacro DeleteData
     Delete "$INSTDIR\nimbula.exe"
     Delete "$INSTDIR\nimbula-tool.exe"
     Delete "$INSTDIR\README.md"
     Delete "$INSTDIR\LICENSE"
     Delete "$INSTDIR\uninstall.exe"
-    RMDir "$INSTDIR"
+
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+    ${AndIf} $0 != $INSTDIR
+    ${AndIf} ${FileExists} "$0\uninstall.exe"
+        RMDir "$INSTDIR"
+        Return
+    ${EndIf}
+    ClearErrors
+    ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "MadeFolders"
+    ${IfThen} ${Errors} ${|} StrCpy $1 1 ${|}
+    !insertmacro RemoveMadeFolders "$INSTDIR" $1
+
+    ${DisableX64FSRedirection}
+    Delete "$SYSDIR\nimbula.scr"
+    ${EnableX64FSRedirection}
+
+    Delete "${MENU_FOLDER}\Nimbula.lnk"
+    RMDir "${MENU_FOLDER}"
 
     DeleteRegValue HKLM "${PRODUCT_KEY}" "directory"
     DeleteRegKey /ifempty HKLM "${PRODUCT_KEY}"

@@ -18,6 +18,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Wnd.h"
 #include "platform/win32/DialogTemplate.h"
+#include "platform/win32/NativeDialogLook.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"
 
@@ -189,6 +190,7 @@ void WriteControls(SOpenDialog& d)
                 SendMessageW(h, TBM_SETRANGEMAX, TRUE, c.rangeMax);
             }
             if (SendMessageW(h, TBM_GETPOS, 0, 0) != c.value) SendMessageW(h, TBM_SETPOS, TRUE, c.value);
+            ShowSliderValue(h);
             break;
         case EControl::ComboBox:
         case EControl::ListBox:
@@ -289,23 +291,17 @@ void OnControlCommand(SOpenDialog& d, int id, int code, HWND from)
     }
 }
 
-COLORREF Mix(COLORREF a, COLORREF b, int percentB)
-{
-    auto ch = [&](int shift) { return ((int((a >> shift) & 255) * (100 - percentB) + int((b >> shift) & 255) * percentB) / 100) & 255; };
-    return COLORREF(ch(0) | ch(8) << 8 | ch(16) << 16);
-}
-
 // A push button of a dark scheme: black, its letters and border in the scheme's colour.
 void DrawButton(const SOpenDialog& d, const DRAWITEMSTRUCT& di)
 {
     const SDialogControl* c = d.dlg->GetDlgItem(int(di.CtlID));
     const COLORREF text = d.scheme.text;
     const bool pressed = (di.itemState & ODS_SELECTED) != 0, disabled = (di.itemState & ODS_DISABLED) != 0;
-    HBRUSH fill = CreateSolidBrush(pressed ? Mix(DialogRgb(24, 24, 24), text, 40) : DialogRgb(24, 24, 24));
+    HBRUSH fill = CreateSolidBrush(pressed ? MixColors(DialogRgb(24, 24, 24), text, 40) : DialogRgb(24, 24, 24));
     FillRect(di.hDC, &di.rcItem, fill);
     DeleteObject(fill);
     const bool isDefault = c && c->kind == EControl::DefPushButton;
-    HPEN pen = CreatePen(PS_SOLID, isDefault ? 2 : 1, Mix(DialogRgb(0, 0, 0), text, disabled ? 35 : 70));
+    HPEN pen = CreatePen(PS_SOLID, isDefault ? 2 : 1, MixColors(DialogRgb(0, 0, 0), text, disabled ? 35 : 70));
     HGDIOBJ oldPen = SelectObject(di.hDC, pen);
     HGDIOBJ oldBrush = SelectObject(di.hDC, GetStockObject(NULL_BRUSH));
     Rectangle(di.hDC, di.rcItem.left, di.rcItem.top, di.rcItem.right, di.rcItem.bottom);
@@ -313,7 +309,7 @@ void DrawButton(const SOpenDialog& d, const DRAWITEMSTRUCT& di)
     SelectObject(di.hDC, oldPen);
     DeleteObject(pen);
     SetBkMode(di.hDC, TRANSPARENT);
-    SetTextColor(di.hDC, disabled ? Mix(DialogRgb(0, 0, 0), text, 35) : text);
+    SetTextColor(di.hDC, disabled ? MixColors(DialogRgb(0, 0, 0), text, 35) : text);
     const std::wstring label = WindowText(di.hwndItem);
     SYSTEM_RECT r = di.rcItem;
     DrawTextW(di.hDC, label.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -353,7 +349,7 @@ void DrawFrame(const SOpenDialog& d, const DRAWITEMSTRUCT& di)
         StretchDIBits(di.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, p.width, p.height, bgra.data(),
                       &bi, DIB_RGB_COLORS, SRCCOPY);
     }
-    HBRUSH border = CreateSolidBrush(d.scheme.dark ? Mix(d.scheme.face, d.scheme.text, 55) : DialogRgb(122, 122, 122));
+    HBRUSH border = CreateSolidBrush(d.scheme.dark ? MixColors(d.scheme.face, d.scheme.text, 55) : DialogRgb(122, 122, 122));
     FrameRect(di.hDC, &r, border);
     DeleteObject(border);
 }
@@ -378,7 +374,7 @@ INT_PTR ColorControl(SOpenDialog& d, UINT message, HDC dc, HWND control)
     if (!d.scheme.dark) return FALSE;
     const bool field = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
     const bool enabled = !control || IsWindowEnabled(control);
-    SetTextColor(dc, enabled ? d.scheme.text : Mix(d.scheme.face, d.scheme.text, 35));
+    SetTextColor(dc, enabled ? d.scheme.text : MixColors(d.scheme.face, d.scheme.text, 35));
     SetBkColor(dc, field ? DialogRgb(14, 14, 14) : d.scheme.face);
     return INT_PTR(field ? d.fieldBrush : d.faceBrush);
 }
@@ -530,8 +526,10 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_VSCROLL: {
         // A slider moved: its position is the data's at once.
         const int i = IndexOf(*d, reinterpret_cast<HWND>(lParam));
-        if (i >= 0 && d->dlg->m_controls[size_t(i)].kind == EControl::Slider)
+        if (i >= 0 && d->dlg->m_controls[size_t(i)].kind == EControl::Slider) {
             d->dlg->m_controls[size_t(i)].value = int(SendMessageW(d->controls[size_t(i)], TBM_GETPOS, 0, 0));
+            ShowSliderValue(d->controls[size_t(i)]);
+        }
         return TRUE;
     }
     case WM_CLOSE:
@@ -551,6 +549,12 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         }
         RepaintOwner(*d);
         return TRUE;
+    case WM_NOTIFY: {
+        const auto& cd = *reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
+        if (cd.hdr.code != NM_CUSTOMDRAW || !d->scheme.dark) return FALSE;
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, DrawSliderPart(cd, d->scheme));
+        return TRUE;
+    }
     case WM_DRAWITEM: {
         const auto& di = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (di.CtlType == ODT_BUTTON) DrawButton(*d, di);
@@ -647,6 +651,7 @@ BOOL CNativeDialogHost::OnInit(SOpenDialog& d)
         }
         if (c.kind == EControl::DefPushButton) SendMessageW(d.hwnd, DM_SETDEFID, WPARAM(c.id), 0);
     }
+    DecorateControls(d.hwnd, d.controls, dlg, d.scheme);
     AddToolTips(d, m_options.toolTipText);
     dlg.OnInitDialog();
     if (dlg.IsEnded()) {

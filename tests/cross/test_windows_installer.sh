@@ -5,8 +5,10 @@
 # Start menu entry and an Add/Remove Programs entry; the Start menu's program opens the editing
 # frame; the saver runs from the system folder with its data found through the registry, and V over
 # it hands the help page to the desktop's browser with the message said once, the saver running on;
-# while it runs, installer and uninstaller refuse; the uninstaller (/S, restarting from a copy of
-# itself as NSIS does) takes everything away and leaves the user's universes and settings.
+# while it runs, installer and uninstaller refuse; installed again into C:\Other\Nimbula, the earlier
+# folder goes and one Add/Remove entry names the new one; the uninstaller (/S, restarting from a
+# copy of itself as NSIS does) takes everything away, C:\Other with it, and leaves the user's
+# universes and settings.
 # Usage: test_windows_installer.sh MINGW_BUILD_DIR
 E2E_BIN=$(cd "${1:?usage: test_windows_installer.sh MINGW_BUILD_DIR}" && pwd)/nimbula.scr
 source "$(dirname "$0")/../e2e/common.sh" test_windows_installer "$@"
@@ -36,6 +38,8 @@ wine_forget_settings
 unset NIMBULA_DIR
 drive=$WINEPREFIX/drive_c
 program="$drive/Program Files/Nimbula"
+# The installation's folder as Windows names it.
+folder='C:\Program Files\Nimbula'
 system="$drive/windows/system32"
 menu="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Nimbula"
 product='HKLM\Software\Nimbula'
@@ -53,29 +57,31 @@ shot_lit() { shot "$1" && [ "$(bright_share "$1")" != 0 ]; }
 installed_ok() {
     local f version
     for f in nimbula.exe nimbula-tool.exe README.md LICENSE uninstall.exe; do
-        [ -f "$program/$f" ] || fail "the installer left no $f in Program Files\\Nimbula"
+        [ -f "$program/$f" ] || fail "the installer left no $f in $folder"
     done
     cmp -s "$BIN" "$system/nimbula.scr" || fail "the system folder holds no copy of the build's nimbula.scr"
-    cmp -s "$BIN" "$program/nimbula.exe" || fail "Program Files\\Nimbula\\nimbula.exe is not the build's program"
+    cmp -s "$BIN" "$program/nimbula.exe" || fail "$folder\\nimbula.exe is not the build's program"
     diff -r "$BUILD/res" "$program/res" >"$WORK/res-diff.log" || fail "the installed res\\ differs from the build's"
-    [ "$(reg_value "$product" directory)" = 'C:\Program Files\Nimbula\res' ] ||
+    [ "$(reg_value "$product" directory)" = "$folder\\res" ] ||
         fail "HKLM\\Software\\Nimbula directory is '$(reg_value "$product" directory)'"
     [ "$(reg_value "$uninstall" DisplayName)" = Nimbula ] || fail "no Add/Remove Programs entry"
     version=$(basename "$setup" | sed 's/^nimbula-\(.*\)-setup\.exe$/\1/')
     [ "$(reg_value "$uninstall" DisplayVersion)" = "$version" ] || fail "the entry's version is not $version"
-    [ "$(reg_value "$uninstall" UninstallString)" = '"C:\Program Files\Nimbula\uninstall.exe"' ] ||
+    [ "$(reg_value "$uninstall" InstallLocation)" = "$folder" ] || fail "the entry's folder is '$(reg_value "$uninstall" InstallLocation)'"
+    [ "$(reg_value "$uninstall" UninstallString)" = "\"$folder\\uninstall.exe\"" ] ||
         fail "the entry's uninstaller is '$(reg_value "$uninstall" UninstallString)'"
     [ -f "$menu/Nimbula.lnk" ] || fail "no Start menu entry"
     # A shortcut keeps its target's path in UTF-16 or in the system's code page.
-    { strings -el "$menu/Nimbula.lnk"; strings "$menu/Nimbula.lnk"; } | grep -qi 'Nimbula\\nimbula\.exe' ||
-        fail "the Start menu entry does not open Program Files\\Nimbula\\nimbula.exe"
+    { strings -el "$menu/Nimbula.lnk"; strings "$menu/Nimbula.lnk"; } | grep -Fqi "$folder\\nimbula.exe" ||
+        fail "the Start menu entry does not open $folder\\nimbula.exe"
 }
-# run_setup NAME: runs the installer silently; its time in milliseconds goes to TOOK.
+# run_setup NAME [ARGUMENT]: runs the installer silently (/D=FOLDER chooses the folder); its time
+# in milliseconds goes to TOOK.
 run_setup() {
     local start
     start=$(date +%s%N)
     RC=0
-    timeout "$E2E_TIMEOUT" "$WINE" "$setup" /S >"$WORK/$1.log" 2>&1 || RC=$?
+    timeout "$E2E_TIMEOUT" "$WINE" "$setup" /S ${2:+"$2"} >"$WORK/$1.log" 2>&1 || RC=$?
     TOOK=$(( ($(date +%s%N) - start) / 1000000 ))
     [ "$RC" = 0 ] || [ "$1" = busy ] || fail "the installer ended with status $RC"
 }
@@ -174,11 +180,36 @@ timeout 30 "$WINE" reg add 'HKCU\Software\Nimbula\APP' /v UnivFile /t REG_SZ /d 
     fail "reg add UnivFile"
 find "$library" -type f | sort >"$WORK/library-before.txt"
 
+# --- Installed again into a folder of the user's choice, whose parent does not exist: the earlier
+# installation goes whole from where the registry had it, and only the new one is registered.
+run_setup moved '/D=C:\Other\Nimbula'
+[ -e "$drive/Program Files/Nimbula" ] && fail "the earlier installation's folder stayed: $(cd "$drive/Program Files/Nimbula" && find . | head -5 | tr '\n' ' ')"
+program="$drive/Other/Nimbula"
+folder='C:\Other\Nimbula'
+installed_ok
+entries=$(timeout 30 "$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | strip_cr |
+    grep -c '^    DisplayName    REG_SZ    Nimbula$' || true)
+[ "$entries" = 1 ] || fail "Add/Remove Programs holds $entries entries for Nimbula"
+pass "installed into C:\\Other\\Nimbula: the earlier folder in Program Files is gone, one Add/Remove entry names the new folder (${TOOK} ms)"
+
+# An uninstaller left in a folder that the registry no longer names (by an older installer) takes
+# its own folder's files and leaves the registered installation whole.
+mkdir -p "$drive/Stale/Nimbula"
+cp "$program/uninstall.exe" "$program/README.md" "$drive/Stale/Nimbula/"
+printf '@"C:\\Stale\\Nimbula\\uninstall.exe" /S _?=C:\\Stale\\Nimbula\r\n' >"$WORK/stale.bat"
+RC=0
+timeout "$E2E_TIMEOUT" "$WINE" cmd /c "$(winpath "$WORK/stale.bat")" >"$WORK/uninstall-stale.log" 2>&1 || RC=$?
+[ "$RC" = 0 ] || fail "the stale uninstaller ended with status $RC"
+[ -e "$drive/Stale/Nimbula/README.md" ] && fail "the stale uninstaller left its own folder's files"
+installed_ok
+rm -r "$drive/Stale"
+pass "an uninstaller in a folder the registry no longer names takes its own files and leaves the installation in C:\\Other\\Nimbula whole"
+
 # --- The uninstaller restarts from a copy of itself and returns at once: the Wine server, no longer
-# kept running, ends once that copy has ended.
+# kept running, ends once that copy has ended. C:\Other, which the installation made, goes too.
 wine_stop
 RC=0
-timeout "$E2E_TIMEOUT" "$WINE" 'C:\Program Files\Nimbula\uninstall.exe' /S >"$WORK/uninstall.log" 2>&1 || RC=$?
+timeout "$E2E_TIMEOUT" "$WINE" 'C:\Other\Nimbula\uninstall.exe' /S >"$WORK/uninstall.log" 2>&1 || RC=$?
 [ "$RC" = 0 ] || fail "the uninstaller ended with status $RC"
 timeout "$E2E_TIMEOUT" wineserver -w || fail "the uninstaller did not end"
 drive_files | diff "$WORK/drive-before.txt" - >"$WORK/drive-diff.log" || fail "the uninstaller left files behind (see drive-diff)"

@@ -3,12 +3,16 @@
 // as a user would, its data and its controls kept in step both ways.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <ios>
 #include <string>
 
 #include "platform/Dialog.h"
+#include "platform/DialogLook.h"
 #include "platform/win32/DialogTemplate.h"
 #include "platform/win32/NativeDialogHost.h"
+#include "platform/win32/NativeDialogLook.h"
 #include "platform/win32/Win32.h"
 
 #include <commctrl.h>
@@ -257,6 +261,8 @@ struct SSeen {
     bool extraEnabledBefore = true, extraEnabledAfter = false;
     int listRows = 0, listSelection = -1;
     int sliderPos = -1;
+    std::wstring sliderValue, sliderValueMoved;
+    SYSTEM_RECT sliderArea{}, sliderTrack{}, sliderLabel{};
     int checkBefore = -1;
     std::wstring editText;
     bool focusOnEdit = false;
@@ -287,6 +293,23 @@ void CALLBACK WorkTheDialog(HWND, UINT, UINT_PTR timer, DWORD)
         return std::wstring(b);
     }();
     s.sliderPos = int(SendMessageW(GetDlgItem(dlg, kSliderId), TBM_GETPOS, 0, 0));
+    HWND value = reinterpret_cast<HWND>(SendMessageW(GetDlgItem(dlg, kSliderId), TBM_GETBUDDY, FALSE, 0));
+    auto textOf = [](HWND h) {
+        wchar_t b[16] = {};
+        if (h) GetWindowTextW(h, b, 16);
+        return std::wstring(b);
+    };
+    auto rectOf = [dlg](HWND h) {
+        SYSTEM_RECT r{};
+        if (h) GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    s.sliderValue = textOf(value);
+    s.sliderArea = SYSTEM_RECT{130, 68, 130 + 60, 68 + 12};
+    MapDialogRect(dlg, &s.sliderArea);
+    s.sliderTrack = rectOf(GetDlgItem(dlg, kSliderId));
+    s.sliderLabel = rectOf(value);
     s.checkBefore = int(SendMessageW(GetDlgItem(dlg, kCheckId), BM_GETCHECK, 0, 0));
     s.comboRows = int(SendMessageW(combo, CB_GETCOUNT, 0, 0));
     wchar_t row[32] = {};
@@ -319,6 +342,7 @@ void CALLBACK WorkTheDialog(HWND, UINT, UINT_PTR timer, DWORD)
     HWND slider = GetDlgItem(dlg, kSliderId);
     SendMessageW(slider, TBM_SETPOS, TRUE, 17);
     SendMessageW(dlg, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), LPARAM(slider));
+    s.sliderValueMoved = textOf(value);
     SendMessageW(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
 }
 
@@ -358,6 +382,13 @@ TEST_F(NativeDialogHost, ControlsAndDataKeepInStepBothWays)
     // The data reached the controls when the dialog opened.
     EXPECT_EQ(L"7", s.editText);
     EXPECT_EQ(5, s.sliderPos);
+    // The slider's position stands beside its track, within the slider's place in the template.
+    EXPECT_EQ(L"5", s.sliderValue);
+    EXPECT_EQ(L"17", s.sliderValueMoved);
+    EXPECT_EQ(s.sliderArea.left, s.sliderTrack.left);
+    EXPECT_LE(s.sliderTrack.right, s.sliderLabel.left);
+    EXPECT_LE(s.sliderLabel.right, s.sliderArea.right);
+    EXPECT_GT(s.sliderLabel.right - s.sliderLabel.left, 0);
     EXPECT_EQ(BST_UNCHECKED, s.checkBefore);
     EXPECT_TRUE(s.focusOnEdit);
     EXPECT_EQ(3, s.comboRows);
@@ -379,6 +410,72 @@ TEST_F(NativeDialogHost, ControlsAndDataKeepInStepBothWays)
     EXPECT_FALSE(IsWindow(s.dialog));
 }
 
+namespace {
+enum : int { kGroupId = 30, kFieldId = 31 };
+// Laid out as the help box: a group's frame, a read-only field and OK, in the help box's golden scheme.
+class CGoldenDlg : public CDialog {
+public:
+    CGoldenDlg() : CDialog(104, "Golden frames", 200, 120, EDialogFrame::Border)
+    {
+        AddControl(EControl::GroupBox, kGroupId, "Keys", 7, 4, 186, 80);
+        AddControl(EControl::Edit, kFieldId, "", 7, 92, 120, 14, kMultiline | kReadOnly);
+        AddControl(EControl::DefPushButton, IDOK, "OK", 140, 92, 50, 14);
+    }
+};
+
+// The colours at the left edge's middle of the dialog, its group and its field, as drawn.
+struct SEdges {
+    COLORREF dialog = CLR_INVALID, group = CLR_INVALID, field = CLR_INVALID;
+};
+SEdges g_edges;
+
+COLORREF LeftEdge(HWND h)
+{
+    if (!h) return CLR_INVALID;
+    SYSTEM_RECT r{};
+    GetWindowRect(h, &r);
+    HDC dc = GetWindowDC(h);
+    const COLORREF c = GetPixel(dc, 0, (r.bottom - r.top) / 2);
+    ReleaseDC(h, dc);
+    return c;
+}
+
+void CALLBACK LookAtTheEdges(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    // Once the dialog shows: before, nothing of it is drawn.
+    HWND dlg = FindWindowW(nullptr, L"Golden frames");
+    if (!dlg || !IsWindowVisible(dlg)) return;
+    KillTimer(nullptr, timer);
+    RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    g_edges.dialog = LeftEdge(dlg);
+    g_edges.group = LeftEdge(GetDlgItem(dlg, kGroupId));
+    g_edges.field = LeftEdge(GetDlgItem(dlg, kFieldId));
+    SendMessageW(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+}
+
+// Within a few steps of each channel: the colour, not merely some other light.
+bool Near(COLORREF a, COLORREF b)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > 8) return false;
+    return a != CLR_INVALID;
+}
+}
+
+TEST_F(NativeDialogHost, TheGoldenSchemesFramesAreGoldenNotTheSystemsGrey)
+{
+    CGoldenDlg dlg;
+    g_edges = SEdges();
+    SetTimer(nullptr, 0, 50, LookAtTheEdges);
+    ASSERT_EQ(IDOK, dlg.DoModal());
+    const SDialogScheme scheme = DialogSchemeOf(104);
+    const COLORREF border = RGB(135, 111, 15);  // the scheme's gold over its black, 55 to 45
+    ASSERT_TRUE(scheme.dark);
+    EXPECT_TRUE(Near(border, g_edges.dialog)) << std::hex << g_edges.dialog;
+    EXPECT_TRUE(Near(border, g_edges.group)) << std::hex << g_edges.group;
+    EXPECT_TRUE(Near(border, g_edges.field)) << std::hex << g_edges.field;
+}
+
 TEST_F(NativeDialogHost, EscapeCancelsAndReturnPressesTheDefaultButton)
 {
     CEveryControlDlg cancelled;
@@ -390,4 +487,89 @@ TEST_F(NativeDialogHost, EscapeCancelsAndReturnPressesTheDefaultButton)
     accepted.m_initialFocusId = kEditId;
     EXPECT_EQ(IDOK, Run(accepted, L"return"));
     EXPECT_EQ(99, accepted.m_number);
+}
+
+namespace {
+// A dialog as the setup and the options dialogs have them: labels of two lines and more, one with
+// room below it, one with a control right under it; a label in the segment face with a '#'.
+class CLabelsDlg : public CDialog {
+public:
+    CLabelsDlg() : CDialog(901, "Labels", 160, 120)
+    {
+        AddControl(EControl::Static, 20, "Press the 'O' key when running to adjust universal parameters", 7, 7, 40, 17);
+        AddControl(EControl::Static, 21, "Press the 'H' key when running to get online help and more", 60, 7, 40, 17);
+        AddControl(EControl::PushButton, 22, "Below", 60, 24, 40, 14);
+    }
+};
+
+SYSTEM_RECT ClientOf(HWND h)
+{
+    SYSTEM_RECT r{};
+    GetClientRect(h, &r);
+    return r;
+}
+
+// The height the label's text needs at its width in its own font.
+LONG NeededHeight(HWND label)
+{
+    wchar_t text[128] = {};
+    GetWindowTextW(label, text, 128);
+    SYSTEM_RECT r = ClientOf(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return r.bottom;
+}
+}
+
+TEST(NativeDialogLook, LabelsGrowIntoTheRoomBelowThemAndNoFurther)
+{
+    CLabelsDlg dlg;
+    const std::vector<uint8_t> bytes = BuildDialogTemplate(dlg, SDialogFont{L"MS Shell Dlg", 8, 400}, EDialogFace::Plain, false);
+    HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()),
+                                           nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    if (!hwnd) GTEST_SKIP() << "no display for windows (error " << GetLastError() << ")";
+    std::vector<HWND> controls;
+    for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) controls.push_back(c);
+    ASSERT_EQ(3u, controls.size());
+    const LONG free = ClientOf(controls[0]).bottom, boxed = ClientOf(controls[1]).bottom;
+    ASSERT_GT(NeededHeight(controls[0]), free) << "the label's text must not fit its template's two lines";
+    DecorateControls(hwnd, controls, dlg, SDialogScheme{});
+    // With room below, the label shows its whole text; the other stops at the button under it.
+    EXPECT_EQ(NeededHeight(controls[0]), ClientOf(controls[0]).bottom);
+    SYSTEM_RECT below{60, 24, 0, 0};
+    MapDialogRect(hwnd, &below);
+    SYSTEM_RECT label{};
+    GetWindowRect(controls[1], &label);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&label), 2);
+    EXPECT_GE(ClientOf(controls[1]).bottom, boxed);
+    EXPECT_LE(label.bottom, below.top);
+    DestroyWindow(hwnd);
+}
+
+TEST(NativeDialogLook, SignsTheSegmentFaceLacksComeFromThePlainFace)
+{
+    const char* data = std::getenv("NIMBULA_DIR");
+    if (!data) GTEST_SKIP() << "NIMBULA_DIR names no data folder";
+    const std::wstring file = std::wstring(data, data + std::strlen(data)) + L"\\fonts\\DSEG14Modern-Bold.ttf";
+    ASSERT_GT(AddFontResourceExW(file.c_str(), FR_PRIVATE, nullptr), 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT segment = CreateFontW(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"DSEG14 Modern");
+    HGDIOBJ old = SelectObject(dc, segment);
+    const std::vector<SLabelRun> runs = LabelRuns(dc, L"# ORBS");
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ(L"#", runs[0].text);
+    EXPECT_TRUE(runs[0].fallback);
+    EXPECT_EQ(L" ORBS", runs[1].text);
+    EXPECT_FALSE(runs[1].fallback);
+    const std::vector<SLabelRun> plain = LabelRuns(dc, L"ORB INTERACTIONS");
+    ASSERT_EQ(1u, plain.size());
+    EXPECT_FALSE(plain[0].fallback);
+    SelectObject(dc, old);
+    DeleteObject(segment);
+    DeleteDC(dc);
+    RemoveFontResourceExW(file.c_str(), FR_PRIVATE, nullptr);
 }
