@@ -118,6 +118,11 @@ public:
 
 private:
     bool EnsureVideo();
+    // Our own X connection, only where SDL's windows are X11 windows: a Wayland session's
+    // windows have none, and DISPLAY's XWayland knows nothing of them.
+    bool OpenX();
+    // Said once where there is no X11 display: windows of other programs cannot be drawn into.
+    bool ForeignWindowsReachable();
     bool EnsureContext(SDL_Window* window);
     void ApplyCursor(const std::string& image);
     // RandR's monitors, else SDL's displays.
@@ -137,6 +142,7 @@ private:
     SHostOptions m_options;
     bool m_video = false;
     bool m_videoFailed = false;
+    bool m_saidNoForeign = false;
     CX11Connection m_x;  // our own connection, for windows SDL does not watch
     SDL_GLContext m_context = nullptr;
     CGlRenderer* m_pRenderer = nullptr;
@@ -301,14 +307,27 @@ bool CSdlHost::EnsureContext(SDL_Window* window)
     return true;
 }
 
+bool CSdlHost::OpenX() { return EnsureVideo() && SdlOnX11() && m_x.Open(); }
+
+bool CSdlHost::ForeignWindowsReachable()
+{
+    if (!EnsureVideo()) return false;
+    if (SdlOnX11()) return m_x.Open();
+    if (!m_saidNoForeign)
+        std::fprintf(stderr, "nimbula: windows of other programs can be drawn into only on an X11 display, not with SDL's %s video driver\n",
+                     SDL_GetCurrentVideoDriver());
+    m_saidNoForeign = true;
+    return false;
+}
+
 bool CSdlHost::ReadForeignRect(unsigned long xid, RECT* screenRect)
 {
-    return m_x.Open() && m_x.ReadWindowRect(xid, screenRect);
+    return OpenX() && m_x.ReadWindowRect(xid, screenRect);
 }
 
 bool CSdlHost::GetForeignClientRect(unsigned long window, RECT* rect)
 {
-    if (!m_x.Open()) return false;
+    if (!ForeignWindowsReachable()) return false;
     const unsigned long xid = window ? window : m_x.Root();
     RECT r;
     if (!ReadForeignRect(xid, &r)) return false;
@@ -326,8 +345,9 @@ std::vector<RECT> CSdlHost::Monitors()
             if (SameRect(o, r)) return;
         out.push_back(r);
     };
-    // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not.
-    if (m_x.Open())
+    // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not;
+    // off X11 SDL's displays are the compositor's outputs.
+    if (OpenX())
         for (const RECT& r : X11Monitors(m_x.Get())) add(r);
     if (out.empty() && EnsureVideo()) {
         for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
@@ -340,7 +360,7 @@ std::vector<RECT> CSdlHost::Monitors()
 
 unsigned long CSdlHost::WatchVisibility(SDL_Window* window)
 {
-    if (!m_x.Open()) return 0;
+    if (!OpenX()) return 0;
     const unsigned long xid = X11WindowId(window);
     // On our own connection: SDL keeps its event mask to itself and passes no visibility on.
     if (xid) m_x.WatchVisibility(xid);
@@ -448,7 +468,7 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
     const Uint32 shown = (style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
 
     if (nativeParent != 0) {
-        if (!m_x.Open()) {
+        if (!ForeignWindowsReachable()) {
             delete w;
             return nullptr;
         }
@@ -580,7 +600,7 @@ bool CSdlHost::GetCursorPos(CPoint* point)
     if (!m_video) return false;
     // SDL refreshes its global mouse state only on raw input events, which pointer moves made
     // with XTEST (and some real ones while a button is held) never send: ask the X server.
-    if (m_x.Open() && m_x.PointerPosition(point)) return true;
+    if (OpenX() && m_x.PointerPosition(point)) return true;
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     *point = CPoint(x, y);
