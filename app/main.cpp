@@ -50,6 +50,7 @@ int main(int argc, char** argv)
     hostOptions.showFps = options.showFps;
     hostOptions.messageBoxes = !hack;
     hostOptions.toolTipText = ControlTip;
+    hostOptions.desktopBackground = mode == ERunMode::Background;
     CCompositionRoot root(hostOptions);
     int code = 0;
     {

@@ -737,6 +737,8 @@ void CSdlHost::WaitEvents(double seconds)
 }
 }  // namespace
 
+bool SdlHostActive() { return dynamic_cast<CSdlHost*>(GetWindowHost()) != nullptr; }
+
 bool SdlWindowGone(CWnd* wnd)
 {
     auto* host = dynamic_cast<CSdlHost*>(GetWindowHost());
