@@ -46,7 +46,9 @@ struct SHostOptions {
     // The tip of a dialog's control, from the program's string table; empty: the control has none
     // (a host that shows tooltips itself asks here; the layers above hand it down).
     std::string (*toolTipText)(int templateId, int controlId) = nullptr;
-    // The desktop background (/b): a Wayland session's compositor may hold it in its background
-    // layer, below every window.
-    bool desktopBackground = false;
+    // What the run shows, where a host treats it apart: in a Wayland session the screen saver runs
+    // natively (one full-screen window per output) and the desktop background lies in the
+    // compositor's background layer, below every window.
+    enum class ERun { Other, ScreenSaver, Background };
+    ERun run = ERun::Other;
 };

@@ -96,7 +96,7 @@ protected:
 
 class CSdlHost : public CWindowTreeHost {
 public:
-    explicit CSdlHost(const SHostOptions& options) : m_options(options) {}
+    explicit CSdlHost(const SHostOptions& options);
     ~CSdlHost() override;
 
     IWindowBackend* CreateWindow(CWnd* owner, CWnd* parent, uint32_t exStyle, uint32_t style, const RECT& rect,
@@ -231,6 +231,16 @@ std::vector<void (*)()> g_contextLossHandlers;
 void ContextLost()
 {
     for (void (*handler)() : std::vector<void (*)()>(g_contextLossHandlers)) handler();
+}
+
+CSdlHost::CSdlHost(const SHostOptions& options) : m_options(options)
+{
+    // The saver of a Wayland session runs natively, where SDL2 would take XWayland whenever
+    // DISPLAY is set: only there does it cover every output full screen. Asked before anything
+    // looks at the display; SDL_VIDEODRIVER set by the user still decides.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (options.run == SHostOptions::ERun::ScreenSaver && wayland && *wayland)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
 }
 
 CSdlHost::~CSdlHost()

@@ -68,7 +68,7 @@ bool SdlOnX11()
         const char* driver = SDL_GetCurrentVideoDriver();
         return driver && std::strcmp(driver, "x11") == 0;
     }
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if (asked && *asked && std::strncmp(asked, "x11", 3) != 0) return false;
     const char* display = std::getenv("DISPLAY");
     return display && *display;

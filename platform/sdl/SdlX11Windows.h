@@ -16,7 +16,7 @@ int X11ConnectionFd(SDL_Window* window);
 // ExpectDestroyedX11Window).
 void X11ExpectDestroyedWindow(SDL_Window* window);
 // Whether SDL's windows are X11 windows: its video driver once started, else what it will choose
-// (X11 where DISPLAY is set and SDL_VIDEODRIVER names no other driver first). Off X11 the program
+// (X11 where DISPLAY is set and SDL_VIDEODRIVER, or the host's choice, names no other driver first). Off X11 the program
 // opens no X connection of its own.
 bool SdlOnX11();
 // The desktop's scale for sizes in pixels (see X11DisplayScale); window may be null.

@@ -448,7 +448,7 @@ bool WaylandSession()
 
 std::unique_ptr<IWindowHost> CreateLayerShellHost(const SHostOptions& options)
 {
-    if (!options.desktopBackground || !WaylandSession()) return nullptr;
+    if (options.run != SHostOptions::ERun::Background || !WaylandSession()) return nullptr;
     auto host = std::make_unique<CLayerHost>(options);
     if (host->Connect()) return host;
     std::fprintf(stderr, "nimbula: this Wayland compositor offers no layer shell (zwlr_layer_shell_v1): the background is "
