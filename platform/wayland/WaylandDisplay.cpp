@@ -209,7 +209,8 @@ bool CWaylandDisplay::Roundtrip() { return m_display && wl_display_roundtrip(m_d
 
 bool CWaylandDisplay::Dispatch(int timeoutMs)
 {
-    if (!m_display) return false;
+    // A connection broken on EGL's side (a swap) is as broken as on ours.
+    if (!m_display || wl_display_get_error(m_display) != 0) return false;
     while (wl_display_prepare_read(m_display) != 0)
         if (wl_display_dispatch_pending(m_display) < 0) return false;
     if (wl_display_flush(m_display) < 0 && errno != EAGAIN) {
@@ -217,10 +218,13 @@ bool CWaylandDisplay::Dispatch(int timeoutMs)
         return false;
     }
     pollfd p{wl_display_get_fd(m_display), POLLIN, 0};
-    if (poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN)) {
+    const int ready = poll(&p, 1, timeoutMs);
+    if (ready > 0 && (p.revents & POLLIN)) {
+        // At the compositor's end this fails: nothing more can be read.
         if (wl_display_read_events(m_display) < 0) return false;
     } else {
         wl_display_cancel_read(m_display);
+        if (ready > 0 && (p.revents & (POLLHUP | POLLERR))) return false;
     }
     return wl_display_dispatch_pending(m_display) >= 0;
 }

@@ -118,6 +118,7 @@ private:
     void Take(const SWaylandInput& in);
     CLayerWindow* WindowOf(const wl_surface* surface, int* pane) const;
     void LoseContext();
+    void Broke();
 
     SHostOptions m_options;
     CWaylandDisplay m_wl;
@@ -404,16 +405,19 @@ bool CLayerHost::GetCursorPos(CPoint* point)
     return true;
 }
 
+void CLayerHost::Broke()
+{
+    // The compositor is gone: so is every surface, and the program with them.
+    m_broken = true;
+    std::fprintf(stderr, "nimbula: the connection to the Wayland compositor broke\n");
+    for (CLayerWindow* w : m_tree.All<CLayerWindow>()) w->m_gone = true;
+}
+
 void CLayerHost::PumpEvents()
 {
     // Asked again on every turn until it has ended, as SDL's host does.
     if (TermRequested()) AfxCloseMainWindow();
-    if (!m_broken && !m_wl.Dispatch(0)) {
-        // The compositor is gone: so is every surface, and the program with them.
-        m_broken = true;
-        std::fprintf(stderr, "nimbula: the connection to the Wayland compositor broke\n");
-        for (CLayerWindow* w : m_tree.All<CLayerWindow>()) w->m_gone = true;
-    }
+    if (!m_broken && !m_wl.Dispatch(0)) Broke();
     // A window whose surface went is destroyed as a window destroyed from outside: the last one
     // ends the program.
     std::vector<CWnd*> gone;
@@ -434,7 +438,7 @@ void CLayerHost::WaitEvents(double seconds)
         ::poll(nullptr, 0, ms);
         return;
     }
-    if (!m_wl.Dispatch(ms)) m_broken = true;
+    if (!m_wl.Dispatch(ms)) Broke();
 }
 
 // A session whose windows SDL would make on Wayland, unless X11 is asked for by name.
