@@ -23,9 +23,13 @@ if [ "$(id -u)" = 0 ]; then
     command -v setpriv >/dev/null || { echo "test_wayland: root without setpriv; skipped"; exit 0; }
     SESSION_UID=65534
     as_user() { setpriv --reuid=$SESSION_UID --regid=$SESSION_UID --clear-groups env -i "${SESSION_ENV[@]}" "$@"; }
+    # In the background, its pid in STARTED: the program's own (setpriv and env replace
+    # themselves), so that the test's end stops the program, not a shell around it.
+    start_as_user() { setpriv --reuid=$SESSION_UID --regid=$SESSION_UID --clear-groups env -i "${SESSION_ENV[@]}" "$@" & STARTED=$!; }
 else
     SESSION_UID=$(id -u)
     as_user() { env -i "${SESSION_ENV[@]}" "$@"; }
+    start_as_user() { env -i "${SESSION_ENV[@]}" "$@" & STARTED=$!; }
 fi
 
 # Everything the session's user reads or writes lies in a folder of its own: the program and its
@@ -50,8 +54,8 @@ chmod 700 "$WL/run"
 SESSION_ENV=(PATH=/usr/bin:/bin HOME="$WL/home" XDG_RUNTIME_DIR="$WL/run" XDG_CONFIG_HOME="$WL/home/config"
              XDG_DATA_HOME="$WL/home/data" NIMBULA_DIR="$WL/app/res" NIMBULA_MESSAGE_BOXES=stderr)
 
-as_user WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=2 WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$WL/sway.cfg" >"$WORK/sway.log" 2>&1 &
-track $!
+start_as_user WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=2 WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$WL/sway.cfg" >"$WORK/sway.log" 2>&1
+track $STARTED
 socket() { ls "$WL/run" 2>/dev/null | grep -E '^wayland-[0-9]+$' | head -1; }
 has_socket() { [ -n "$(socket)" ]; }
 wait_until has_socket || fail "sway made no Wayland socket"
@@ -104,13 +108,13 @@ escape_ends() {
 for route in native xwayland; do
     if [ "$route" = native ]; then
         # The session's default, XWayland's DISPLAY set as in every such session.
-        as_user DISPLAY="$XWAYLAND_DISPLAY" "$WL/app/nimbula" /s >"$WORK/$route.log" 2>&1 &
+        start_as_user DISPLAY="$XWAYLAND_DISPLAY" "$WL/app/nimbula" /s >"$WORK/$route.log" 2>&1
         mark='"app_id": "nimbula"'
     else
-        as_user SDL_VIDEODRIVER=x11 DISPLAY="$XWAYLAND_DISPLAY" "$WL/app/nimbula" /s >"$WORK/$route.log" 2>&1 &
+        start_as_user SDL_VIDEODRIVER=x11 DISPLAY="$XWAYLAND_DISPLAY" "$WL/app/nimbula" /s >"$WORK/$route.log" 2>&1
         mark='"shell": "xwayland"'
     fi
-    SAVER=$!
+    SAVER=$STARTED
     track "$SAVER"
     wait_until shows "$mark" || fail "$route: the saver showed no window in the session"
     wait_until lit "$route" || fail "$route: only $(bright_share "$route") % of the screen shows orbs"
@@ -128,8 +132,8 @@ for route in native xwayland; do
 done
 
 # --- the help window in the session over the native saver; a second saver ends at once ----------
-as_user SDL_VIDEODRIVER=wayland DISPLAY="$XWAYLAND_DISPLAY" "$WL/app/nimbula" /s >"$WORK/help.log" 2>&1 &
-SAVER=$!
+start_as_user SDL_VIDEODRIVER=wayland DISPLAY="$XWAYLAND_DISPLAY" "$WL/app/nimbula" /s >"$WORK/help.log" 2>&1
+SAVER=$STARTED
 track "$SAVER"
 wait_until shows '"app_id": "nimbula"' || fail "the saver showed no window for the help test"
 second=0
@@ -141,7 +145,7 @@ for _ in $(seq 5); do
     key v
     wait_until -t 15 help_shows && break
 done
-help_shows || fail "V opened no help window in the session"
+help_shows || fail "V opened no help window in the session: $(windows)"
 grab help
 key Escape
 wait_until -t 30 eval '! shows "Nimbula-web"' || fail "Escape did not close the help window"
@@ -153,13 +157,13 @@ pass "V opens the help window in the Wayland session, Escape closes it; a second
 
 # --- the background below a terminal window, on both outputs, the focus left on the terminal ----
 if command -v foot >/dev/null; then
-    as_user foot sh -c 'echo a terminal over the background; sleep 600' >"$WORK/foot.log" 2>&1 &
-    track $!
+    start_as_user foot sh -c 'echo a terminal over the background; sleep 600' >"$WORK/foot.log" 2>&1
+    track $STARTED
     wait_until eval 'windows | grep -q "^foot HEADLESS-1 0 True "' || fail "foot showed no focused window: $(windows)"
     read -r _ _ _ _ fx fy fw fh < <(windows | grep '^foot ')
     # DISPLAY set as in every session with XWayland: the layer shell is chosen all the same.
-    as_user DISPLAY="$XWAYLAND_DISPLAY" "$WL/app/nimbula" /b >"$WORK/background.log" 2>&1 &
-    BACK=$!
+    start_as_user DISPLAY="$XWAYLAND_DISPLAY" "$WL/app/nimbula" /b >"$WORK/background.log" 2>&1
+    BACK=$STARTED
     track "$BACK"
     wait_until lit background || fail "the background shows no orbs around the terminal"
     wait_until lit background-2 HEADLESS-2 || fail "the background shows no orbs on the second output"
@@ -172,8 +176,7 @@ if command -v foot >/dev/null; then
         as_user "$WL/app/wl_click" 100 650 2080 720 >>"$WORK/click.log" 2>&1 || fail "wl_click failed"
         kill -0 "$BACK" 2>/dev/null || fail "the background ended at a click"
     fi
-    # The program itself, under the subshell that as_user runs in (when bash did not replace it).
-    kill -TERM "$(pgrep -P "$BACK" || echo "$BACK")"
+    kill -TERM "$BACK"
     wait_exit "$BACK" 20 || fail "the background did not end at SIGTERM"
     [ "$RC" = 0 ] || fail "the background ended with $RC"
     grep -q "layer shell" "$WORK/background.log" && fail "the background said the layer shell is missing"
@@ -186,8 +189,8 @@ fi
 # --- the editing frame natively: a click on the toolbar opens a dialog ---------------------------
 if [ -x "$WL/app/wl_click" ]; then
     LAYOUT=$WL/home/layout.txt
-    as_user SDL_VIDEODRIVER=wayland NIMBULA_LAYOUT_FILE="$LAYOUT" "$WL/app/nimbula" >"$WORK/frame.log" 2>&1 &
-    FRAME=$!
+    start_as_user SDL_VIDEODRIVER=wayland NIMBULA_LAYOUT_FILE="$LAYOUT" "$WL/app/nimbula" >"$WORK/frame.log" 2>&1
+    FRAME=$STARTED
     track "$FRAME"
     wait_until eval 'windows | grep -q "^nimbula HEADLESS-1 0 True "' || fail "the frame showed no focused window: $(windows)"
     read -r _ _ _ _ wx wy _ _ < <(windows | grep '^nimbula ')
