@@ -267,7 +267,7 @@ BOOL CSaverApp::StartInForeignWindow(unsigned long window, const std::string& wi
     RECT rect;
     IWindowHost* host = GetWindowHost();
     if (host && !host->GetForeignClientRect(window, &rect)) {
-        std::fprintf(stderr, "nimbula: there is no %s to draw into\n", name.c_str());
+        std::fprintf(stderr, "nimbula: there is no %s to draw into\n", window ? name.c_str() : "root window");
         m_exitCode = 1;
         return FALSE;
     }

@@ -50,6 +50,8 @@ int main(int argc, char** argv)
     hostOptions.showFps = options.showFps;
     hostOptions.messageBoxes = !hack;
     hostOptions.toolTipText = ControlTip;
+    if (mode == ERunMode::ScreenSaver) hostOptions.run = SHostOptions::ERun::ScreenSaver;
+    if (mode == ERunMode::Background) hostOptions.run = SHostOptions::ERun::Background;
     CCompositionRoot root(hostOptions);
     int code = 0;
     {

@@ -15,6 +15,40 @@ add_executable(nimbula app/main.cpp app/linux/CompositionRoot.cpp ${NIMBULA_GUI_
 target_link_libraries(nimbula PRIVATE nimbula_core nimbula_gl PkgConfig::SDL2 PkgConfig::EPOXY PkgConfig::X11
                       PkgConfig::IMGUI ${CMAKE_DL_LIBS})
 
+# The layer-shell host (platform/wayland/): the desktop background as surfaces in a Wayland
+# compositor's layers. The protocol's code is generated from the XML shipped in
+# platform/wayland/protocols/ (Debian's wayland-protocols lacks wlr-layer-shell); xdg-shell comes
+# along, since a layer surface can parent an xdg_popup. Builds without the Wayland libraries keep
+# the SDL host alone.
+pkg_check_modules(WAYLAND IMPORTED_TARGET wayland-client wayland-egl egl)
+pkg_check_modules(WAYLAND_PROTOCOLS wayland-protocols)
+find_program(WAYLAND_SCANNER wayland-scanner)
+if(WAYLAND_FOUND AND WAYLAND_PROTOCOLS_FOUND AND WAYLAND_SCANNER)
+  enable_language(C)
+  pkg_get_variable(WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
+  set(NIMBULA_WAYLAND_GENERATED ${CMAKE_BINARY_DIR}/wayland)
+  file(MAKE_DIRECTORY ${NIMBULA_WAYLAND_GENERATED})
+  # wayland_protocol(XML NAME OUT_VAR): the client header and the interface code of one protocol.
+  function(wayland_protocol xml name out)
+    set(header ${NIMBULA_WAYLAND_GENERATED}/${name}-client-protocol.h)
+    set(code ${NIMBULA_WAYLAND_GENERATED}/${name}-protocol.c)
+    add_custom_command(OUTPUT ${header} COMMAND ${WAYLAND_SCANNER} client-header ${xml} ${header} DEPENDS ${xml})
+    add_custom_command(OUTPUT ${code} COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${code} DEPENDS ${xml})
+    set(${out} ${header} ${code} PARENT_SCOPE)
+  endfunction()
+  wayland_protocol(${CMAKE_SOURCE_DIR}/platform/wayland/protocols/wlr-layer-shell-unstable-v1.xml
+                   wlr-layer-shell-unstable-v1 NIMBULA_LAYER_SHELL)
+  wayland_protocol(${WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml xdg-shell NIMBULA_XDG_SHELL)
+  file(GLOB NIMBULA_WAYLAND_SOURCES CONFIGURE_DEPENDS platform/wayland/*.cpp)
+  target_sources(nimbula PRIVATE ${NIMBULA_WAYLAND_SOURCES} ${NIMBULA_LAYER_SHELL} ${NIMBULA_XDG_SHELL})
+  target_include_directories(nimbula PRIVATE ${NIMBULA_WAYLAND_GENERATED})
+  target_compile_definitions(nimbula PRIVATE NIMBULA_WAYLAND)
+  target_link_libraries(nimbula PRIVATE PkgConfig::WAYLAND)
+else()
+  message(WARNING "wayland-client, wayland-egl, egl, wayland-protocols or wayland-scanner not found: "
+                  "no layer-shell host (the background is an SDL window in a Wayland session)")
+endif()
+
 # nimbula-tool's render and thumbnail: the same renderer in an EGL context that needs no display
 # (libepoxy reaches EGL as it reaches GL). Builds without it (the cross build) lack the two commands.
 file(GLOB NIMBULA_PICTURE_SOURCES CONFIGURE_DEPENDS tools/pictures/*.cpp platform/egl/*.cpp)

@@ -10,7 +10,9 @@
 //
 // | slot (setter, header)                        | Linux                                   | Windows                               |
 // |----------------------------------------------|-----------------------------------------|---------------------------------------|
-// | window host (SetWindowHost, Wnd.h)           | CreateSdlHost                           | CreateWin32Host                       |
+// | window host (SetWindowHost, Wnd.h)           | CreateLayerShellHost for /b in a        | CreateWin32Host                       |
+// |                                              | Wayland session with the layer shell,   |                                       |
+// |                                              | else CreateSdlHost                      |                                       |
 // | OpenGL renderer (SetSceneRenderer, engine)   | the window host, with its first context | the window host, at its first context |
 // | GL context's end (AddGlContextLossHandler)   | the dialog host and the toolbar painter | (none: nothing else draws with GL)    |
 // |                                              | register themselves, for their objects  |                                       |
@@ -44,4 +46,9 @@ struct SHostOptions {
     // The tip of a dialog's control, from the program's string table; empty: the control has none
     // (a host that shows tooltips itself asks here; the layers above hand it down).
     std::string (*toolTipText)(int templateId, int controlId) = nullptr;
+    // What the run shows, where a host treats it apart: in a Wayland session the screen saver runs
+    // natively (one full-screen window per output) and the desktop background lies in the
+    // compositor's background layer, below every window.
+    enum class ERun { Other, ScreenSaver, Background };
+    ERun run = ERun::Other;
 };

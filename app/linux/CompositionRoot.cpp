@@ -1,4 +1,5 @@
-// Linux's composition root: the SDL window host, SDL's message boxes, the end asked by a signal,
+// Linux's composition root: the SDL window host (or, for the background of a Wayland session,
+// the layer-shell host), SDL's message boxes, the end asked by a signal,
 // the dialogs drawn with Dear ImGui by ui/, the toolbar's painter and the web support window's
 // host. The root is the one place that reaches both platform/sdl/ and ui/: the host layer itself
 // knows nothing of the drawing it is handed.
@@ -14,6 +15,10 @@
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlSignals.h"
+#include "platform/sdl/SdlX11Windows.h"
+#ifdef NIMBULA_WAYLAND
+#include "platform/wayland/WaylandHost.h"
+#endif
 #include "ui/DialogUi.h"
 #include "ui/MainFrameUi.h"
 
@@ -26,7 +31,11 @@ struct CCompositionRoot::SParts {
 
 CCompositionRoot::CCompositionRoot(const SHostOptions& options) : m_parts(std::make_unique<SParts>())
 {
-    m_parts->host = CreateSdlHost(options);
+#ifdef NIMBULA_WAYLAND
+    // The background of a Wayland session in the compositor's background layer, where it has one.
+    m_parts->host = CreateLayerShellHost(options);
+#endif
+    if (!m_parts->host) m_parts->host = CreateSdlHost(options);
     SetWindowHost(m_parts->host.get());
     // The toolbar takes the display's scale once the host has a display (natively on Wayland its
     // output's, which only the display can tell).

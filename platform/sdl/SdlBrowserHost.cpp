@@ -207,6 +207,10 @@ int CSdlBrowserHost::RunModal(CDialog& dlg)
     CWnd* owner = app ? app->m_pMainWnd : nullptr;
     SDL_Window* ownerWindow = SdlWindowOf(owner);
     CHelperWindow window;
+    // A Wayland compositor shows no other program's window over a full-screen one, nor gives it
+    // the keys: the saver leaves full screen on its first output while the help window shows.
+    const bool stepAside = ownerWindow && !SdlOnX11() && (SDL_GetWindowFlags(ownerWindow) & SDL_WINDOW_FULLSCREEN);
+    if (stepAside) SDL_SetWindowFullscreen(ownerWindow, 0);
     window.Open(dlg, X11WindowId(ownerWindow));
     dlg.m_pWindow = &window;
     dlg.OnInitDialog();
@@ -223,6 +227,7 @@ int CSdlBrowserHost::RunModal(CDialog& dlg)
         ServeOwner(owner, ownerWindow);
     }
     window.Close();
+    if (stepAside) SDL_SetWindowFullscreen(ownerWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (ownerWindow) {
         // Without a window manager the focus would stay with the window that went.
         ActivateWindow(ownerWindow);

@@ -526,6 +526,8 @@ const SDialogPainter* GetDialogPainter() { return g_pPainter; }
 SDL_Window* SdlWindowOf(CWnd* wnd)
 {
     if (!wnd || !wnd->IsWindow() || !wnd->Backend() || wnd->Backend()->IsForeign()) return nullptr;
+    // Another host's window (a layer surface) is no SDL window: a dialog over it has no owner.
+    if (!SdlHostActive()) return nullptr;
     return static_cast<SDL_Window*>(wnd->Backend()->NativeWindow());
 }
 

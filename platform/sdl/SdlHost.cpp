@@ -98,7 +98,7 @@ protected:
 
 class CSdlHost : public CWindowTreeHost {
 public:
-    explicit CSdlHost(const SHostOptions& options) : m_options(options) {}
+    explicit CSdlHost(const SHostOptions& options);
     ~CSdlHost() override;
 
     IWindowBackend* CreateWindow(CWnd* owner, CWnd* parent, uint32_t exStyle, uint32_t style, const RECT& rect,
@@ -122,6 +122,11 @@ public:
 
 private:
     bool EnsureVideo();
+    // Our own X connection, only where SDL's windows are X11 windows: a Wayland session's
+    // windows have none, and DISPLAY's XWayland knows nothing of them.
+    bool OpenX();
+    // Said once where there is no X11 display: windows of other programs cannot be drawn into.
+    bool ForeignWindowsReachable();
     bool EnsureContext(SDL_Window* window);
     void ApplyCursor(const std::string& image);
     // RandR's monitors, else SDL's displays.
@@ -141,6 +146,7 @@ private:
     SHostOptions m_options;
     bool m_video = false;
     bool m_videoFailed = false;
+    bool m_saidNoForeign = false;
     CX11Connection m_x;  // our own connection, for windows SDL does not watch
     SDL_GLContext m_context = nullptr;
     CGlRenderer* m_pRenderer = nullptr;
@@ -233,6 +239,16 @@ void ContextLost()
     for (void (*handler)() : std::vector<void (*)()>(g_contextLossHandlers)) handler();
 }
 
+CSdlHost::CSdlHost(const SHostOptions& options) : m_options(options)
+{
+    // The saver of a Wayland session runs natively, where SDL2 would take XWayland whenever
+    // DISPLAY is set: only there does it cover every output full screen. Asked before anything
+    // looks at the display; SDL_VIDEODRIVER set by the user still decides.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (options.run == SHostOptions::ERun::ScreenSaver && wayland && *wayland)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland,x11");
+}
+
 CSdlHost::~CSdlHost()
 {
     for (auto& [path, cursor] : m_cursors) SDL_FreeCursor(cursor);
@@ -317,14 +333,27 @@ bool CSdlHost::EnsureContext(SDL_Window* window)
     return true;
 }
 
+bool CSdlHost::OpenX() { return EnsureVideo() && SdlOnX11() && m_x.Open(); }
+
+bool CSdlHost::ForeignWindowsReachable()
+{
+    if (!EnsureVideo()) return false;
+    if (SdlOnX11()) return m_x.Open();
+    if (!m_saidNoForeign)
+        std::fprintf(stderr, "nimbula: windows of other programs can be drawn into only on an X11 display, not with SDL's %s video driver\n",
+                     SDL_GetCurrentVideoDriver());
+    m_saidNoForeign = true;
+    return false;
+}
+
 bool CSdlHost::ReadForeignRect(unsigned long xid, RECT* screenRect)
 {
-    return m_x.Open() && m_x.ReadWindowRect(xid, screenRect);
+    return OpenX() && m_x.ReadWindowRect(xid, screenRect);
 }
 
 bool CSdlHost::GetForeignClientRect(unsigned long window, RECT* rect)
 {
-    if (!m_x.Open()) return false;
+    if (!ForeignWindowsReachable()) return false;
     const unsigned long xid = window ? window : m_x.Root();
     RECT r;
     if (!ReadForeignRect(xid, &r)) return false;
@@ -342,9 +371,9 @@ std::vector<RECT> CSdlHost::Monitors()
             if (SameRect(o, r)) return;
         out.push_back(r);
     };
-    // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not.
-    // Natively on Wayland an X server at hand is XWayland's, in the compositor's units.
-    if (!OnWayland() && m_x.Open())
+    // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not;
+    // off X11 SDL's displays are the compositor's outputs.
+    if (OpenX())
         for (const RECT& r : X11Monitors(m_x.Get())) add(r);
     if (out.empty() && EnsureVideo()) {
         for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i)
@@ -355,7 +384,7 @@ std::vector<RECT> CSdlHost::Monitors()
 
 unsigned long CSdlHost::WatchVisibility(SDL_Window* window)
 {
-    if (!m_x.Open()) return 0;
+    if (!OpenX()) return 0;
     const unsigned long xid = X11WindowId(window);
     // On our own connection: SDL keeps its event mask to itself and passes no visibility on.
     if (xid) m_x.WatchVisibility(xid);
@@ -467,7 +496,7 @@ IWindowBackend* CSdlHost::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exSty
     const Uint32 shown = (style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
 
     if (nativeParent != 0) {
-        if (!m_x.Open()) {
+        if (!ForeignWindowsReachable()) {
             delete w;
             return nullptr;
         }
@@ -600,7 +629,7 @@ bool CSdlHost::GetCursorPos(CPoint* point)
     if (!m_video) return false;
     // SDL refreshes its global mouse state only on raw input events, which pointer moves made
     // with XTEST (and some real ones while a button is held) never send: ask the X server.
-    if (!OnWayland() && m_x.Open() && m_x.PointerPosition(point)) return true;
+    if (OpenX() && m_x.PointerPosition(point)) return true;
     int x = 0, y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     // Without X (Wayland) SDL knows the pointer only within the window it is over, in its units.
@@ -747,6 +776,8 @@ void CSdlHost::WaitEvents(double seconds)
     else SDL_Delay(Uint32(ms));
 }
 }  // namespace
+
+bool SdlHostActive() { return dynamic_cast<CSdlHost*>(GetWindowHost()) != nullptr; }
 
 bool SdlWindowGone(CWnd* wnd)
 {

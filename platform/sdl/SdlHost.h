@@ -9,6 +9,9 @@ struct SHostOptions;
 
 std::unique_ptr<IWindowHost> CreateSdlHost(const SHostOptions& options);
 
+// The SDL host is the window host (another host's windows are no SDL windows).
+bool SdlHostActive();
+
 // True when the X window that wnd draws into was destroyed by someone else (the window object
 // goes with the host's next look at its events); a modal loop over it ends then.
 bool SdlWindowGone(CWnd* wnd);

@@ -37,6 +37,9 @@ SDL_Window* CreateFullScreenWindow(const RECT& rect, bool skipTaskbar, bool show
     // SDL's own full-screen switch waits for a window manager that may not exist.
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
     if (skipTaskbar) flags |= SDL_WINDOW_SKIP_TASKBAR;
+    // A Wayland compositor places and sizes its windows itself: only full screen on the output
+    // under rect covers it (SDL picks the output from the window's place).
+    if (!SdlOnX11()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* window = SDL_CreateWindow("Nimbula", int(rect.left), int(rect.top), int(std::max<long>(1, RectWidth(rect))),
                                           int(std::max<long>(1, RectHeight(rect))), flags);
     if (!window) return nullptr;

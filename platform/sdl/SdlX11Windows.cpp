@@ -6,6 +6,9 @@
 #include <SDL_syswm.h>
 
 #include "platform/sdl/SdlWindows.h"
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/x11/X11Focus.h"
 #include "platform/x11/X11WindowStates.h"
 #include "platform/x11/X11Windows.h"
@@ -35,6 +38,8 @@ void ActivateWindow(SDL_Window* window)
     Display* d = nullptr;
     Window w = 0;
     if (X11Handles(window, &d, &w)) ActivateX11Window(d, w);
+    // A Wayland compositor is asked through SDL (xdg-activation); it gives the focus as it sees fit.
+    else SDL_RaiseWindow(window);
 }
 
 unsigned long X11WindowId(SDL_Window* window)
@@ -58,6 +63,18 @@ int X11ConnectionFd(SDL_Window* window)
     return window && X11Handles(window, &d, &w) ? ConnectionNumber(d) : -1;
 }
 
+bool SdlOnX11()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        return driver && std::strcmp(driver, "x11") == 0;
+    }
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (asked && *asked && std::strncmp(asked, "x11", 3) != 0) return false;
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
 float DisplayScale(SDL_Window* window)
 {
     // Natively on Wayland the compositor says, for the output the window is on.
@@ -65,7 +82,7 @@ float DisplayScale(SDL_Window* window)
     Display* d = nullptr;
     Window w = 0;
     if (!window || !X11Handles(window, &d, &w)) d = nullptr;
-    return X11DisplayScale(d);
+    return X11DisplayScale(d, SdlOnX11());
 }
 
 void MarkDesktopWindow(SDL_Window* window)

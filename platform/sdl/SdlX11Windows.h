@@ -15,6 +15,10 @@ int X11ConnectionFd(SDL_Window* window);
 // Before SDL destroys a window that someone else has destroyed already (see
 // ExpectDestroyedX11Window).
 void X11ExpectDestroyedWindow(SDL_Window* window);
+// Whether SDL's windows are X11 windows: its video driver once started, else what it will choose
+// (X11 where DISPLAY is set and SDL_VIDEODRIVER, or the host's choice, names no other driver
+// first). Off X11 the program opens no X connection of its own.
+bool SdlOnX11();
 // The desktop's scale for sizes in pixels (see X11DisplayScale; natively on Wayland
 // CompositorScale); window may be null.
 float DisplayScale(SDL_Window* window);

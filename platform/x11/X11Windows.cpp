@@ -56,14 +56,14 @@ bool X11ScreenOff(Display* display)
     return DPMSInfo(display, &level, &enabled) && enabled && level != DPMSModeOn;
 }
 
-float X11DisplayScale(Display* display)
+float X11DisplayScale(Display* display, bool connect)
 {
     float scale = 1.0f;
     if (const char* given = std::getenv("NIMBULA_SCALE"); given && *given) {
         scale = std::strtof(given, nullptr);
     } else {
         // Without a window of ours yet, a connection of its own reads the same resources.
-        Display* own = display ? nullptr : XOpenDisplay(nullptr);
+        Display* own = display || !connect ? nullptr : XOpenDisplay(nullptr);
         if (!display) display = own;
         // The same setting desktops give their own programs: "Xft.dpi: 192" doubles every size.
         if (const char* resources = display ? XResourceManagerString(display) : nullptr) {
