@@ -1,6 +1,6 @@
 // The SDL2 host: native and foreign X11 windows sharing one OpenGL context, child windows of our
-// own inside them, events, signals. Everything it hands upwards is in pixels; SDL's window units
-// (the compositor's on Wayland) stay here.
+// own inside them, events, signals (the X connection of its own: SdlHostX11.cpp). Everything it
+// hands upwards is in pixels; SDL's window units (the compositor's on Wayland) stay here.
 #include "platform/sdl/SdlHost.h"
 
 #include <SDL.h>
@@ -16,146 +16,16 @@
 #include "engine/gl/GlReadout.h"
 #include "engine/gl/GlRenderer.h"
 #include "platform/App.h"
-#include "platform/FrameRateMeter.h"
 #include "platform/Host.h"
 #include "platform/MessageQueue.h"
 #include "platform/WindowTree.h"
 #include "platform/Wnd.h"
+#include "platform/sdl/SdlHostWindow.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlSignals.h"
 #include "platform/sdl/SdlWindows.h"
 #include "platform/sdl/SdlX11Windows.h"
-#include "platform/x11/X11Connection.h"
-#include "platform/x11/X11Monitors.h"
 #include "platform/x11/X11Windows.h"
-
-namespace {
-class CSdlHost;
-
-// The window on a further monitor of a view that covers every monitor.
-struct SPane {
-    SDL_Window* window = nullptr;
-    // A context of its own, sharing the first one's objects: one context drawing into several
-    // windows in turn makes Mesa's software drawables reallocate their buffers at every switch.
-    SDL_GLContext context = nullptr;
-    unsigned long xid = 0;  // its X id, for its visibility
-    SX11Visibility visibility;
-};
-
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-class CSdlWindow : public CTreeWindow {
-public:
-    CSdlHost* m_host = nullptr;
-    // Its own window, or the one of the top-level window it draws a rectangle of.
-    SDL_Window* m_window = nullptr;
-    unsigned long m_foreign = 0;  // the X window of another program, 0 for our own
-    RECT m_foreignRect;           // screen rectangle of the foreign window
-    bool m_noFocus = false;       // the desktop background: never takes the keyboard focus
-    unsigned long m_xid = 0;      // our own window's X id, for its visibility
-    SX11Visibility m_visibility;
-    // A desktop window not yet fitted into the work area: its frame's size comes from the window
-    // manager once it has taken the window.
-    bool m_fitPending = false;
-    CFrameRateMeter m_rate;       // for the frame-rate readout
-    float m_scale = 0.0f;         // the display scale last told for it (Wayland: its output's)
-    std::vector<SPane> m_extra;   // the windows on the other monitors, when it covers them all
-
-    void GetWindowRect(RECT* rect) const override;
-    void GetClientRect(RECT* rect) const override;
-    void Destroy() override;
-    void* NativeWindow() const override { return m_window; }
-    bool IsForeign() const override { return m_foreign != 0; }
-    bool IsHidden() const override;
-    int PaneCount() const override { return 1 + int(m_extra.size()); }
-    void GetPaneRect(int pane, RECT* rect) const override;
-
-    SDL_Window* PaneWindow(int pane) const
-    {
-        return pane > 0 && pane <= int(m_extra.size()) ? m_extra[size_t(pane - 1)].window : m_window;
-    }
-    SDL_GLContext PaneContext(int pane, SDL_GLContext first) const
-    {
-        return pane > 0 && pane <= int(m_extra.size()) ? m_extra[size_t(pane - 1)].context : first;
-    }
-    bool OwnsWindow(const SDL_Window* window) const
-    {
-        if (window == m_window) return true;
-        for (const SPane& p : m_extra)
-            if (p.window == window) return true;
-        return false;
-    }
-    CSdlWindow* TopWindow() { return static_cast<CSdlWindow*>(Top()); }
-
-protected:
-    void MakePaneCurrent(int pane) override;
-    void ShowPane(int pane) override;
-    void FocusSystemWindow() override;
-};
-
-class CSdlHost : public CWindowTreeHost {
-public:
-    explicit CSdlHost(const SHostOptions& options);
-    ~CSdlHost() override;
-
-    IWindowBackend* CreateWindow(CWnd* owner, CWnd* parent, uint32_t exStyle, uint32_t style, const RECT& rect,
-                                 long nativeParent) override;
-    bool GetCursorPos(CPoint* point) override;
-    void PumpEvents() override;
-    void WaitEvents(double seconds) override;
-    bool GetForeignClientRect(unsigned long window, RECT* rect) override;
-
-    void MakeCurrent(CSdlWindow* w, int pane = 0);
-    void DestroyWindow(CSdlWindow* w);
-    bool ReadForeignRect(unsigned long xid, RECT* screenRect);
-    void DrawReadout(CSdlWindow* w, int pane);
-    void DrawableSize(const CSdlWindow* w, int pane, int* width, int* height) const;
-    // Tells the listener the scale of w's output when it differs from the one last told.
-    void TellScale(CSdlWindow* w);
-    bool ScreenOff() const { return m_screenOff; }
-    // Reads what the X server said about the windows (exposures, visibility, their end) and
-    // whether the window drawn into for w, or for its top-level parent, is gone.
-    bool WindowGone(CSdlWindow* w);
-
-private:
-    bool EnsureVideo();
-    // Our own X connection, only where SDL's windows are X11 windows: a Wayland session's
-    // windows have none, and DISPLAY's XWayland knows nothing of them.
-    bool OpenX();
-    // Said once where there is no X11 display: windows of other programs cannot be drawn into.
-    bool ForeignWindowsReachable();
-    bool EnsureContext(SDL_Window* window);
-    void ApplyCursor(const std::string& image);
-    // RandR's monitors, else SDL's displays.
-    std::vector<RECT> Monitors() override;
-    void AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyle, uint32_t style);
-    unsigned long WatchVisibility(SDL_Window* window);
-    void TrackVisibility(const SX11Notice& notice);
-    void TrackScreenPower();
-    CSdlWindow* Find(uint32_t windowId) const;
-    void TrackXWindows();
-    // Our own window destroyed from outside (xdotool windowclose, a window manager): the window
-    // object goes as if it had been destroyed, so the last one ends the program.
-    void MarkDestroyed(unsigned long xid);
-    void DestroyGoneWindows();
-    void Translate(const SDL_Event& e);
-
-    SHostOptions m_options;
-    bool m_video = false;
-    bool m_videoFailed = false;
-    bool m_saidNoForeign = false;
-    CX11Connection m_x;  // our own connection, for windows SDL does not watch
-    SDL_GLContext m_context = nullptr;
-    CGlRenderer* m_pRenderer = nullptr;
-    CGlReadout* m_pReadout = nullptr;
-    std::map<std::string, SDL_Cursor*> m_cursors;
-    int m_inhibitors = 0;
-    bool m_screenOff = false;
-    uint64_t m_nextPowerCheck = 0;
-};
 
 void CSdlWindow::GetWindowRect(RECT* rect) const
 {
@@ -226,11 +96,12 @@ bool CSdlWindow::IsHidden() const
     if (!m_foreign && m_host->ScreenOff()) return true;
     // On every monitor it is hidden only when every monitor's window is.
     if (!m_visibility.Hidden()) return false;
-    for (const SPane& p : m_extra)
+    for (const SSdlPane& p : m_extra)
         if (!p.visibility.Hidden()) return false;
     return true;
 }
 
+namespace {
 std::vector<void (*)()> g_contextLossHandlers;
 void (*g_scaleListener)(float scale) = nullptr;
 
@@ -238,6 +109,7 @@ void ContextLost()
 {
     for (void (*handler)() : std::vector<void (*)()>(g_contextLossHandlers)) handler();
 }
+}  // namespace
 
 CSdlHost::CSdlHost(const SHostOptions& options) : m_options(options)
 {
@@ -333,76 +205,6 @@ bool CSdlHost::EnsureContext(SDL_Window* window)
     return true;
 }
 
-bool CSdlHost::OpenX() { return EnsureVideo() && SdlOnX11() && m_x.Open(); }
-
-bool CSdlHost::ForeignWindowsReachable()
-{
-    if (!EnsureVideo()) return false;
-    if (SdlOnX11()) return m_x.Open();
-    if (!m_saidNoForeign)
-        std::fprintf(stderr, "nimbula: windows of other programs can be drawn into only on an X11 display, not with SDL's %s video driver\n",
-                     SDL_GetCurrentVideoDriver());
-    m_saidNoForeign = true;
-    return false;
-}
-
-bool CSdlHost::ReadForeignRect(unsigned long xid, RECT* screenRect)
-{
-    return OpenX() && m_x.ReadWindowRect(xid, screenRect);
-}
-
-bool CSdlHost::GetForeignClientRect(unsigned long window, RECT* rect)
-{
-    if (!ForeignWindowsReachable()) return false;
-    const unsigned long xid = window ? window : m_x.Root();
-    RECT r;
-    if (!ReadForeignRect(xid, &r)) return false;
-    *rect = {0, 0, RectWidth(r), RectHeight(r)};
-    return true;
-}
-
-std::vector<RECT> CSdlHost::Monitors()
-{
-    std::vector<RECT> out;
-    if (!EnsureVideo()) return out;
-    auto add = [&out](const RECT& r) {
-        // Mirrored outputs show one picture: one rectangle, one window.
-        for (const RECT& o : out)
-            if (SameRect(o, r)) return;
-        out.push_back(r);
-    };
-    // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not;
-    // off X11 SDL's displays are the compositor's outputs.
-    if (OpenX())
-        for (const RECT& r : X11Monitors(m_x.Get())) add(r);
-    if (out.empty() && EnsureVideo()) {
-        for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i)
-            if (const RECT r = DisplayPixelRect(i); RectWidth(r) > 0) add(r);
-    }
-    return out;
-}
-
-unsigned long CSdlHost::WatchVisibility(SDL_Window* window)
-{
-    if (!OpenX()) return 0;
-    const unsigned long xid = X11WindowId(window);
-    // On our own connection: SDL keeps its event mask to itself and passes no visibility on.
-    if (xid) m_x.WatchVisibility(xid);
-    return xid;
-}
-
-void CSdlHost::TrackVisibility(const SX11Notice& notice)
-{
-    for (CSdlWindow* w : m_tree.All<CSdlWindow>()) {
-        if (w->m_foreign) continue;
-        const bool wasHidden = w->IsHidden();
-        w->m_visibility.Take(notice, w->m_xid);
-        for (SPane& p : w->m_extra) p.visibility.Take(notice, p.xid);
-        // Shown again: the picture it had is stale.
-        if (wasHidden && !w->IsHidden()) w->m_owner->InvalidateRect(nullptr, false);
-    }
-}
-
 void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyle, uint32_t style)
 {
     const bool shown = (style & WS_VISIBLE) != 0;
@@ -418,7 +220,7 @@ void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyl
         }
         SDL_GL_MakeCurrent(w->m_window, m_context);
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-        SPane pane;
+        SSdlPane pane;
         pane.window = window;
         pane.context = SDL_GL_CreateContext(window);
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
@@ -438,18 +240,6 @@ void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyl
     // A window manager may have given the focus to the last window mapped: the saver's keys go
     // to its first window, as they do on one monitor.
     if (!w->m_extra.empty() && shown && !(exStyle & WS_EX_DESKTOP)) ActivateWindow(w->m_window);
-}
-
-void CSdlHost::TrackScreenPower()
-{
-    // Asked once a second: a round trip to the server is cheap, a screen that is off is not.
-    const uint64_t now = SDL_GetTicks64();
-    if (!m_x.IsOpen() || now < m_nextPowerCheck) return;
-    m_nextPowerCheck = now + 1000;
-    const bool wasOff = m_screenOff;
-    m_screenOff = X11ScreenOff(m_x.Get());
-    if (wasOff && !m_screenOff)
-        for (CSdlWindow* w : m_tree.All<CSdlWindow>()) w->m_owner->InvalidateRect(nullptr, false);
 }
 
 void CSdlHost::DrawReadout(CSdlWindow* w, int pane)
@@ -605,7 +395,7 @@ void CSdlHost::DestroyWindow(CSdlWindow* w)
         m_context = nullptr;
     }
     if (!w->m_extra.empty()) SDL_GL_MakeCurrent(nullptr, nullptr);
-    for (SPane& p : w->m_extra) {
+    for (SSdlPane& p : w->m_extra) {
         SDL_GL_DeleteContext(p.context);
         if (w->m_gone) X11ExpectDestroyedWindow(p.window);
         SDL_DestroyWindow(p.window);
@@ -635,63 +425,6 @@ bool CSdlHost::GetCursorPos(CPoint* point)
     // Without X (Wayland) SDL knows the pointer only within the window it is over, in its units.
     *point = PixelsOf(CPoint(x, y), PixelRatioOf(SDL_GetMouseFocus()));
     return true;
-}
-
-void CSdlHost::TrackXWindows()
-{
-    for (const SX11Notice& n : m_x.TakeNotices()) {
-        if (n.kind == SX11Notice::kDestroyed) MarkDestroyed(n.window);
-        else if (n.kind != SX11Notice::kExposed) TrackVisibility(n);
-        else
-            for (CSdlWindow* w : m_tree.All<CSdlWindow>())
-                if (w->m_foreign == n.window) w->m_owner->InvalidateRect(nullptr, true);
-    }
-    // SDL reports neither the resizes nor the end of a window it did not make.
-    for (CSdlWindow* w : m_tree.All<CSdlWindow>()) {
-        if (!w->m_foreign || w->m_gone) continue;
-        RECT r;
-        if (!ReadForeignRect(w->m_foreign, &r)) {
-            w->m_gone = true;
-            w->m_owner->PostMessage(WM_CLOSE);
-            continue;
-        }
-        const bool resized = RectWidth(r) != RectWidth(w->m_foreignRect) || RectHeight(r) != RectHeight(w->m_foreignRect);
-        w->m_foreignRect = r;
-        if (resized) {
-            w->m_owner->PostMessage(WM_SIZE, 0, MakeLParam(int(RectWidth(r)), int(RectHeight(r))));
-            w->m_owner->InvalidateRect(nullptr, false);
-        }
-    }
-}
-
-void CSdlHost::MarkDestroyed(unsigned long xid)
-{
-    // SDL says nothing of it; the StructureNotifyMask chosen for visibility brings DestroyNotify.
-    // The window of any one monitor gone ends the view on all of them.
-    for (CSdlWindow* w : m_tree.All<CSdlWindow>()) {
-        if (w->m_foreign || w->m_parent) continue;
-        bool ours = w->m_xid == xid;
-        for (const SPane& p : w->m_extra) ours = ours || p.xid == xid;
-        if (ours) w->m_gone = true;
-    }
-}
-
-void CSdlHost::DestroyGoneWindows()
-{
-    std::vector<CWnd*> gone;
-    for (CSdlWindow* w : m_tree.All<CSdlWindow>())
-        if (w->m_gone && !w->m_foreign && !w->m_parent) gone.push_back(w->m_owner);
-    for (CWnd* wnd : gone) {
-        // One window's destruction may take another with it (a pane with its frame).
-        const std::vector<CWnd*>& live = LiveWindows();
-        if (std::find(live.begin(), live.end(), wnd) != live.end() && wnd->IsWindow()) wnd->DestroyWindow();
-    }
-}
-
-bool CSdlHost::WindowGone(CSdlWindow* w)
-{
-    TrackXWindows();
-    return w->TopWindow()->m_gone;
 }
 
 void CSdlHost::Translate(const SDL_Event& e)
@@ -775,8 +508,6 @@ void CSdlHost::WaitEvents(double seconds)
     if (m_video) SDL_WaitEventTimeout(nullptr, ms);
     else SDL_Delay(Uint32(ms));
 }
-}  // namespace
-
 bool SdlHostActive() { return dynamic_cast<CSdlHost*>(GetWindowHost()) != nullptr; }
 
 bool SdlWindowGone(CWnd* wnd)
