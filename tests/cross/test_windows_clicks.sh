@@ -136,9 +136,11 @@ escape_until_gone() {
 # Starts the program NAME ARGS; waits for its first window.
 start() {
     runs=$((runs + 1))
-    launch "run-$runs" timeout 300 "$WINE" "$WORK/bin/$@"
+    local program=$1
+    shift
+    launch "run-$runs" timeout 300 "$WINE" "$WORK/bin/$program" "$@"
     main=$LAUNCHED
-    wait_until eval '[ "$(window_count)" -ge 1 ] || gone "$main"' || fail "no window of $* ($phase)"
+    wait_until eval '[ "$(window_count)" -ge 1 ] || gone "$main"' || fail "no window of $program $* ($phase)"
     sleep 1
 }
 
