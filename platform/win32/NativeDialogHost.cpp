@@ -18,6 +18,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Wnd.h"
 #include "platform/win32/DialogTemplate.h"
+#include "platform/win32/ModalFocus.h"
 #include "platform/win32/NativeDialogLook.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"
@@ -419,6 +420,12 @@ LRESULT CALLBACK EditHook(HWND h, UINT message, WPARAM wParam, LPARAM lParam, UI
             return 0;
         }
     }
+    if (message == WM_CONTEXTMENU) {
+        // The box's own menu runs to its end in here; closed, it may leave the mouse held (Wine).
+        const LRESULT result = DefSubclassProc(h, message, wParam, lParam);
+        ReleaseMouseHolds();
+        return result;
+    }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(h, EditHook, kEditHookId);
     return DefSubclassProc(h, message, wParam, lParam);
 }
@@ -567,6 +574,11 @@ INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
         return ColorControl(*d, message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ACTIVATE:
+        // A clip the full-screen saver had (Wine clips the cursor to a full-screen window in
+        // front) would keep the dialog's clicks.
+        if (LOWORD(wParam) != WA_INACTIVE) ReleaseMouseHolds();
+        return FALSE;
     case WM_DESTROY:
         KillTimer(hwnd, kEndTimer);
         return FALSE;
@@ -684,6 +696,7 @@ int CNativeDialogHost::RunModal(CDialog& dlg)
     const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(tmpl.data()),
                                                    d.owner, DialogProcedure, reinterpret_cast<LPARAM>(&d));
     m_stack.pop_back();
+    ReturnFocusTo(d.owner);
     if (result == -1 && !d.hwnd) {
         // Nowhere to show it: as if the user had cancelled.
         std::fprintf(stderr, "nimbula: cannot show the \"%s\" dialog (error %lu)\n", dlg.m_caption.c_str(), GetLastError());

@@ -6,6 +6,7 @@
 
 #include "platform/ColorDialog.h"
 #include "platform/win32/CommonDialogs.h"
+#include "platform/win32/ModalFocus.h"
 
 namespace {
 // The user's custom colours, kept while the program runs, as the dialog expects of its caller.
@@ -24,6 +25,7 @@ bool AskForFile(const SFileDialogOptions& options, std::string* path)
 {
     SOpenFileName question(options, WindowInFront());
     const BOOL chosen = options.save ? GetSaveFileNameW(&question.ofn) : GetOpenFileNameW(&question.ofn);
+    ReturnFocusTo(question.ofn.hwndOwner);
     if (!chosen) {
         // Cancel gives no error; anything else is said where the user can read it.
         if (const DWORD error = CommDlgExtendedError())
@@ -37,7 +39,9 @@ bool AskForFile(const SFileDialogOptions& options, std::string* path)
 bool AskForColor(uint32_t initial, uint32_t* chosen)
 {
     CHOOSECOLORW question = ColorQuestion(COLORREF(initial), WindowInFront(), g_customColors);
-    if (!ChooseColorW(&question)) return false;
+    const BOOL picked = ChooseColorW(&question);
+    ReturnFocusTo(question.hwndOwner);
+    if (!picked) return false;
     *chosen = uint32_t(question.rgbResult & 0xFFFFFF);
     return true;
 }

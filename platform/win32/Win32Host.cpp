@@ -380,9 +380,10 @@ IWindowBackend* CWin32Host::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exS
         hwnd = CreateSystemWindow(w, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP, rect, nullptr);
         w->m_noFocus = true;
     } else if (style & WS_POPUP) {
-        // The screen saver stays above every other window, as Windows' own savers do.
-        hwnd = CreateSystemWindow(w, WS_EX_TOPMOST | ((exStyle & WS_EX_TOOLWINDOW) ? WS_EX_TOOLWINDOW : 0), WS_POPUP,
-                                  rect, nullptr);
+        // The screen saver stays above every other window, as Windows' own savers do. It is no tool
+        // window (which would keep it off the task list it covers anyway): a window manager on X
+        // gives the keyboard to no window that skips the task list (Wine), and keys end the saver.
+        hwnd = CreateSystemWindow(w, WS_EX_TOPMOST, WS_POPUP, rect, nullptr);
     } else {
         // A desktop window (the editing frame): its panes and controls are system children, and
         // it draws nothing itself, so OpenGL never paints over them.

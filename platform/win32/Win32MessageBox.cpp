@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/win32/ModalFocus.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"
 
@@ -12,6 +13,7 @@ int ShowSystemBox(const std::string& text, unsigned type)
 {
     HWND owner = GetActiveWindow();
     const int pressed = MessageBoxW(owner, Widen(text).c_str(), L"Nimbula", type | MB_SETFOREGROUND | MB_TOPMOST);
+    ReturnFocusTo(owner);
     if (pressed == 0) {
         // No box could be shown: the text must still reach the user.
         std::fprintf(stderr, "%s\n", text.c_str());

@@ -130,3 +130,4 @@ timeout 30 "$WINE" reg query 'HKCU\Software\Nimbula\APP' /v UnivFile 2>/dev/null
 want="$(winpath "$data/universes/Galaxy.nmd")"
 grep -Fq "REG_SZ    $want" "$WORK/reg.txt" || fail "UnivFile is not the loaded file's full path: $(cat "$WORK/reg.txt")"
 pass "the data folder comes from the registry, and the loaded default universe is written back as $want"
+echo "test_windows: ok ($(wine_desktop))"

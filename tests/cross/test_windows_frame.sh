@@ -232,3 +232,4 @@ xdotool key n
 wait_exit "$frame" || fail "No on the save question did not end the frame"
 [ "$RC" = 0 ] || fail "the frame ended with status $RC"
 pass "Alt+F4 with unsaved work asks in the system's box; Cancel keeps the frame, No ends it with status 0"
+echo "test_windows_frame: ok ($(wine_desktop))"

@@ -31,11 +31,26 @@ strip_cr() { tr -d '\r'; }
 # data folder as the program sees it.
 wine_e2e_start() {
     trap 'e2e_cleanup; wine_stop' EXIT
+    wine_window_manager
     wine_start "$WORK"
     wine_forget_settings
     export NIMBULA_DIR
     NIMBULA_DIR=$(winpath "$NIMBULA_DIR")
 }
+
+# With NIMBULA_WINE_WM=openbox the test runs under that window manager, which hands the keyboard
+# to the window it makes active (without one, keys go to the window under the pointer): the
+# program must take and keep the keyboard itself. Stopped after everything the test started.
+wine_window_manager() {
+    [ -n "${NIMBULA_WINE_WM:-}" ] || return 0
+    "$NIMBULA_WINE_WM" >"$WORK/window-manager.log" 2>&1 &
+    track $!
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+    wait_until wm_running || fail "the window manager $NIMBULA_WINE_WM did not start"
+}
+
+# "under openbox" or "without a window manager", for the test's lines.
+wine_desktop() { if [ -n "${NIMBULA_WINE_WM:-}" ]; then echo "under $NIMBULA_WINE_WM"; else echo "without a window manager"; fi; }
 
 wine_forget_settings() { timeout 30 "$WINE" reg delete 'HKCU\Software\Nimbula' /f >/dev/null 2>&1 || true; }
 
