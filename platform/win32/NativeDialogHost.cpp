@@ -20,6 +20,7 @@
 #include "platform/win32/DialogTemplate.h"
 #include "platform/win32/ModalFocus.h"
 #include "platform/win32/NativeDialogLook.h"
+#include "platform/win32/NativeEditBox.h"
 #include "platform/win32/Utf8.h"
 #include "platform/win32/Win32.h"
 
@@ -380,56 +381,6 @@ INT_PTR ColorControl(SOpenDialog& d, UINT message, HDC dc, HWND control)
     return INT_PTR(field ? d.fieldBrush : d.faceBrush);
 }
 
-// The edit boxes as the drawn dialogs have them: Ctrl+A selects all and Ctrl+P pastes (the
-// share dialog's note has always said so; the system's box knows neither), and a paste the box
-// cannot hold whole is refused with the message, the box keeping what it had (the system's
-// box would take as much of it as fits, over the selection).
-constexpr UINT_PTR kEditHookId = 0x4E45;
-
-size_t ClipboardTextLength(HWND owner)
-{
-    size_t n = 0;
-    if (!OpenClipboard(owner)) return 0;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            n = wcslen(text);
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return n;
-}
-
-LRESULT CALLBACK EditHook(HWND h, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    if (message == WM_CHAR && wParam == 1) {  // Ctrl+A
-        SendMessageW(h, EM_SETSEL, 0, -1);
-        return 0;
-    }
-    if (message == WM_CHAR && wParam == 16) {  // Ctrl+P
-        SendMessageW(h, WM_PASTE, 0, 0);
-        return 0;
-    }
-    if (message == WM_PASTE && !(GetWindowLongPtrW(h, GWL_STYLE) & ES_READONLY)) {
-        const size_t limit = size_t(SendMessageW(h, EM_GETLIMITTEXT, 0, 0));
-        DWORD from = 0, to = 0;
-        SendMessageW(h, EM_GETSEL, WPARAM(&from), LPARAM(&to));
-        const size_t kept = size_t(GetWindowTextLengthW(h)) - (to > from ? to - from : 0);
-        if (kept + ClipboardTextLength(h) > limit) {
-            AfxMessageBox(TextTooLongMessage(limit), MB_OK | MB_ICONWARNING);
-            return 0;
-        }
-    }
-    if (message == WM_CONTEXTMENU) {
-        // The box's own menu runs to its end in here; closed, it may leave the mouse held (Wine).
-        const LRESULT result = DefSubclassProc(h, message, wParam, lParam);
-        ReleaseMouseHolds();
-        return result;
-    }
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(h, EditHook, kEditHookId);
-    return DefSubclassProc(h, message, wParam, lParam);
-}
-
 void AddToolTips(SOpenDialog& d, std::string (*text)(int, int))
 {
     CDialog& dlg = *d.dlg;
@@ -650,7 +601,7 @@ BOOL CNativeDialogHost::OnInit(SOpenDialog& d)
         if (plain && d.plainFont) SendMessageW(h, WM_SETFONT, WPARAM(d.plainFont), FALSE);
         if (c.kind == EControl::Edit) {
             SendMessageW(h, EM_SETLIMITTEXT, WPARAM(c.textLimit), 0);
-            SetWindowSubclass(h, EditHook, kEditHookId, 0);
+            HookEditBox(h);
         }
         if (c.kind == EControl::Icon) {
             SYSTEM_RECT r{};
