@@ -74,7 +74,7 @@ TEST(ScreenOcclusion, EveryPixelOfAHiddenDiscIsDrawnByANearerOne)
     std::mt19937 random(33);
     std::uniform_real_distribution<double> x(-20, 340), y(-20, 220), r(1, 40), key(0, 100);
     size_t left = 0;
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round < 8; ++round) {
         std::vector<SScreenDisc> discs;
         for (int i = 0; i < 300; ++i) discs.push_back(Disc(x(random), y(random), r(random), key(random)));
         const std::vector<uint8_t> hidden = Hidden(discs, 0.5);
@@ -96,5 +96,5 @@ TEST(ScreenOcclusion, EveryPixelOfAHiddenDiscIsDrawnByANearerOne)
                 }
         }
     }
-    EXPECT_GT(left, 500u);  // the crowds do hide discs
+    EXPECT_GT(left, 200u);  // the crowds do hide discs
 }
