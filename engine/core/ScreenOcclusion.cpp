@@ -1,5 +1,5 @@
 // Orbs on the screen: hidden orbs (nearest first, each tested against the tiles nearer orbs cover
-// whole, then covering the tiles its own inner square holds), outlines and points.
+// whole, then covering the tiles its own inner circle holds), outlines and points.
 #include "engine/core/ScreenOcclusion.h"
 
 #include <algorithm>
@@ -27,32 +27,48 @@ void FindHiddenDiscs(const std::vector<SScreenDisc>& discs, int width, int heigh
             hidden[i] = 1;  // wholly off the frame
             continue;
         }
-        const int x0 = int(left) / kOcclusionTile, x1 = std::min(tilesX - 1, int(right) / kOcclusionTile);
         const int y0 = int(bottom) / kOcclusionTile, y1 = std::min(tilesY - 1, int(top) / kOcclusionTile);
         const double before = d.key - margin;
+        // The tiles the outline may touch: those in its box that reach into its outer circle (the
+        // box's corners lie outside the outline, and between round orbs that is where gaps are).
+        const double outer = std::isnan(d.outer) ? HUGE_VAL : d.outer;
         bool covered = true;
-        for (int y = y0; y <= y1 && covered; ++y)
+        for (int y = y0; y <= y1 && covered; ++y) {
+            const double near = std::max({0.0, y * double(kOcclusionTile) - d.centre[1], d.centre[1] - (y + 1) * double(kOcclusionTile)});
+            if (near > outer) continue;
+            const double half = std::sqrt(outer * outer - near * near);
+            const double from = std::max(left, d.centre[0] - half), to = std::min(right, d.centre[0] + half);
+            if (!(from <= to)) continue;
+            const int x0 = int(from) / kOcclusionTile, x1 = std::min(tilesX - 1, int(to) / kOcclusionTile);
             for (int x = x0; x <= x1; ++x)
                 if (!(s.cover[size_t(y) * size_t(tilesX) + size_t(x)] < before)) {
                     covered = false;
                     break;
                 }
+        }
         if (covered) {
             hidden[i] = 1;
             continue;
         }
         if (!(d.inner > 0.0)) continue;
-        // The tiles wholly inside the inner square; the first to cover a tile is the nearest.
+        // The tiles wholly inside the inner circle, row by row (a row's far edge from the centre
+        // bounds its chord); the first to cover a tile is the nearest.
+        const double r = d.inner;
         auto tile = [](double v, int tiles) { return std::clamp(v / kOcclusionTile, -1.0, double(tiles)); };
-        const int cx0 = std::max(0, int(std::ceil(tile(d.centre[0] - d.inner, tilesX))));
-        const int cx1 = int(std::floor(tile(d.centre[0] + d.inner, tilesX)));
-        const int cy0 = std::max(0, int(std::ceil(tile(d.centre[1] - d.inner, tilesY))));
-        const int cy1 = int(std::floor(tile(d.centre[1] + d.inner, tilesY)));
-        for (int y = cy0; y < cy1; ++y)
+        const int cy0 = std::max(0, int(std::ceil(tile(d.centre[1] - r, tilesY))));
+        const int cy1 = int(std::floor(tile(d.centre[1] + r, tilesY)));
+        for (int y = cy0; y < cy1; ++y) {
+            const double far = std::max(std::abs(y * double(kOcclusionTile) - d.centre[1]),
+                                        std::abs((y + 1) * double(kOcclusionTile) - d.centre[1]));
+            if (!(far < r)) continue;
+            const double half = std::sqrt(r * r - far * far);
+            const int cx0 = std::max(0, int(std::ceil(tile(d.centre[0] - half, tilesX))));
+            const int cx1 = int(std::floor(tile(d.centre[0] + half, tilesX)));
             for (int x = cx0; x < cx1; ++x) {
                 double& c = s.cover[size_t(y) * size_t(tilesX) + size_t(x)];
                 if (c == HUGE_VAL) c = d.key;
             }
+        }
     }
 }
 
@@ -77,12 +93,17 @@ bool OrbDisc(const double eye[3], double radius, const double proj[16], int widt
         out.centre[axis] = 0.5 * (lowPixel + highPixel);
     }
     // The outline is an ellipse about the box's centre whose half minor axis is at least the
-    // focal length times the tangent of the orb's half angle: the square inside that circle.
+    // focal length times the tangent of the orb's half angle: a circle of that radius lies inside.
     const double d2 = eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2];
     const double focalPixels = std::min(focal[0] * extent[0], focal[1] * extent[1]) * 0.5;
     const double minor = focalPixels * radius / std::sqrt(d2 - radius * radius);
-    out.inner = std::max(0.0, minor / std::sqrt(2.0) - kInnerRoom);
+    out.inner = std::max(0.0, minor - kInnerRoom);
     if (!std::isfinite(out.inner)) out.inner = 0.0;
+    // The box's half sides wx, wy and the ellipse's half axes a >= b obey wx^2 + wy^2 = a^2 + b^2
+    // at any tilt, so with b at least minor the whole outline lies within this circle.
+    const double wx = 0.5 * (out.box[2] - out.box[0]) - kRoom, wy = 0.5 * (out.box[3] - out.box[1]) - kRoom;
+    out.outer = std::sqrt(std::max(wx * wx + wy * wy - minor * minor, 0.0)) + kRoom;
+    if (!std::isfinite(out.outer)) out.outer = HUGE_VAL;
     return true;
 }
 

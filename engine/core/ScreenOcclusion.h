@@ -1,6 +1,7 @@
 // Orbs on the screen: their outlines, whether one may be a point, and those that nearer orbs hide whole.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -8,7 +9,8 @@
 struct SScreenDisc {
     double box[4] = {};    // bounds of its outline, with room for rounding: left, bottom, right, top
     double centre[2] = {}; // the outline's centre (the middle of the box)
-    double inner = 0.0;    // half side of a square about the centre whose every pixel it draws; 0: none
+    double inner = 0.0;    // radius of a circle about the centre whose every pixel it draws; 0: none
+    double outer = HUGE_VAL; // radius of a circle about the centre outside which it draws nothing
     double key = 0.0;      // the order of the depth test: the nearer orb has the smaller key
 };
 

@@ -212,16 +212,15 @@ struct STexture {
     uint64_t lastFrame = 0;
 };
 
+// An orb to draw, kept small: at 100,000 orbs every byte here is a tenth of a megabyte. Its centre,
+// radius and pixel width are its entry of the frame's cut spheres, its cutters in the cut lists.
 struct SOrbRef {
     const C2DTextureShader* texture;
-    size_t item;
-    double radius;
-    double key;  // tangent length from the eye: the order of the depth test
-    SFVec3f position;
-    double pixel;  // the width of a pixel at the orb's distance
-    bool point;    // drawn as one point (FitsAsPoint) rather than two triangles
-    int cuts = 0;
-    float cut[kCutsPerOrb][4] = {};  // centre and radius of orbs that cut into this one
+    double key;      // tangent length from the eye: the order of the depth test
+    uint32_t item;   // in the frame's draw items
+    uint32_t sphere; // in the frame's cut spheres and cut lists
+    bool point;      // drawn as one point (FitsAsPoint) rather than two triangles
+    uint8_t cuts = 0;
 };
 
 // The sphere model's mapping (u around the up axis, v from its +up pole) resampled onto the
@@ -262,23 +261,13 @@ std::vector<uint8_t> OctahedralPicture(const CDIB& source, int size)
 // Notes on each orb the orbs that cut into it (their centres closer than the radii together), at
 // most kCutsPerOrb each, the first in x order. Orbs that cut in by less than a pixel (most orbs
 // resting in a clump touch so) change no pixel by more than rounding: the test is left out for them.
-void FindCuts(std::vector<SOrbRef>& orbs, std::vector<SCutSphere>& spheres, std::vector<int32_t>& cutters,
+void FindCuts(std::vector<SOrbRef>& orbs, const std::vector<SCutSphere>& spheres, std::vector<int32_t>& cutters,
               SSphereCutScratch& scratch, const std::vector<uint8_t>& hidden)
 {
-    spheres.resize(orbs.size());
-    for (size_t i = 0; i < orbs.size(); ++i) spheres[i] = {orbs[i].position, orbs[i].radius, orbs[i].pixel};
     FindSphereCuts(spheres, kCutsPerOrb, cutters, scratch, &hidden);
     for (size_t i = 0; i < orbs.size(); ++i) {
         SOrbRef& on = orbs[i];
-        for (int k = 0; k < kCutsPerOrb; ++k) {
-            const int32_t by = cutters[i * kCutsPerOrb + size_t(k)];
-            if (by < 0) break;
-            float* c = on.cut[on.cuts++];
-            c[0] = float(orbs[size_t(by)].position.x);
-            c[1] = float(orbs[size_t(by)].position.y);
-            c[2] = float(orbs[size_t(by)].position.z);
-            c[3] = float(orbs[size_t(by)].radius);
-        }
+        while (on.cuts < kCutsPerOrb && cutters[i * kCutsPerOrb + on.cuts] >= 0) ++on.cuts;
     }
 }
 
@@ -586,6 +575,7 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
     // pixels before those are shaded.
     s.order.clear();
     s.discs.clear();
+    s.spheres.clear();
     double keyLow = HUGE_VAL, keyHigh = 0.0;
     for (size_t i = 0; i < items.size(); ++i) {
         const CShape* shape = items[i].shape;
@@ -607,7 +597,9 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
         const bool point = FitsAsPoint(eye, radius, proj, vw, vh, s.largestPoint);
         SScreenDisc& disc = s.discs.emplace_back();
         disc.key = OrbDisc(eye, radius, proj, vw, vh, disc) ? key : NAN;
-        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), i, radius, key, pos, pixel, point});
+        s.order.push_back({dynamic_cast<const C2DTextureShader*>(shape->GetShader(1)), key, uint32_t(i),
+                           uint32_t(s.spheres.size()), point});
+        s.spheres.push_back({pos, radius, pixel});
     }
     // The hidden orbs first: they need no cuts of their own, though they may cut visible ones.
     FindHidden(s.discs, vw, vh, keyHigh, keyHigh - keyLow, s.hidden, s.occlusion);
@@ -635,15 +627,24 @@ void CGlRenderer::DrawScene(const CScene& scene, const std::vector<SDrawItem>& i
             specular = mat->m_specular;
             shininess = mat->m_shininess;
         }
+        // Centre and radius of each orb cutting into this one; radius 0 for none.
+        float cut[kCutsPerOrb][4] = {};
+        for (int k = 0; k < ref.cuts; ++k) {
+            const SCutSphere& by = s.spheres[size_t(s.cutters[size_t(ref.sphere) * kCutsPerOrb + size_t(k)])];
+            cut[k][0] = float(by.centre.x);
+            cut[k][1] = float(by.centre.y);
+            cut[k][2] = float(by.centre.z);
+            cut[k][3] = float(by.radius);
+        }
         const float values[kFloatsPerOrb] = {
-            float(pos.x), float(pos.y), float(pos.z), float(ref.radius),
+            float(pos.x), float(pos.y), float(pos.z), float(s.spheres[ref.sphere].radius),
             float(a.x), float(a.y), float(a.z), float(b.x), float(b.y), float(b.z), float(c.x), float(c.y), float(c.z),
             float(ambient.x), float(ambient.y), float(ambient.z),
             float(diffuse.x), float(diffuse.y), float(diffuse.z),
             float(specular.x), float(specular.y), float(specular.z), float(shininess),
-            ref.cut[0][0], ref.cut[0][1], ref.cut[0][2], ref.cut[0][3],
-            ref.cut[1][0], ref.cut[1][1], ref.cut[1][2], ref.cut[1][3],
-            ref.cut[2][0], ref.cut[2][1], ref.cut[2][2], ref.cut[2][3]};
+            cut[0][0], cut[0][1], cut[0][2], cut[0][3],
+            cut[1][0], cut[1][1], cut[1][2], cut[1][3],
+            cut[2][0], cut[2][1], cut[2][2], cut[2][3]};
         std::copy(values, values + kFloatsPerOrb, f);
         f += kFloatsPerOrb;
     }
