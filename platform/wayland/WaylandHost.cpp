@@ -4,8 +4,8 @@
 
 #include <epoxy/egl.h>
 #include <linux/input-event-codes.h>
-#include <wayland-client.h>
 #include <poll.h>
+#include <wayland-client.h>
 #include <wayland-egl.h>
 
 #include <algorithm>
@@ -18,15 +18,15 @@
 
 #include "engine/gl/GlReadout.h"
 #include "engine/gl/GlRenderer.h"
+#include "platform/App.h"
 #include "platform/FrameRateMeter.h"
 #include "platform/Host.h"
 #include "platform/MessageQueue.h"
 #include "platform/WindowTree.h"
 #include "platform/Wnd.h"
-#include "platform/App.h"
 #include "platform/sdl/SdlSignals.h"
-#include "platform/wayland/WaylandDisplay.h"
 #include "platform/wayland/LayerShellProtocol.h"
+#include "platform/wayland/WaylandDisplay.h"
 
 namespace {
 class CLayerHost;
