@@ -62,6 +62,10 @@ int main(int argc, char** argv)
         return 1;
     }
     struct zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g_manager, g_seat);
+    wl_display_roundtrip(display);
+    /* The seat gains a pointer with this device: each client asks for its wl_pointer only once
+     * told so, and a client without one yet misses the enter and the click. Time for them to. */
+    usleep(300000);
     zwlr_virtual_pointer_v1_motion_absolute(pointer, Now(), x, y, w, h);
     zwlr_virtual_pointer_v1_frame(pointer);
     wl_display_roundtrip(display);
