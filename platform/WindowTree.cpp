@@ -3,6 +3,9 @@
 
 #include <algorithm>
 
+#include "platform/MessageQueue.h"
+#include "platform/Wnd.h"
+
 namespace {
 bool IsButtonDown(UINT message) { return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN; }
 bool IsButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP; }
@@ -169,4 +172,16 @@ RECT CWindowTreeHost::GetScreenRect()
         for (const RECT& r : monitors)
             if (Inside(r, mouse)) return r;
     return monitors.front();
+}
+
+void CWindowTreeHost::DestroyGoneWindows()
+{
+    std::vector<CWnd*> gone;
+    for (CTreeWindow* w : m_tree.Windows())
+        if (w->m_gone && !w->IsForeign() && !w->m_parent && w->m_owner) gone.push_back(w->m_owner);
+    for (CWnd* wnd : gone) {
+        // One window's destruction may take another with it (a pane with its frame).
+        const std::vector<CWnd*>& live = LiveWindows();
+        if (std::find(live.begin(), live.end(), wnd) != live.end() && wnd->IsWindow()) wnd->DestroyWindow();
+    }
 }

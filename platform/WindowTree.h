@@ -134,6 +134,9 @@ public:
 protected:
     // Every monitor's rectangle in screen coordinates, the primary one first.
     virtual std::vector<RECT> Monitors() = 0;
+    // Destroys our own top-level windows whose system window someone else destroyed (m_gone), as
+    // if the program had: the last one ends it.
+    void DestroyGoneWindows();
 
     CWindowTree m_tree;
 };

@@ -3,6 +3,7 @@
 
 struct RECT {
     long left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const RECT& o) const = default;
 };
 
 struct CPoint {

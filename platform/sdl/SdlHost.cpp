@@ -209,7 +209,7 @@ void CSdlHost::AddMonitorPanes(CSdlWindow* w, const RECT& first, uint32_t exStyl
 {
     const bool shown = (style & WS_VISIBLE) != 0;
     for (const RECT& monitor : Monitors()) {
-        if (SameRect(monitor, first)) continue;
+        if (monitor == first) continue;
         const RECT units = WindowUnitsOf(monitor);
         SDL_Window* window = (exStyle & WS_EX_DESKTOP) ? CreateDesktopWindow(units, shown)
                                                        : CreateFullScreenWindow(units, (exStyle & WS_EX_TOOLWINDOW) != 0, shown);

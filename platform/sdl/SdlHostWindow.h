@@ -30,11 +30,6 @@ struct SSdlPane {
     SX11Visibility visibility;
 };
 
-inline bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 class CSdlWindow : public CTreeWindow {
 public:
     CSdlHost* m_host = nullptr;
@@ -128,7 +123,6 @@ private:
     // Our own window destroyed from outside (xdotool windowclose, a window manager): the window
     // object goes as if it had been destroyed, so the last one ends the program.
     void MarkDestroyed(unsigned long xid);
-    void DestroyGoneWindows();
     void Translate(const SDL_Event& e);
 
     SHostOptions m_options;

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/MessageQueue.h"
 #include "platform/sdl/SdlWindows.h"
 #include "platform/sdl/SdlX11Windows.h"
 #include "platform/x11/X11Monitors.h"
@@ -48,7 +47,7 @@ std::vector<RECT> CSdlHost::Monitors()
     auto add = [&out](const RECT& r) {
         // Mirrored outputs show one picture: one rectangle, one window.
         for (const RECT& o : out)
-            if (SameRect(o, r)) return;
+            if (o == r) return;
         out.push_back(r);
     };
     // RandR's monitors are what desktops lay out, which SDL's displays (one per output) are not;
@@ -131,18 +130,6 @@ void CSdlHost::MarkDestroyed(unsigned long xid)
         bool ours = w->m_xid == xid;
         for (const SSdlPane& p : w->m_extra) ours = ours || p.xid == xid;
         if (ours) w->m_gone = true;
-    }
-}
-
-void CSdlHost::DestroyGoneWindows()
-{
-    std::vector<CWnd*> gone;
-    for (CSdlWindow* w : m_tree.All<CSdlWindow>())
-        if (w->m_gone && !w->m_foreign && !w->m_parent) gone.push_back(w->m_owner);
-    for (CWnd* wnd : gone) {
-        // One window's destruction may take another with it (a pane with its frame).
-        const std::vector<CWnd*>& live = LiveWindows();
-        if (std::find(live.begin(), live.end(), wnd) != live.end() && wnd->IsWindow()) wnd->DestroyWindow();
     }
 }
 

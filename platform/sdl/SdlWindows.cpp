@@ -4,7 +4,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "engine/core/Dib.h"
@@ -149,11 +148,7 @@ RECT DisplayPixelRect(int display)
 
 float CompositorScale(SDL_Window* window)
 {
-    float scale = 1.0f;
-    if (const char* given = std::getenv("NIMBULA_SCALE"); given && *given) scale = std::strtof(given, nullptr);
-    else scale = float(window ? PixelRatioOf(window).x : DisplaysPixelRatio());
-    if (!(scale >= 1.0f)) scale = 1.0f;
-    return scale > 4.0f ? 4.0f : scale;
+    return float(window ? PixelRatioOf(window).x : DisplaysPixelRatio());
 }
 
 RECT WindowUnitsOf(const RECT& pixels)

@@ -34,7 +34,7 @@ double DisplaysPixelRatio();
 // A display's rectangle in pixels: its bounds in units times its own scale.
 RECT DisplayPixelRect(int display);
 // The scale for sizes in pixels natively on Wayland: the window's ratio (without a window the
-// displays'), or NIMBULA_SCALE when given; kept within 1..4.
+// displays').
 float CompositorScale(SDL_Window* window);
 // A rectangle in pixels as window units for a new window: by the scale of the display it starts
 // on (the displays' largest where none holds its corner); unchanged on X11.

@@ -5,10 +5,11 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
-#include "platform/sdl/SdlWindows.h"
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sdl/SdlWindows.h"
 #include "platform/x11/X11Focus.h"
 #include "platform/x11/X11WindowStates.h"
 #include "platform/x11/X11Windows.h"
@@ -77,12 +78,20 @@ bool SdlOnX11()
 
 float DisplayScale(SDL_Window* window)
 {
-    // Natively on Wayland the compositor says, for the output the window is on.
-    if (OnWayland()) return CompositorScale(window);
-    Display* d = nullptr;
-    Window w = 0;
-    if (!window || !X11Handles(window, &d, &w)) d = nullptr;
-    return X11DisplayScale(d, SdlOnX11());
+    float scale = 1.0f;
+    if (const char* given = std::getenv("NIMBULA_SCALE"); given && *given) {
+        scale = std::strtof(given, nullptr);
+    } else if (OnWayland()) {
+        // Natively on Wayland the compositor says, for the output the window is on.
+        scale = CompositorScale(window);
+    } else {
+        Display* d = nullptr;
+        Window w = 0;
+        if (!window || !X11Handles(window, &d, &w)) d = nullptr;
+        scale = X11DisplayScale(d, SdlOnX11());
+    }
+    if (!(scale >= 1.0f)) scale = 1.0f;
+    return std::min(scale, 4.0f);
 }
 
 void MarkDesktopWindow(SDL_Window* window)

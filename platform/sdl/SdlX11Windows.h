@@ -19,8 +19,8 @@ void X11ExpectDestroyedWindow(SDL_Window* window);
 // (X11 where DISPLAY is set and SDL_VIDEODRIVER, or the host's choice, names no other driver
 // first). Off X11 the program opens no X connection of its own.
 bool SdlOnX11();
-// The desktop's scale for sizes in pixels (see X11DisplayScale; natively on Wayland
-// CompositorScale); window may be null.
+// The desktop's scale for sizes in pixels: NIMBULA_SCALE when given, else natively on Wayland
+// CompositorScale, else X11DisplayScale; kept within 1..4. window may be null.
 float DisplayScale(SDL_Window* window);
 // The window-manager states of the desktop background and of a full-screen saver window.
 void MarkDesktopWindow(SDL_Window* window);

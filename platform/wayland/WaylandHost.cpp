@@ -21,7 +21,6 @@
 #include "platform/App.h"
 #include "platform/FrameRateMeter.h"
 #include "platform/Host.h"
-#include "platform/MessageQueue.h"
 #include "platform/WindowTree.h"
 #include "platform/Wnd.h"
 #include "platform/sdl/SdlSignals.h"
@@ -170,10 +169,8 @@ std::vector<RECT> CLayerHost::Monitors()
     for (const SWaylandOutput& o : m_wl.Outputs()) {
         const RECT r = o.Rect();
         // Mirrored outputs show one picture, as on X11.
-        const bool same = std::any_of(out.begin(), out.end(), [&r](const RECT& s) {
-            return s.left == r.left && s.top == r.top && s.right == r.right && s.bottom == r.bottom;
-        });
-        if (!same && RectWidth(r) > 0 && RectHeight(r) > 0) out.push_back(r);
+        if (std::find(out.begin(), out.end(), r) == out.end() && RectWidth(r) > 0 && RectHeight(r) > 0)
+            out.push_back(r);
     }
     return out;
 }
@@ -418,15 +415,8 @@ void CLayerHost::PumpEvents()
     // Asked again on every turn until it has ended, as SDL's host does.
     if (TermRequested()) AfxCloseMainWindow();
     if (!m_broken && !m_wl.Dispatch(0)) Broke();
-    // A window whose surface went is destroyed as a window destroyed from outside: the last one
-    // ends the program.
-    std::vector<CWnd*> gone;
-    for (CLayerWindow* w : m_tree.All<CLayerWindow>())
-        if (w->m_gone && w->m_owner) gone.push_back(w->m_owner);
-    for (CWnd* wnd : gone) {
-        const std::vector<CWnd*>& live = LiveWindows();
-        if (std::find(live.begin(), live.end(), wnd) != live.end() && wnd->IsWindow()) wnd->DestroyWindow();
-    }
+    // A window whose surface went is destroyed as a window destroyed from outside.
+    DestroyGoneWindows();
 }
 
 void CLayerHost::WaitEvents(double seconds)

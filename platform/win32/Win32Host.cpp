@@ -421,9 +421,7 @@ IWindowBackend* CWin32Host::CreateWindow(CWnd* owner, CWnd* parent, uint32_t exS
 void CWin32Host::AddMonitorPanes(CWin32Window* w, const RECT& first, DWORD exStyle, DWORD style)
 {
     for (const RECT& monitor : Monitors()) {
-        if (monitor.left == first.left && monitor.top == first.top && monitor.right == first.right &&
-            monitor.bottom == first.bottom)
-            continue;
+        if (monitor == first) continue;
         const DWORD ex = (exStyle & WS_EX_DESKTOP) ? (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)
                                                    : (WS_EX_TOPMOST | ((exStyle & WS_EX_TOOLWINDOW) ? WS_EX_TOOLWINDOW : 0));
         SPane pane;

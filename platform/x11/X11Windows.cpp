@@ -59,19 +59,14 @@ bool X11ScreenOff(Display* display)
 float X11DisplayScale(Display* display, bool connect)
 {
     float scale = 1.0f;
-    if (const char* given = std::getenv("NIMBULA_SCALE"); given && *given) {
-        scale = std::strtof(given, nullptr);
-    } else {
-        // Without a window of ours yet, a connection of its own reads the same resources.
-        Display* own = display || !connect ? nullptr : XOpenDisplay(nullptr);
-        if (!display) display = own;
-        // The same setting desktops give their own programs: "Xft.dpi: 192" doubles every size.
-        if (const char* resources = display ? XResourceManagerString(display) : nullptr) {
-            const char* at = std::strstr(resources, "Xft.dpi:");
-            if (at) scale = std::strtof(at + 8, nullptr) / 96.0f;
-        }
-        if (own) XCloseDisplay(own);
+    // Without a window of ours yet, a connection of its own reads the same resources.
+    Display* own = display || !connect ? nullptr : XOpenDisplay(nullptr);
+    if (!display) display = own;
+    // The same setting desktops give their own programs: "Xft.dpi: 192" doubles every size.
+    if (const char* resources = display ? XResourceManagerString(display) : nullptr) {
+        const char* at = std::strstr(resources, "Xft.dpi:");
+        if (at) scale = std::strtof(at + 8, nullptr) / 96.0f;
     }
-    if (!(scale >= 1.0f)) scale = 1.0f;
-    return scale > 4.0f ? 4.0f : scale;
+    if (own) XCloseDisplay(own);
+    return scale;
 }

@@ -17,7 +17,7 @@ void RefuseX11Focus(Display* display, Window window);
 void ExpectDestroyedX11Window(Display* display, Window window);
 // The server's display power management has the screen off (standby, suspend or off).
 bool X11ScreenOff(Display* display);
-// The desktop's scale for sizes in pixels: Xft.dpi / 96 from the server's resources (1 when unset),
-// or NIMBULA_SCALE when given; kept within 1..4. Without a display a connection of its own is used
-// when connect allows (a session whose windows are not X11 windows opens none).
+// The desktop's scale for sizes in pixels: Xft.dpi / 96 from the server's resources (1 when unset).
+// Without a display a connection of its own is used when connect allows (a session whose windows
+// are not X11 windows opens none).
 float X11DisplayScale(Display* display, bool connect = true);

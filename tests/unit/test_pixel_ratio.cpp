@@ -6,11 +6,6 @@
 #include "platform/PixelRatio.h"
 
 namespace {
-bool Same(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 TEST(PixelRatio, FromTheWindowsSizesAndBackWithoutDrift)
 {
     // What SDL gave a window under sway at scales 1, 1.5 and 2 (units, then pixels).
@@ -25,12 +20,12 @@ TEST(PixelRatio, FromTheWindowsSizesAndBackWithoutDrift)
 
     for (const SPixelRatio r : {SPixelRatio{}, half, two}) {
         const RECT units{3, 7, 852, 460};
-        EXPECT_TRUE(Same(UnitsOf(PixelsOf(units, r), r), units)) << r.x;
+        EXPECT_TRUE(UnitsOf(PixelsOf(units, r), r) == units) << r.x;
         // The whole window in units is the whole drawable in pixels.
         EXPECT_EQ(RectWidth(PixelsOf(RECT{0, 0, 849, 453}, r)), long(849 * r.x + 0.5)) << r.x;
     }
-    EXPECT_TRUE(Same(PixelsOf(RECT{0, 0, 636, 333}, two), RECT{0, 0, 1272, 666}));
-    EXPECT_TRUE(Same(UnitsOf(RECT{0, 0, 2560, 1440}, two), RECT{0, 0, 1280, 720}));
+    EXPECT_TRUE(PixelsOf(RECT{0, 0, 636, 333}, two) == (RECT{0, 0, 1272, 666}));
+    EXPECT_TRUE(UnitsOf(RECT{0, 0, 2560, 1440}, two) == (RECT{0, 0, 1280, 720}));
     // A length never shrinks to no unit at all.
     EXPECT_EQ(UnitsOf(1, 2.0), 1);
     EXPECT_EQ(UnitsOf(960, 1.5), 640);
